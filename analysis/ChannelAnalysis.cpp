@@ -1,0 +1,53 @@
+#include "analysis/ChannelAnalysis.h"
+
+#include <cmath>
+
+#include "analysis/DisplayRange.h"
+#include "analysis/Fft.h"
+#include "analysis/FftWorkArrays.h"
+
+namespace {
+
+constexpr double kSampleScale = 0.000030517578125;  // 2^-15: 32768 sample units are 1.0
+constexpr double kOffsetScale = 32768.0;
+constexpr double kMagnitudeFloor = 1e-7;
+constexpr int32_t kInt16Min = -32768;
+constexpr int32_t kInt16Max = 32767;
+
+}  // namespace
+
+int32_t LevelFromMagnitude(double magnitude) {
+  if (magnitude > kMagnitudeFloor) return static_cast<int32_t>(20.0 * std::log10(magnitude) * 100.0);
+  return static_cast<int32_t>(Range.LevelMin * 100.0);
+}
+
+int16_t UpdatedDcOffset(int16_t oldOffset, double line0Real, int32_t n) {
+  // The mean lies within the sample range for every window; the clamp only
+  // guards the conversion against a last-bit excursion beyond it.
+  const double updated = oldOffset + line0Real * kOffsetScale / n;
+  int32_t value = static_cast<int32_t>(updated);
+  if (value < kInt16Min) value = kInt16Min;
+  if (value > kInt16Max) value = kInt16Max;
+  return static_cast<int16_t>(value);
+}
+
+void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const double* weights,
+                    const std::atomic<int32_t>& autoOffset, int16_t& dcOffset, SpectrumLevels& levels) {
+  const int32_t offset = dcOffset;
+  for (int32_t j = 0; j < n; ++j) {
+    FftInput[j] = (frames[2 * j + channel] - offset) * kSampleScale;
+    FftInput[j] *= weights[j];
+  }
+  Fft(static_cast<uint32_t>(n), 0, FftInput, nullptr, FftRe, FftIm);
+
+  dcOffset = autoOffset.load(std::memory_order_relaxed) ? UpdatedDcOffset(dcOffset, FftRe[0], n) : 0;
+
+  const int32_t lines = n / 2;
+  const double lineZeroNorm = n;
+  const double lineNorm = lines;
+  for (int32_t j = 0; j < lines; ++j) {
+    double m = std::sqrt(FftRe[j] * FftRe[j] + FftIm[j] * FftIm[j]);
+    m /= (j == 0) ? lineZeroNorm : lineNorm;
+    levels[j][channel] = LevelFromMagnitude(m);
+  }
+}

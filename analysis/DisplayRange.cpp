@@ -1,0 +1,3 @@
+#include "analysis/DisplayRange.h"
+
+DisplayRange Range;

@@ -1,0 +1,5 @@
+#include "analysis/FftWorkArrays.h"
+
+double FftInput[kMaxFftSize];
+double FftRe[kMaxFftSize];
+double FftIm[kMaxFftSize];

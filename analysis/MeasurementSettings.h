@@ -1,0 +1,44 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+// The user's choices, one process-wide record. Every field is 0 until the
+// main frame's constructor stores the defaults; afterwards only the menu
+// commands change them, always on the GUI thread.
+//
+// The worker thread reads FftSize, Weighting, AutoOffset and IntervalMs while
+// the GUI thread may write them: those are atomics, written and read relaxed
+// (each read takes the value current at that moment). The three display flags
+// are read on the GUI thread only.
+struct MeasurementSettings {
+  std::atomic<int32_t> FftSize;     // Writer: GUI. Readers: GUI (queueing), worker.
+  std::atomic<int32_t> Weighting;   // Writer: GUI. Reader: worker, once per cycle.
+  std::atomic<int32_t> AutoOffset;  // Writer: GUI. Reader: worker, once per channel.
+  std::atomic<int32_t> IntervalMs;  // Writer: GUI. Reader: worker, before each pause.
+  int32_t ShowMaximum;              // GUI thread only.
+  int32_t ShowLeft;                 // GUI thread only.
+  int32_t ShowRight;                // GUI thread only.
+};
+
+extern MeasurementSettings Settings;
+
+// The values the main frame stores at start-up.
+constexpr int32_t kDefaultFftSize = 2048;
+constexpr int32_t kDefaultWeighting = 2;  // Hanning
+constexpr int32_t kDefaultAutoOffset = 1;
+constexpr int32_t kDefaultIntervalMs = 200;
+constexpr int32_t kDefaultShowMaximum = 1;
+constexpr int32_t kDefaultShowLeft = 1;
+constexpr int32_t kDefaultShowRight = 1;
+
+// Stores the seven defaults. Called on the GUI thread only.
+void StoreDefaultSettings();
+
+// Relaxed accessors for the fields the worker shares with the GUI thread.
+inline int32_t Read(const std::atomic<int32_t>& field) {
+  return field.load(std::memory_order_relaxed);
+}
+inline void Write(std::atomic<int32_t>& field, int32_t value) {
+  field.store(value, std::memory_order_relaxed);
+}

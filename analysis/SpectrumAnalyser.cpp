@@ -1,0 +1,33 @@
+#include "analysis/SpectrumAnalyser.h"
+
+#include "analysis/ChannelAnalysis.h"
+#include "analysis/MeasurementSettings.h"
+#include "analysis/WeightingWindow.h"
+
+SpectrumAnalyser::SpectrumAnalyser(const int16_t* samples) : Samples(samples) {}
+
+int32_t SpectrumAnalyser::Run(const std::atomic<int32_t>& stopRequested,
+                              WorkerServices& services) {
+  for (;;) {
+    if (stopRequested.load(std::memory_order_acquire)) return 0;
+    if (!DataReady.load(std::memory_order_acquire)) {
+      services.SleepMs(kPollIntervalMs);
+      continue;
+    }
+    DataReady.store(0, std::memory_order_release);
+    services.SleepMs(Read(Settings.IntervalMs));
+    AnalyseCapture();
+    services.PostSpectrumReady();
+  }
+}
+
+void SpectrumAnalyser::AnalyseCapture() {
+  // The size of the capture in hand, not the FftSize of the moment: a size
+  // chosen while the buffer was recording takes effect with the next capture,
+  // so frames that were never recorded are never analysed.
+  CycleFrames = QueuedFrames;
+  const int32_t n = CycleFrames;
+  const double* weights = Weights.Weights(WindowTable[Read(Settings.Weighting)], n);
+  for (int32_t channel = 0; channel < 2; ++channel)
+    AnalyseChannel(Samples, channel, n, weights, Settings.AutoOffset, Offsets[channel], Levels);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "analysis/SpectrumLevels.h"
+#include "analysis/WeightTable.h"
+#include "analysis/WorkerServices.h"
+
+// The analyser's half of the measurement ring: the state the worker thread
+// shares with the GUI thread, and the worker's loop.
+//
+// Ownership moves with the one capture buffer: the GUI thread records the
+// queued frame count before it queues the buffer and sets DataReady once the
+// device has returned it (release); the worker takes it by clearing DataReady
+// (after an acquire read), analyses, and posts the spectrum-ready message; the
+// GUI thread reads CycleSize and WorkLevels while handling that message and
+// only then queues the buffer again. No lock is needed.
+//
+// Large (several MiB): create it on the heap.
+class SpectrumAnalyser {
+ public:
+  // `samples`: the capture buffer's interleaved stereo frames, room for kMaxFftSize frames.
+  explicit SpectrumAnalyser(const int16_t* samples);
+
+  // GUI thread, while the buffer is idle: the capture about to be queued holds `frames` frames.
+  void RecordQueuedFrames(int32_t frames) { QueuedFrames = frames; }
+  // GUI thread: the capture has come back; the worker owns the buffer from now on.
+  void HandOverCapture() { DataReady.store(1, std::memory_order_release); }
+  // GUI thread, at set-up before the first capture is queued.
+  void ClearDataReady() { DataReady.store(0, std::memory_order_release); }
+  bool IsDataReady() const { return DataReady.load(std::memory_order_acquire) != 0; }
+
+  // The worker loop: waits for a capture, pauses IntervalMs, analyses it and
+  // posts the result, until stopRequested is found set while waiting. Returns 0.
+  int32_t Run(const std::atomic<int32_t>& stopRequested, WorkerServices& services);
+
+  // One analysis of the capture in hand: both channels into WorkLevels.
+  // Worker thread only (or a test standing in for it).
+  void AnalyseCapture();
+
+  // Read by the GUI thread only while handling the spectrum-ready message.
+  int32_t CycleSize() const { return CycleFrames; }
+  const SpectrumLevels& WorkLevels() const { return Levels; }
+  int16_t DcOffset(int32_t channel) const { return Offsets[channel]; }
+
+ private:
+  static constexpr int32_t kPollIntervalMs = 10;
+
+  const int16_t* const Samples;
+  // Writers: GUI thread sets 1 (release) in the buffer-done handler and 0 at
+  // set-up; the worker sets 0 when it takes the buffer. Reader: worker (acquire).
+  std::atomic<int32_t> DataReady{0};
+  // Writer: GUI thread when queueing. Reader: worker, after the acquire of DataReady.
+  int32_t QueuedFrames = 0;
+  // Writer and reader: worker. Offsets persist from cycle to cycle.
+  int16_t Offsets[2] = {0, 0};
+  // Writer: worker. Reader: GUI thread, after receiving the spectrum-ready message.
+  int32_t CycleFrames = 0;
+  SpectrumLevels Levels{};
+  WeightTable Weights;  // worker only
+};

@@ -1,0 +1,68 @@
+# Shared helpers of the project's scripts. Source it; it defines functions only.
+
+FRELOX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# Everything the builds and tests use, from Debian's archive.
+FRELOX_PACKAGES=(
+  cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libfftw3-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  wine64 xvfb xauth xdotool x11-utils imagemagick
+  pulseaudio pulseaudio-utils sox zip unzip python3 clang-format
+)
+
+log() { printf '\n=== %s\n' "$*"; }
+
+# Installs whatever of FRELOX_PACKAGES is missing (as root, with apt).
+ensure_packages() {
+  local missing=()
+  local p
+  for p in "${FRELOX_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    log "installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+}
+
+# The 64-bit Wine loader; Debian puts no wine64 on PATH.
+wine64_path() {
+  if command -v wine64 >/dev/null 2>&1; then command -v wine64; else echo /usr/lib/wine/wine64; fi
+}
+
+# Starts Xvfb on a free display and exports DISPLAY; the server ends with this shell.
+start_xvfb() {
+  local n=${1:-91}
+  while [ -e "/tmp/.X${n}-lock" ]; do n=$((n + 1)); done
+  Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  FRELOX_XVFB_PID=$!
+  export DISPLAY=":${n}"
+  local i
+  for i in $(seq 1 50); do
+    [ -e "/tmp/.X11-unix/X${n}" ] && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start" >&2
+  return 1
+}
+
+# A throw-away Wine prefix under the given folder; exports what Wine needs.
+init_wine_prefix() {
+  export WINEPREFIX="$1"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export FRELOX_WINE64
+  FRELOX_WINE64=$(wine64_path)
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  "$FRELOX_WINE64" wineboot -i >/dev/null 2>&1
+  # Keep one wineserver for the whole run: every test program starts faster.
+  "$(wineserver_path)" -p >/dev/null 2>&1 || true
+}
+
+wineserver_path() { echo "$(dirname "${FRELOX_WINE64:-$(wine64_path)}")/wineserver"; }
+
+stop_wine() { "$(wineserver_path)" -k >/dev/null 2>&1 || true; }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "analysis/SpectrumLevels.h"
+
+// A capture block of exactly the program's size, so that AddressSanitizer
+// catches any read beyond the largest capture.
+struct StereoBlock {
+  std::vector<int16_t> Samples = std::vector<int16_t>(2 * kMaxFftSize, 0);
+
+  void Set(int32_t frame, int32_t channel, int32_t value) {
+    Samples[2 * frame + channel] = static_cast<int16_t>(value);
+  }
+  // A sine of `peak` sample units with `cycles` periods in n frames.
+  void Sine(int32_t channel, int32_t n, double cycles, double peak) {
+    for (int32_t j = 0; j < n; ++j)
+      Set(j, channel, static_cast<int32_t>(std::lround(peak * std::sin(2 * M_PI * cycles * j / n))));
+  }
+  void Constant(int32_t channel, int32_t n, int32_t value) {
+    for (int32_t j = 0; j < n; ++j) Set(j, channel, value);
+  }
+};
