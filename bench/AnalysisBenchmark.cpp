@@ -1,0 +1,37 @@
+// One full analysis cycle as the worker runs it: both channels of a capture,
+// offset removal, scaling, Hanning window, transform, offset update, levels.
+// The weights are computed on the first cycle of a size and reused after it,
+// as in the program; the pause and the hand-over are not part of the cycle.
+#include <memory>
+
+#include "analysis/DisplayRange.h"
+#include "analysis/MeasurementSettings.h"
+#include "analysis/SpectrumAnalyser.h"
+#include "analysis/WeightingWindow.h"
+#include "bench/BenchmarkSizes.h"
+#include "bench/TestSignal.h"
+
+namespace {
+
+constexpr int32_t kOffsetCorrectionOn = 1;
+
+void TwoChannelAnalysis(benchmark::State& state) {
+  const int32_t n = static_cast<int32_t>(state.range(0));
+  Range = kFixedDisplayRange;
+  StoreDefaultSettings();
+  Write(Settings.Weighting, kWindowHanning);
+  Write(Settings.AutoOffset, kOffsetCorrectionOn);
+
+  auto analyser = std::make_unique<SpectrumAnalyser>(TestCaptureFrames().data());
+  analyser->RecordQueuedFrames(n);
+  analyser->AnalyseCapture();
+  for (auto _ : state) {
+    analyser->AnalyseCapture();
+    benchmark::DoNotOptimize(analyser->WorkLevels().data());
+    benchmark::ClobberMemory();
+  }
+}
+
+}  // namespace
+
+BENCHMARK(TwoChannelAnalysis)->Apply(ForEachFftSize);
