@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include "display/LayoutArithmetic.h"
+#include "display/ViewPlacement.h"
+
+namespace {
+
+void ExpectRect(const LayoutRect& rect, int32_t x, int32_t y, int32_t width, int32_t height) {
+  EXPECT_EQ(rect.x, x);
+  EXPECT_EQ(rect.y, y);
+  EXPECT_EQ(rect.width, width);
+  EXPECT_EQ(rect.height, height);
+}
+
+TEST(ViewPlacement, LeavesTheAxisMarginsFree) {
+  ExpectRect(PlaceChild(kViewConstraints, 641, 341), 40, 10, 600, 310);
+  ExpectRect(PlaceChild(kViewConstraints, 1000, 700), 40, 10, 959, 669);
+  ExpectRect(PlaceChild(kViewConstraints, 42, 32), 40, 10, 1, 1);
+}
+
+TEST(ViewPlacement, TooSmallAFrameGivesAnEmptyView) {
+  ExpectRect(PlaceChild(kViewConstraints, 41, 341), 40, 10, 0, 0);
+  ExpectRect(PlaceChild(kViewConstraints, 641, 31), 40, 10, 0, 0);
+  ExpectRect(PlaceChild(kViewConstraints, 0, 0), 40, 10, 0, 0);
+}
+
+TEST(PlaceChild, RelatesAnyEdgeToAnyParentEdge) {
+  // A 10-pixel strip along the parent's bottom, 5 pixels in from either side.
+  const ChildConstraints strip{{
+      {Edge::Top, Relation::Above, Edge::Bottom, 8},
+      {Edge::Bottom, Relation::Above, Edge::Bottom, -1},
+      {Edge::Left, Relation::RightOf, Edge::Left, 4},
+      {Edge::Right, Relation::LeftOf, Edge::Right, 4},
+  }};
+  ExpectRect(PlaceChild(strip, 200, 100), 5, 90, 190, 10);
+}
+
+TEST(PlaceChild, UnconstrainedEdgesFollowTheParentAndTheLastConstraintWins) {
+  const ChildConstraints leftOnly{{
+      {Edge::Left, Relation::RightOf, Edge::Left, 0},
+      {Edge::Left, Relation::RightOf, Edge::Left, 19},
+      {Edge::Top, Relation::Below, Edge::Top, 4},
+      {Edge::Top, Relation::Below, Edge::Top, -1},
+  }};
+  ExpectRect(PlaceChild(leftOnly, 100, 50), 20, 0, 80, 50);
+}
+
+}  // namespace
