@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "analysis/SpectrumLevels.h"
+#include "display/PixelPoint.h"
+#include "display/ViewGeometry.h"
+
+// The polyline of one channel's trace in view pixels. The first vertex is
+// where the pen is put down; a line is drawn to each further one.
+// Holds room for one vertex per spectral line, allocated once.
+class TraceVertices {
+ public:
+  TraceVertices();
+
+  // Builds the vertices of `channel` (0 left, 1 right) for the first
+  // view.BinCount() lines of `levels`. With showMaximum, all lines that fall
+  // on one column give one vertex at their largest level; otherwise every
+  // line is a vertex. Returns the vertex count.
+  int32_t Build(const ViewGeometry& view, const SpectrumLevels& levels, int32_t channel,
+                bool showMaximum);
+
+  int32_t Count() const { return Size; }
+  const PixelPoint* Points() const { return Vertices.get(); }
+
+ private:
+  std::unique_ptr<PixelPoint[]> Vertices;
+  int32_t Size = 0;
+};
