@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+#include "capture/SystemApi.h"
+
+// The wave input device, process-wide: device 0 of the system, opened once
+// in the recording format with a window as the target of its messages.
+// GUI thread only.
+
+// The open device; valid while InputOpen is 1.
+extern HWAVEIN InputHandle;
+// 1 once OpenWaveInput has succeeded, until CloseWaveInput has closed it.
+extern int32_t InputOpen;
+
+// Forgets any device: InputOpen 0, no handle. The spectrum view's
+// constructor calls it.
+void ResetWaveInputState();
+
+// Opens device 0 with `window` as the target of MM_WIM_DATA. With more than
+// one device it first names device 0 in an "Info" box; every failure is shown
+// in an "Error" box. True when the device is open.
+bool OpenWaveInput(HWND window);
+
+// Closes the device if it is open; a failed close is shown in an "Error" box
+// and leaves the device open. Closing fails while a buffer is queued.
+void CloseWaveInput();

@@ -1,0 +1,227 @@
+#include "tests/capture/FakeSystem.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+FakeSystem* CurrentFake = nullptr;
+
+FakeSystem::WaveCall& Record(const char* function) {
+  FakeSystem& fake = FakeSystem::Current();
+  fake.Calls.push_back(function);
+  fake.WaveCalls.emplace_back();
+  fake.WaveCalls.back().Function = function;
+  return fake.WaveCalls.back();
+}
+
+UINT WINAPI FakeGetNumDevs() {
+  Record("waveInGetNumDevs");
+  return FakeSystem::Current().DeviceCount;
+}
+
+MMRESULT WINAPI FakeGetDevCaps(UINT_PTR deviceId, LPWAVEINCAPSA caps, UINT size) {
+  FakeSystem::WaveCall& call = Record("waveInGetDevCapsA");
+  call.DeviceId = deviceId;
+  call.Size = size;
+  FakeSystem& fake = FakeSystem::Current();
+  if (fake.CapsResult != MMSYSERR_NOERROR) {
+    return fake.CapsResult;
+  }
+  std::memcpy(caps->szPname, fake.ProductName, sizeof(caps->szPname));
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI FakeOpen(LPHWAVEIN handle, UINT deviceId, LPCWAVEFORMATEX format,
+                         DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
+  FakeSystem::WaveCall& call = Record("waveInOpen");
+  call.DeviceId = deviceId;
+  call.Format = *format;
+  call.Callback = callback;
+  call.Instance = instance;
+  call.Flags = flags;
+  FakeSystem& fake = FakeSystem::Current();
+  // A failing device may still have written something into the handle.
+  *handle = fake.OpenedHandle;
+  return fake.OpenResult;
+}
+
+FakeSystem::WaveCall& RecordHeaderCall(const char* function, HWAVEIN handle, LPWAVEHDR header,
+                                       UINT size) {
+  FakeSystem::WaveCall& call = Record(function);
+  call.Handle = handle;
+  call.Header = header;
+  call.Size = size;
+  call.BufferLength = header->dwBufferLength;
+  return call;
+}
+
+MMRESULT WINAPI FakePrepare(HWAVEIN handle, LPWAVEHDR header, UINT size) {
+  RecordHeaderCall("waveInPrepareHeader", handle, header, size);
+  return FakeSystem::Current().PrepareResult;
+}
+
+MMRESULT WINAPI FakeAdd(HWAVEIN handle, LPWAVEHDR header, UINT size) {
+  RecordHeaderCall("waveInAddBuffer", handle, header, size);
+  return FakeSystem::Current().AddResult;
+}
+
+MMRESULT WINAPI FakeUnprepare(HWAVEIN handle, LPWAVEHDR header, UINT size) {
+  RecordHeaderCall("waveInUnprepareHeader", handle, header, size);
+  return FakeSystem::Current().UnprepareResult;
+}
+
+MMRESULT WINAPI FakeStart(HWAVEIN handle) {
+  Record("waveInStart").Handle = handle;
+  return FakeSystem::Current().StartResult;
+}
+
+MMRESULT WINAPI FakeReset(HWAVEIN handle) {
+  Record("waveInReset").Handle = handle;
+  return FakeSystem::Current().ResetResult;
+}
+
+MMRESULT WINAPI FakeClose(HWAVEIN handle) {
+  Record("waveInClose").Handle = handle;
+  return FakeSystem::Current().CloseResult;
+}
+
+MMRESULT WINAPI FakeGetErrorText(MMRESULT code, LPSTR text, UINT chars) {
+  FakeSystem::WaveCall& call = Record("waveInGetErrorTextA");
+  call.ErrorCode = code;
+  call.Size = chars;
+  FakeSystem& fake = FakeSystem::Current();
+  if (fake.ErrorTextResult != MMSYSERR_NOERROR) {
+    return fake.ErrorTextResult;
+  }
+  if (fake.ErrorTextUnterminated) {
+    std::memset(text, 'x', chars);
+    return MMSYSERR_NOERROR;
+  }
+  const auto found = fake.ErrorTexts.find(code);
+  const std::string message =
+      found != fake.ErrorTexts.end() ? found->second : "fake error " + std::to_string(code);
+  const size_t length = std::min<size_t>(message.size(), chars - 1);
+  std::memcpy(text, message.data(), length);
+  text[length] = '\0';
+  return MMSYSERR_NOERROR;
+}
+
+int WINAPI FakeMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style, WORD language) {
+  FakeSystem& fake = FakeSystem::Current();
+  fake.Calls.push_back("MessageBoxExA");
+  fake.Boxes.push_back({owner, text, caption, style, language});
+  return IDOK;
+}
+
+int NextHandle = 0x1000;
+
+HGLOBAL WINAPI FakeGlobalAlloc(UINT flags, SIZE_T bytes) {
+  FakeSystem& fake = FakeSystem::Current();
+  fake.Calls.push_back("GlobalAlloc");
+  const int number = static_cast<int>(
+      std::count(fake.Calls.begin(), fake.Calls.end(), std::string("GlobalAlloc")));
+  if (number == fake.FailingAllocation) {
+    return nullptr;
+  }
+  const HGLOBAL handle = reinterpret_cast<HGLOBAL>(static_cast<intptr_t>(NextHandle += 16));
+  FakeSystem::GlobalBlock& block = fake.Blocks[handle];
+  block.Bytes.reset(new uint8_t[bytes]);
+  std::memset(block.Bytes.get(), fake.FreshMemoryByte, bytes);
+  block.Size = bytes;
+  block.Flags = flags;
+  return handle;
+}
+
+FakeSystem::GlobalBlock& LiveBlock(HGLOBAL handle) {
+  const auto found = FakeSystem::Current().Blocks.find(handle);
+  if (found == FakeSystem::Current().Blocks.end() || found->second.Freed) {
+    throw std::logic_error("global memory call on a block that is not allocated");
+  }
+  return found->second;
+}
+
+LPVOID WINAPI FakeGlobalLock(HGLOBAL handle) {
+  FakeSystem& fake = FakeSystem::Current();
+  fake.Calls.push_back("GlobalLock");
+  const int number =
+      static_cast<int>(std::count(fake.Calls.begin(), fake.Calls.end(), std::string("GlobalLock")));
+  FakeSystem::GlobalBlock& block = LiveBlock(handle);
+  if (number == fake.FailingLock) {
+    return nullptr;
+  }
+  ++block.LockCount;
+  return block.Bytes.get();
+}
+
+BOOL WINAPI FakeGlobalUnlock(HGLOBAL handle) {
+  FakeSystem::Current().Calls.push_back("GlobalUnlock");
+  FakeSystem::GlobalBlock& block = LiveBlock(handle);
+  if (block.LockCount == 0) {
+    SetLastError(ERROR_NOT_LOCKED);
+    return FALSE;
+  }
+  --block.LockCount;
+  return block.LockCount > 0;
+}
+
+HGLOBAL WINAPI FakeGlobalFree(HGLOBAL handle) {
+  FakeSystem& fake = FakeSystem::Current();
+  fake.Calls.push_back("GlobalFree");
+  FakeSystem::GlobalBlock& block = LiveBlock(handle);
+  fake.LockCountsAtFree.push_back(block.LockCount);
+  block.Freed = true;
+  return nullptr;
+}
+
+constexpr SystemApi kFakeCalls{
+    &FakeGetNumDevs, &FakeGetDevCaps,  &FakeOpen,       &FakePrepare,      &FakeAdd,
+    &FakeStart,      &FakeReset,       &FakeUnprepare,  &FakeClose,        &FakeGetErrorText,
+    &FakeMessageBox, &FakeGlobalAlloc, &FakeGlobalLock, &FakeGlobalUnlock, &FakeGlobalFree,
+};
+
+}  // namespace
+
+FakeSystem::FakeSystem() : Installed(kFakeCalls) {
+  if (CurrentFake != nullptr) {
+    throw std::logic_error("one FakeSystem at a time");
+  }
+  CurrentFake = this;
+}
+
+FakeSystem::~FakeSystem() {
+  CurrentFake = nullptr;
+}
+
+FakeSystem& FakeSystem::Current() {
+  return *CurrentFake;
+}
+
+void FakeSystem::UseRealWaveInput() {
+  const SystemApi& real = RealSystemCalls();
+  SystemApi& calls = SystemCalls();
+  calls.waveInGetNumDevs = real.waveInGetNumDevs;
+  calls.waveInGetDevCapsA = real.waveInGetDevCapsA;
+  calls.waveInOpen = real.waveInOpen;
+  calls.waveInPrepareHeader = real.waveInPrepareHeader;
+  calls.waveInAddBuffer = real.waveInAddBuffer;
+  calls.waveInStart = real.waveInStart;
+  calls.waveInReset = real.waveInReset;
+  calls.waveInUnprepareHeader = real.waveInUnprepareHeader;
+  calls.waveInClose = real.waveInClose;
+  calls.waveInGetErrorTextA = real.waveInGetErrorTextA;
+}
+
+std::vector<std::string> FakeSystem::WaveCallNames() const {
+  std::vector<std::string> names;
+  for (const WaveCall& call : WaveCalls) {
+    names.push_back(call.Function);
+  }
+  return names;
+}
+
+int FakeSystem::LiveBlocks() const {
+  return static_cast<int>(std::count_if(Blocks.begin(), Blocks.end(),
+                                        [](const auto& entry) { return !entry.second.Freed; }));
+}

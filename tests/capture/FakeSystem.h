@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "capture/ScopedSystemApi.h"
+
+// A scripted stand-in for the platform table: the test chooses the devices
+// and the result of every call; every call is recorded with its arguments and
+// message boxes are recorded instead of shown. Installed for its lifetime;
+// one at a time.
+class FakeSystem {
+ public:
+  struct WaveCall {
+    std::string Function;
+    HWAVEIN Handle = nullptr;
+    UINT_PTR DeviceId = 0;
+    WAVEFORMATEX Format{};
+    DWORD_PTR Callback = 0;
+    DWORD_PTR Instance = 0;
+    DWORD Flags = 0;
+    WAVEHDR* Header = nullptr;
+    UINT Size = 0;           // header or record size, or the text buffer's size
+    DWORD BufferLength = 0;  // dwBufferLength at the moment of the call
+    MMRESULT ErrorCode = 0;  // for waveInGetErrorTextA
+  };
+  struct Box {
+    HWND Owner;
+    std::string Text;
+    std::string Caption;
+    UINT Style;
+    WORD Language;
+  };
+  struct GlobalBlock {
+    std::unique_ptr<uint8_t[]> Bytes;
+    SIZE_T Size = 0;
+    UINT Flags = 0;
+    int LockCount = 0;
+    bool Freed = false;
+  };
+
+  FakeSystem();
+  ~FakeSystem();
+  FakeSystem(const FakeSystem&) = delete;
+  FakeSystem& operator=(const FakeSystem&) = delete;
+
+  // Lets the real WinMM functions answer; message boxes stay recorded.
+  void UseRealWaveInput();
+
+  // Scripted device side.
+  UINT DeviceCount = 1;
+  char ProductName[MAXPNAMELEN] = "Line In";
+  HWAVEIN OpenedHandle = reinterpret_cast<HWAVEIN>(0x5150);
+  MMRESULT CapsResult = MMSYSERR_NOERROR;
+  MMRESULT OpenResult = MMSYSERR_NOERROR;
+  MMRESULT PrepareResult = MMSYSERR_NOERROR;
+  MMRESULT AddResult = MMSYSERR_NOERROR;
+  MMRESULT StartResult = MMSYSERR_NOERROR;
+  MMRESULT ResetResult = MMSYSERR_NOERROR;
+  MMRESULT UnprepareResult = MMSYSERR_NOERROR;
+  MMRESULT CloseResult = MMSYSERR_NOERROR;
+  MMRESULT ErrorTextResult = MMSYSERR_NOERROR;
+  std::map<MMRESULT, std::string> ErrorTexts;
+  // Fills the whole text buffer without a terminating zero, as no good platform does.
+  bool ErrorTextUnterminated = false;
+
+  // Scripted global memory: the n-th allocation or lock (counted from 1) fails.
+  int FailingAllocation = 0;
+  int FailingLock = 0;
+  // Fresh blocks are filled with this byte, as reused memory may be.
+  uint8_t FreshMemoryByte = 0xCD;
+
+  // Records.
+  std::vector<std::string> Calls;  // every call, by function name, in order
+  std::vector<WaveCall> WaveCalls;
+  std::vector<Box> Boxes;
+  std::map<HGLOBAL, GlobalBlock> Blocks;
+  std::vector<int> LockCountsAtFree;
+
+  std::vector<std::string> WaveCallNames() const;
+  int LiveBlocks() const;
+
+  static FakeSystem& Current();
+
+ private:
+  ScopedSystemApi Installed;
+};
