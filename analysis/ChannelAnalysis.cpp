@@ -17,7 +17,8 @@ constexpr int32_t kInt16Max = 32767;
 }  // namespace
 
 int32_t LevelFromMagnitude(double magnitude) {
-  if (magnitude > kMagnitudeFloor) return static_cast<int32_t>(20.0 * std::log10(magnitude) * 100.0);
+  if (magnitude > kMagnitudeFloor)
+    return static_cast<int32_t>(20.0 * std::log10(magnitude) * 100.0);
   return static_cast<int32_t>(Range.LevelMin * 100.0);
 }
 
@@ -32,7 +33,8 @@ int16_t UpdatedDcOffset(int16_t oldOffset, double line0Real, int32_t n) {
 }
 
 void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const double* weights,
-                    const std::atomic<int32_t>& autoOffset, int16_t& dcOffset, SpectrumLevels& levels) {
+                    const std::atomic<int32_t>& autoOffset, int16_t& dcOffset,
+                    SpectrumLevels& levels) {
   const int32_t offset = dcOffset;
   for (int32_t j = 0; j < n; ++j) {
     FftInput[j] = (frames[2 * j + channel] - offset) * kSampleScale;
@@ -40,7 +42,8 @@ void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const dou
   }
   Fft(static_cast<uint32_t>(n), 0, FftInput, nullptr, FftRe, FftIm);
 
-  dcOffset = autoOffset.load(std::memory_order_relaxed) ? UpdatedDcOffset(dcOffset, FftRe[0], n) : 0;
+  dcOffset =
+      autoOffset.load(std::memory_order_relaxed) ? UpdatedDcOffset(dcOffset, FftRe[0], n) : 0;
 
   const int32_t lines = n / 2;
   const double lineZeroNorm = n;

@@ -17,7 +17,8 @@ int16_t UpdatedDcOffset(int16_t oldOffset, double line0Real, int32_t n);
 // One channel of one cycle: takes channel `channel` (0 left, 1 right) of the
 // first n interleaved stereo frames, subtracts dcOffset, scales by 2^-15,
 // applies the weights, transforms, updates dcOffset (or sets it to 0 when
-// autoOffset, read after the transform, is 0) and writes the levels of lines 0 .. n/2 - 1 into element
-// `channel` of `levels`. Uses the process-wide FFT work arrays: worker thread only.
+// autoOffset, read after the transform, is 0) and writes the levels of lines 0 .. n/2 - 1 into
+// element `channel` of `levels`. Uses the process-wide FFT work arrays: worker thread only.
 void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const double* weights,
-                    const std::atomic<int32_t>& autoOffset, int16_t& dcOffset, SpectrumLevels& levels);
+                    const std::atomic<int32_t>& autoOffset, int16_t& dcOffset,
+                    SpectrumLevels& levels);

@@ -6,8 +6,7 @@
 
 SpectrumAnalyser::SpectrumAnalyser(const int16_t* samples) : Samples(samples) {}
 
-int32_t SpectrumAnalyser::Run(const std::atomic<int32_t>& stopRequested,
-                              WorkerServices& services) {
+int32_t SpectrumAnalyser::Run(const std::atomic<int32_t>& stopRequested, WorkerServices& services) {
   for (;;) {
     if (stopRequested.load(std::memory_order_acquire)) return 0;
     if (!DataReady.load(std::memory_order_acquire)) {

@@ -9,7 +9,9 @@ constexpr double kFourPi = 12.566370614359172;
 
 }  // namespace
 
-double WindowOffWeight(int32_t, int32_t) { return 1.0; }
+double WindowOffWeight(int32_t, int32_t) {
+  return 1.0;
+}
 
 double TriangleWeight(int32_t j, int32_t n) {
   const double a = 0.5 * (n - 1);
@@ -17,7 +19,9 @@ double TriangleWeight(int32_t j, int32_t n) {
   return 1.0 - std::fabs(q);
 }
 
-double HanningWeight(int32_t j, int32_t n) { return 0.5 - 0.5 * std::cos((kTwoPi * j) / (n - 1)); }
+double HanningWeight(int32_t j, int32_t n) {
+  return 0.5 - 0.5 * std::cos((kTwoPi * j) / (n - 1));
+}
 
 double WelchWeight(int32_t j, int32_t n) {
   const double q = (j - 0.5 * (n - 1)) / (0.5 * (n + 1));

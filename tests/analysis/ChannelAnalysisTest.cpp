@@ -1,11 +1,10 @@
-#include "analysis/ChannelAnalysis.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 #include <random>
 
+#include "analysis/ChannelAnalysis.h"
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
 #include "analysis/SpectrumAnalyser.h"

@@ -1,11 +1,11 @@
-#include "analysis/Fft.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <complex>
 #include <random>
 #include <vector>
+
+#include "analysis/Fft.h"
 
 namespace {
 
@@ -61,7 +61,9 @@ long double RelativeError(const Spectrum& got, const std::vector<Complex>& want)
 
 // The twiddle recurrence runs up to N/2 steps within a block, and its
 // rounding error grows with the square of the step count: about 1e-17 N^2.
-double ErrorBound(size_t n) { return std::max(1e-14, 4e-17 * double(n) * double(n)); }
+double ErrorBound(size_t n) {
+  return std::max(1e-14, 4e-17 * double(n) * double(n));
+}
 
 TEST(FftOracle, ForwardMatchesDirectDftOnRandomComplexInput) {
   std::mt19937 rng(12345);
@@ -86,7 +88,8 @@ TEST(FftOracle, RealInputWithoutImaginaryArrayMatchesDirectDft) {
   for (size_t n : {8u, 1024u}) {
     const auto re = RandomSignal(n, rng);
     const std::vector<double> zero(n, 0.0);
-    EXPECT_LT(RelativeError(Transform(re, nullptr, false), DirectDft(re, zero, false)), ErrorBound(n));
+    EXPECT_LT(RelativeError(Transform(re, nullptr, false), DirectDft(re, zero, false)),
+              ErrorBound(n));
   }
 }
 

@@ -1,5 +1,3 @@
-#include "analysis/SpectrumAnalyser.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,6 +6,7 @@
 
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
+#include "analysis/SpectrumAnalyser.h"
 #include "analysis/WeightingWindow.h"
 #include "tests/analysis/TestSignals.h"
 

@@ -17,7 +17,8 @@ struct StereoBlock {
   // A sine of `peak` sample units with `cycles` periods in n frames.
   void Sine(int32_t channel, int32_t n, double cycles, double peak) {
     for (int32_t j = 0; j < n; ++j)
-      Set(j, channel, static_cast<int32_t>(std::lround(peak * std::sin(2 * M_PI * cycles * j / n))));
+      Set(j, channel,
+          static_cast<int32_t>(std::lround(peak * std::sin(2 * M_PI * cycles * j / n))));
   }
   void Constant(int32_t channel, int32_t n, int32_t value) {
     for (int32_t j = 0; j < n; ++j) Set(j, channel, value);

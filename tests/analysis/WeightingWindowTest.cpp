@@ -1,8 +1,8 @@
-#include "analysis/WeightingWindow.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include "analysis/WeightingWindow.h"
 
 namespace {
 

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "tests/windowing/ProbeWindows.h"
+#include "windowing/TDecoratedFrame.h"
+
+namespace {
+
+constexpr int kMissingIconGroup = 999;
+
+class FrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Client = new TProbeWindow(nullptr, false);
+    Frame = std::make_unique<TDecoratedFrame>(nullptr, "Probe frame", Client);
+    Frame->SetIcon(kMissingIconGroup);
+    Frame->Create();
+    Pump();
+  }
+  // Lets posted messages arrive.
+  static void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+
+  TProbeWindow* Client;  // owned by Frame
+  std::unique_ptr<TDecoratedFrame> Frame;
+};
+
+TEST_F(FrameTest, HasTheFrameStylesAndTheClientFillsItsClientArea) {
+  const LONG style = GetWindowLongA(Frame->GetHandle(), GWL_STYLE);
+  EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+  EXPECT_TRUE(style & WS_CLIPCHILDREN);
+  EXPECT_TRUE(style & WS_VISIBLE);
+  char title[64];
+  GetWindowTextA(Frame->GetHandle(), title, sizeof title);
+  EXPECT_STREQ(title, "Probe frame");
+  EXPECT_EQ(GetClassLongPtrA(Frame->GetHandle(), GCLP_HICON), 0);
+
+  SetWindowPos(Frame->GetHandle(), nullptr, 0, 0, 500, 400, SWP_NOZORDER | SWP_NOMOVE);
+  RECT frameArea, clientArea;
+  GetClientRect(Frame->GetHandle(), &frameArea);
+  GetClientRect(Client->GetHandle(), &clientArea);
+  EXPECT_EQ(clientArea.right, frameArea.right);
+  EXPECT_EQ(clientArea.bottom, frameArea.bottom);
+}
+
+TEST_F(FrameTest, CloseBoxAndExitCommandAreTheSameCloseRequest) {
+  SendMessageA(Frame->GetHandle(), WM_CLOSE, 0, 0);
+  SendMessageA(Frame->GetHandle(), WM_COMMAND, TFrameWindow::kExitCommand, 0);
+  EXPECT_EQ(Client->CloseChecks, 2);
+  EXPECT_TRUE(IsWindow(Frame->GetHandle()));
+
+  Client->MayClose = true;
+  SendMessageA(Frame->GetHandle(), WM_COMMAND, TFrameWindow::kExitCommand, 0);
+  EXPECT_EQ(Frame->GetHandle(), nullptr);
+}
+
+TEST_F(FrameTest, EndOfSessionQuestionIsAnsweredByTheCloseCheck) {
+  EXPECT_EQ(SendMessageA(Frame->GetHandle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+  EXPECT_EQ(Client->CloseChecks, 1);
+  Client->MayClose = true;
+  EXPECT_EQ(SendMessageA(Frame->GetHandle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+}
+
+TEST_F(FrameTest, IconsFallBackToTheSystemIconWithoutAResource) {
+  const HICON standard = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  const HWND frame = Frame->GetHandle();
+  EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(frame, WM_QUERYDRAGICON, 0, 0)), standard);
+  EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(frame, WM_GETICON, ICON_BIG, 0)), standard);
+  EXPECT_NE(SendMessageA(frame, WM_GETICON, ICON_SMALL, 0), 0);
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "tests/windowing/ProbeWindows.h"
+
+namespace {
+
+constexpr UINT kBaseMessage = WM_USER + 1;
+constexpr UINT kDerivedMessage = WM_USER + 2;
+constexpr UINT kUnhandledMessage = WM_USER + 3;
+constexpr UINT kSharedCommand = 10;
+constexpr UINT kBaseCommand = 11;
+constexpr UINT kGroupCommandA = 20;
+constexpr UINT kGroupCommandB = 21;
+
+class TBaseProbe : public TProbeWindow {
+ public:
+  using TProbeWindow::TProbeWindow;
+  DECLARE_RESPONSE_TABLE();
+
+ public:
+  LRESULT EvBase() {
+    Log.push_back("base message");
+    return 41;
+  }
+  void CmShared() { Log.push_back("base shared"); }
+  void CmBase() { Log.push_back("base command"); }
+  void SizeChanged(UINT type, SIZE size) {
+    Log.push_back("size " + std::to_string(type) + " " + std::to_string(size.cx) + "x" +
+                  std::to_string(size.cy));
+  }
+};
+
+const TResponseEntry TBaseProbe::Rows[] = {
+    Row::Message<TBaseProbe, &TBaseProbe::EvBase>(kBaseMessage),
+    Row::Command<TBaseProbe, &TBaseProbe::CmShared>(kSharedCommand),
+    Row::Command<TBaseProbe, &TBaseProbe::CmBase>(kBaseCommand),
+    Row::Size<TBaseProbe, &TBaseProbe::SizeChanged>(),
+};
+const TResponseTable TBaseProbe::Table{&TWindow::Table, TBaseProbe::Rows};
+
+class TDerivedProbe : public TBaseProbe {
+ public:
+  using TBaseProbe::TBaseProbe;
+  DECLARE_RESPONSE_TABLE();
+
+ public:
+  LRESULT EvDerived() {
+    Log.push_back("derived message");
+    return 42;
+  }
+  void CmShared() { Log.push_back("derived shared"); }
+  void CmGroup(UINT id) { Log.push_back("group " + std::to_string(id)); }
+};
+
+const TResponseEntry TDerivedProbe::Rows[] = {
+    Row::Message<TDerivedProbe, &TDerivedProbe::EvDerived>(kDerivedMessage),
+    Row::Command<TDerivedProbe, &TDerivedProbe::CmShared>(kSharedCommand),
+    Row::CommandWithId<TDerivedProbe, &TDerivedProbe::CmGroup>(kGroupCommandA),
+    Row::CommandWithId<TDerivedProbe, &TDerivedProbe::CmGroup>(kGroupCommandB),
+};
+const TResponseTable TDerivedProbe::Table{&TBaseProbe::Table, TDerivedProbe::Rows};
+
+class ResponseTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Probe = new TDerivedProbe(&Host);
+    Host.Create();
+    Probe->Log.clear();
+  }
+  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendMessageA(Probe->GetHandle(), message, wParam, lParam);
+  }
+
+  THostWindow Host;
+  TDerivedProbe* Probe;  // owned by Host
+};
+
+TEST_F(ResponseTableTest, OwnRowsComeFirstThenTheBaseTable) {
+  EXPECT_EQ(Send(kDerivedMessage), 42);
+  EXPECT_EQ(Send(kBaseMessage), 41);
+  Send(WM_COMMAND, kSharedCommand);
+  Send(WM_COMMAND, kBaseCommand);
+  EXPECT_EQ(Probe->Log, (std::vector<std::string>{"derived message", "base message",
+                                                  "derived shared", "base command"}));
+}
+
+TEST_F(ResponseTableTest, CommandRowsReceiveTheirIdAndUnknownOnesGoToDefaultProcessing) {
+  Send(WM_COMMAND, kGroupCommandB);
+  Send(WM_COMMAND, kGroupCommandA);
+  Send(WM_COMMAND, 99);
+  EXPECT_EQ(Send(kUnhandledMessage), 0);
+  EXPECT_EQ(Probe->Log, (std::vector<std::string>{"group 21", "group 20"}));
+}
+
+TEST_F(ResponseTableTest, SizeMessagesArriveUnpacked) {
+  SetWindowPos(Probe->GetHandle(), nullptr, 0, 0, 123, 45, SWP_NOZORDER | SWP_NOMOVE);
+  Send(WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(7, 9));
+  ASSERT_EQ(Probe->Log.size(), 2u);
+  EXPECT_EQ(Probe->Log[0], "size 0 123x45");
+  EXPECT_EQ(Probe->Log[1], "size 1 7x9");
+}
+
+}  // namespace

@@ -1,0 +1,3 @@
+#include "windowing/TDecoratedFrame.h"
+
+const TResponseTable TDecoratedFrame::Table{&TFrameWindow::Table};

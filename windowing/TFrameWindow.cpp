@@ -1,0 +1,101 @@
+#include "windowing/TFrameWindow.h"
+
+#include "windowing/TApplication.h"
+
+const TResponseEntry TFrameWindow::Rows[] = {
+    Row::Size<TFrameWindow, &TFrameWindow::EvSize>(),
+    Row::Message<TFrameWindow, &TFrameWindow::EvClose>(WM_CLOSE),
+    Row::Command<TFrameWindow, &TFrameWindow::CmExit>(TFrameWindow::kExitCommand),
+    Row::Message<TFrameWindow, &TFrameWindow::EvQueryEndSession>(WM_QUERYENDSESSION),
+    Row::Message<TFrameWindow, &TFrameWindow::EvQueryDragIcon>(WM_QUERYDRAGICON),
+    Row::Message<TFrameWindow, &TFrameWindow::EvPaintIconic>(WM_PAINT),
+    Row::Message<TFrameWindow, &TFrameWindow::EvDestroy>(WM_DESTROY),
+};
+const TResponseTable TFrameWindow::Table{&TWindow::Table, TFrameWindow::Rows};
+
+TFrameWindow::TFrameWindow(TWindow* parent, const char* title, TWindow* client,
+                           bool trackMenuSelection)
+    : TWindow(parent, title), Client(client), TrackMenuSelection(trackMenuSelection) {
+  TAttributes& attr = Attributes();
+  attr.Style = WS_OVERLAPPEDWINDOW | WS_VISIBLE | (client ? WS_CLIPCHILDREN : 0);
+  // The system chooses position and size, and shows the window at creation
+  // since it has WS_VISIBLE.
+  attr.X = attr.Y = attr.W = attr.H = CW_USEDEFAULT;
+  if (Client) Adopt(Client);
+}
+
+void TFrameWindow::SetupWindow() {
+  TWindow::SetupWindow();
+  FitClient();
+  LoadIcons();
+}
+
+void TFrameWindow::FitClient() {
+  if (!Client || !Client->GetHandle()) return;
+  RECT area;
+  GetClientRect(GetHandle(), &area);
+  SetWindowPos(Client->GetHandle(), nullptr, 0, 0, area.right, area.bottom,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFrameWindow::LoadIcons() {
+  if (!IconGroup) return;
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  const LPCSTR name = MAKEINTRESOURCEA(IconGroup);
+  LargeIcon = LoadIconA(instance, name);
+  if (!LargeIcon) LargeIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  SmallIcon =
+      static_cast<HICON>(LoadImageA(instance, name, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                    GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  if (!SmallIcon) SmallIcon = LargeIcon;
+  // The class carries no icon; title bar and task bar take these.
+  SendMessageA(GetHandle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LargeIcon));
+  SendMessageA(GetHandle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
+}
+
+bool TFrameWindow::MayClose() {
+  TApplication* app = TApplication::Current();
+  if (app && app->GetMainWindow() == this) return app->CanClose();
+  return CanClose();
+}
+
+void TFrameWindow::RequestClose() {
+  if (MayClose()) Destroy();
+}
+
+void TFrameWindow::EvSize(UINT, SIZE) {
+  FitClient();
+}
+
+LRESULT TFrameWindow::EvClose() {
+  RequestClose();
+  return 0;
+}
+
+void TFrameWindow::CmExit() {
+  RequestClose();
+}
+
+LRESULT TFrameWindow::EvQueryEndSession() {
+  return MayClose() ? TRUE : FALSE;
+}
+
+LRESULT TFrameWindow::EvQueryDragIcon() {
+  return reinterpret_cast<LRESULT>(
+      LargeIcon ? LargeIcon : LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION)));
+}
+
+LRESULT TFrameWindow::EvPaintIconic() {
+  if (!IsIconic(GetHandle()) || !LargeIcon) return EvPaint();
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(GetHandle(), &paint);
+  DrawIcon(dc, 0, 0, LargeIcon);
+  EndPaint(GetHandle(), &paint);
+  return 0;
+}
+
+LRESULT TFrameWindow::EvDestroy() {
+  TApplication* app = TApplication::Current();
+  if (app && app->GetMainWindow() == this) PostQuitMessage(0);
+  return 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <utility>
+#include <vector>
+
+#include "display/LayoutArithmetic.h"
+#include "windowing/TWindow.h"
+
+// A window that places its children by edge constraints relative to its own
+// client area, again whenever its client size changes (not when minimised).
+class TLayoutWindow : public TWindow {
+ public:
+  using TWindow::TWindow;
+
+  void SetChildLayoutMetrics(TWindow* child, const ChildConstraints& constraints);
+  // The layout's own size handling: stores the new client size and places
+  // the children, unless the window was minimised or the size is unchanged.
+  void SizeChanged(UINT sizeType, SIZE size);
+  SIZE ClientSize() const { return Size; }
+
+  DECLARE_RESPONSE_TABLE();
+
+ protected:
+  void SetupWindow() override;
+
+ private:
+  void Layout();
+
+  SIZE Size{0, 0};
+  std::vector<std::pair<TWindow*, ChildConstraints>> Metrics;
+};

@@ -1,0 +1,13 @@
+#include "windowing/TResponseTable.h"
+
+const TResponseEntry* TResponseTable::Find(UINT message, WPARAM wParam) const {
+  for (const TResponseTable* table = this; table; table = table->Base) {
+    for (std::size_t i = 0; i < table->Count; ++i) {
+      const TResponseEntry& row = table->Rows[i];
+      if (row.Message != message) continue;
+      if (message == WM_COMMAND && row.Command != LOWORD(wParam)) continue;
+      return &row;
+    }
+  }
+  return nullptr;
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+class TWindow;
+
+// Unpacks a message's parameters and calls one handler of one class.
+using TDispatchFunction = LRESULT (*)(TWindow& window, WPARAM wParam, LPARAM lParam);
+
+// One row of a class's response table: a window message, or for WM_COMMAND
+// a menu command number, and the dispatcher of its handler.
+struct TResponseEntry {
+  UINT Message;
+  UINT Command;  // command number for WM_COMMAND rows; 0 otherwise
+  TDispatchFunction Dispatch;
+};
+
+// A class's static response table. Lookup searches the class's own rows
+// first, then the table of its base class, and so on; what no table answers
+// goes to the window's default processing.
+class TResponseTable {
+ public:
+  template <std::size_t N>
+  constexpr TResponseTable(const TResponseTable* base, const TResponseEntry (&rows)[N])
+      : Base(base), Rows(rows), Count(N) {}
+  constexpr explicit TResponseTable(const TResponseTable* base)
+      : Base(base), Rows(nullptr), Count(0) {}
+
+  const TResponseEntry* Find(UINT message, WPARAM wParam) const;
+
+ private:
+  const TResponseTable* Base;
+  const TResponseEntry* Rows;
+  std::size_t Count;
+};
+
+// Dispatchers, one per handler signature: each unpacks the message's
+// parameters and calls the handler with them.
+namespace Dispatch {
+
+template <class T, void (T::*Handler)()>
+LRESULT Command(TWindow& window, WPARAM, LPARAM) {
+  (static_cast<T&>(window).*Handler)();
+  return 0;
+}
+
+template <class T, void (T::*Handler)(UINT)>
+LRESULT CommandWithId(TWindow& window, WPARAM wParam, LPARAM) {
+  (static_cast<T&>(window).*Handler)(static_cast<UINT>(wParam));
+  return 0;
+}
+
+template <class T, LRESULT (T::*Handler)()>
+LRESULT Message(TWindow& window, WPARAM, LPARAM) {
+  return (static_cast<T&>(window).*Handler)();
+}
+
+template <class T, void (T::*Handler)(UINT sizeType, SIZE size)>
+LRESULT Size(TWindow& window, WPARAM wParam, LPARAM lParam) {
+  const SIZE size{static_cast<LONG>(LOWORD(lParam)), static_cast<LONG>(HIWORD(lParam))};
+  (static_cast<T&>(window).*Handler)(static_cast<UINT>(wParam), size);
+  return 0;
+}
+
+template <class T, bool (T::*Handler)(HDC dc)>
+LRESULT EraseBackground(TWindow& window, WPARAM wParam, LPARAM) {
+  return (static_cast<T&>(window).*Handler)(reinterpret_cast<HDC>(wParam)) ? TRUE : FALSE;
+}
+
+}  // namespace Dispatch
+
+// Row builders. A class lists its rows as, e.g.,
+//   Row::Command<TMainFrame, &TMainFrame::CmAbout>(CMD_ABOUT)
+namespace Row {
+
+template <class T, void (T::*Handler)()>
+constexpr TResponseEntry Command(UINT command) {
+  return {WM_COMMAND, command, &Dispatch::Command<T, Handler>};
+}
+
+template <class T, void (T::*Handler)(UINT)>
+constexpr TResponseEntry CommandWithId(UINT command) {
+  return {WM_COMMAND, command, &Dispatch::CommandWithId<T, Handler>};
+}
+
+template <class T, LRESULT (T::*Handler)()>
+constexpr TResponseEntry Message(UINT message) {
+  return {message, 0, &Dispatch::Message<T, Handler>};
+}
+
+template <class T, void (T::*Handler)(UINT, SIZE)>
+constexpr TResponseEntry Size() {
+  return {WM_SIZE, 0, &Dispatch::Size<T, Handler>};
+}
+
+template <class T, bool (T::*Handler)(HDC)>
+constexpr TResponseEntry EraseBackground() {
+  return {WM_ERASEBKGND, 0, &Dispatch::EraseBackground<T, Handler>};
+}
+
+}  // namespace Row
+
+// Declares a class's rows, its table and its lookup override, inside the
+// class body. The rows are members so that they may name private handlers.
+#define DECLARE_RESPONSE_TABLE()                         \
+ public:                                                 \
+  static const TResponseTable Table;                     \
+  const TResponseTable& ResponseTable() const override { \
+    return Table;                                        \
+  }                                                      \
+                                                         \
+ private:                                                \
+  static const TResponseEntry Rows[]
