@@ -1,0 +1,54 @@
+// Numbers of the program's resources and menu commands. Read by the resource
+// compiler and by C++ alike, so plain macros only.
+#ifndef FRELOX_RESOURCES_RESOURCEIDS_H
+#define FRELOX_RESOURCES_RESOURCEIDS_H
+
+// Resources.
+#define IDM_MAIN 1      // menu of the main frame
+#define IDD_ABOUT 1     // About box
+#define IDI_FRELOX 128  // the program's only icon group
+
+// "&Programm". The exit command is the number the frame window answers with a
+// close request.
+#define CMD_EXIT 24310
+
+// "&Ansicht".
+#define CMD_CHANNEL_RIGHT 101
+#define CMD_CHANNEL_LEFT 102
+#define CMD_CHANNEL_BOTH 103
+#define CMD_SHOW_MAXIMUM 104
+
+// "&Messung", measurements per second.
+#define CMD_RATE_1 105
+#define CMD_RATE_2 106
+#define CMD_RATE_5 107
+#define CMD_RATE_10 108
+#define CMD_RATE_20 109
+
+// "&Messung", weighting windows: the number minus CMD_WINDOW_OFF is the window.
+#define CMD_WINDOW_OFF 110
+#define CMD_WINDOW_TRIANGLE 111
+#define CMD_WINDOW_HANNING 112
+#define CMD_WINDOW_WELCH 113
+#define CMD_WINDOW_HAMMING 114
+#define CMD_WINDOW_BLACKMAN 115
+#define CMD_WINDOW_PARZEN 116
+
+// "&Messung", transform sizes. Not in numeric order of the sizes, and 127 is
+// unused.
+#define CMD_SIZE_1024 117
+#define CMD_SIZE_8192 118
+#define CMD_SIZE_4096 119
+#define CMD_SIZE_2048 120
+#define CMD_SIZE_16384 121
+#define CMD_SIZE_32768 124
+#define CMD_SIZE_65536 125
+#define CMD_SIZE_131072 126
+#define CMD_SIZE_262144 128
+
+#define CMD_AUTO_OFFSET 122
+
+// "&Über..." on the menu bar.
+#define CMD_ABOUT 123
+
+#endif
