@@ -25,6 +25,8 @@ class SpectrumAnalyser {
 
   // GUI thread, while the buffer is idle: the capture about to be queued holds `frames` frames.
   void RecordQueuedFrames(int32_t frames) { QueuedFrames = frames; }
+  // GUI thread: the frame count of the capture last queued.
+  int32_t QueuedFrameCount() const { return QueuedFrames; }
   // GUI thread: the capture has come back; the worker owns the buffer from now on.
   void HandOverCapture() { DataReady.store(1, std::memory_order_release); }
   // GUI thread, at set-up before the first capture is queued.

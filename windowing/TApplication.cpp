@@ -82,5 +82,10 @@ int TApplication::Fail(const char* text) {
 }
 
 void TApplication::ShowUnhandledException(const char* text) {
-  MessageBoxExA(nullptr, text, kUnhandledCaption, MB_ICONHAND | MB_OK, 0);
+  ShowExceptionBox(text);
+}
+
+void TApplication::ShowExceptionBox(const char* text) {
+  MessageBoxExA(nullptr, text && *text ? text : kUnknownException, kUnhandledCaption,
+                MB_ICONHAND | MB_OK, 0);
 }

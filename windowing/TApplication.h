@@ -35,6 +35,8 @@ class TApplication {
   // What the GUI entry point was given, for the main window's show command.
   static void RecordStartup(HINSTANCE instance, const char* commandLine, int showCommand);
   static int ShowCommand() { return StartupShowCommand; }
+  // The "Unhandled Exception" box with the text, or "Unknown Exception".
+  static void ShowExceptionBox(const char* text);
 
  protected:
   virtual void InitApplication() {}

@@ -44,6 +44,8 @@ MMRESULT WINAPI FakeOpen(LPHWAVEIN handle, UINT deviceId, LPCWAVEFORMATEX format
   FakeSystem& fake = FakeSystem::Current();
   // A failing device may still have written something into the handle.
   *handle = fake.OpenedHandle;
+  if (fake.OpenResult == MMSYSERR_NOERROR && (flags & CALLBACK_TYPEMASK) == CALLBACK_WINDOW)
+    fake.CallbackWindow = reinterpret_cast<HWND>(callback);
   return fake.OpenResult;
 }
 
@@ -64,7 +66,15 @@ MMRESULT WINAPI FakePrepare(HWAVEIN handle, LPWAVEHDR header, UINT size) {
 
 MMRESULT WINAPI FakeAdd(HWAVEIN handle, LPWAVEHDR header, UINT size) {
   RecordHeaderCall("waveInAddBuffer", handle, header, size);
-  return FakeSystem::Current().AddResult;
+  FakeSystem& fake = FakeSystem::Current();
+  if (fake.AddResult == MMSYSERR_NOERROR && fake.SimulateDevice) {
+    fake.QueuedHeader = header;
+    header->dwBytesRecorded = 0;
+    header->dwFlags &= ~WHDR_DONE;
+    ++fake.CapturesQueued;
+    if (fake.OnQueued) fake.OnQueued(*header);
+  }
+  return fake.AddResult;
 }
 
 MMRESULT WINAPI FakeUnprepare(HWAVEIN handle, LPWAVEHDR header, UINT size) {
@@ -79,12 +89,17 @@ MMRESULT WINAPI FakeStart(HWAVEIN handle) {
 
 MMRESULT WINAPI FakeReset(HWAVEIN handle) {
   Record("waveInReset").Handle = handle;
-  return FakeSystem::Current().ResetResult;
+  FakeSystem& fake = FakeSystem::Current();
+  if (fake.SimulateDevice && fake.QueuedHeader && fake.ResetReturnsBuffer) fake.ReturnCapture(0);
+  return fake.ResetResult;
 }
 
 MMRESULT WINAPI FakeClose(HWAVEIN handle) {
   Record("waveInClose").Handle = handle;
-  return FakeSystem::Current().CloseResult;
+  FakeSystem& fake = FakeSystem::Current();
+  if (fake.OnClose) fake.OnClose();
+  if (fake.SimulateDevice && fake.QueuedHeader) return WAVERR_STILLPLAYING;
+  return fake.CloseResult;
 }
 
 MMRESULT WINAPI FakeGetErrorText(MMRESULT code, LPSTR text, UINT chars) {
@@ -112,6 +127,7 @@ int WINAPI FakeMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style, W
   FakeSystem& fake = FakeSystem::Current();
   fake.Calls.push_back("MessageBoxExA");
   fake.Boxes.push_back({owner, text, caption, style, language});
+  if (fake.OnBox) fake.OnBox();
   return IDOK;
 }
 
@@ -224,4 +240,24 @@ std::vector<std::string> FakeSystem::WaveCallNames() const {
 int FakeSystem::LiveBlocks() const {
   return static_cast<int>(std::count_if(Blocks.begin(), Blocks.end(),
                                         [](const auto& entry) { return !entry.second.Freed; }));
+}
+
+bool FakeSystem::ReturnCapture(int32_t recordedFrames,
+                               const std::function<void(int16_t*, int32_t)>& fill) {
+  if (!QueuedHeader || !CallbackWindow) return false;
+  WAVEHDR* header = QueuedHeader;
+  QueuedHeader = nullptr;
+  const int32_t capacity = static_cast<int32_t>(header->dwBufferLength / kBytesPerFrame);
+  const int32_t frames = std::min(recordedFrames, capacity);
+  if (fill) fill(reinterpret_cast<int16_t*>(header->lpData), frames);
+  header->dwBytesRecorded = static_cast<DWORD>(frames) * kBytesPerFrame;
+  header->dwFlags |= WHDR_DONE;
+  ++CapturesReturned;
+  PostMessageA(CallbackWindow, MM_WIM_DATA, reinterpret_cast<WPARAM>(OpenedHandle),
+               reinterpret_cast<LPARAM>(header));
+  return true;
+}
+
+int32_t FakeSystem::QueuedFrames() const {
+  return QueuedHeader ? static_cast<int32_t>(QueuedHeader->dwBufferLength / kBytesPerFrame) : 0;
 }

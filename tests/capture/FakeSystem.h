@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -66,6 +67,30 @@ class FakeSystem {
   std::map<MMRESULT, std::string> ErrorTexts;
   // Fills the whole text buffer without a terminating zero, as no good platform does.
   bool ErrorTextUnterminated = false;
+
+  // The device model, off unless SimulateDevice: an added buffer stays
+  // queued until the test returns it (as MM_WIM_DATA to the window given at
+  // open), a reset returns it at once unless ResetReturnsBuffer is false (a
+  // device that stopped answering), and closing fails while it is queued.
+  static constexpr int32_t kBytesPerFrame = 4;
+  bool SimulateDevice = false;
+  bool ResetReturnsBuffer = true;
+  HWND CallbackWindow = nullptr;
+  WAVEHDR* QueuedHeader = nullptr;
+  int CapturesQueued = 0;
+  int CapturesReturned = 0;
+  // Called when a buffer is queued, e.g. to return it at once.
+  std::function<void(WAVEHDR&)> OnQueued;
+  // Fills the first recordedFrames frames of the queued buffer with `fill`
+  // (when given), marks it done and posts MM_WIM_DATA. False when none is queued.
+  bool ReturnCapture(int32_t recordedFrames,
+                     const std::function<void(int16_t*, int32_t)>& fill = {});
+  // Runs when the device is asked to close.
+  std::function<void()> OnClose;
+  // Runs while a message box would be open.
+  std::function<void()> OnBox;
+  // Frames asked for by the queued buffer; 0 when none is queued.
+  int32_t QueuedFrames() const;
 
   // Scripted global memory: the n-th allocation or lock (counted from 1) fails.
   int FailingAllocation = 0;

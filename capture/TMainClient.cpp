@@ -1,0 +1,236 @@
+#include "capture/TMainClient.h"
+
+#include <algorithm>
+
+#include "analysis/DisplayRange.h"
+#include "analysis/MeasurementSettings.h"
+#include "capture/CaptureDevice.h"
+#include "capture/MessageBoxes.h"
+#include "capture/WaveInError.h"
+#include "capture/WaveInput.h"
+#include "windowing/TClientDC.h"
+#include "windowing/TXWindowing.h"
+
+namespace {
+
+constexpr UINT_PTR kExitTimerId = 1;
+constexpr const char* kNoBufferText = "Not enough memory for the capture buffer.";
+constexpr const char* kShortCapturesText =
+    "The input device keeps returning incomplete recordings.";
+
+// The worker's view of the platform: it sleeps, and it tells the view window
+// that a spectrum is ready. Called on the worker thread only.
+class WindowWorkerServices : public WorkerServices {
+ public:
+  explicit WindowWorkerServices(HWND view) : View(view) {}
+  void SleepMs(int32_t milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
+  void PostSpectrumReady() override {
+    PostMessageA(View, TMainClient::kSpectrumReadyMessage, 0, 0);  // a failure is ignored
+  }
+
+ private:
+  HWND View;
+};
+
+}  // namespace
+
+const TResponseEntry TMainClient::Rows[] = {
+    Row::Message<TWindow, &TWindow::EvPaint>(WM_PAINT),
+    Row::EraseBackground<TMainClient, &TMainClient::EraseBackground>(),
+    Row::Size<TMainClient, &TMainClient::SizeChanged>(),
+    Row::Message<TMainClient, &TMainClient::OnCaptureDone>(MM_WIM_DATA),
+    Row::Message<TMainClient, &TMainClient::OnSpectrumReady>(kSpectrumReadyMessage),
+    Row::Message<TMainClient, &TMainClient::OnExitTimer>(WM_TIMER),
+};
+const TResponseTable TMainClient::Table{&TWindow::Table, TMainClient::Rows};
+
+TMainClient::TMainClient(TWindow* parent)
+    : TWindow(parent),
+      Analyser(std::make_unique<SpectrumAnalyser>(Buffer.SampleFrames())),
+      Shown(std::make_unique<SpectrumLevels>()) {
+  ResetWaveInputState();
+  Range = kFixedDisplayRange;
+}
+
+// Teardown: the worker ends before anything it reads goes, the device is
+// closed before the buffer it may own is freed. Throws nothing.
+TMainClient::~TMainClient() {
+  TearingDown = true;
+  TerminateAndWait();
+  DisarmExitTimer();
+  ReleaseDevice();
+}
+
+void TMainClient::ReleaseDevice() {
+  if (Outstanding && InputOpen) {
+    // Only a failed way out leaves a buffer queued: take it back first.
+    ResetCaptureDevice();
+    ReleaseCaptureBuffer(Buffer);
+    Outstanding = false;
+  }
+  CloseWaveInput();
+  // A device that could not be closed may still write into the buffer.
+  if (InputOpen || Outstanding) Buffer.Abandon();
+}
+
+void TMainClient::SetupWindow() {
+  TWindow::SetupWindow();
+  if (!Buffer.IsValid()) {
+    ShowError(kNoBufferText);
+    Quit();
+    return;
+  }
+  if (!OpenWaveInput(GetHandle())) {
+    Quit();
+    return;
+  }
+  Analyser->ClearDataReady();
+  QueueCapture();
+  WorkerTarget = GetHandle();
+  try {
+    Start();
+  } catch (const TXWindowing& error) {
+    ShowError(error.what());
+    // The program ends in order, like after a close request: when the
+    // capture already queued returns.
+    CanClose();
+  }
+}
+
+bool TMainClient::CanClose() {
+  CloseRequested = true;
+  if (!Outstanding) {
+    // With the ring stopped by a failure nothing will come back: end now.
+    // Otherwise the cycle in progress queues one more capture and its
+    // return ends the program.
+    if (Stopped) Quit();
+  } else if (!ExitTimerArmed) {
+    ArmExitTimer(CaptureTimeMs() + kReturnGraceMs);
+  }
+  return false;
+}
+
+void TMainClient::QueueCapture() {
+  if (Stopped || DeviceReset || TearingDown || QuitPosted) return;
+  const int32_t frames = Read(Settings.FftSize);
+  Analyser->RecordQueuedFrames(frames);
+  const MMRESULT result = QueueCaptureBuffer(Buffer, frames);
+  if (result != MMSYSERR_NOERROR) {
+    StopRing(WaveInErrorText(result));
+    return;
+  }
+  Outstanding = true;
+  if (CloseRequested) ArmExitTimer(CaptureTimeMs() + kReturnGraceMs);
+}
+
+void TMainClient::StopRing(const std::string& reason) {
+  Stopped = true;
+  ShowError(reason.c_str());
+  // A close request made before or while the box was open ends the program.
+  if (CloseRequested && !Outstanding) Quit();
+}
+
+LRESULT TMainClient::OnCaptureDone() {
+  if (!Outstanding) return 0;  // returned by a reset after the ring had stopped
+  Outstanding = false;
+  DisarmExitTimer();
+  ReleaseCaptureBuffer(Buffer);
+  if (CloseRequested) {
+    Quit();
+    return 0;
+  }
+  if (RecordedFrames(Buffer) < Analyser->QueuedFrameCount()) {
+    // Never analyse frames that were not recorded: try again, a few times.
+    if (++ShortCapturesInARow >= kMaxShortCapturesInARow)
+      StopRing(kShortCapturesText);
+    else
+      QueueCapture();
+    return 0;
+  }
+  ShortCapturesInARow = 0;
+  Analyser->HandOverCapture();
+  return 0;
+}
+
+LRESULT TMainClient::OnSpectrumReady() {
+  const int32_t cycleSize = Analyser->CycleSize();
+  const SpectrumLevels& work = Analyser->WorkLevels();
+  std::copy_n(work.begin(), cycleSize / 2, Shown->begin());
+  if (ShownFrames == cycleSize) {
+    Rescale(false);
+  } else {
+    ShownFrames = cycleSize;
+    Rescale(true);
+  }
+  {
+    TClientDC dc(GetHandle());
+    DrawSpectrum(dc);
+  }
+  QueueCapture();
+  return 0;
+}
+
+LRESULT TMainClient::OnExitTimer() {
+  DisarmExitTimer();
+  if (!Outstanding) return 0;
+  if (!DeviceReset) {
+    // The buffer is overdue: the reset returns it, and its return ends the program.
+    DeviceReset = true;
+    ResetCaptureDevice();
+    ArmExitTimer(kResetGraceMs);
+    return 0;
+  }
+  // Still nothing: end anyway, and never free memory the driver may still write.
+  Buffer.Abandon();
+  Quit();
+  return 0;
+}
+
+void TMainClient::Quit() {
+  if (QuitPosted) return;
+  QuitPosted = true;
+  PostQuitMessage(kQuitStatus);
+}
+
+void TMainClient::ArmExitTimer(UINT delayMs) {
+  ExitTimerArmed = SetTimer(GetHandle(), kExitTimerId, delayMs, nullptr) != 0;
+}
+
+void TMainClient::DisarmExitTimer() {
+  if (!ExitTimerArmed) return;
+  KillTimer(GetHandle(), kExitTimerId);
+  ExitTimerArmed = false;
+}
+
+UINT TMainClient::CaptureTimeMs() const {
+  const int64_t frames = Analyser->QueuedFrameCount();
+  return static_cast<UINT>((frames * 1000 + kSampleRateHz - 1) / kSampleRateHz);
+}
+
+int TMainClient::Run() {
+  WindowWorkerServices services(WorkerTarget);
+  return Analyser->Run(StopRequestFlag(), services);
+}
+
+void TMainClient::Rescale(bool forced) {
+  RECT area;
+  GetClientRect(GetHandle(), &area);
+  View.Rescale(area.right, area.bottom, ShownFrames, forced);
+}
+
+void TMainClient::Paint(TDC& dc, bool, const RECT&) {
+  Rescale(false);
+  DrawSpectrum(dc);
+}
+
+void TMainClient::DrawSpectrum(TDC& dc) {
+  Painter.DrawSpectrum(dc, View, *Shown);
+}
+
+bool TMainClient::EraseBackground(HDC) {
+  return true;
+}
+
+void TMainClient::SizeChanged(UINT, SIZE) {
+  InvalidateRect(GetHandle(), nullptr, TRUE);
+}

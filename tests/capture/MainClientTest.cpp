@@ -1,0 +1,126 @@
+#include "capture/TMainClient.h"
+#include "tests/capture/RingFixture.h"
+
+namespace {
+
+const int32_t kToneLevel = static_cast<int32_t>(2000 * std::log10(16000.0 / 32768 * 0.5));
+
+TEST_F(RingTest, WithoutADeviceNothingIsRecordedAndTheProgramEnds) {
+  Fake.DeviceCount = 0;
+  Start();
+  EXPECT_EQ(WaitForQuit(), 1);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error: No input device found!"}));
+  EXPECT_EQ(Fake.CapturesQueued, 0);
+  EXPECT_FALSE(Client->IsStarted());
+  Destroy();
+  EXPECT_EQ(CountCalls("waveInClose"), 0u);
+}
+
+TEST_F(RingTest, AFailedOpenEndsTheProgramWithoutStartingTheWorker) {
+  Fake.OpenResult = MMSYSERR_ALLOCATED;
+  Fake.ErrorTexts[MMSYSERR_ALLOCATED] = "The device is already in use.";
+  Start();
+  EXPECT_EQ(WaitForQuit(), 1);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error: The device is already in use."}));
+  EXPECT_FALSE(Client->IsStarted());
+  EXPECT_EQ(Fake.CapturesQueued, 0);
+}
+
+TEST_F(RingTest, ABufferThatCannotBeAllocatedOpensNoDevice) {
+  Fake.FailingAllocation = 2;  // the sample block
+  Start();
+  EXPECT_EQ(WaitForQuit(), 1);
+  ASSERT_EQ(Fake.Boxes.size(), 1u);
+  EXPECT_EQ(Fake.Boxes[0].Caption, "Error");
+  EXPECT_EQ(CountCalls("waveInOpen"), 0u);
+  EXPECT_FALSE(Client->IsStarted());
+  Destroy();
+  EXPECT_EQ(Fake.LiveBlocks(), 0);
+}
+
+TEST_F(RingTest, OneCycleShowsTheSpectrumBeforeQueueingTheNextCapture) {
+  Start();
+  ASSERT_EQ(Fake.QueuedFrames(), 2048);
+  EXPECT_TRUE(Client->IsStarted());
+  EXPECT_EQ(Client->ShownSize(), 0);
+
+  int32_t shownAtQueueing = -1;
+  COLORREF gridPixelAtQueueing = 0;
+  const int32_t gridColumn = Client->FreqToX(1000.0);
+  Fake.OnQueued = [&](WAVEHDR&) {
+    shownAtQueueing = Client->ShownSize();
+    const HDC dc = GetDC(Client->GetHandle());
+    gridPixelAtQueueing = GetPixel(dc, gridColumn, 5);
+    ReleaseDC(Client->GetHandle(), dc);
+  };
+  Write(Settings.FftSize, 4096);  // chosen while the 2048 frames are recorded
+  ReturnFull();
+  ASSERT_TRUE(WaitForSpectrum(1));
+  EXPECT_EQ(shownAtQueueing, 2048);  // copied and drawn before the next capture
+  EXPECT_EQ(gridPixelAtQueueing, RGB(80, 80, 80));
+  EXPECT_EQ(Client->Geometry().BinCount(), 1024);  // the first spectrum rescales
+  EXPECT_EQ(Fake.QueuedFrames(), 4096);            // the next capture takes the new size
+
+  // Tones of 16000 / 32768 (-6.2 dB) under the Hanning window (-6.0 dB).
+  const SpectrumLevels& shown = Client->ShownLevels();
+  EXPECT_NEAR(shown[256][0], kToneLevel, 2);  // left tone at line 2048 / 8
+  EXPECT_NEAR(shown[128][1], kToneLevel, 2);  // right tone at line 2048 / 16
+  EXPECT_LT(shown[128][0], -6000);
+
+  ReturnFull();
+  ASSERT_TRUE(WaitForSpectrum(2));
+  EXPECT_EQ(Client->ShownSize(), 4096);
+  EXPECT_EQ(Client->Geometry().BinCount(), 2048);  // rebuilt for the new size
+  EXPECT_NEAR(Client->ShownLevels()[512][0], kToneLevel, 2);
+}
+
+TEST_F(RingTest, CloseWhileCapturingEndsWhenTheBufferReturnsWithoutAnotherSpectrum) {
+  Start();
+  EXPECT_FALSE(Client->CanClose());
+  EXPECT_FALSE(Client->CanClose());  // twice: no sooner, no differently
+  EXPECT_TRUE(Client->ClosePending());
+  EXPECT_FALSE(PumpUntil(nullptr, 200));
+  EXPECT_EQ(QuitCode, kNoQuit);
+  ReturnFull();
+  EXPECT_EQ(WaitForQuit(), 1);
+  PumpUntil(nullptr, 300);
+  EXPECT_EQ(Client->ShownSize(), 0);
+  EXPECT_EQ(Fake.CapturesQueued, 1);
+}
+
+TEST_F(RingTest, CloseDuringThePauseShowsOneMoreSpectrumAndRecordsOneMoreCapture) {
+  Write(Settings.IntervalMs, 300);
+  Start();
+  ReturnFull();
+  PumpUntil(nullptr, 100);  // the worker has taken the buffer and pauses
+  EXPECT_FALSE(Client->CanClose());
+  ASSERT_TRUE(WaitForSpectrum(1));
+  EXPECT_EQ(Client->ShownSize(), 2048);
+  EXPECT_EQ(QuitCode, kNoQuit);
+  ReturnFull();
+  EXPECT_EQ(WaitForQuit(), 1);
+  EXPECT_EQ(Fake.CapturesQueued, 2);
+}
+
+TEST_F(RingTest, TeardownStopsTheWorkerThenClosesTheDeviceThenFreesTheBuffer) {
+  Start();
+  ReturnFull();
+  ASSERT_TRUE(WaitForSpectrum(1));
+  Client->CanClose();
+  ReturnFull();
+  ASSERT_EQ(WaitForQuit(), 1);
+  bool workerEndedAtClose = false;
+  int liveBlocksAtClose = 0;
+  Fake.OnClose = [&] {
+    workerEndedAtClose = WorkerEnded;
+    liveBlocksAtClose = Fake.LiveBlocks();
+  };
+  Destroy();
+  EXPECT_TRUE(workerEndedAtClose);
+  EXPECT_EQ(liveBlocksAtClose, 2);  // header and samples still there at the close
+  EXPECT_EQ(Fake.LiveBlocks(), 0);
+  EXPECT_EQ(CountCalls("waveInClose"), 1u);
+  EXPECT_TRUE(Fake.Boxes.empty());
+}
+
+}  // namespace

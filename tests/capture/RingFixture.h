@@ -1,0 +1,117 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/MeasurementSettings.h"
+#include "capture/TMainClient.h"
+#include "tests/capture/FakeSystem.h"
+
+// The spectrum view with a scripted device, in a top-level host window, and
+// a message pump that the tests drive.
+
+inline constexpr int kNoQuit = -999;
+inline constexpr int kViewWidthPx = 601;
+inline constexpr int kViewHeightPx = 301;
+
+// A top-level window holding the view, as the axis frame does.
+class THost : public TWindow {
+ public:
+  THost() : TWindow(nullptr, "ring host") {
+    Attributes().Style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+    Attributes().W = 700;
+    Attributes().H = 450;
+  }
+};
+
+// Set by the worker of TObservedClient when its body returns.
+inline std::atomic<bool> WorkerEnded{false};
+
+// A view whose worker reports when it has ended.
+class TObservedClient : public TMainClient {
+ public:
+  explicit TObservedClient(TWindow* parent) : TMainClient(parent) { WorkerEnded = false; }
+
+ protected:
+  int Run() override {
+    const int result = TMainClient::Run();
+    WorkerEnded = true;
+    return result;
+  }
+};
+
+// Fills the frames with a full-scale tone on line frames / 8 (left) and
+// frames / 16 (right), so a spectrum shows which capture size it came from.
+inline constexpr double kTwoPi = 6.283185307179586;
+
+inline void FillTones(int16_t* samples, int32_t frames) {
+  for (int32_t j = 0; j < frames; ++j) {
+    samples[2 * j] = static_cast<int16_t>(16000 * std::sin(kTwoPi * j / 8.0));
+    samples[2 * j + 1] = static_cast<int16_t>(16000 * std::sin(kTwoPi * j / 16.0));
+  }
+}
+
+class RingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StoreDefaultSettings();
+    Write(Settings.IntervalMs, 50);
+    Fake.SimulateDevice = true;
+  }
+  void TearDown() override { TThread::CreateThreadCall = &::CreateThread; }
+
+  void Start() {
+    Host = std::make_unique<THost>();
+    Client = new TObservedClient(Host.get());
+    Host->Create();
+    SetWindowPos(Client->GetHandle(), nullptr, 0, 0, kViewWidthPx, kViewHeightPx,
+                 SWP_NOZORDER | SWP_NOMOVE);
+  }
+  // Dispatches messages until `done` holds or WM_QUIT arrives (its code is
+  // kept) or the time runs out. True when `done` held.
+  bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+      if (done && done()) return true;
+      MSG message;
+      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+          QuitCode = static_cast<int>(message.wParam);
+          return done && done();
+        }
+        DispatchMessageA(&message);
+      }
+      Sleep(1);
+    }
+    return false;
+  }
+  int WaitForQuit(DWORD timeoutMs = 5000) {
+    PumpUntil([&] { return QuitCode != kNoQuit; }, timeoutMs);
+    return QuitCode;
+  }
+  bool WaitForSpectrum(int32_t count, DWORD timeoutMs = 5000) {
+    return PumpUntil([&] { return Fake.CapturesQueued >= count + 1; }, timeoutMs);
+  }
+  void ReturnFull() { ASSERT_TRUE(Fake.ReturnCapture(Fake.QueuedFrames(), FillTones)); }
+  void Destroy() { Host.reset(); }
+  size_t CountCalls(const std::string& name) const {
+    return std::count(Fake.Calls.begin(), Fake.Calls.end(), name);
+  }
+  std::vector<std::string> BoxTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& box : Fake.Boxes) texts.push_back(box.Caption + ": " + box.Text);
+    return texts;
+  }
+
+  FakeSystem Fake;
+  std::unique_ptr<THost> Host;
+  TObservedClient* Client = nullptr;  // owned by Host
+  int QuitCode = kNoQuit;
+};

@@ -1,0 +1,141 @@
+// The ring when the device misbehaves: short recordings, failed queueing,
+// a buffer that never returns, a worker that cannot start.
+#include "capture/WaveInput.h"
+#include "tests/capture/RingFixture.h"
+#include "windowing/TThread.h"
+
+namespace {
+
+constexpr int32_t kShortFrames = 100;
+constexpr const char* kShortText = "Error: The input device keeps returning incomplete recordings.";
+
+TEST_F(RingTest, AShortRecordingIsNeverAnalysedButRecordedAgain) {
+  Start();
+  ASSERT_TRUE(Fake.ReturnCapture(kShortFrames, FillTones));
+  ASSERT_TRUE(PumpUntil([&] { return Fake.CapturesQueued == 2; }));
+  ASSERT_TRUE(Fake.ReturnCapture(kShortFrames, FillTones));
+  ASSERT_TRUE(PumpUntil([&] { return Fake.CapturesQueued == 3; }));
+  EXPECT_EQ(Client->ShownSize(), 0);
+  ReturnFull();  // a full one resets the count
+  ASSERT_TRUE(PumpUntil([&] { return Client->ShownSize() == 2048; }));
+  for (int i = 0; i < 2; ++i) {
+    const int queued = Fake.CapturesQueued;
+    ASSERT_TRUE(Fake.ReturnCapture(kShortFrames));
+    ASSERT_TRUE(PumpUntil([&] { return Fake.CapturesQueued == queued + 1; }));
+  }
+  EXPECT_TRUE(Fake.Boxes.empty());
+  EXPECT_FALSE(Client->RingStopped());
+}
+
+TEST_F(RingTest, ThreeShortRecordingsInARowStopTheRingAndACloseThenEndsAtOnce) {
+  Start();
+  for (int i = 0; i < 3; ++i) {
+    const int queued = Fake.CapturesQueued;
+    ASSERT_TRUE(Fake.ReturnCapture(kShortFrames));
+    PumpUntil([&] { return Fake.CapturesQueued > queued || Client->RingStopped(); });
+  }
+  EXPECT_TRUE(Client->RingStopped());
+  EXPECT_EQ(Fake.CapturesQueued, 3);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kShortText}));
+  EXPECT_EQ(Client->ShownSize(), 0);
+  EXPECT_FALSE(Client->CanClose());
+  EXPECT_EQ(WaitForQuit(1000), 1);
+  Destroy();
+  EXPECT_EQ(Fake.LiveBlocks(), 0);
+}
+
+TEST_F(RingTest, AFailedAddAtSetUpIsShownOnceUndoneAndACloseEndsAtOnce) {
+  Fake.AddResult = MMSYSERR_NOMEM;
+  Fake.ErrorTexts[MMSYSERR_NOMEM] = "Out of memory.";
+  Start();
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error: Out of memory."}));
+  EXPECT_EQ(CountCalls("waveInUnprepareHeader"), 1u);
+  EXPECT_EQ(CountCalls("waveInStart"), 0u);
+  EXPECT_TRUE(Client->RingStopped());
+  EXPECT_FALSE(PumpUntil(nullptr, 100));
+  EXPECT_EQ(QuitCode, kNoQuit);  // the window stays until the user closes it
+  Client->CanClose();
+  EXPECT_EQ(WaitForQuit(1000), 1);
+  Destroy();
+  EXPECT_EQ(Fake.LiveBlocks(), 0);
+  EXPECT_EQ(Fake.Boxes.size(), 1u);
+}
+
+TEST_F(RingTest, ACloseRequestWhileTheErrorBoxIsOpenEndsTheProgram) {
+  Fake.PrepareResult = MMSYSERR_NODRIVER;
+  Fake.OnBox = [&] { Client->CanClose(); };
+  Start();
+  EXPECT_EQ(WaitForQuit(1000), 1);
+  EXPECT_EQ(CountCalls("waveInAddBuffer"), 0u);
+  EXPECT_EQ(Fake.Boxes.size(), 1u);
+}
+
+TEST_F(RingTest, AFailedStartMidRunResetsUnpreparesAndStopsTheRing) {
+  Start();
+  Fake.StartResult = MMSYSERR_NODRIVER;  // the device goes away during this capture
+  Fake.ErrorTexts[MMSYSERR_NODRIVER] = "No driver.";
+  ReturnFull();
+  ASSERT_TRUE(PumpUntil([&] { return Client->RingStopped(); }));
+  EXPECT_EQ(Client->ShownSize(), 2048);  // the spectrum in hand was still shown
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error: No driver."}));
+  const auto& calls = Fake.WaveCallNames();
+  const auto reset = std::find(calls.rbegin(), calls.rend(), "waveInReset");
+  const auto unprepare = std::find(calls.rbegin(), calls.rend(), "waveInUnprepareHeader");
+  ASSERT_NE(reset, calls.rend());
+  EXPECT_LT(unprepare, reset);  // (reverse order) the unprepare came after the reset
+  PumpUntil(nullptr, 100);      // the buffer the reset returned is not taken for a capture
+  EXPECT_EQ(Client->ShownSize(), 2048);
+  Client->CanClose();
+  EXPECT_EQ(WaitForQuit(1000), 1);
+  EXPECT_EQ(Fake.Boxes.size(), 1u);
+}
+
+TEST_F(RingTest, ADeviceThatNeverReturnsTheBufferIsResetAfterTheCaptureTimePlusTwoSeconds) {
+  Start();
+  const DWORD start = GetTickCount();
+  Client->CanClose();
+  EXPECT_EQ(WaitForQuit(6000), 1);
+  const DWORD elapsed = GetTickCount() - start;
+  EXPECT_GE(elapsed, TMainClient::kReturnGraceMs);
+  EXPECT_LT(elapsed, TMainClient::kReturnGraceMs + TMainClient::kResetGraceMs);
+  EXPECT_EQ(CountCalls("waveInReset"), 1u);
+  Destroy();
+  EXPECT_EQ(Fake.LiveBlocks(), 0);  // the reset returned it: freed as usual
+  EXPECT_TRUE(Fake.Boxes.empty());
+}
+
+TEST_F(RingTest, ADeviceThatIgnoresTheResetToIsLeftWithItsBufferAndTheProgramEnds) {
+  Fake.ResetReturnsBuffer = false;
+  Start();
+  const DWORD start = GetTickCount();
+  Client->CanClose();
+  EXPECT_EQ(WaitForQuit(8000), 1);
+  EXPECT_GE(GetTickCount() - start, TMainClient::kReturnGraceMs + TMainClient::kResetGraceMs);
+  Destroy();
+  // The device still holds the buffer: the close fails, is shown once, and
+  // the memory it may still write into stays allocated.
+  EXPECT_EQ(Fake.LiveBlocks(), 2);
+  ASSERT_EQ(Fake.Boxes.size(), 1u);
+  EXPECT_EQ(Fake.Boxes[0].Caption, "Error");
+  EXPECT_EQ(InputOpen, 1);
+}
+
+HANDLE WINAPI RefuseThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
+                           LPDWORD) {
+  return nullptr;
+}
+
+TEST_F(RingTest, AWorkerThatCannotBeCreatedEndsTheProgramWhenTheQueuedCaptureReturns) {
+  TThread::CreateThreadCall = &RefuseThread;
+  Start();
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error: Error[thread]: creation failure"}));
+  EXPECT_TRUE(Client->ClosePending());
+  EXPECT_FALSE(Client->IsStarted());
+  ReturnFull();
+  EXPECT_EQ(WaitForQuit(), 1);
+  Destroy();
+  EXPECT_EQ(Fake.LiveBlocks(), 0);
+  EXPECT_EQ(CountCalls("waveInClose"), 1u);
+}
+
+}  // namespace
