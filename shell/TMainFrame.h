@@ -1,0 +1,37 @@
+#pragma once
+
+#include "windowing/TDecoratedFrame.h"
+
+// The program's only top-level window. Its menu is the user's only control:
+// each command rewrites one or two settings and moves the check mark of its
+// group; the commands that change only what is drawn repaint at once.
+// GUI thread only.
+class TMainFrame : public TDecoratedFrame {
+ public:
+  // Stores the settings' defaults; no window exists yet.
+  TMainFrame(TWindow* parent, const char* title, TWindow* client);
+
+  DECLARE_RESPONSE_TABLE();
+
+ protected:
+  // The base set-up (which creates the client and the view, and so starts
+  // the measurement), then the six default check marks.
+  void SetupWindow() override;
+
+ private:
+  void CmChannelLeft();
+  void CmChannelRight();
+  void CmChannelBoth();
+  void CmShowMaximum();
+  void CmFftSize(UINT command);
+  void CmRate(UINT command);
+  void CmWindow(UINT command);
+  void CmAutoOffset();
+  void CmAbout();
+
+  void SetChannels(int32_t left, int32_t right, UINT checkedCommand);
+  // Flips a toggle item's mark; returns the new setting (1 when now checked).
+  int32_t Toggle(UINT command);
+  void Check(UINT command, bool checked);
+  void Repaint();
+};

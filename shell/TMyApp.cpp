@@ -1,0 +1,15 @@
+#include "shell/TMyApp.h"
+
+#include "resources/ResourceIds.h"
+#include "shell/TLayClient.h"
+#include "shell/TMainFrame.h"
+
+void TMyApp::InitMainWindow() {
+  // The view exists before the frame stores the settings' defaults; it reads
+  // none of them until its window is set up.
+  auto* client = new TLayClient;
+  auto* frame = new TMainFrame(nullptr, kTitle, client);
+  SetMainWindow(frame);
+  frame->AssignMenu(IDM_MAIN);
+  frame->SetIcon(IDI_FRELOX);
+}

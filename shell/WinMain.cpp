@@ -1,0 +1,22 @@
+// The GUI entry point of Frelox.exe.
+#include <windows.h>
+
+#include <cstdlib>
+#include <exception>
+
+#include "shell/FreloxMain.h"
+#include "windowing/TApplication.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  TApplication::RecordStartup(instance, commandLine, SW_SHOWDEFAULT);
+  // The run catches what escapes the message loop; what escapes the
+  // destruction of the application comes here.
+  try {
+    return FreloxMain(__argc, __argv);
+  } catch (const std::exception& error) {
+    TApplication::ShowExceptionBox(error.what());
+  } catch (...) {
+    TApplication::ShowExceptionBox(nullptr);
+  }
+  return TApplication::kExceptionExitCode;
+}

@@ -1,0 +1,120 @@
+#include "tests/shell/ShellFixture.h"
+
+namespace {
+
+class MenuTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    Build();
+    Validate();
+  }
+  // Paints everything that is due, so that a command's own invalidation shows.
+  void Validate() {
+    UpdateWindow(Frame().GetHandle());
+    ValidateRect(Client().GetHandle(), nullptr);
+    ValidateRect(View().GetHandle(), nullptr);
+  }
+  bool RepaintPending() {
+    RECT update;
+    return GetUpdateRect(Client().GetHandle(), &update, FALSE) &&
+           GetUpdateRect(View().GetHandle(), &update, FALSE);
+  }
+  std::vector<UINT> CheckedOf(std::initializer_list<UINT> group) {
+    std::vector<UINT> checked;
+    for (UINT item : group)
+      if (Checked(item)) checked.push_back(item);
+    return checked;
+  }
+};
+
+TEST_F(MenuTest, ChannelCommandsSetBothFlagsMoveTheMarkAndRepaint) {
+  const std::initializer_list<UINT> channels = {CMD_CHANNEL_LEFT, CMD_CHANNEL_RIGHT,
+                                                CMD_CHANNEL_BOTH};
+  Command(CMD_CHANNEL_LEFT);
+  EXPECT_EQ(Settings.ShowLeft, 1);
+  EXPECT_EQ(Settings.ShowRight, 0);
+  EXPECT_EQ(CheckedOf(channels), (std::vector<UINT>{CMD_CHANNEL_LEFT}));
+  EXPECT_TRUE(RepaintPending());
+
+  Validate();
+  Command(CMD_CHANNEL_RIGHT);
+  EXPECT_EQ(Settings.ShowLeft, 0);
+  EXPECT_EQ(Settings.ShowRight, 1);
+  EXPECT_EQ(CheckedOf(channels), (std::vector<UINT>{CMD_CHANNEL_RIGHT}));
+  EXPECT_TRUE(RepaintPending());
+
+  Validate();
+  Command(CMD_CHANNEL_BOTH);
+  Command(CMD_CHANNEL_BOTH);  // the checked item again: same state, still a repaint
+  EXPECT_EQ(Settings.ShowLeft, 1);
+  EXPECT_EQ(Settings.ShowRight, 1);
+  EXPECT_EQ(CheckedOf(channels), (std::vector<UINT>{CMD_CHANNEL_BOTH}));
+  EXPECT_TRUE(RepaintPending());
+}
+
+TEST_F(MenuTest, TogglesFollowTheMarkAndTwiceGiveBackTheFirstState) {
+  Command(CMD_SHOW_MAXIMUM);
+  EXPECT_EQ(Settings.ShowMaximum, 0);
+  EXPECT_FALSE(Checked(CMD_SHOW_MAXIMUM));
+  EXPECT_TRUE(RepaintPending());
+  Command(CMD_SHOW_MAXIMUM);
+  EXPECT_EQ(Settings.ShowMaximum, 1);
+  EXPECT_TRUE(Checked(CMD_SHOW_MAXIMUM));
+
+  Validate();
+  Command(CMD_AUTO_OFFSET);
+  EXPECT_EQ(Read(Settings.AutoOffset), 0);
+  EXPECT_FALSE(Checked(CMD_AUTO_OFFSET));
+  EXPECT_FALSE(RepaintPending());
+  Command(CMD_AUTO_OFFSET);
+  EXPECT_EQ(Read(Settings.AutoOffset), 1);
+  EXPECT_TRUE(Checked(CMD_AUTO_OFFSET));
+
+  // The new value comes from the mark, not from the stored setting.
+  Settings.ShowMaximum = 0;
+  Command(CMD_SHOW_MAXIMUM);
+  EXPECT_EQ(Settings.ShowMaximum, 0);
+}
+
+TEST_F(MenuTest, SizeCommandsMapTheirOwnNumbersAndRepaintNothing) {
+  const std::pair<UINT, int32_t> sizes[] = {
+      {CMD_SIZE_8192, 8192},   {CMD_SIZE_2048, 2048},     {CMD_SIZE_1024, 1024},
+      {CMD_SIZE_4096, 4096},   {CMD_SIZE_16384, 16384},   {CMD_SIZE_32768, 32768},
+      {CMD_SIZE_65536, 65536}, {CMD_SIZE_131072, 131072}, {CMD_SIZE_262144, 262144}};
+  const std::initializer_list<UINT> group = {CMD_SIZE_1024,  CMD_SIZE_2048,   CMD_SIZE_4096,
+                                             CMD_SIZE_8192,  CMD_SIZE_16384,  CMD_SIZE_32768,
+                                             CMD_SIZE_65536, CMD_SIZE_131072, CMD_SIZE_262144};
+  for (const auto& [command, size] : sizes) {
+    Command(command);
+    EXPECT_EQ(Read(Settings.FftSize), size) << command;
+    EXPECT_EQ(CheckedOf(group), (std::vector<UINT>{command}));
+  }
+  EXPECT_FALSE(RepaintPending());
+  EXPECT_EQ(View().ShownSize(), 0);  // nothing rescales before a spectrum arrives
+}
+
+TEST_F(MenuTest, RateAndWindowCommandsSetTheirValues) {
+  const std::pair<UINT, int32_t> rates[] = {{CMD_RATE_1, 1000},
+                                            {CMD_RATE_2, 500},
+                                            {CMD_RATE_5, 200},
+                                            {CMD_RATE_10, 100},
+                                            {CMD_RATE_20, 50}};
+  for (const auto& [command, interval] : rates) {
+    Command(command);
+    EXPECT_EQ(Read(Settings.IntervalMs), interval);
+    EXPECT_EQ(CheckedOf({CMD_RATE_1, CMD_RATE_2, CMD_RATE_5, CMD_RATE_10, CMD_RATE_20}),
+              (std::vector<UINT>{command}));
+  }
+  const std::initializer_list<UINT> windows = {
+      CMD_WINDOW_OFF,     CMD_WINDOW_TRIANGLE, CMD_WINDOW_HANNING, CMD_WINDOW_WELCH,
+      CMD_WINDOW_HAMMING, CMD_WINDOW_BLACKMAN, CMD_WINDOW_PARZEN};
+  for (UINT command : windows) {
+    Command(command);
+    EXPECT_EQ(Read(Settings.Weighting), static_cast<int32_t>(command) - CMD_WINDOW_OFF);
+    EXPECT_EQ(CheckedOf(windows), (std::vector<UINT>{command}));
+  }
+  EXPECT_FALSE(RepaintPending());
+}
+
+}  // namespace

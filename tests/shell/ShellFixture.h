@@ -1,0 +1,74 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "analysis/MeasurementSettings.h"
+#include "capture/TMainClient.h"
+#include "resources/ResourceIds.h"
+#include "shell/TLayClient.h"
+#include "shell/TMainFrame.h"
+#include "shell/TMyApp.h"
+#include "tests/capture/FakeSystem.h"
+
+// The program's windows as its application builds them, with a scripted
+// device that returns every capture at once, full; the test pumps messages.
+class TTestApp : public TMyApp {
+ public:
+  void Build() {
+    InitMainWindow();
+    GetMainWindow()->Create();
+  }
+  std::vector<std::string> ExceptionBoxes;
+
+ protected:
+  void ShowUnhandledException(const char* text) override { ExceptionBoxes.push_back(text); }
+};
+
+class ShellTest : public ::testing::Test {
+ protected:
+  static constexpr int kNoQuit = -999;
+
+  void SetUp() override {
+    Fake.SimulateDevice = true;
+    Fake.OnQueued = [this](WAVEHDR& header) {
+      if (AutoReturn) Fake.ReturnCapture(static_cast<int32_t>(header.dwBufferLength / 4));
+    };
+  }
+  void Build() {
+    App = std::make_unique<TTestApp>();
+    App->Build();
+  }
+  TMainFrame& Frame() { return static_cast<TMainFrame&>(*App->GetMainWindow()); }
+  TLayClient& Client() { return static_cast<TLayClient&>(*Frame().GetClientWindow()); }
+  TMainClient& View() { return *Client().View; }
+  HMENU Menu() { return GetMenu(Frame().GetHandle()); }
+  bool Checked(UINT command) {
+    return (GetMenuState(Menu(), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  }
+  void Command(UINT command) { SendMessageA(Frame().GetHandle(), WM_COMMAND, command, 0); }
+
+  bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+      if (done && done()) return true;
+      MSG message;
+      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+          QuitCode = static_cast<int>(message.wParam);
+          return done && done();
+        }
+        DispatchMessageA(&message);
+      }
+      Sleep(1);
+    }
+    return false;
+  }
+
+  FakeSystem Fake;
+  std::unique_ptr<TTestApp> App;
+  bool AutoReturn = false;
+  int QuitCode = kNoQuit;
+};

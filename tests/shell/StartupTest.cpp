@@ -1,0 +1,98 @@
+#include "tests/shell/ShellFixture.h"
+
+namespace {
+
+bool AllSettingsZero() {
+  return Read(Settings.FftSize) == 0 && Read(Settings.Weighting) == 0 &&
+         Read(Settings.AutoOffset) == 0 && Read(Settings.IntervalMs) == 0 &&
+         Settings.ShowMaximum == 0 && Settings.ShowLeft == 0 && Settings.ShowRight == 0;
+}
+
+// Taken during the process's static initialisation, before any test runs.
+const bool SettingsZeroAtProcessStart = AllSettingsZero();
+
+const UINT kAllItems[] = {
+    CMD_CHANNEL_LEFT,   CMD_CHANNEL_RIGHT, CMD_CHANNEL_BOTH,   CMD_SHOW_MAXIMUM,
+    CMD_SIZE_1024,      CMD_SIZE_2048,     CMD_SIZE_4096,      CMD_SIZE_8192,
+    CMD_SIZE_16384,     CMD_SIZE_32768,    CMD_SIZE_65536,     CMD_SIZE_131072,
+    CMD_SIZE_262144,    CMD_RATE_1,        CMD_RATE_2,         CMD_RATE_5,
+    CMD_RATE_10,        CMD_RATE_20,       CMD_WINDOW_OFF,     CMD_WINDOW_TRIANGLE,
+    CMD_WINDOW_HANNING, CMD_WINDOW_WELCH,  CMD_WINDOW_HAMMING, CMD_WINDOW_BLACKMAN,
+    CMD_WINDOW_PARZEN,  CMD_AUTO_OFFSET,   CMD_ABOUT,          CMD_EXIT,
+};
+
+TEST_F(ShellTest, SettingsAreZeroUntilTheFrameStoresTheDefaults) {
+  EXPECT_TRUE(SettingsZeroAtProcessStart);
+  Build();
+  EXPECT_EQ(Read(Settings.FftSize), 2048);
+  EXPECT_EQ(Read(Settings.Weighting), 2);
+  EXPECT_EQ(Read(Settings.AutoOffset), 1);
+  EXPECT_EQ(Read(Settings.IntervalMs), 200);
+  EXPECT_EQ(Settings.ShowMaximum, 1);
+  EXPECT_EQ(Settings.ShowLeft, 1);
+  EXPECT_EQ(Settings.ShowRight, 1);
+}
+
+TEST_F(ShellTest, StartChecksExactlyTheSixDefaultItemsAndQueuesTwoThousandFrames) {
+  Build();
+  std::vector<UINT> checked;
+  for (UINT item : kAllItems)
+    if (Checked(item)) checked.push_back(item);
+  EXPECT_EQ(checked, (std::vector<UINT>{CMD_CHANNEL_BOTH, CMD_SHOW_MAXIMUM, CMD_SIZE_2048,
+                                        CMD_RATE_5, CMD_WINDOW_HANNING, CMD_AUTO_OFFSET}));
+  EXPECT_EQ(Fake.CapturesQueued, 1);
+  EXPECT_EQ(Fake.QueuedFrames(), 2048);
+  EXPECT_TRUE(View().IsStarted());
+}
+
+TEST_F(ShellTest, WindowsAreNestedAndPlacedAsTheAxisFrameNeeds) {
+  Build();
+  char caption[32];
+  GetWindowTextA(Frame().GetHandle(), caption, sizeof caption);
+  EXPECT_STREQ(caption, "Frelox");
+  EXPECT_EQ(GetParent(View().GetHandle()), Client().GetHandle());
+  EXPECT_FALSE(GetWindowLongA(Client().GetHandle(), GWL_STYLE) & WS_CLIPCHILDREN);
+  SetWindowPos(Frame().GetHandle(), nullptr, 0, 0, 800, 500, SWP_NOZORDER | SWP_NOMOVE);
+  RECT client, view;
+  GetClientRect(Client().GetHandle(), &client);
+  GetWindowRect(View().GetHandle(), &view);
+  MapWindowPoints(nullptr, Client().GetHandle(), reinterpret_cast<POINT*>(&view), 2);
+  EXPECT_EQ(view.left, 40);
+  EXPECT_EQ(view.top, 10);
+  EXPECT_EQ(view.right, client.right - 1);
+  EXPECT_EQ(view.bottom, client.bottom - 21);
+}
+
+TEST_F(ShellTest, TheFrameShowsTheProgramsIconInBothSizes) {
+  Build();
+  const HWND frame = Frame().GetHandle();
+  const HICON standard = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  const auto big = reinterpret_cast<HICON>(SendMessageA(frame, WM_GETICON, ICON_BIG, 0));
+  const auto small = reinterpret_cast<HICON>(SendMessageA(frame, WM_GETICON, ICON_SMALL, 0));
+  const auto drag = reinterpret_cast<HICON>(SendMessageA(frame, WM_QUERYDRAGICON, 0, 0));
+  EXPECT_NE(big, nullptr);
+  EXPECT_NE(big, standard);
+  EXPECT_EQ(drag, big);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(small, &info));
+  BITMAP mask{};
+  GetObjectA(info.hbmMask, sizeof mask, &mask);
+  EXPECT_EQ(mask.bmWidth, GetSystemMetrics(SM_CXSMICON));
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+}
+
+TEST_F(ShellTest, AWindowThatCannotBeCreatedEndsTheRunWithMinusOne) {
+  class TBrokenApp : public TTestApp {
+   protected:
+    void InitMainWindow() override {
+      TTestApp::InitMainWindow();
+      GetMainWindow()->AssignMenu(4711);  // no such menu: the frame cannot be created
+    }
+  } app;
+  EXPECT_EQ(app.Run(), -1);
+  ASSERT_EQ(app.ExceptionBoxes.size(), 1u);
+  EXPECT_NE(app.ExceptionBoxes[0].find("LoadMenu"), std::string::npos);
+}
+
+}  // namespace
