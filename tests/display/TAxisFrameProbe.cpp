@@ -1,0 +1,14 @@
+#include "tests/display/TAxisFrameProbe.h"
+
+#include "display/AxisPainter.h"
+#include "display/ViewPlacement.h"
+
+TAxisFrameProbe::TAxisFrameProbe(TWindow* parent)
+    : TLayoutWindow(parent), SpectrumView(new TSpectrumProbe(this)) {
+  SetChildLayoutMetrics(SpectrumView, kViewConstraints);
+}
+
+void TAxisFrameProbe::Paint(TDC& dc, bool, const RECT& updateRect) {
+  SpectrumView->RescaleToClient();
+  PaintAxisFrame(dc, SpectrumView->Geometry(), updateRect);
+}
