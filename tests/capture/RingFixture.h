@@ -13,6 +13,7 @@
 #include "analysis/MeasurementSettings.h"
 #include "capture/TMainClient.h"
 #include "tests/capture/FakeSystem.h"
+#include "tests/windowing/MessagePump.h"
 
 // The spectrum view with a scripted device, in a top-level host window, and
 // a message pump that the tests drive.
@@ -77,20 +78,7 @@ class RingTest : public ::testing::Test {
   // Dispatches messages until `done` holds or WM_QUIT arrives (its code is
   // kept) or the time runs out. True when `done` held.
   bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-      if (done && done()) return true;
-      MSG message;
-      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-          QuitCode = static_cast<int>(message.wParam);
-          return done && done();
-        }
-        DispatchMessageA(&message);
-      }
-      Sleep(1);
-    }
-    return false;
+    return PumpMessagesUntil(done, timeoutMs, &QuitCode);
   }
   int WaitForQuit(DWORD timeoutMs = 5000) {
     PumpUntil([&] { return QuitCode != kNoQuit; }, timeoutMs);

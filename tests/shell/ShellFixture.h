@@ -12,6 +12,7 @@
 #include "shell/TMainFrame.h"
 #include "shell/TMyApp.h"
 #include "tests/capture/FakeSystem.h"
+#include "tests/windowing/MessagePump.h"
 
 // The program's windows as its application builds them, with a scripted
 // device that returns every capture at once, full; the test pumps messages.
@@ -51,20 +52,7 @@ class ShellTest : public ::testing::Test {
   void Command(UINT command) { SendMessageA(Frame().GetHandle(), WM_COMMAND, command, 0); }
 
   bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-      if (done && done()) return true;
-      MSG message;
-      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-          QuitCode = static_cast<int>(message.wParam);
-          return done && done();
-        }
-        DispatchMessageA(&message);
-      }
-      Sleep(1);
-    }
-    return false;
+    return PumpMessagesUntil(done, timeoutMs, &QuitCode);
   }
 
   FakeSystem Fake;
