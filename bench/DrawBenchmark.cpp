@@ -1,0 +1,104 @@
+// Times the spectrum view's drawing as the program does it for every arriving
+// spectrum: a forced rescale when the transform size changed, and one
+// DrawSpectrum through a client device context of a real window. Prints the
+// mean and the fastest call of each.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+#include "analysis/DisplayRange.h"
+#include "analysis/MeasurementSettings.h"
+#include "analysis/SpectrumLevels.h"
+#include "bench/CallTimer.h"
+#include "display/SpectrumPainter.h"
+#include "display/TraceVertices.h"
+#include "display/ViewGeometry.h"
+#include "windowing/FpuPrecision.h"
+#include "windowing/TClientDC.h"
+#include "windowing/TWindow.h"
+
+namespace {
+
+constexpr int kWindowWidthPx = 1000;
+constexpr int kWindowHeightPx = 600;
+constexpr int32_t kMeasuredSizes[] = {2048, kMaxFftSize};
+
+// A noise floor around -100 dB that falls towards high frequencies, with a
+// spread of +-12 dB from line to line and a few tones: a trace that zig-zags
+// as a measured one does. The same every run.
+void FillWithTestSpectrum(SpectrumLevels& levels) {
+  constexpr int32_t kFloorHundredthsDb = -10000;
+  constexpr int32_t kSpreadHundredthsDb = 2400;
+  constexpr int32_t kTonePeriodLines = 9973;
+  constexpr int32_t kToneHundredthsDb = -1200;
+  uint32_t state = 12345;
+  for (int32_t i = 0; i < kMaxSpectrumLines; ++i) {
+    for (int32_t channel = 0; channel < 2; ++channel) {
+      state = state * 1664525u + 1013904223u;
+      const int32_t spread = static_cast<int32_t>(state >> 8) % kSpreadHundredthsDb;
+      const int32_t slope = -i / (kMaxSpectrumLines / 2000);
+      levels[i][channel] = kFloorHundredthsDb + slope + spread - kSpreadHundredthsDb / 2;
+    }
+    if (i % kTonePeriodLines == 100) levels[i] = {kToneHundredthsDb, kToneHundredthsDb - 600};
+  }
+}
+
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+void PrintRow(const char* operation, int32_t points, const char* maximum, int32_t count,
+              const CallTimer& timer) {
+  std::printf("%-16s %7d  %-7s %7d  %7d  %12.1f  %12.1f\n", operation, points, maximum, count,
+              timer.CallCount(), timer.MeanMicroseconds(), timer.MinMicroseconds());
+}
+
+}  // namespace
+
+int main() {
+  EnsureExtendedPrecision();
+  Range = kFixedDisplayRange;
+  Settings.ShowLeft = Settings.ShowRight = 1;
+
+  TWindow window(nullptr, "Frelox drawing benchmark");
+  window.Attributes().Style = WS_POPUP | WS_VISIBLE;
+  window.Attributes().W = kWindowWidthPx;
+  window.Attributes().H = kWindowHeightPx;
+  window.Create();
+  PumpMessages();
+  RECT client;
+  GetClientRect(window.GetHandle(), &client);
+
+  auto levels = std::make_unique<SpectrumLevels>();
+  FillWithTestSpectrum(*levels);
+  auto view = std::make_unique<ViewGeometry>();
+  auto painter = std::make_unique<SpectrumPainter>();
+  auto trace = std::make_unique<TraceVertices>();
+
+  std::printf("Spectrum view drawing, window client area %ld x %ld pixels, both channels\n",
+              client.right, client.bottom);
+  std::printf("count: spectral lines placed (Rescale), vertices per trace (DrawSpectrum)\n\n");
+  std::printf("%-16s %7s  %-7s %7s  %7s  %12s  %12s\n", "operation", "points", "maximum", "count",
+              "calls", "mean [us]", "min [us]");
+  for (const int32_t points : kMeasuredSizes) {
+    CallTimer timer;
+    timer.Run([&] { view->Rescale(client.right, client.bottom, points, true); });
+    PrintRow("Rescale forced", points, "-", view->BinCount(), timer);
+
+    for (const int32_t maximum : {1, 0}) {
+      Settings.ShowMaximum = maximum;
+      const int32_t vertices = trace->Build(*view, *levels, 0, maximum != 0);
+      TClientDC dc(window.GetHandle());
+      timer.Run([&] {
+        painter->DrawSpectrum(dc, *view, *levels);
+        GdiFlush();
+      });
+      PrintRow("DrawSpectrum", points, maximum ? "on" : "off", vertices, timer);
+      PumpMessages();
+    }
+  }
+  return 0;
+}
