@@ -69,3 +69,29 @@ init_wine_prefix() {
 wineserver_path() { echo "$(dirname "${FRELOX_WINE64:-$(wine64_path)}")/wineserver"; }
 
 stop_wine() { "$(wineserver_path)" -k >/dev/null 2>&1 || true; }
+
+# Starts a private PulseAudio server with a null sink NAME whose monitor is
+# the default source, so wave input device 0 hears what is played into NAME.
+# Exports XDG_RUNTIME_DIR and FRELOX_PULSE_SINK. Stop it with stop_pulse.
+start_pulse() {
+  local sink=${1:-frelox}
+  export XDG_RUNTIME_DIR
+  XDG_RUNTIME_DIR=$(mktemp -d /tmp/frelox-pulse.XXXXXX)
+  chmod 700 "$XDG_RUNTIME_DIR"
+  export FRELOX_PULSE_SINK=$sink
+  pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
+    --load="module-null-sink sink_name=$sink" --load="module-native-protocol-unix" \
+    >/dev/null 2>&1 || return 1
+  local i
+  for i in $(seq 1 50); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  pactl set-default-source "$sink.monitor"
+}
+
+stop_pulse() {
+  [ -n "${XDG_RUNTIME_DIR:-}" ] || return 0
+  pulseaudio -k >/dev/null 2>&1 || true
+  rm -rf "$XDG_RUNTIME_DIR"
+}
