@@ -95,3 +95,10 @@ stop_pulse() {
   pulseaudio -k >/dev/null 2>&1 || true
   rm -rf "$XDG_RUNTIME_DIR"
 }
+
+# Plays 1 kHz at half full scale on the left and 5 kHz at a tenth on the right
+# into the given sink, 16-bit stereo at 44100 Hz, for up to ten minutes.
+play_test_tones() {
+  sox -n -t raw -r 44100 -c 2 -b 16 -e signed - synth 600 sine 1000 sine 5000 remix 1v0.5 2v0.1 |
+    pacat --device="$1" --format=s16le --rate=44100 --channels=2 2>/dev/null
+}

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Starts the x86_64 build of the analyser under Wine (called by scripts/run.sh).
+#
+# With a display and a sound server of your own (DISPLAY set and `pactl info`
+# answering) it simply runs the program and reports its exit status.
+#
+# On a headless machine it shows what the program does: a private Xvfb, a
+# private PulseAudio server whose null sink plays 1 kHz on the left and 5 kHz
+# on the right, a throw-away Wine prefix; it starts the program, dismisses the
+# "Info" box that names the device, lets it measure, writes a screenshot of
+# the window (its path is printed), closes the program through its menu
+# ("&Programm" > "&Beenden") and reports the exit status. Everything it
+# started is ended again.
+#
+# Exit status 1 is the program's normal end; this script then ends with 0.
+set -uo pipefail
+source "$(dirname "$0")/lib/common.sh"
+cd "$FRELOX_ROOT"
+
+EXE=${FRELOX_EXE:-$FRELOX_ROOT/build/win64/shell/Frelox.exe}
+NORMAL_EXIT_STATUS=1
+SINK=frelox_demo
+MEASURE_S=4
+WAIT_STEPS=300  # of 0.1 s
+SCREENSHOT=${FRELOX_SCREENSHOT:-$FRELOX_ROOT/build/frelox-demo.png}
+
+report_status() {
+  echo "Frelox ended with exit status $1"
+  [ "$1" -eq "$NORMAL_EXIT_STATUS" ] && exit 0
+  exit "$1"
+}
+
+if [ -n "${DISPLAY:-}" ] && pactl info >/dev/null 2>&1; then
+  export WINEPREFIX=${WINEPREFIX:-$FRELOX_ROOT/build/wine-prefix}
+  [ -d "$WINEPREFIX" ] || init_wine_prefix "$WINEPREFIX"
+  export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+  "$(wine64_path)" "$EXE"
+  report_status $?
+fi
+
+WORK=$(mktemp -d /tmp/frelox-demo.XXXXXX)
+TONE_PID=""
+PROGRAM_PID=""
+PULSE_STARTED=""
+
+cleanup() {
+  [ -n "$PROGRAM_PID" ] && kill "$PROGRAM_PID" 2>/dev/null
+  [ -n "$TONE_PID" ] && kill "$TONE_PID" 2>/dev/null
+  stop_wine
+  [ -n "$PULSE_STARTED" ] && stop_pulse
+  [ -n "${FRELOX_XVFB_PID:-}" ] && kill "$FRELOX_XVFB_PID" 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# Waits up to WAIT_STEPS tenths of a second for a command to succeed.
+wait_for() {
+  local i
+  for ((i = 0; i < WAIT_STEPS; i++)); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+visible_window() { xdotool search --onlyvisible --name "^$1\$" | head -n 1 | grep .; }
+
+program_ended() { ! kill -0 "$PROGRAM_PID" 2>/dev/null; }
+
+start_xvfb 130 || exit 1
+PULSE_STARTED=1
+start_pulse "$SINK" || { echo "PulseAudio did not start" >&2; exit 1; }
+echo "setting up a Wine prefix (a few seconds) ..."
+init_wine_prefix "$WORK/wine-prefix"
+
+play_test_tones "$SINK" &
+TONE_PID=$!
+
+WINEDEBUG=-all,trace+msgbox "$FRELOX_WINE64" "$EXE" 2>"$WORK/wine.log" &
+PROGRAM_PID=$!
+
+# Wine lists two devices here (the default source and the sink's monitor),
+# so the program first names the one it uses in an "Info" box; an "Error"
+# box instead means it found none.
+box_text() { grep -o 'MSGBOX_OnInit L"[^"]*"' "$WORK/wine.log" | head -n 1 | cut -d'"' -f2 | grep .; }
+wait_for box_text
+if ! box=$(wait_for visible_window Info && visible_window Info); then
+  echo "Frelox reports: $(box_text)" >&2
+  exit 1
+fi
+echo "$(box_text) (Info box, dismissed)"
+xdotool windowfocus "$box"
+sleep 0.3
+xdotool key Return
+if ! wait_for visible_window Frelox; then
+  echo "the Frelox window did not appear" >&2
+  exit 1
+fi
+frame=$(visible_window Frelox)
+sleep "$MEASURE_S"
+mkdir -p "$(dirname "$SCREENSHOT")"
+import -window "$frame" "$SCREENSHOT"
+echo "screenshot: $SCREENSHOT"
+
+xdotool windowfocus "$frame"
+sleep 0.2
+xdotool key alt+p
+sleep 0.3
+xdotool key b
+if ! wait_for program_ended; then
+  echo "Frelox did not end after Programm > Beenden" >&2
+  exit 1
+fi
+wait "$PROGRAM_PID"
+status=$?
+PROGRAM_PID=""
+report_status "$status"
