@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# End-to-end tests: the real x86_64 program under Wine in a private Xvfb,
+# recording from the monitor of a private PulseAudio null sink, judged only
+# from screenshots, the message-box texts and wave input calls Wine traces,
+# exit statuses and the process's memory. Prints PASS or FAIL per check, then
+# "e2e: N passed, M failed"; exits non-zero on any failure. About 5 minutes.
+#
+#   scripts/e2e.sh [CASE ...]
+#
+# Cases (all by default): spectrum menu closing no-device server-killed
+# long-run. FRELOX_EXE runs another build of the program instead of
+# build/win64/shell/Frelox.exe (which is then built first). Traces and the
+# pictures of failed checks stay in build/e2e.
+set -uo pipefail
+source "$(dirname "$0")/lib/common.sh"
+cd "$FRELOX_ROOT"
+
+WORK=$FRELOX_ROOT/build/e2e
+
+fail() {
+  echo "$1" >&2
+  echo "e2e: 0 passed, 1 failed"
+  exit 1
+}
+
+if [ -z "${FRELOX_EXE:-}" ]; then
+  FRELOX_EXE=$FRELOX_ROOT/build/win64/shell/Frelox.exe
+  cmake --preset win64 -G Ninja >/dev/null || fail "the win64 preset does not configure"
+  cmake --build --preset win64 --target Frelox -j 2 >build/e2e.build.log 2>&1 ||
+    fail "Frelox.exe does not build; see build/e2e.build.log"
+fi
+[ -f "$FRELOX_EXE" ] || fail "no program at $FRELOX_EXE"
+
+python3 -m unittest discover -s tests/e2e -p 'test_*.py' -q ||
+  fail "the end-to-end judges fail their own checks"
+
+rm -rf "$WORK"
+mkdir -p "$WORK"
+python3 tests/e2e/run_e2e.py "$FRELOX_EXE" "$WORK" "$@"

@@ -1,0 +1,110 @@
+"""Judgements of one plot: traces at the tone's column and level, the grid
+where the geometry puts it, ticks and labels in the margins."""
+
+from picture import GRID_GREY, LABEL_GREY, LEFT_GREEN, RIGHT_RED
+from tone_model import expected_peak
+from view_geometry import (DECADE_LABEL_TOP, FREQUENCY_TICK_ROWS, LEVEL_LABEL_RIGHT_PX,
+                           LEVEL_TICK_COLUMNS, VIEW_LEFT_PX, VIEW_TOP_PX)
+
+PEAK_COLUMN_TOLERANCE_PX = 2
+PEAK_LEVEL_TOLERANCE_DB = 1.5
+MIN_LABEL_PIXELS = 3
+TRACE_COLOURS = (LEFT_GREEN, RIGHT_RED)
+
+
+def peak_matches_tone(plot, colour, frequency_hz, amplitude, fft_size, window):
+    """(ok, detail): the colour's highest point lies at the column of the
+    tone's strongest line and at its level."""
+    line_hz, level_db = expected_peak(frequency_hz, amplitude, fft_size, window)
+    found = plot.peak(colour)
+    if found is None:
+        return False, "no trace of this colour"
+    x, y = found
+    columns = plot.geometry.freq_to_x(line_hz)
+    column_error = min(abs(x - column) for column in columns)
+    shown_db = plot.level_of_row(y)
+    # The row stands for levels from shown_db down to one row lower.
+    level_error = max(0.0, shown_db - 1 / plot.geometry.y_scale - level_db, level_db - shown_db)
+    detail = "peak at column %d, %.1f dB; expected column %s, %.1f dB (line %.1f Hz)" % (
+        x, shown_db, sorted(columns), level_db, line_hz)
+    return (column_error <= PEAK_COLUMN_TOLERANCE_PX and level_error <= PEAK_LEVEL_TOLERANCE_DB,
+            detail)
+
+
+def _is_grid_or_trace(pixel):
+    return pixel == GRID_GREY or pixel in TRACE_COLOURS
+
+
+def grid_where_expected(plot):
+    """(ok, detail): every pixel of the predicted grid lines is grid grey
+    (or covered by a trace), and no grid grey lies anywhere else."""
+    geometry = plot.geometry
+    columns = _settle(geometry.grid_columns(), lambda x: sum(
+        plot.view_pixel(x, y) == GRID_GREY for y in range(geometry.height)))
+    rows = _settle(geometry.grid_rows(), lambda y: sum(
+        plot.view_pixel(x, y) == GRID_GREY for x in range(geometry.width)))
+    broken_columns = [x for x in columns
+                      if not all(_is_grid_or_trace(plot.view_pixel(x, y)) for y in range(geometry.height))]
+    broken_rows = [y for y in rows
+                   if not all(_is_grid_or_trace(plot.view_pixel(x, y)) for x in range(geometry.width))]
+    column_set, row_set = set(columns), set(rows)
+    stray = [(x, y) for y in range(geometry.height) if y not in row_set
+             for x in plot.view_columns_of(GRID_GREY, y) if x not in column_set]
+    ok = len(columns) == 29 and len(rows) == 15 and not broken_columns and not broken_rows and not stray
+    detail = "%d grid columns, %d grid rows; incomplete columns %s, rows %s; %d grey pixels off the grid%s" % (
+        len(columns), len(rows), broken_columns[:5], broken_rows[:5], len(stray),
+        (" e.g. %s" % (stray[:3],)) if stray else "")
+    return ok, detail
+
+
+def _settle(candidate_sets, greyness):
+    """Picks, from each set of acceptable positions, the one the picture uses."""
+    return [max(sorted(candidates), key=greyness) for candidates in candidate_sets]
+
+
+def ticks_where_expected(plot):
+    """(ok, detail): the tick marks in the margins are grid grey."""
+    geometry = plot.geometry
+    bottom = geometry.bottom_row()
+    view_end_row = VIEW_TOP_PX + geometry.height
+    missing = []
+    for x in geometry.frequency_tick_columns():
+        if x >= plot.client.width:
+            continue
+        for row in FREQUENCY_TICK_ROWS:
+            y = bottom + row
+            if y >= view_end_row and plot.frame_pixel(x, y) != GRID_GREY:
+                missing.append((x, y))
+    for label, y in geometry.level_label_rows():
+        for x in LEVEL_TICK_COLUMNS:
+            if x < VIEW_LEFT_PX and plot.frame_pixel(x, y) != GRID_GREY:
+                missing.append((x, y))
+    return not missing, "%d tick pixels not grid grey%s" % (
+        len(missing), (" e.g. %s" % (missing[:4],)) if missing else "")
+
+
+def labels_where_expected(plot):
+    """(ok, detail): each axis label is drawn (label grey) at its place in
+    the margins, and no label grey lies inside the view."""
+    geometry = plot.geometry
+    font_px = geometry.font_height_px()
+    problems = []
+    for label, y in geometry.level_label_rows():
+        pixels = [(x, row) for row in range(max(0, y - font_px), min(plot.client.height, y + font_px // 2))
+                  for x in range(0, LEVEL_LABEL_RIGHT_PX + 1) if plot.frame_pixel(x, row) == LABEL_GREY]
+        right_end = max((x for x, _ in pixels), default=-1)
+        if len(pixels) < MIN_LABEL_PIXELS or right_end < LEVEL_LABEL_RIGHT_PX - font_px // 2:
+            problems.append("level %s: %d pixels, right end %d" % (label, len(pixels), right_end))
+    for label, x, top in geometry.decade_label_anchors():
+        first_x = max(x - font_px, LEVEL_LABEL_RIGHT_PX + 1)
+        pixels = [(column, row) for row in range(top, min(plot.client.height, top + font_px + 2))
+                  for column in range(first_x, min(plot.client.width, x + font_px))
+                  if plot.frame_pixel(column, row) == LABEL_GREY]
+        centred = first_x == x - font_px
+        centre = sum(column for column, _ in pixels) / len(pixels) if pixels else None
+        if len(pixels) < MIN_LABEL_PIXELS or (centred and abs(centre - x) > font_px / 2):
+            problems.append("decade %s: %d pixels, centre %s, expected %d" % (label, len(pixels), centre, x))
+    inside_view = plot.count_in_view(LABEL_GREY)
+    if inside_view:
+        problems.append("%d label pixels inside the view" % inside_view)
+    return not problems, "; ".join(problems) or "15 level and 4 decade labels in place"

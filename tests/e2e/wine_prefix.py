@@ -1,0 +1,47 @@
+"""A throw-away Wine prefix, set up by the project's shell helper
+(scripts/lib/common.sh: init_wine_prefix), with one wineserver kept alive for
+the whole run."""
+
+import os
+import subprocess
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+COMMON_SH = os.path.join(ROOT, "scripts", "lib", "common.sh")
+INIT_TIMEOUT_S = 120
+KILL_TIMEOUT_S = 20
+
+
+def _helper(shell_code, *args, timeout_s):
+    result = subprocess.run(
+        ["bash", "-c", 'source "$0"; ' + shell_code, COMMON_SH, *args],
+        capture_output=True, text=True, timeout=timeout_s)
+    return result.stdout.strip()
+
+
+class WinePrefix:
+    def __init__(self, path):
+        self.path = path
+        self.loader = _helper("wine64_path", timeout_s=KILL_TIMEOUT_S)
+        self.wineserver = os.path.join(os.path.dirname(self.loader), "wineserver")
+
+    def env(self, base_env):
+        env = dict(base_env)
+        env["WINEPREFIX"] = self.path
+        env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+        env["WINEDEBUG"] = "-all"
+        return env
+
+    def create(self, display):
+        env = dict(os.environ, DISPLAY=display)
+        subprocess.run(["bash", "-c", 'source "$0"; init_wine_prefix "$1"', COMMON_SH, self.path],
+                       env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=INIT_TIMEOUT_S, check=True)
+
+    def kill_all(self):
+        """Ends every process of this prefix, the wineserver included."""
+        subprocess.run([self.wineserver, "-k"], env=self.env(os.environ),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=KILL_TIMEOUT_S)
+        subprocess.run([self.wineserver, "-w"], env=self.env(os.environ),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=KILL_TIMEOUT_S)
