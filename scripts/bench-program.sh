@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Measures the running program (x86_64 build under Wine, recording a test
+# tone from a private sound server) at every transform size and at the rate
+# settings "5 Messungen/s" and "20 Messungen/s": real measurements per second,
+# the capture's duration, and the time from a buffer's return to the next
+# capture queued, less the pause (the worker's poll of up to 10 ms, the
+# analysis and the drawing). Reads Wine's timestamped traces of the wave
+# input calls; the program itself is not changed. Prints a table (about 4
+# minutes). FRELOX_EXE runs another build instead of build/win64/shell/Frelox.exe.
+set -uo pipefail
+source "$(dirname "$0")/lib/common.sh"
+cd "$FRELOX_ROOT"
+ensure_packages
+if [ -z "${FRELOX_EXE:-}" ]; then
+  FRELOX_EXE=$FRELOX_ROOT/build/win64/shell/Frelox.exe
+  mkdir -p build
+  cmake --preset win64 -G Ninja >/dev/null || exit 1
+  cmake --build --preset win64 --target Frelox -j 2 >build/bench-program.build.log 2>&1 || {
+    cat build/bench-program.build.log
+    exit 1
+  }
+fi
+WORK=$FRELOX_ROOT/build/bench-program
+rm -rf "$WORK"
+mkdir -p "$WORK"
+python3 tests/e2e/measure_program.py "$FRELOX_EXE" "$WORK"

@@ -1,0 +1,98 @@
+"""Measures the running program from outside, for the README's figures.
+
+For every transform size at two of the menu's rates, the program (under
+Wine, recording a test tone from a private sound server) is set through its
+menu and left to measure; Wine's timestamped traces of the wave input calls
+then give, per cycle:
+ - when the capture was queued (waveInAddBuffer) and when the program took
+   it back (waveInUnprepareHeader, the first thing it does on MM_WIM_DATA);
+ - the real measurements per second: queued captures per second;
+ - the time from a buffer's return to the next capture queued, less the
+   caption's pause: the worker's poll (up to 10 ms), the analysis of both
+   channels and the drawing.
+Prints one table. Usage: measure_program.py EXE WORK_DIR"""
+
+import statistics
+import sys
+import time
+
+import menu_keys
+from clock import now_s
+from session import Session
+
+SIZES = (
+    (1024, menu_keys.SIZE_1024), (2048, menu_keys.SIZE_2048), (4096, menu_keys.SIZE_4096),
+    (8192, menu_keys.SIZE_8192), (16384, menu_keys.SIZE_16384), (32768, menu_keys.SIZE_32768),
+    (65536, menu_keys.SIZE_65536), (131072, menu_keys.SIZE_131072), (262144, menu_keys.SIZE_262144),
+)
+RATES = (("&5 Messungen/s", 0.2, menu_keys.RATE_5), ("20 Messungen/s", 0.05, menu_keys.RATE_20))
+CYCLES_SKIPPED = 2       # after a change: the capture of the old size, the transition
+CYCLES_MEASURED = 4
+MIN_MEASURE_S = 4.0
+SAMPLE_RATE_HZ = 44100
+CYCLE_TIMEOUT_MARGIN_S = 10.0
+
+
+def cycles(program, count, fft_size):
+    """Waits for `count` more queued captures; returns the time waited."""
+    started = now_s()
+    program.wait_for_captures(count, count * (fft_size / SAMPLE_RATE_HZ + 1) + CYCLE_TIMEOUT_MARGIN_S)
+    return now_s() - started
+
+
+def measure(program, fft_size, pause_s):
+    cycles(program, CYCLES_SKIPPED, fft_size)
+    since = program.captures_queued()[-1]
+    waited = 0.0
+    while True:
+        waited += cycles(program, 1, fft_size)
+        queued = [t for t in program.captures_queued() if t >= since]
+        if len(queued) > CYCLES_MEASURED and waited >= MIN_MEASURE_S:
+            break
+    returned = [t for t in program.captures_returned() if t >= since]
+    rate = (len(queued) - 1) / (queued[-1] - queued[0])
+    capture_ms = [1000 * (back - out) for out, back in zip(queued, returned)]
+    after_return_ms = []
+    for back in returned:
+        following = [t for t in queued if t > back]
+        if following:
+            after_return_ms.append(1000 * (following[0] - back - pause_s))
+    return rate, statistics.median(capture_ms), statistics.median(after_return_ms), max(after_return_ms)
+
+
+def main(exe, work_dir):
+    session = Session(exe, work_dir)
+    rows = []
+    try:
+        session.open()
+        session.start_sound((1000.0, 0.5), (5000.0, 0.1))
+        program, why = session.launch_measuring("measure")
+        if program is None:
+            print("the program does not measure: " + why)
+            return 1
+        for caption, pause_s, rate_keys in RATES:
+            program.keys(*rate_keys)
+            for fft_size, size_keys in SIZES:
+                program.keys(*size_keys)
+                rows.append((fft_size, caption, 1 / pause_s) + measure(program, fft_size, pause_s))
+                print("measured %d points at %s" % (fft_size, caption), file=sys.stderr, flush=True)
+        program.keys(*menu_keys.EXIT)
+        program.watch_exit(CYCLE_TIMEOUT_MARGIN_S)
+    finally:
+        session.close()
+    print("| points | rate setting | pause | measurements/s | capture, median | "
+          "return to next queueing less the pause: median / max |")
+    print("|---:|---|---:|---:|---:|---:|")
+    for fft_size, caption, nominal, rate, capture_ms, after_median, after_max in rows:
+        print("| %d | %s | %.0f ms | %.2f | %.0f ms | %.1f / %.1f ms |" % (
+            fft_size, caption.replace("&", ""), 1000 / nominal, rate, capture_ms, after_median, after_max))
+    return 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    started = time.time()
+    status = main(sys.argv[1], sys.argv[2])
+    print("(measured in %.0f s)" % (time.time() - started), file=sys.stderr)
+    sys.exit(status)
