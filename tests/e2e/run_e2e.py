@@ -9,6 +9,7 @@ import case_closing
 import case_long_run
 import case_menu
 import case_no_device
+import case_quit_during_menu
 import case_server_killed
 import case_spectrum
 from report import Report
@@ -22,6 +23,10 @@ CASES = {
     "server-killed": case_server_killed.run,
     "long-run": case_long_run.run,
 }
+# Run only when named: they show a known fault of the program.
+KNOWN_FAULT_CASES = {
+    "quit-during-menu": case_quit_during_menu.run,
+}
 
 
 def main(exe, work_dir, names):
@@ -31,7 +36,7 @@ def main(exe, work_dir, names):
         session.open()
         for name in names or CASES:
             try:
-                CASES[name](session, report)
+                {**CASES, **KNOWN_FAULT_CASES}[name](session, report)
             except Exception:  # one broken case must not hide the others
                 report.check("%s: runs to its end" % name, False, traceback.format_exc().strip())
             finally:
