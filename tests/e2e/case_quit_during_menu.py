@@ -11,7 +11,7 @@ import time
 import menu_keys
 from case_closing import LARGEST_FFT_SIZE, QUIT_STATUS, QUEUE_POLL_S, WAIT_MARGIN_S
 from case_support import EXIT_ALLOWANCE_S, capture_s
-from clock import now_s, wait_until
+from clock import wait_until
 
 MENU_HELD_AFTER_RETURN_S = 1.0
 CLOSE_MENU = ("Escape", "Escape")

@@ -3,12 +3,14 @@ where the geometry puts it, ticks and labels in the margins."""
 
 from picture import GRID_GREY, LABEL_GREY, LEFT_GREEN, RIGHT_RED
 from tone_model import expected_peak
-from view_geometry import (DECADE_LABEL_TOP, FREQUENCY_TICK_ROWS, LEVEL_LABEL_RIGHT_PX,
-                           LEVEL_TICK_COLUMNS, VIEW_LEFT_PX, VIEW_TOP_PX)
+from view_geometry import (FREQUENCY_TICK_ROWS, LEVEL_LABEL_RIGHT_PX, LEVEL_TICK_COLUMNS,
+                           VIEW_LEFT_PX, VIEW_TOP_PX)
 
 PEAK_COLUMN_TOLERANCE_PX = 2
 PEAK_LEVEL_TOLERANCE_DB = 1.5
 MIN_LABEL_PIXELS = 3
+VISIBLE_GRID_COLUMNS = 29   # 10 Hz to 90 Hz, ..., 10 kHz to 20 kHz
+GRID_ROWS = 15              # -140 dB to 0 dB
 TRACE_COLOURS = (LEFT_GREEN, RIGHT_RED)
 
 
@@ -50,7 +52,7 @@ def grid_where_expected(plot):
     column_set, row_set = set(columns), set(rows)
     stray = [(x, y) for y in range(geometry.height) if y not in row_set
              for x in plot.view_columns_of(GRID_GREY, y) if x not in column_set]
-    ok = len(columns) == 29 and len(rows) == 15 and not broken_columns and not broken_rows and not stray
+    ok = len(columns) == VISIBLE_GRID_COLUMNS and len(rows) == GRID_ROWS and not broken_columns and not broken_rows and not stray
     detail = "%d grid columns, %d grid rows; incomplete columns %s, rows %s; %d grey pixels off the grid%s" % (
         len(columns), len(rows), broken_columns[:5], broken_rows[:5], len(stray),
         (" e.g. %s" % (stray[:3],)) if stray else "")

@@ -4,7 +4,6 @@ Everything here acts from outside as a user would (keys to the focused
 window) or reads what the system shows: screenshots, Wine's traces, the exit
 status, the process's memory in /proc."""
 
-import os
 import subprocess
 import time
 
@@ -16,6 +15,7 @@ FRAME_TITLE = "Frelox"
 INFO_CAPTION = "Info"
 ERROR_CAPTION = "Error"
 KEY_DELAY_MS = 150
+FOCUS_SETTLE_S = 0.2
 TOOL_TIMEOUT_S = 20
 WINDOW_TIMEOUT_S = 20
 
@@ -73,7 +73,7 @@ class RunningProgram:
         if not box:
             return False
         self._xdotool("windowfocus", box)
-        time.sleep(0.2)
+        time.sleep(FOCUS_SETTLE_S)
         self._xdotool("key", "Return")
         return bool(wait_until(lambda: not self.window(caption, 0), timeout_s))
 

@@ -2,6 +2,7 @@
 private X server and sound server, and prints one PASS/FAIL line per check
 and a closing count. Usage: run_e2e.py EXE WORK_DIR [CASE ...]"""
 
+import signal
 import sys
 import traceback
 
@@ -30,6 +31,8 @@ KNOWN_FAULT_CASES = {
 
 
 def main(exe, work_dir, names):
+    # Ended from outside, still end every process started here.
+    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
     report = Report(work_dir)
     session = Session(exe, work_dir)
     try:

@@ -14,6 +14,7 @@ from wine_prefix import WinePrefix
 
 DEVICE_INFO_TEXT = "Using PulseAudio."
 START_TIMEOUT_S = 30
+FIRST_SPECTRA = 3
 
 
 class Session:
@@ -76,7 +77,7 @@ class Session:
             return None, "no %r box; boxes: %r" % (DEVICE_INFO_TEXT, program.message_boxes())
         if not program.dismiss(INFO_CAPTION):
             return None, "the Info box could not be dismissed"
-        if not program.wait_for_captures(3, START_TIMEOUT_S):
+        if not program.wait_for_captures(FIRST_SPECTRA, START_TIMEOUT_S):
             return None, "no spectra within %d s" % START_TIMEOUT_S
         return program, ""
 

@@ -48,7 +48,10 @@ class Canvas:
 def draw_plot(geometry, shift_grid_column=0, skip_label=None, peak_shift_db=0.0):
     """A plot as the program draws it, with optional faults."""
     canvas = Canvas(geometry.frame_width, geometry.frame_height)
-    view = lambda x, y, colour: canvas.set(x + VIEW_LEFT_PX, y + VIEW_TOP_PX, colour)
+
+    def view(x, y, colour):
+        canvas.set(x + VIEW_LEFT_PX, y + VIEW_TOP_PX, colour)
+
     for index, columns in enumerate(geometry.grid_columns()):
         x = min(columns) + (shift_grid_column if index == 10 else 0)
         for y in range(geometry.height):
