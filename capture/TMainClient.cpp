@@ -14,6 +14,7 @@
 namespace {
 
 constexpr UINT_PTR kExitTimerId = 1;
+constexpr UINT_PTR kQuitTimerId = 2;
 constexpr const char* kNoBufferText = "Not enough memory for the capture buffer.";
 constexpr const char* kShortCapturesText =
     "The input device keeps returning incomplete recordings.";
@@ -40,7 +41,7 @@ const TResponseEntry TMainClient::Rows[] = {
     Row::Size<TMainClient, &TMainClient::SizeChanged>(),
     Row::Message<TMainClient, &TMainClient::OnCaptureDone>(MM_WIM_DATA),
     Row::Message<TMainClient, &TMainClient::OnSpectrumReady>(kSpectrumReadyMessage),
-    Row::Message<TMainClient, &TMainClient::OnExitTimer>(WM_TIMER),
+    Row::Timer<TMainClient, &TMainClient::OnTimer>(),
 };
 const TResponseTable TMainClient::Table{&TWindow::Table, TMainClient::Rows};
 
@@ -56,6 +57,7 @@ TMainClient::TMainClient(TWindow* parent)
 // closed before the buffer it may own is freed. Throws nothing.
 TMainClient::~TMainClient() {
   TearingDown = true;
+  StopQuitTimer();  // before any message box of the teardown runs a loop
   TerminateAndWait();
   DisarmExitTimer();
   ReleaseDevice();
@@ -170,26 +172,40 @@ LRESULT TMainClient::OnSpectrumReady() {
   return 0;
 }
 
-LRESULT TMainClient::OnExitTimer() {
+void TMainClient::OnTimer(UINT_PTR timerId) {
+  if (timerId == kQuitTimerId) {
+    PostQuitMessage(kQuitStatus);
+  } else if (timerId == kExitTimerId) {
+    ExitTimerExpired();
+  }
+}
+
+void TMainClient::ExitTimerExpired() {
   DisarmExitTimer();
-  if (!Outstanding) return 0;
+  if (!Outstanding) return;
   if (!DeviceReset) {
     // The buffer is overdue: the reset returns it, and its return ends the program.
     DeviceReset = true;
     ResetCaptureDevice();
     ArmExitTimer(kResetGraceMs);
-    return 0;
+    return;
   }
   // Still nothing: end anyway, and never free memory the driver may still write.
   Buffer.Abandon();
   Quit();
-  return 0;
 }
 
 void TMainClient::Quit() {
   if (QuitPosted) return;
   QuitPosted = true;
   PostQuitMessage(kQuitStatus);
+  QuitTimerRunning = SetTimer(GetHandle(), kQuitTimerId, kQuitRepeatMs, nullptr) != 0;
+}
+
+void TMainClient::StopQuitTimer() {
+  if (!QuitTimerRunning) return;
+  KillTimer(GetHandle(), kQuitTimerId);
+  QuitTimerRunning = false;
 }
 
 void TMainClient::ArmExitTimer(UINT delayMs) {

@@ -33,6 +33,9 @@
 // records ClosePending and answers no; the program quits with status 1 when
 // the outstanding buffer comes back. A device that never returns it is reset
 // after the capture time plus kReturnGraceMs, and given up kResetGraceMs later.
+// The quit message is posted again every kQuitRepeatMs until the message loop
+// has taken it: a menu's own loop, open at the moment of the first one, may
+// swallow it.
 //
 // Large (several MiB): the parent creates it on the heap.
 class TMainClient : public TWindow, public TThread {
@@ -42,6 +45,7 @@ class TMainClient : public TWindow, public TThread {
   static constexpr UINT kReturnGraceMs = 2000;
   static constexpr UINT kResetGraceMs = 1000;
   static constexpr int32_t kMaxShortCapturesInARow = 3;
+  static constexpr UINT kQuitRepeatMs = 100;
 
   explicit TMainClient(TWindow* parent);
   ~TMainClient() override;
@@ -76,7 +80,8 @@ class TMainClient : public TWindow, public TThread {
   void SizeChanged(UINT sizeType, SIZE size);
   LRESULT OnCaptureDone();
   LRESULT OnSpectrumReady();
-  LRESULT OnExitTimer();
+  void OnTimer(UINT_PTR timerId);
+  void ExitTimerExpired();
 
   void QueueCapture();
   void DrawSpectrum(TDC& dc);
@@ -84,6 +89,7 @@ class TMainClient : public TWindow, public TThread {
   void Quit();
   void ArmExitTimer(UINT delayMs);
   void DisarmExitTimer();
+  void StopQuitTimer();
   UINT CaptureTimeMs() const;
   void ReleaseDevice();
 
@@ -103,5 +109,6 @@ class TMainClient : public TWindow, public TThread {
   bool QuitPosted = false;
   bool TearingDown = false;
   bool ExitTimerArmed = false;
+  bool QuitTimerRunning = false;
   int32_t ShortCapturesInARow = 0;
 };

@@ -64,6 +64,12 @@ LRESULT Size(TWindow& window, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
+template <class T, void (T::*Handler)(UINT_PTR timerId)>
+LRESULT Timer(TWindow& window, WPARAM wParam, LPARAM) {
+  (static_cast<T&>(window).*Handler)(static_cast<UINT_PTR>(wParam));
+  return 0;
+}
+
 template <class T, bool (T::*Handler)(HDC dc)>
 LRESULT EraseBackground(TWindow& window, WPARAM wParam, LPARAM) {
   return (static_cast<T&>(window).*Handler)(reinterpret_cast<HDC>(wParam)) ? TRUE : FALSE;
@@ -93,6 +99,11 @@ constexpr TResponseEntry Message(UINT message) {
 template <class T, void (T::*Handler)(UINT, SIZE)>
 constexpr TResponseEntry Size() {
   return {WM_SIZE, 0, &Dispatch::Size<T, Handler>};
+}
+
+template <class T, void (T::*Handler)(UINT_PTR)>
+constexpr TResponseEntry Timer() {
+  return {WM_TIMER, 0, &Dispatch::Timer<T, Handler>};
 }
 
 template <class T, bool (T::*Handler)(HDC)>

@@ -124,3 +124,19 @@ TEST_F(RingTest, TeardownStopsTheWorkerThenClosesTheDeviceThenFreesTheBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+// A menu's own message loop may take the quit message and drop it; the view
+// posts it again until the program's loop has it.
+TEST_F(RingTest, AQuitMessageSwallowedByAnotherLoopIsPostedAgain) {
+  Start();
+  Client->CanClose();
+  ReturnFull();
+  ASSERT_EQ(WaitForQuit(), 1);  // taken by "another loop" and dropped
+  QuitCode = kNoQuit;
+  EXPECT_EQ(WaitForQuit(4 * TMainClient::kQuitRepeatMs), 1);
+  EXPECT_EQ(Fake.CapturesQueued, 1);
+}
+
+}  // namespace
