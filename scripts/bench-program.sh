@@ -20,7 +20,7 @@ if [ -z "${FRELOX_EXE:-}" ]; then
     exit 1
   }
 fi
-WORK=$FRELOX_ROOT/build/bench-program
-rm -rf "$WORK"
-mkdir -p "$WORK"
+mkdir -p build
+WORK=$(mktemp -d "$FRELOX_ROOT/build/bench-program.XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
 python3 tests/e2e/measure_program.py "$FRELOX_EXE" "$WORK"

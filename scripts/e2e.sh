@@ -11,13 +11,12 @@
 # long-run. Named only: quit-during-menu, which shows a known fault (the
 # program never ends if its capture comes back while a menu is open after a
 # close request). FRELOX_EXE runs another build of the program instead of
-# build/win64/shell/Frelox.exe (which is then built first). Traces and the
-# pictures of failed checks stay in build/e2e.
+# build/win64/shell/Frelox.exe (which is then built first). Each run works in
+# a folder of its own, build/e2e.XXXXXX, which is removed when every check
+# passed and otherwise kept with the traces and the pictures of failed checks.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$FRELOX_ROOT"
-
-WORK=$FRELOX_ROOT/build/e2e
 
 fail() {
   echo "$1" >&2
@@ -36,6 +35,13 @@ fi
 python3 -m unittest discover -s tests/e2e -p 'test_*.py' -q ||
   fail "the end-to-end judges fail their own checks"
 
-rm -rf "$WORK"
-mkdir -p "$WORK"
+mkdir -p build
+WORK=$(mktemp -d "$FRELOX_ROOT/build/e2e.XXXXXX")
 python3 tests/e2e/run_e2e.py "$FRELOX_EXE" "$WORK" "$@"
+status=$?
+if [ "$status" -eq 0 ]; then
+  rm -rf "$WORK"
+else
+  echo "traces and pictures of the failed checks: $WORK"
+fi
+exit "$status"

@@ -38,6 +38,7 @@ class Session:
         self.prefix.kill_all()
         self.display.stop()
         shutil.rmtree(self.runtime_root, ignore_errors=True)
+        shutil.rmtree(self.prefix.path, ignore_errors=True)
 
     def start_sound(self, left=None, right=None):
         """A private sound server; with a tone (frequency, amplitude) per
