@@ -8,9 +8,7 @@
 #   scripts/e2e.sh [CASE ...]
 #
 # Cases (all by default): spectrum menu closing no-device server-killed
-# long-run. Named only: quit-during-menu, which shows a known fault (the
-# program never ends if its capture comes back while a menu is open after a
-# close request). FRELOX_EXE runs another build of the program instead of
+# quit-during-menu long-run. FRELOX_EXE runs another build of the program instead of
 # build/win64/shell/Frelox.exe (which is then built first). Each run works in
 # a folder of its own, build/e2e.XXXXXX, which is removed when every check
 # passed and otherwise kept with the traces and the pictures of failed checks.

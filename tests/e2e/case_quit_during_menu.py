@@ -1,10 +1,7 @@
 """A close request, then a menu held open until the outstanding capture has
 come back: once the menu is closed, the program must still end with status 1.
-
-Not among the default cases: under Wine 8 the quit message posted while the
-menu's own message loop runs is lost, and the program never ends (it then
-also ignores further close requests). Run it by name:
-    scripts/e2e.sh quit-during-menu"""
+(Under Wine the menu's own message loop takes a quit message posted while it
+runs and drops it; the program must not depend on the first one.)"""
 
 import time
 
