@@ -77,6 +77,7 @@ start_pulse() {
   local sink=${1:-frelox}
   export XDG_RUNTIME_DIR
   XDG_RUNTIME_DIR=$(mktemp -d /tmp/frelox-pulse.XXXXXX)
+  FRELOX_PULSE_DIR=$XDG_RUNTIME_DIR
   chmod 700 "$XDG_RUNTIME_DIR"
   export FRELOX_PULSE_SINK=$sink
   pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
@@ -90,10 +91,12 @@ start_pulse() {
   pactl set-default-source "$sink.monitor"
 }
 
+# Stops only a server that start_pulse started, and removes only its folder.
 stop_pulse() {
-  [ -n "${XDG_RUNTIME_DIR:-}" ] || return 0
-  pulseaudio -k >/dev/null 2>&1 || true
-  rm -rf "$XDG_RUNTIME_DIR"
+  [ -n "${FRELOX_PULSE_DIR:-}" ] || return 0
+  XDG_RUNTIME_DIR=$FRELOX_PULSE_DIR pulseaudio -k >/dev/null 2>&1 || true
+  rm -rf "$FRELOX_PULSE_DIR"
+  FRELOX_PULSE_DIR=
 }
 
 # Plays 1 kHz at half full scale on the left and 5 kHz at a tenth on the right
