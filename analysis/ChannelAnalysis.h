@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 
 // Level in hundredths of a decibel of a normalised line magnitude:
 // 2000 log10(m), truncated toward zero; the floor LevelMin * 100 for m <= 1e-7.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 
 // The transform's work arrays, with room for the largest transform. Used only
 // by the worker thread during an analysis cycle, overwritten for each channel.

@@ -1,6 +1,6 @@
 #include "analysis/WeightTable.h"
 
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 
 WeightTable::WeightTable() : Values(new double[kMaxFftSize]) {}
 

@@ -4,9 +4,9 @@
 // as in the program; the pause and the hand-over are not part of the cycle.
 #include <memory>
 
+#include "analysis/AnalysisWorker.h"
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
-#include "analysis/SpectrumAnalyser.h"
 #include "analysis/WeightingWindow.h"
 #include "bench/BenchmarkSizes.h"
 #include "bench/TestSignal.h"
@@ -22,7 +22,7 @@ void TwoChannelAnalysis(benchmark::State& state) {
   Write(Settings.Weighting, kWindowHanning);
   Write(Settings.AutoOffset, kOffsetCorrectionOn);
 
-  auto analyser = std::make_unique<SpectrumAnalyser>(TestCaptureFrames().data());
+  auto analyser = std::make_unique<AnalysisWorker>(TestCaptureFrames().data());
   analyser->RecordQueuedFrames(n);
   analyser->AnalyseCapture();
   for (auto _ : state) {

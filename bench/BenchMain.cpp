@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 #include "bench/ComparisonReporter.h"
 #include "bench/TransformAgreement.h"
 

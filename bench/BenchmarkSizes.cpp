@@ -1,6 +1,6 @@
 #include "bench/BenchmarkSizes.h"
 
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 
 namespace {
 

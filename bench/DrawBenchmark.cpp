@@ -9,12 +9,12 @@
 #include <memory>
 
 #include "analysis/DisplayRange.h"
+#include "analysis/LevelTypes.h"
 #include "analysis/MeasurementSettings.h"
-#include "analysis/SpectrumLevels.h"
 #include "bench/CallTimer.h"
-#include "display/SpectrumPainter.h"
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
+#include "display/ViewPainter.h"
 #include "windowing/FpuPrecision.h"
 #include "windowing/TClientDC.h"
 #include "windowing/TWindow.h"
@@ -75,7 +75,7 @@ int main() {
   auto levels = std::make_unique<SpectrumLevels>();
   FillWithTestSpectrum(*levels);
   auto view = std::make_unique<ViewGeometry>();
-  auto painter = std::make_unique<SpectrumPainter>();
+  auto painter = std::make_unique<ViewPainter>();
   auto trace = std::make_unique<TraceVertices>();
 
   std::printf("Spectrum view drawing, window client area %ld x %ld pixels, both channels\n",

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <random>
 
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 #include "capture/SystemApi.h"
 
 // The one recording format: PCM, stereo, 44100 frames per second, 16 bits.

@@ -47,7 +47,7 @@ const TResponseTable TMainClient::Table{&TWindow::Table, TMainClient::Rows};
 
 TMainClient::TMainClient(TWindow* parent)
     : TWindow(parent),
-      Analyser(std::make_unique<SpectrumAnalyser>(Buffer.SampleFrames())),
+      Analyser(std::make_unique<AnalysisWorker>(Buffer.SampleFrames())),
       Shown(std::make_unique<SpectrumLevels>()) {
   ResetWaveInputState();
   Range = kFixedDisplayRange;

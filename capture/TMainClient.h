@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "analysis/SpectrumAnalyser.h"
-#include "analysis/SpectrumLevels.h"
+#include "analysis/AnalysisWorker.h"
+#include "analysis/LevelTypes.h"
 #include "capture/TSampleBuffer.h"
-#include "display/SpectrumPainter.h"
 #include "display/ViewGeometry.h"
+#include "display/ViewPainter.h"
 #include "windowing/TThread.h"
 #include "windowing/TWindow.h"
 
@@ -64,9 +64,7 @@ class TMainClient : public TWindow, public TThread {
   int32_t ShownSize() const { return ShownFrames; }
   const SpectrumLevels& ShownLevels() const { return *Shown; }
   bool ClosePending() const { return CloseRequested; }
-  bool CaptureOutstanding() const { return Outstanding; }
   bool RingStopped() const { return Stopped; }
-  const TSampleBuffer& CaptureBuffer() const { return Buffer; }
 
   DECLARE_RESPONSE_TABLE();
 
@@ -94,12 +92,12 @@ class TMainClient : public TWindow, public TThread {
   void ReleaseDevice();
 
   TSampleBuffer Buffer;
-  std::unique_ptr<SpectrumAnalyser> Analyser;  // the worker's state, see above
-  std::unique_ptr<SpectrumLevels> Shown;       // GUI thread
-  int32_t ShownFrames = 0;                     // GUI thread
-  ViewGeometry View;                           // GUI thread
-  SpectrumPainter Painter;                     // GUI thread
-  HWND WorkerTarget = nullptr;                 // written before the worker starts
+  std::unique_ptr<AnalysisWorker> Analyser;  // the worker's state, see above
+  std::unique_ptr<SpectrumLevels> Shown;     // GUI thread
+  int32_t ShownFrames = 0;                   // GUI thread
+  ViewGeometry View;                         // GUI thread
+  ViewPainter Painter;                       // GUI thread
+  HWND WorkerTarget = nullptr;               // written before the worker starts
 
   // The ring's state: GUI thread only.
   bool CloseRequested = false;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 #include "display/PixelPoint.h"
 #include "display/ViewGeometry.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "analysis/DisplayRange.h"
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 #include "display/PixelTruncation.h"
 
 namespace {

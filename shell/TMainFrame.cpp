@@ -74,7 +74,7 @@ const TResponseEntry TMainFrame::Rows[] = {
 const TResponseTable TMainFrame::Table{&TDecoratedFrame::Table, TMainFrame::Rows};
 
 TMainFrame::TMainFrame(TWindow* parent, const char* title, TWindow* client)
-    : TDecoratedFrame(parent, title, client, false) {
+    : TDecoratedFrame(parent, title, client) {
   StoreDefaultSettings();
 }
 

@@ -13,9 +13,8 @@ const TResponseEntry TFrameWindow::Rows[] = {
 };
 const TResponseTable TFrameWindow::Table{&TWindow::Table, TFrameWindow::Rows};
 
-TFrameWindow::TFrameWindow(TWindow* parent, const char* title, TWindow* client,
-                           bool trackMenuSelection)
-    : TWindow(parent, title), Client(client), TrackMenuSelection(trackMenuSelection) {
+TFrameWindow::TFrameWindow(TWindow* parent, const char* title, TWindow* client)
+    : TWindow(parent, title), Client(client) {
   TAttributes& attr = Attributes();
   attr.Style = WS_OVERLAPPEDWINDOW | WS_VISIBLE | (client ? WS_CLIPCHILDREN : 0);
   // The system chooses position and size, and shows the window at creation

@@ -11,8 +11,8 @@ class TFrameWindow : public TWindow {
   static constexpr UINT kExitCommand = 24310;
 
   // `client` is constructed without parent; the frame adopts and owns it.
-  TFrameWindow(TWindow* parent, const char* title, TWindow* client,
-               bool trackMenuSelection = false);
+  // No status bar: menu selections are not tracked.
+  TFrameWindow(TWindow* parent, const char* title, TWindow* client);
 
   void AssignMenu(int resourceId) { Attributes().MenuResource = resourceId; }
   void SetIcon(int iconGroupId) { IconGroup = iconGroupId; }
@@ -39,7 +39,6 @@ class TFrameWindow : public TWindow {
   void LoadIcons();
 
   TWindow* Client;
-  bool TrackMenuSelection;
   int IconGroup = 0;
   HICON LargeIcon = nullptr;  // shared icons: loaded, never destroyed
   HICON SmallIcon = nullptr;

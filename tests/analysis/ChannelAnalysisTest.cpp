@@ -4,10 +4,10 @@
 #include <memory>
 #include <random>
 
+#include "analysis/AnalysisWorker.h"
 #include "analysis/ChannelAnalysis.h"
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
-#include "analysis/SpectrumAnalyser.h"
 #include "analysis/WeightingWindow.h"
 #include "tests/analysis/TestSignals.h"
 
@@ -20,7 +20,7 @@ class AnalysisTest : public ::testing::Test {
     StoreDefaultSettings();
     Write(Settings.AutoOffset, 0);
     Write(Settings.Weighting, kWindowOff);
-    Analyser = std::make_unique<SpectrumAnalyser>(Block.Samples.data());
+    Analyser = std::make_unique<AnalysisWorker>(Block.Samples.data());
   }
   // Analyses the first n frames of Block as a capture of n frames.
   const SpectrumLevels& Analyse(int32_t n) {
@@ -30,7 +30,7 @@ class AnalysisTest : public ::testing::Test {
   }
 
   StereoBlock Block;
-  std::unique_ptr<SpectrumAnalyser> Analyser;
+  std::unique_ptr<AnalysisWorker> Analyser;
 };
 
 TEST(LevelFromMagnitude, FloorOneAndHalf) {

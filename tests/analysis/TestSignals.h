@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 
 // A capture block of exactly the program's size, so that AddressSanitizer
 // catches any read beyond the largest capture.

@@ -4,7 +4,7 @@
 #include "display/ViewPlacement.h"
 
 TAxisFrameProbe::TAxisFrameProbe(TWindow* parent)
-    : TLayoutWindow(parent), SpectrumView(new TSpectrumProbe(this)) {
+    : TLayoutWindow(parent), SpectrumView(new TViewProbe(this)) {
   SetChildLayoutMetrics(SpectrumView, kViewConstraints);
 }
 

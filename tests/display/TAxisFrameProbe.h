@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/display/TSpectrumProbe.h"
+#include "tests/display/TViewProbe.h"
 #include "windowing/TLayoutWindow.h"
 
 // An axis frame as the program has one: places its spectrum view at (40, 10)
@@ -9,11 +9,11 @@ class TAxisFrameProbe : public TLayoutWindow {
  public:
   explicit TAxisFrameProbe(TWindow* parent);
 
-  TSpectrumProbe& View() { return *SpectrumView; }
+  TViewProbe& View() { return *SpectrumView; }
 
  protected:
   void Paint(TDC& dc, bool erase, const RECT& updateRect) override;
 
  private:
-  TSpectrumProbe* SpectrumView;  // owned as a child window
+  TViewProbe* SpectrumView;  // owned as a child window
 };

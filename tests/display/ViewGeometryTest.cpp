@@ -5,7 +5,7 @@
 #include <set>
 
 #include "analysis/DisplayRange.h"
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 #include "display/ViewGeometry.h"
 
 namespace {

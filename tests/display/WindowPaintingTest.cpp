@@ -4,7 +4,7 @@
 
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
-#include "display/SpectrumPainter.h"
+#include "display/ViewPainter.h"
 #include "tests/display/DrawingColours.h"
 #include "tests/display/TAxisFrameProbe.h"
 #include "tests/display/TBitmapDC.h"
@@ -50,7 +50,7 @@ class WindowPaintingTest : public ::testing::Test {
 TEST_F(WindowPaintingTest, TheViewPaintsWhatTheBitmapShows) {
   constexpr int kWidthPx = 601, kHeightPx = 301;
   MakeVisibleHost(Host, kWidthPx, kHeightPx);
-  auto* view = new TSpectrumProbe(&Host);
+  auto* view = new TViewProbe(&Host);
   view->Attributes().W = kWidthPx;
   view->Attributes().H = kHeightPx;
   view->ShownSize = kShownSize;
@@ -60,7 +60,7 @@ TEST_F(WindowPaintingTest, TheViewPaintsWhatTheBitmapShows) {
 
   auto geometry = std::make_unique<ViewGeometry>();
   geometry->Rescale(kWidthPx, kHeightPx, kShownSize, true);
-  auto painter = std::make_unique<SpectrumPainter>();
+  auto painter = std::make_unique<ViewPainter>();
   TBitmapDC expected(kWidthPx, kHeightPx);
   painter->DrawSpectrum(expected, *geometry, view->Levels());
   TBitmapDC shown(kWidthPx, kHeightPx);

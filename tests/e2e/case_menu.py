@@ -6,7 +6,7 @@ import menu_keys
 import plot_checks
 from case_support import has_colour, lacks_colour
 from picture import LEFT_GREEN, RIGHT_RED
-from case_spectrum import LEFT_TONE, RIGHT_TONE
+from case_tones import LEFT_TONE, RIGHT_TONE
 from tone_model import expected_peak
 
 DEFAULT_FFT_SIZE = 2048

@@ -12,12 +12,12 @@ import case_menu
 import case_no_device
 import case_quit_during_menu
 import case_server_killed
-import case_spectrum
+import case_tones
 from report import Report
 from session import Session
 
 CASES = {
-    "spectrum": case_spectrum.run,
+    "spectrum": case_tones.run,
     "menu": case_menu.run,
     "closing": case_closing.run,
     "no-device": case_no_device.run,

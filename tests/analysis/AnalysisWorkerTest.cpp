@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include "analysis/AnalysisWorker.h"
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
-#include "analysis/SpectrumAnalyser.h"
 #include "analysis/WeightingWindow.h"
 #include "tests/analysis/TestSignals.h"
 
@@ -35,7 +35,7 @@ class WorkerLoopTest : public ::testing::Test {
   void SetUp() override {
     Range = kFixedDisplayRange;
     StoreDefaultSettings();
-    Analyser = std::make_unique<SpectrumAnalyser>(Block.Samples.data());
+    Analyser = std::make_unique<AnalysisWorker>(Block.Samples.data());
   }
   // Queues and returns one capture of `frames` frames, as the ring does.
   void DeliverCapture(int32_t frames) {
@@ -44,7 +44,7 @@ class WorkerLoopTest : public ::testing::Test {
   }
 
   StereoBlock Block;
-  std::unique_ptr<SpectrumAnalyser> Analyser;
+  std::unique_ptr<AnalysisWorker> Analyser;
   ScriptedServices Services;
   std::atomic<int32_t> Stop{0};
 };

@@ -1,4 +1,4 @@
-#include "display/SpectrumPainter.h"
+#include "display/ViewPainter.h"
 
 #include "analysis/MeasurementSettings.h"
 #include "display/GridGeometry.h"
@@ -28,8 +28,7 @@ void DrawGrid(HDC dc, const ViewGeometry& view) {
 
 }  // namespace
 
-void SpectrumPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view,
-                                   const SpectrumLevels& levels) {
+void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels) {
   EnsureExtendedPrecision();
   const HDC handle = dc.GetHandle();
   PatBlt(handle, 0, 0, view.ViewWidth(), view.ViewHeight(), BLACKNESS);
@@ -51,8 +50,8 @@ void SpectrumPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view,
   dc.RestoreObjects();
 }
 
-void SpectrumPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels,
-                                int32_t channel) {
+void ViewPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels,
+                            int32_t channel) {
   const int32_t count = Trace.Build(view, levels, channel, Settings.ShowMaximum != 0);
   if (count == 0) return;
   const HDC handle = dc.GetHandle();

@@ -2,16 +2,16 @@
 
 #include <memory>
 
-#include "analysis/SpectrumLevels.h"
-#include "display/SpectrumPainter.h"
+#include "analysis/LevelTypes.h"
 #include "display/ViewGeometry.h"
+#include "display/ViewPainter.h"
 #include "windowing/TWindow.h"
 
 // A spectrum view window as the program has one: every paint rescales the
 // geometry to the client area (unless unchanged) and draws the whole view.
-class TSpectrumProbe : public TWindow {
+class TViewProbe : public TWindow {
  public:
-  explicit TSpectrumProbe(TWindow* parent);
+  explicit TViewProbe(TWindow* parent);
 
   void RescaleToClient();
   const ViewGeometry& Geometry() const { return *View; }
@@ -26,5 +26,5 @@ class TSpectrumProbe : public TWindow {
  private:
   std::unique_ptr<ViewGeometry> View = std::make_unique<ViewGeometry>();
   std::unique_ptr<SpectrumLevels> ShownLevels = std::make_unique<SpectrumLevels>();
-  SpectrumPainter Painter;
+  ViewPainter Painter;
 };

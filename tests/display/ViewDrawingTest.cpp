@@ -7,8 +7,8 @@
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
 #include "display/GridGeometry.h"
-#include "display/SpectrumPainter.h"
 #include "display/TraceVertices.h"
+#include "display/ViewPainter.h"
 #include "tests/display/DrawingColours.h"
 #include "tests/display/TBitmapDC.h"
 #include "windowing/FpuPrecision.h"
@@ -68,7 +68,7 @@ class SpectrumDrawingTest : public ::testing::Test {
 
   std::unique_ptr<ViewGeometry> View = std::make_unique<ViewGeometry>();
   std::unique_ptr<SpectrumLevels> Levels = std::make_unique<SpectrumLevels>();
-  std::unique_ptr<SpectrumPainter> Painter = std::make_unique<SpectrumPainter>();
+  std::unique_ptr<ViewPainter> Painter = std::make_unique<ViewPainter>();
   std::unique_ptr<TraceVertices> Trace = std::make_unique<TraceVertices>();
   TBitmapDC Dc{kBitmapWidthPx, kBitmapHeightPx};
 };

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
 
@@ -12,7 +12,7 @@ class TDC;
 // the left channel's trace in green and the right one's in red over it.
 // Reads the display flags of the process-wide MeasurementSettings at each
 // drawing. The caller rescales the view first. GUI thread only.
-class SpectrumPainter {
+class ViewPainter {
  public:
   // Draws the whole view into dc and leaves the context's selected objects as
   // it found them; the pens live for this drawing only.

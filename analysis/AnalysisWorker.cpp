@@ -1,12 +1,12 @@
-#include "analysis/SpectrumAnalyser.h"
+#include "analysis/AnalysisWorker.h"
 
 #include "analysis/ChannelAnalysis.h"
 #include "analysis/MeasurementSettings.h"
 #include "analysis/WeightingWindow.h"
 
-SpectrumAnalyser::SpectrumAnalyser(const int16_t* samples) : Samples(samples) {}
+AnalysisWorker::AnalysisWorker(const int16_t* samples) : Samples(samples) {}
 
-int32_t SpectrumAnalyser::Run(const std::atomic<int32_t>& stopRequested, WorkerServices& services) {
+int32_t AnalysisWorker::Run(const std::atomic<int32_t>& stopRequested, WorkerServices& services) {
   for (;;) {
     if (stopRequested.load(std::memory_order_acquire)) return 0;
     if (!DataReady.load(std::memory_order_acquire)) {
@@ -20,7 +20,7 @@ int32_t SpectrumAnalyser::Run(const std::atomic<int32_t>& stopRequested, WorkerS
   }
 }
 
-void SpectrumAnalyser::AnalyseCapture() {
+void AnalysisWorker::AnalyseCapture() {
   // The size of the capture in hand, not the FftSize of the moment: a size
   // chosen while the buffer was recording takes effect with the next capture,
   // so frames that were never recorded are never analysed.

@@ -1,22 +1,22 @@
-#include "tests/display/TSpectrumProbe.h"
+#include "tests/display/TViewProbe.h"
 
 #include "windowing/TClientDC.h"
 
-TSpectrumProbe::TSpectrumProbe(TWindow* parent) : TWindow(parent) {}
+TViewProbe::TViewProbe(TWindow* parent) : TWindow(parent) {}
 
-void TSpectrumProbe::RescaleToClient() {
+void TViewProbe::RescaleToClient() {
   RECT client;
   GetClientRect(GetHandle(), &client);
   View->Rescale(client.right, client.bottom, ShownSize, false);
 }
 
-void TSpectrumProbe::DrawThroughClientDC() {
+void TViewProbe::DrawThroughClientDC() {
   RescaleToClient();
   TClientDC dc(GetHandle());
   Painter.DrawSpectrum(dc, *View, *ShownLevels);
 }
 
-void TSpectrumProbe::Paint(TDC& dc, bool, const RECT&) {
+void TViewProbe::Paint(TDC& dc, bool, const RECT&) {
   RescaleToClient();
   Painter.DrawSpectrum(dc, *View, *ShownLevels);
 }

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "analysis/SpectrumLevels.h"
+#include "analysis/LevelTypes.h"
 #include "analysis/WeightTable.h"
 #include "analysis/WorkerServices.h"
 
@@ -18,10 +18,10 @@
 // only then queues the buffer again. No lock is needed.
 //
 // Large (several MiB): create it on the heap.
-class SpectrumAnalyser {
+class AnalysisWorker {
  public:
   // `samples`: the capture buffer's interleaved stereo frames, room for kMaxFftSize frames.
-  explicit SpectrumAnalyser(const int16_t* samples);
+  explicit AnalysisWorker(const int16_t* samples);
 
   // GUI thread, while the buffer is idle: the capture about to be queued holds `frames` frames.
   void RecordQueuedFrames(int32_t frames) { QueuedFrames = frames; }
