@@ -8,7 +8,7 @@ FRELOX_PACKAGES=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb xauth xdotool x11-utils imagemagick
-  pulseaudio pulseaudio-utils sox zip unzip python3 clang-format
+  pulseaudio pulseaudio-utils libasound2-plugins sox zip unzip python3 python3-pefile clang-format
 )
 
 log() { printf '\n=== %s\n' "$*"; }
