@@ -4,10 +4,14 @@
 # With a display and a sound server of your own (DISPLAY set and `pactl info`
 # answering) it simply runs the program and reports its exit status.
 #
+# Either way the Wine prefix records through Wine's ALSA driver, which reaches
+# the sound server through ALSA's PulseAudio plugin (see use_wine_alsa_driver
+# in scripts/lib/common.sh); an existing prefix is switched over too.
+#
 # On a headless machine it shows what the program does: a private Xvfb, a
-# private PulseAudio server whose null sink plays 1 kHz on the left and 5 kHz
-# on the right, a throw-away Wine prefix; it starts the program, dismisses the
-# "Info" box that names the device, lets it measure, writes a screenshot of
+# private PulseAudio server whose null sink plays 1234.5 Hz on the left and
+# 4321 Hz on the right, a throw-away Wine prefix; it starts the program,
+# dismisses an "Info" box should one name the device, lets it measure, writes a screenshot of
 # the window (its path is printed), closes the program through its menu
 # ("&Programm" > "&Beenden") and reports the exit status. Everything it
 # started is ended again.
@@ -32,8 +36,8 @@ report_status() {
 
 if [ -n "${DISPLAY:-}" ] && pactl info >/dev/null 2>&1; then
   export WINEPREFIX=${WINEPREFIX:-$FRELOX_ROOT/build/wine-prefix}
-  [ -d "$WINEPREFIX" ] || init_wine_prefix "$WINEPREFIX"
   export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ -d "$WINEPREFIX" ]; then use_wine_alsa_driver; else init_wine_prefix "$WINEPREFIX"; fi
   "$(wine64_path)" "$EXE"
   report_status $?
 fi
@@ -79,19 +83,21 @@ TONE_PID=$!
 WINEDEBUG=-all,trace+msgbox "$FRELOX_WINE64" "$EXE" 2>"$WORK/wine.log" &
 PROGRAM_PID=$!
 
-# Wine lists two devices here (the default source and the sink's monitor),
-# so the program first names the one it uses in an "Info" box; an "Error"
-# box instead means it found none.
+# The private sound server is Wine's only input device here, so the program
+# opens it without a word; with several it first names device 0 in an "Info"
+# box, and an "Error" box means it found none.
 box_text() { grep -o 'MSGBOX_OnInit L"[^"]*"' "$WORK/wine.log" | head -n 1 | cut -d'"' -f2 | grep .; }
-wait_for box_text
-if ! box=$(wait_for visible_window Info && visible_window Info); then
+window_or_box() { visible_window Frelox || box_text; }
+wait_for window_or_box
+if box=$(visible_window Info); then
+  echo "$(box_text) (Info box, dismissed)"
+  xdotool windowfocus "$box"
+  sleep 0.3
+  xdotool key Return
+elif box_text >/dev/null; then
   echo "Frelox reports: $(box_text)" >&2
   exit 1
 fi
-echo "$(box_text) (Info box, dismissed)"
-xdotool windowfocus "$box"
-sleep 0.3
-xdotool key Return
 if ! wait_for visible_window Frelox; then
   echo "the Frelox window did not appear" >&2
   exit 1

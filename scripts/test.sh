@@ -48,11 +48,20 @@ sanitized_tests() {
 
 windows_tests() {
   start_xvfb 95 || return 1
-  # A sound server, so that the tests on the real wave input have a device.
-  start_pulse frelox-tests || echo "no sound server: tests of the real device are skipped"
+  # A sound server playing the test tones, so that the tests on the real
+  # wave input have a device and know what it hears.
+  local tone_pid=""
+  if start_pulse frelox-tests; then
+    play_test_tones frelox-tests &
+    tone_pid=$!
+    export FRELOX_TEST_TONES
+  else
+    echo "no sound server: tests of the real device are skipped"
+  fi
   init_wine_prefix "$FRELOX_ROOT/build/wine-prefix"
   build_and_ctest win64
   local rc=$?
+  [ -n "$tone_pid" ] && kill "$tone_pid" 2>/dev/null
   stop_wine
   stop_pulse
   kill "$FRELOX_XVFB_PID" 2>/dev/null

@@ -62,8 +62,21 @@ init_wine_prefix() {
   # Without a window manager, Wine waits up to 2 s for every managed
   # top-level window to be unmapped; unmanaged windows close at once.
   "$FRELOX_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  use_wine_alsa_driver
   # Keep one wineserver for the whole run: every test program starts faster.
   "$(wineserver_path)" -p >/dev/null 2>&1 || true
+}
+
+# Makes the prefix in WINEPREFIX record through Wine's ALSA driver, which
+# reaches a running PulseAudio server through ALSA's PulseAudio plugin (its
+# "default" device is the server's default source; without a server it is a
+# real sound card, or no device at all). Wine's own PulseAudio driver hands
+# the program captures that are not one contiguous stretch of sound, which
+# shows as a broad skirt around every tone; through ALSA each capture is
+# contiguous. Idempotent: safe on every start, also in an older prefix.
+use_wine_alsa_driver() {
+  "${FRELOX_WINE64:-$(wine64_path)}" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f \
+    >/dev/null 2>&1
 }
 
 wineserver_path() { echo "$(dirname "${FRELOX_WINE64:-$(wine64_path)}")/wineserver"; }
@@ -99,9 +112,17 @@ stop_pulse() {
   FRELOX_PULSE_DIR=
 }
 
-# Plays 1 kHz at half full scale on the left and 5 kHz at a tenth on the right
-# into the given sink, 16-bit stereo at 44100 Hz, for up to ten minutes.
+# The test tones: frequency (Hz) and amplitude (full scale 1) on the left,
+# then on the right. Tones off the 100 Hz grid show at once if a capture is
+# not one contiguous stretch of sound.
+FRELOX_TEST_TONES="1234.5 0.5 4321 0.1"
+
+# Plays the test tones into the given sink, 16-bit stereo at 44100 Hz, for
+# up to ten minutes.
 play_test_tones() {
-  sox -n -t raw -r 44100 -c 2 -b 16 -e signed - synth 600 sine 1000 sine 5000 remix 1v0.5 2v0.1 |
+  local tones
+  read -r -a tones <<<"$FRELOX_TEST_TONES"
+  sox -n -t raw -r 44100 -c 2 -b 16 -e signed - synth 600 sine "${tones[0]}" sine "${tones[2]}" \
+    remix "1v${tones[1]}" "2v${tones[3]}" |
     pacat --device="$1" --format=s16le --rate=44100 --channels=2 2>/dev/null
 }

@@ -6,7 +6,7 @@ import menu_keys
 import plot_checks
 from case_support import has_colour, lacks_colour
 from picture import LEFT_GREEN, RIGHT_RED
-from case_tones import LEFT_TONE, RIGHT_TONE
+from sound_server import LEFT_TONE
 from tone_model import expected_peak
 
 DEFAULT_FFT_SIZE = 2048
@@ -22,7 +22,7 @@ WINDOW_RAISE_TOLERANCE_DB = 1.0
 
 
 def run(session, report):
-    session.start_sound(LEFT_TONE, RIGHT_TONE)
+    session.start_sound()
     program, why = session.launch_measuring("menu")
     if not report.check("menu: the program starts measuring", program is not None, why):
         return

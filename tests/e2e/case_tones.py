@@ -1,37 +1,86 @@
-"""Tones of known frequency and amplitude on each channel: each trace peaks
-at its tone's column and level; grid, ticks and labels lie where the
-geometry puts them."""
+"""Tones of known frequency and amplitude on each channel, off the 100 Hz
+grid: at two transform sizes and two measurement rates each trace peaks at
+its tone's column and level, computed here from the tone, the window and the
+size, and stays far down away from the tone; grid, ticks and labels lie where
+the geometry puts them. With a second wave input device listed, device 0 is
+still the sound server's default source, named in the "Info" box."""
 
 import case_support
+import menu_keys
 import plot_checks
 from picture import LEFT_GREEN, RIGHT_RED
+from sound_server import LEFT_TONE, RIGHT_TONE
 
-# Whole multiples of 100 Hz: where the sound path drops data, it drops whole
-# 10-ms packets, and such tones go on without a jump in phase. (Others, such
-# as 1010 Hz, then show a broad skirt of leakage that no window removes.)
-LEFT_TONE = (1000.0, 0.5)
-RIGHT_TONE = (5000.0, 0.1)
-DEFAULT_FFT_SIZE = 2048
 DEFAULT_WINDOW = "hanning"
+TRACES = (("green (left)", LEFT_GREEN, LEFT_TONE), ("red (right)", RIGHT_RED, RIGHT_TONE))
+# (points, rate caption, keys that set them from the state before): the
+# defaults first, then each size at two rates, the slow one with a pause far
+# longer than any capture.
+SETTINGS = (
+    (2048, "5 Messungen/s", ()),
+    (2048, "1 Messung/s", menu_keys.RATE_1),
+    (65536, "1 Messung/s", menu_keys.SIZE_65536),
+    (65536, "5 Messungen/s", menu_keys.RATE_5),
+)
+# Far below every tone: where leakage of a broken capture shows.
+QUIET_FROM_HZ = 20.0
+QUIET_TO_HZ = 200.0
+QUIET_BELOW_DB = -100.0
+# A second device that records only silence: if the program opened it
+# instead of device 0, no tone would show.
+SILENT_ALSA_DEVICE = "null"
+SEVERAL_DEVICES_BOX = "Using In: default."
 
 
 def run(session, report):
-    session.start_sound(LEFT_TONE, RIGHT_TONE)
+    session.start_sound()
     program, why = session.launch_measuring("spectrum")
-    if not report.check("spectrum: the program starts measuring", program is not None, why):
+    if not report.check("spectrum: with one device the program measures and shows no box",
+                        program is not None, why):
         return
+    for index, (fft_size, rate, keys) in enumerate(SETTINGS):
+        if keys:
+            program.keys(*keys)
+            case_support.settle(program)
+        plot = _judge_traces(program, report, "%d points, %s" % (fft_size, rate), fft_size)
+        if index == 0 and plot:
+            _judge_axes(report, plot)
+    session.end_case_programs()
+    _several_devices(session, report)
+
+
+def _judge_traces(program, report, setting, fft_size):
     plot = case_support.plot_when(program, case_support.has_colour(LEFT_GREEN, RIGHT_RED))
-    if not report.check("spectrum: a screenshot of the frame", plot is not None):
-        return
-    for name, colour, (frequency, amplitude) in (
-            ("green (left) trace peaks at the 1 kHz, 0.5 tone", LEFT_GREEN, LEFT_TONE),
-            ("red (right) trace peaks at the 5 kHz, 0.1 tone", RIGHT_RED, RIGHT_TONE)):
+    if not report.check("spectrum at %s: a screenshot with both traces" % setting, plot is not None):
+        return None
+    for name, colour, (frequency, amplitude) in TRACES:
+        tone = "%s trace at %g Hz, %g" % (name, frequency, amplitude)
         ok, detail = plot_checks.peak_matches_tone(plot, colour, frequency, amplitude,
-                                                   DEFAULT_FFT_SIZE, DEFAULT_WINDOW)
-        report.check("spectrum: " + name, ok, detail, plot.picture)
+                                                   fft_size, DEFAULT_WINDOW)
+        report.check("spectrum at %s: %s peaks at the tone's column and level" % (setting, tone),
+                     ok, detail, plot.picture)
+        ok, detail = plot_checks.quiet_between(plot, colour, QUIET_FROM_HZ, QUIET_TO_HZ, QUIET_BELOW_DB)
+        report.check("spectrum at %s: %s stays below %g dB from %g to %g Hz"
+                     % (setting, tone, QUIET_BELOW_DB, QUIET_FROM_HZ, QUIET_TO_HZ),
+                     ok, detail, plot.picture)
+    return plot
+
+
+def _judge_axes(report, plot):
     for name, judge in (("grid at the decades and 10 dB steps", plot_checks.grid_where_expected),
                         ("tick marks in the margins", plot_checks.ticks_where_expected),
                         ("axis labels in the margins", plot_checks.labels_where_expected)):
         ok, detail = judge(plot)
         report.check("spectrum: " + name, ok, "%s; view %dx%d" % (
             detail, plot.geometry.width, plot.geometry.height), plot.picture)
+
+
+def _several_devices(session, report):
+    session.prefix.set_extra_input_devices([SILENT_ALSA_DEVICE])
+    try:
+        program, why = session.launch_measuring("spectrum-two-devices", SEVERAL_DEVICES_BOX)
+        if report.check('spectrum: with two devices the "Info" box names device 0, the default source',
+                        program is not None, why):
+            _judge_traces(program, report, "2048 points with two devices", 2048)
+    finally:
+        session.prefix.set_extra_input_devices([])

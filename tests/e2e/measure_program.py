@@ -65,7 +65,7 @@ def main(exe, work_dir):
     rows = []
     try:
         session.open()
-        session.start_sound((1000.0, 0.5), (5000.0, 0.1))
+        session.start_sound()
         program, why = session.launch_measuring("measure")
         if program is None:
             print("the program does not measure: " + why)

@@ -21,6 +21,7 @@ SIZE_131072 = _SIZES + ("Up", "Up", "Return")  # 131072 Punkte, last but one
 SIZE_262144 = _SIZES + ("Up", "Return")      # 262144 Punkte, the last item
 
 _RATES = ("alt+m", "m")                      # &Messung > &Meßgeschwindigkeit
+RATE_1 = _RATES + ("1",)
 RATE_5 = _RATES + ("5",)
 RATE_20 = _RATES + ("Up", "Return")          # 20 Messungen/s, the last item
 

@@ -6,8 +6,8 @@ from tone_model import expected_peak
 from view_geometry import (FREQUENCY_TICK_ROWS, LEVEL_LABEL_RIGHT_PX, LEVEL_TICK_COLUMNS,
                            VIEW_LEFT_PX, VIEW_TOP_PX)
 
-PEAK_COLUMN_TOLERANCE_PX = 2
-PEAK_LEVEL_TOLERANCE_DB = 1.5
+PEAK_COLUMN_TOLERANCE_PX = 1
+PEAK_LEVEL_TOLERANCE_DB = 1.0
 MIN_LABEL_PIXELS = 3
 VISIBLE_GRID_COLUMNS = 29   # 10 Hz to 90 Hz, ..., 10 kHz to 20 kHz
 GRID_ROWS = 15              # -140 dB to 0 dB
@@ -31,6 +31,27 @@ def peak_matches_tone(plot, colour, frequency_hz, amplitude, fft_size, window):
         x, shown_db, sorted(columns), level_db, line_hz)
     return (column_error <= PEAK_COLUMN_TOLERANCE_PX and level_error <= PEAK_LEVEL_TOLERANCE_DB,
             detail)
+
+
+def quiet_between(plot, colour, low_hz, high_hz, limit_db):
+    """(ok, detail): in every column from low_hz to high_hz the colour's
+    trace lies below limit_db. Far from every tone, a clean capture shows
+    only the noise of 16-bit samples there; a capture that is not contiguous
+    shows a skirt of leakage tens of decibels higher. Where the red trace,
+    drawn last, covers the green one, the column must hold some trace."""
+    geometry = plot.geometry
+    first_x, last_x = min(geometry.freq_to_x(low_hz)), max(geometry.freq_to_x(high_hz))
+    tops = plot.envelope(colour)[first_x:last_x + 1]
+    any_trace = [any(plot.envelope(c)[x] is not None for c in TRACE_COLOURS)
+                 for x in range(first_x, last_x + 1)]
+    missing = [x for x, drawn in enumerate(any_trace, first_x) if not drawn]
+    drawn = [(top, x) for x, top in enumerate(tops, first_x) if top is not None]
+    if missing or not drawn:
+        return False, "no trace in columns %s" % missing[:5]
+    top, x = min(drawn)
+    highest_db = plot.level_of_row(top)
+    return highest_db < limit_db, "highest at %.1f dB (column %d) between %g and %g Hz, limit %g dB" % (
+        highest_db, x, low_hz, high_hz, limit_db)
 
 
 def _is_grid_or_trace(pixel):

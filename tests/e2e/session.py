@@ -8,11 +8,10 @@ import shutil
 import tempfile
 
 from program import INFO_CAPTION, RunningProgram
-from sound_server import PrivateSoundServer, TonePlayer
+from sound_server import LEFT_TONE, RIGHT_TONE, PrivateSoundServer, TonePlayer
 from virtual_display import VirtualDisplay
 from wine_prefix import WinePrefix
 
-DEVICE_INFO_TEXT = "Using PulseAudio."
 START_TIMEOUT_S = 30
 FIRST_SPECTRA = 3
 
@@ -40,13 +39,13 @@ class Session:
         shutil.rmtree(self.runtime_root, ignore_errors=True)
         shutil.rmtree(self.prefix.path, ignore_errors=True)
 
-    def start_sound(self, left=None, right=None):
-        """A private sound server; with a tone (frequency, amplitude) per
-        channel played into it if given."""
+    def start_sound(self, tones=True):
+        """A private sound server, playing the test tones (LEFT_TONE,
+        RIGHT_TONE) into its sink unless tones is False."""
         self.sound = PrivateSoundServer(os.path.join(self.runtime_root, "pulse"))
         self.sound.start()
-        if left and right:
-            self.tone = TonePlayer(self.sound, left, right)
+        if tones:
+            self.tone = TonePlayer(self.sound, LEFT_TONE, RIGHT_TONE)
             self.tone.start()
 
     def env(self):
@@ -69,23 +68,31 @@ class Session:
         self.programs.append(program)
         return program
 
-    def launch_measuring(self, name):
-        """Starts the program with the sound server running, dismisses the box
-        that names the device (Wine lists two), and waits for the first
-        spectra. Returns the program, or None with the reason."""
+    def launch_measuring(self, name, device_box=None):
+        """Starts the program with the sound server running and waits for the
+        first spectra. The sound server is the only device, so no box may
+        appear; with device_box, the text of the "Info" box that names the
+        device when there are several, that box must appear and is dismissed.
+        Returns the program, or None with the reason."""
         program = self.launch(name)
-        if not program.wait_for_message_box(DEVICE_INFO_TEXT, START_TIMEOUT_S):
-            return None, "no %r box; boxes: %r" % (DEVICE_INFO_TEXT, program.message_boxes())
-        if not program.dismiss(INFO_CAPTION):
-            return None, "the Info box could not be dismissed"
+        if device_box:
+            if not program.wait_for_message_box(device_box, START_TIMEOUT_S):
+                return None, "no %r box; boxes: %r" % (device_box, program.message_boxes())
+            if not program.dismiss(INFO_CAPTION):
+                return None, "the Info box could not be dismissed"
         if not program.wait_for_captures(FIRST_SPECTRA, START_TIMEOUT_S):
-            return None, "no spectra within %d s" % START_TIMEOUT_S
+            return None, "no spectra within %d s; boxes: %r" % (START_TIMEOUT_S, program.message_boxes())
+        if program.message_boxes() != ([device_box] if device_box else []):
+            return None, "unexpected boxes: %r" % program.message_boxes()
         return program, ""
 
-    def end_case(self):
+    def end_case_programs(self):
         for program in self.programs:
             program.kill()
         self.programs = []
+
+    def end_case(self):
+        self.end_case_programs()
         if self.tone:
             self.tone.stop()
             self.tone = None

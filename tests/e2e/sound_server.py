@@ -12,6 +12,12 @@ import subprocess
 from clock import wait_until
 
 SINK_NAME = "frelox_e2e"
+# The tones every case plays (frequency in Hz, amplitude with full scale 1.0),
+# off the 100 Hz grid and one of them between whole hertz: a capture that is
+# not one contiguous stretch of sound breaks their phase and shows as a broad
+# skirt of leakage, which tones on whole multiples of 100 Hz would hide.
+LEFT_TONE = (1234.5, 0.5)
+RIGHT_TONE = (4321.0, 0.1)
 SAMPLE_RATE_HZ = 44100
 START_TIMEOUT_S = 10
 STOP_TIMEOUT_S = 5
@@ -83,10 +89,11 @@ class TonePlayer:
     """Plays a sine of given frequency and amplitude (full scale 1.0) on each
     channel into the server's sink, as 16-bit stereo at 44100 Hz."""
 
-    def __init__(self, server, left, right):
+    def __init__(self, server, left=LEFT_TONE, right=RIGHT_TONE, latency_ms=None):
         self.server = server
         self.left = left    # (frequency in Hz, amplitude)
         self.right = right
+        self.latency_ms = latency_ms  # the player's buffering; the server's default if None
         self.generator = None
         self.player = None
 
@@ -99,9 +106,10 @@ class TonePlayer:
              "sine", repr(left_hz), "sine", repr(right_hz),
              "remix", "1v%r" % left_amplitude, "2v%r" % right_amplitude],
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        latency = ["--latency-msec=%d" % self.latency_ms] if self.latency_ms else []
         self.player = subprocess.Popen(
             ["pacat", "--device=" + SINK_NAME, "--format=s16le",
-             "--rate=%d" % SAMPLE_RATE_HZ, "--channels=2"],
+             "--rate=%d" % SAMPLE_RATE_HZ, "--channels=2"] + latency,
             stdin=self.generator.stdout, env=env,
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.generator.stdout.close()

@@ -37,6 +37,18 @@ class WinePrefix:
                        env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=INIT_TIMEOUT_S, check=True)
 
+    def set_extra_input_devices(self, alsa_names):
+        """Makes Wine's ALSA driver list these ALSA devices as wave inputs
+        after its "default" one; none for an empty list."""
+        key = "HKCU\\Software\\Wine\\Drivers\\winealsa.drv"
+        if alsa_names:
+            command = ["reg", "add", key, "/v", "ALSAInputDevices", "/t", "REG_MULTI_SZ",
+                       "/d", "\\0".join(alsa_names), "/f"]
+        else:
+            command = ["reg", "delete", key, "/v", "ALSAInputDevices", "/f"]
+        subprocess.run([self.loader] + command, env=self.env(os.environ),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=INIT_TIMEOUT_S)
+
     def kill_all(self):
         """Ends every process of this prefix, the wineserver included."""
         subprocess.run([self.wineserver, "-k"], env=self.env(os.environ),
