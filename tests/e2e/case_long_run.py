@@ -1,7 +1,8 @@
 """A long run at 20 measurements per second and 1024 points, with the window
 resized and menu commands given throughout: the program keeps measuring,
 shows no box, keeps its memory flat, still draws a correct spectrum at the
-end, and ends with status 1."""
+end, and ends with status 1. The soak (soak.py) is the same run, longer and
+with the About box and minimising among the actions."""
 
 import time
 
@@ -9,6 +10,7 @@ import case_support
 import menu_keys
 import plot_checks
 from case_closing import QUIT_STATUS, request_to_end_bound_s
+from case_tones import QUIET_BELOW_DB, QUIET_FROM_HZ, QUIET_TO_HZ
 from clock import now_s
 from picture import LEFT_GREEN, RIGHT_RED
 from sound_server import LEFT_TONE, RIGHT_TONE
@@ -45,11 +47,13 @@ ACTIONS = (
 RUN_S = ROUNDS * len(ACTIONS) * ACTION_SPACING_S
 
 
-def run(session, report):
+def run(session, report, actions=ACTIONS, run_s=RUN_S, rss_sample_s=RSS_SAMPLE_S, progress=None):
+    """The whole run; returns (seconds run, measurements, RSS samples) or None.
+    progress(seconds, measurements, rss) is called at every RSS sample."""
     session.start_sound()
     program, why = session.launch_measuring("long-run")
     if not report.check("long run: the program starts measuring", program is not None, why):
-        return
+        return None
     program.keys(*menu_keys.SIZE_1024)
     program.keys(*menu_keys.RATE_20)
     case_support.settle(program)
@@ -58,24 +62,30 @@ def run(session, report):
     first_capture = len(program.captures_queued())
     samples = []   # (seconds since start, RSS in KiB)
     next_action_s = started_s
+    next_sample_s = started_s
     action = 0
-    while action < ROUNDS * len(ACTIONS) and program.running():
+    while (now_s() < started_s + run_s or action % len(actions)) and program.running():
         if now_s() >= next_action_s:
-            program.keys(*ACTIONS[action % len(ACTIONS)])
+            step = actions[action % len(actions)]
+            step(program) if callable(step) else program.keys(*step)
             action += 1
             next_action_s += ACTION_SPACING_S
-        rss = program.rss_kib()
-        if rss is not None:
-            samples.append((now_s() - started_s, rss))
+        if now_s() >= next_sample_s:
+            rss = program.rss_kib()
+            if rss is not None:
+                samples.append((now_s() - started_s, rss))
+                if progress:
+                    progress(now_s() - started_s, len(program.captures_queued()) - first_capture, rss)
+            next_sample_s += rss_sample_s
         time.sleep(RSS_SAMPLE_S)
     ran_s = now_s() - started_s
     measured = len(program.captures_queued()) - first_capture
 
-    report.check("long run: no crash and no box in %.0f s with %d commands and resizes" % (RUN_S, action),
+    report.check("long run: no crash and no box in %.0f s with %d commands and resizes" % (ran_s, action),
                  program.running() and program.message_boxes() == [],
                  "running %s after %.0f s; boxes %r" % (program.running(), ran_s, program.message_boxes()))
     if not program.running():
-        return
+        return None
     rate = measured / ran_s
     report.check("long run: it keeps measuring (at 20 Messungen/s and 1024 points)",
                  rate >= MIN_MEASUREMENTS_PER_S, "%.1f measurements per second" % rate)
@@ -89,6 +99,7 @@ def run(session, report):
     report.check("long run: &Beenden then ends it with status 1 within %.2f s" % bound_s,
                  status == QUIT_STATUS and took_s <= bound_s,
                  "status %s after %s s" % (status, "-" if took_s is None else "%.2f" % took_s))
+    return ran_s, measured, samples
 
 
 def _memory_flat(report, samples):
@@ -114,8 +125,10 @@ def _final_picture(program, report):
         return
     checks = [plot_checks.peak_matches_tone(plot, LEFT_GREEN, *LEFT_TONE, FFT_SIZE, "hanning"),
               plot_checks.peak_matches_tone(plot, RIGHT_RED, *RIGHT_TONE, FFT_SIZE, "hanning"),
+              plot_checks.quiet_between(plot, LEFT_GREEN, QUIET_FROM_HZ, QUIET_TO_HZ, QUIET_BELOW_DB),
+              plot_checks.quiet_between(plot, RIGHT_RED, QUIET_FROM_HZ, QUIET_TO_HZ, QUIET_BELOW_DB),
               plot_checks.grid_where_expected(plot)]
-    report.check("long run: afterwards, maximised, both peaks and the grid are where they belong",
+    report.check("long run: afterwards, maximised, both peaks, the quiet band and the grid are as they belong",
                  all(ok for ok, _ in checks),
                  "view %dx%d; %s" % (plot.geometry.width, plot.geometry.height,
                                      "; ".join(detail for _, detail in checks)), plot.picture)

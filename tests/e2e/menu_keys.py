@@ -35,8 +35,12 @@ WINDOW_BLACKMAN = _WINDOWS + ("b",)
 WINDOW_PARZEN = _WINDOWS + ("p",)
 
 AUTO_OFFSET = ("alt+m", "o")                 # Automatische &Offsetkorrektur
+# "&Über..." is a command on the bar itself: Alt with its letter runs it.
+ABOUT = ("alt+udiaeresis",)
+ABOUT_CAPTION = "Über Frelox..."
 
 # The frame's system menu, which Wine draws itself: the window's own sizing.
 MAXIMIZE = ("alt+space", "x")
+MINIMIZE = ("alt+space", "n")
 RESTORE = ("alt+space", "r")
 CLOSE_WINDOW = ("alt+F4",)
