@@ -204,6 +204,13 @@ void TMainClient::Quit() {
   QuitTimerRunning = SetTimer(GetHandle(), kQuitTimerId, kQuitRepeatMs, nullptr) != 0;
 }
 
+void TMainClient::StopBeforeExceptionBox() {
+  QuitPosted = true;  // also queues no further capture
+  StopQuitTimer();
+  DisarmExitTimer();
+  TWindow::StopBeforeExceptionBox();
+}
+
 void TMainClient::StopQuitTimer() {
   if (!QuitTimerRunning) return;
   KillTimer(GetHandle(), kQuitTimerId);
