@@ -72,7 +72,7 @@ void TMainClient::ReleaseDevice() {
   }
   CloseWaveInput();
   // A device that could not be closed may still write into the buffer.
-  if (InputOpen || Outstanding) Buffer.Abandon();
+  if (InputOpen) Buffer.Abandon();
 }
 
 void TMainClient::SetupWindow() {
@@ -92,10 +92,12 @@ void TMainClient::SetupWindow() {
   try {
     Start();
   } catch (const TXWindowing& error) {
-    ShowError(error.what());
     // The program ends in order, like after a close request: when the
-    // capture already queued returns.
+    // capture already queued returns. Recorded before the box, whose own
+    // message loop may deliver that return: it must end the program, not
+    // go to the worker that does not exist.
     CanClose();
+    ShowError(error.what());
   }
 }
 
@@ -200,6 +202,13 @@ void TMainClient::Quit() {
   QuitPosted = true;
   PostQuitMessage(kQuitStatus);
   QuitTimerRunning = SetTimer(GetHandle(), kQuitTimerId, kQuitRepeatMs, nullptr) != 0;
+}
+
+void TMainClient::StopBeforeExceptionBox() {
+  QuitPosted = true;  // also queues no further capture
+  StopQuitTimer();
+  DisarmExitTimer();
+  TWindow::StopBeforeExceptionBox();
 }
 
 void TMainClient::StopQuitTimer() {

@@ -66,6 +66,10 @@ class TMainClient : public TWindow, public TThread {
   bool ClosePending() const { return CloseRequested; }
   bool RingStopped() const { return Stopped; }
 
+  // Neither timer runs on, and no capture's return posts a quit message any
+  // more: the run ends when the exception's box is closed.
+  void StopBeforeExceptionBox() override;
+
   DECLARE_RESPONSE_TABLE();
 
  protected:

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "display/LayoutArithmetic.h"
+#include "windowing/LayoutArithmetic.h"
 
 // Where the spectrum view lies in the axis frame's client area: margins for
 // the level labels on the left and the frequency labels below, one free

@@ -4,5 +4,7 @@
 
 int FreloxMain(int, char**) {
   TMyApp app;
-  return app.Run();
+  const int result = app.Run();
+  app.DestroyMainWindow();
+  return result;
 }

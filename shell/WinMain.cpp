@@ -9,8 +9,8 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   TApplication::RecordStartup(instance, commandLine, SW_SHOWDEFAULT);
-  // The run catches what escapes the message loop; what escapes the
-  // destruction of the application comes here.
+  // The run catches what escapes the message loop; what a handler raises
+  // while the windows are destroyed after the run comes here.
   try {
     return FreloxMain(__argc, __argv);
   } catch (const std::exception& error) {

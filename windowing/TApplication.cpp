@@ -26,6 +26,13 @@ TApplication::~TApplication() {
   if (CurrentApplication == this) CurrentApplication = nullptr;
 }
 
+void TApplication::DestroyMainWindow() {
+  MainWindow.reset();
+  // A handler run during the teardown, e.g. by the loop of a box that a
+  // window's teardown showed, parked what it raised.
+  ExceptionRelay::RethrowPending();
+}
+
 void TApplication::RecordStartup(HINSTANCE, const char*, int showCommand) {
   StartupShowCommand = showCommand;
 }
@@ -77,6 +84,12 @@ int TApplication::MessageLoop() {
 }
 
 int TApplication::Fail(const char* text) {
+  // The box's own message loop ends at a quit message: none may be pending
+  // or posted later while it is open.
+  if (MainWindow && MainWindow->GetHandle()) MainWindow->StopBeforeExceptionBox();
+  MSG quit;
+  while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
   ShowUnhandledException(text && *text ? text : kUnknownException);
   return kExceptionExitCode;
 }

@@ -9,13 +9,15 @@ class TFrameWindow;
 // The application object: builds the main window, runs the message loop and
 // answers the close question by asking the main window. An exception of the
 // windowing or thread layer that escapes the run is shown in the
-// "Unhandled Exception" box and ends the run with -1. GUI thread only.
+// "Unhandled Exception" box and ends the run with -1; the main window first
+// stops whatever would end that box early. GUI thread only.
 class TApplication {
  public:
   static constexpr int kExceptionExitCode = -1;
 
   explicit TApplication(const char* name = nullptr);
-  // Destroys the main window and with it every window; throws nothing.
+  // Destroys the main window (if DestroyMainWindow has not) and with it every
+  // window; throws nothing.
   virtual ~TApplication();
   TApplication(const TApplication&) = delete;
   TApplication& operator=(const TApplication&) = delete;
@@ -23,6 +25,11 @@ class TApplication {
   // Builds and shows the main window unless it exists, then runs the message
   // loop. Returns the quit message's code, or -1 after an exception.
   int Run();
+
+  // Destroys the main window and with it every window, then throws what a
+  // message handler raised meanwhile. The program calls it after the run,
+  // so that such an exception reaches the entry point.
+  void DestroyMainWindow();
 
   // Whether the application may end: asks the main window.
   virtual bool CanClose();

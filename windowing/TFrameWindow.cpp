@@ -62,7 +62,10 @@ void TFrameWindow::RequestClose() {
   if (MayClose()) Destroy();
 }
 
-void TFrameWindow::EvSize(UINT, SIZE) {
+void TFrameWindow::EvSize(UINT sizeType, SIZE) {
+  // Minimised, the client area is empty: the client keeps its place, so that
+  // nothing inside it lays out or rescales for an empty size.
+  if (sizeType == SIZE_MINIMIZED) return;
   FitClient();
 }
 

@@ -3,8 +3,8 @@
 #include "windowing/TWindow.h"
 
 // A top-level window with caption, menu and icon whose client window fills
-// its client area. Closing it, by the close box, the system menu, the exit
-// command or the system's end-of-session question, is a close request that
+// its client area (kept as it is while the frame is minimised). Closing it, by the close box, the
+// system menu, the exit command or the system's end-of-session question, is a close request that
 // the application answers by asking the windows whether they may close.
 class TFrameWindow : public TWindow {
  public:

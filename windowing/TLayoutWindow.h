@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "display/LayoutArithmetic.h"
+#include "windowing/LayoutArithmetic.h"
 #include "windowing/TWindow.h"
 
 // A window that places its children by edge constraints relative to its own

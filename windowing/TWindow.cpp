@@ -81,6 +81,11 @@ bool TWindow::CanClose() {
   return true;
 }
 
+void TWindow::StopBeforeExceptionBox() {
+  for (auto& child : Children)
+    if (child->Handle) child->StopBeforeExceptionBox();
+}
+
 void TWindow::Paint(TDC&, bool, const RECT&) {}
 
 LRESULT TWindow::EvPaint() {

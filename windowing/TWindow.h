@@ -42,6 +42,11 @@ class TWindow {
   // window may close.
   virtual bool CanClose();
 
+  // The run ends with an exception whose box is about to open: stops whatever
+  // would post a quit message (and so end that box at once), e.g. a repeating
+  // timer. By default, the children's that have a window.
+  virtual void StopBeforeExceptionBox();
+
   HWND GetHandle() const { return Handle; }
   TWindow* GetParent() const { return Parent; }
   const std::vector<std::unique_ptr<TWindow>>& GetChildren() const { return Children; }

@@ -44,6 +44,24 @@ TEST_F(RingTest, ThreeShortRecordingsInARowStopTheRingAndACloseThenEndsAtOnce) {
   EXPECT_EQ(Fake.LiveBlocks(), 0);
 }
 
+TEST_F(RingTest, ACloseRequestWhileTheShortRecordingsBoxIsOpenEndsTheProgram) {
+  Start();
+  // The box's own message loop runs: a close request and what is pending arrive.
+  Fake.OnBox = [&] {
+    Client->CanClose();
+    PumpUntil(nullptr, 100);
+  };
+  for (int i = 0; i < 3; ++i) {
+    const int queued = Fake.CapturesQueued;
+    ASSERT_TRUE(Fake.ReturnCapture(kShortFrames, FillTones));
+    PumpUntil([&] { return Fake.CapturesQueued > queued || Client->RingStopped(); });
+  }
+  EXPECT_EQ(WaitForQuit(1000), 1);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kShortText}));
+  EXPECT_EQ(Client->ShownSize(), 0);
+  EXPECT_EQ(Fake.CapturesQueued, 3);
+}
+
 TEST_F(RingTest, AFailedAddAtSetUpIsShownOnceUndoneAndACloseEndsAtOnce) {
   Fake.AddResult = MMSYSERR_NOMEM;
   Fake.ErrorTexts[MMSYSERR_NOMEM] = "Out of memory.";
@@ -74,6 +92,8 @@ TEST_F(RingTest, AFailedStartMidRunResetsUnpreparesAndStopsTheRing) {
   Start();
   Fake.StartResult = MMSYSERR_NODRIVER;  // the device goes away during this capture
   Fake.ErrorTexts[MMSYSERR_NODRIVER] = "No driver.";
+  // The box's own message loop delivers the buffer that the reset returned.
+  Fake.OnBox = [&] { PumpUntil(nullptr, 100); };
   ReturnFull();
   ASSERT_TRUE(PumpUntil([&] { return Client->RingStopped(); }));
   EXPECT_EQ(Client->ShownSize(), 2048);  // the spectrum in hand was still shown
@@ -85,6 +105,7 @@ TEST_F(RingTest, AFailedStartMidRunResetsUnpreparesAndStopsTheRing) {
   EXPECT_LT(unprepare, reset);  // (reverse order) the unprepare came after the reset
   PumpUntil(nullptr, 100);      // the buffer the reset returned is not taken for a capture
   EXPECT_EQ(Client->ShownSize(), 2048);
+  EXPECT_EQ(Fake.CapturesQueued, 2);
   Client->CanClose();
   EXPECT_EQ(WaitForQuit(1000), 1);
   EXPECT_EQ(Fake.Boxes.size(), 1u);
@@ -123,6 +144,22 @@ TEST_F(RingTest, ADeviceThatIgnoresTheResetToIsLeftWithItsBufferAndTheProgramEnd
 HANDLE WINAPI RefuseThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
                            LPDWORD) {
   return nullptr;
+}
+
+// The box's own message loop delivers the capture, which returns long before
+// anyone reads the box.
+TEST_F(RingTest, AWorkerThatCannotBeCreatedEndsTheProgramWhenTheCaptureReturnsDuringItsBox) {
+  TThread::CreateThreadCall = &RefuseThread;
+  Fake.OnBox = [&] {
+    ReturnFull();
+    PumpUntil(nullptr, 100);
+  };
+  Start();
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error: Error[thread]: creation failure"}));
+  EXPECT_EQ(WaitForQuit(1000), 1);
+  EXPECT_EQ(Fake.CapturesQueued, 1);
+  Destroy();
+  EXPECT_EQ(Fake.LiveBlocks(), 0);
 }
 
 TEST_F(RingTest, AWorkerThatCannotBeCreatedEndsTheProgramWhenTheQueuedCaptureReturns) {

@@ -7,11 +7,30 @@
 #include "display/AxisFont.h"
 #include "display/FrequencyAxis.h"
 #include "display/GridGeometry.h"
-#include "display/LayoutArithmetic.h"
 #include "display/LevelAxis.h"
 #include "display/ViewPlacement.h"
+#include "windowing/LayoutArithmetic.h"
 
 namespace {
+
+void ExpectRect(const LayoutRect& rect, int32_t x, int32_t y, int32_t width, int32_t height) {
+  EXPECT_EQ(rect.x, x);
+  EXPECT_EQ(rect.y, y);
+  EXPECT_EQ(rect.width, width);
+  EXPECT_EQ(rect.height, height);
+}
+
+TEST(ViewPlacement, LeavesTheAxisMarginsFree) {
+  ExpectRect(PlaceChild(kViewConstraints, 641, 341), 40, 10, 600, 310);
+  ExpectRect(PlaceChild(kViewConstraints, 1000, 700), 40, 10, 959, 669);
+  ExpectRect(PlaceChild(kViewConstraints, 42, 32), 40, 10, 1, 1);
+}
+
+TEST(ViewPlacement, TooSmallAFrameGivesAnEmptyView) {
+  ExpectRect(PlaceChild(kViewConstraints, 41, 341), 40, 10, 0, 0);
+  ExpectRect(PlaceChild(kViewConstraints, 641, 31), 40, 10, 0, 0);
+  ExpectRect(PlaceChild(kViewConstraints, 0, 0), 40, 10, 0, 0);
+}
 
 // An axis frame of 641 x 341 pixels with its view laid out and rescaled.
 class AxisFrameTest : public ::testing::Test {

@@ -48,6 +48,20 @@ TEST_F(ShellTest, ExitCommandEndsWithOneOnlyWhenTheOutstandingBufferReturns) {
   EXPECT_EQ(Fake.LiveBlocks(), 0);
 }
 
+TEST_F(ShellTest, TheExceptionBoxStaysOpenWhenTheQuitMessageWasPostedBeforeIt) {
+  Build();
+  View().CanClose();
+  Fake.ReturnCapture(Fake.QueuedFrames());  // its return posts the quit message
+  PostMessageA(Frame().GetHandle(), TTestApp::kThrowMessage, 0, 0);
+  int quitWhileBoxOpen = kNoQuit;
+  App->OnExceptionBox = [&] {
+    PumpMessagesUntil(nullptr, 4 * TMainClient::kQuitRepeatMs, &quitWhileBoxOpen);
+  };
+  EXPECT_EQ(App->Run(), TApplication::kExceptionExitCode);
+  EXPECT_EQ(App->ExceptionBoxes, (std::vector<std::string>{"thrown in the loop"}));
+  EXPECT_EQ(quitWhileBoxOpen, kNoQuit);
+}
+
 TEST_F(ShellTest, AboutBoxIsModalWhileMeasurementGoesOnAndChangesNothing) {
   AutoReturn = true;
   Build();

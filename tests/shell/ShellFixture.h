@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 #include "analysis/MeasurementSettings.h"
 #include "capture/TMainClient.h"
@@ -16,16 +17,28 @@
 
 // The program's windows as its application builds them, with a scripted
 // device that returns every capture at once, full; the test pumps messages.
+// A posted kThrowMessage makes the message loop throw; the exception box
+// runs OnExceptionBox, as a box's own loop would run while it is open.
 class TTestApp : public TMyApp {
  public:
+  static constexpr UINT kThrowMessage = WM_APP + 1;
+
   void Build() {
     InitMainWindow();
     GetMainWindow()->Create();
   }
   std::vector<std::string> ExceptionBoxes;
+  std::function<void()> OnExceptionBox;
 
  protected:
-  void ShowUnhandledException(const char* text) override { ExceptionBoxes.push_back(text); }
+  bool PreProcessMessage(MSG& message) override {
+    if (message.message == kThrowMessage) throw std::runtime_error("thrown in the loop");
+    return false;
+  }
+  void ShowUnhandledException(const char* text) override {
+    ExceptionBoxes.push_back(text);
+    if (OnExceptionBox) OnExceptionBox();
+  }
 };
 
 class ShellTest : public ::testing::Test {

@@ -61,6 +61,24 @@ TEST_F(ShellTest, WindowsAreNestedAndPlacedAsTheAxisFrameNeeds) {
   EXPECT_EQ(view.top, 10);
   EXPECT_EQ(view.right, client.right - 1);
   EXPECT_EQ(view.bottom, client.bottom - 21);
+
+  // Minimised, the view keeps its place and scales, also for a new spectrum.
+  View().Rescale(false);
+  const int32_t width = View().Geometry().ViewWidth();
+  const int32_t height = View().Geometry().ViewHeight();
+  ShowWindow(Frame().GetHandle(), SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(Frame().GetHandle()));
+  Fake.ReturnCapture(Fake.QueuedFrames());
+  ASSERT_TRUE(PumpUntil([&] { return View().ShownSize() == 2048; }));
+  for (const int show : {SW_MINIMIZE, SW_RESTORE}) {
+    ShowWindow(Frame().GetHandle(), show);
+    RECT placed;
+    GetClientRect(View().GetHandle(), &placed);
+    EXPECT_EQ(placed.right, width) << show;
+    EXPECT_EQ(placed.bottom, height) << show;
+    EXPECT_EQ(View().Geometry().ViewWidth(), width) << show;
+    EXPECT_EQ(View().Geometry().ViewHeight(), height) << show;
+  }
 }
 
 TEST_F(ShellTest, TheFrameShowsTheProgramsIconInBothSizes) {

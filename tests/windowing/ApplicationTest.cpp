@@ -16,6 +16,11 @@ constexpr UINT kQuitMessage = WM_USER + 11;
 class TScriptedClient : public TProbeWindow {
  public:
   TScriptedClient() : TProbeWindow(nullptr, false) {}
+  // Like a teardown that shows a box, whose loop dispatches a message.
+  ~TScriptedClient() override {
+    if (ThrowInTeardown) SendMessageA(GetHandle(), kThrowMessage, 0, 0);
+  }
+  bool ThrowInTeardown = false;
   DECLARE_RESPONSE_TABLE();
 
  public:
@@ -80,6 +85,15 @@ TEST(ApplicationRun, AnExceptionInTheMainWindowStepIsShownToo) {
   TProbeApp unknown(Script::ThrowNonStandard);
   EXPECT_EQ(unknown.Run(), -1);
   EXPECT_EQ(unknown.Boxes, (std::vector<std::string>{"Unknown Exception"}));
+}
+
+TEST(ApplicationRun, WhatAHandlerRaisesWhileTheWindowsAreDestroyedEscapesTheTeardown) {
+  TProbeApp app(Script::PostQuit);
+  EXPECT_EQ(app.Run(), 1);
+  app.Client->ThrowInTeardown = true;
+  EXPECT_THROW(app.DestroyMainWindow(), TXWindowing);
+  EXPECT_EQ(app.GetMainWindow(), nullptr);
+  EXPECT_NO_THROW(app.DestroyMainWindow());
 }
 
 TEST(ApplicationRun, CloseQuestionAsksTheMainWindowAndItsChildren) {

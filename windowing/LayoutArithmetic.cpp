@@ -1,4 +1,4 @@
-#include "display/LayoutArithmetic.h"
+#include "windowing/LayoutArithmetic.h"
 
 namespace {
 

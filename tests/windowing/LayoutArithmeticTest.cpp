@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "display/LayoutArithmetic.h"
-#include "display/ViewPlacement.h"
+#include "windowing/LayoutArithmetic.h"
 
 namespace {
 
@@ -10,18 +9,6 @@ void ExpectRect(const LayoutRect& rect, int32_t x, int32_t y, int32_t width, int
   EXPECT_EQ(rect.y, y);
   EXPECT_EQ(rect.width, width);
   EXPECT_EQ(rect.height, height);
-}
-
-TEST(ViewPlacement, LeavesTheAxisMarginsFree) {
-  ExpectRect(PlaceChild(kViewConstraints, 641, 341), 40, 10, 600, 310);
-  ExpectRect(PlaceChild(kViewConstraints, 1000, 700), 40, 10, 959, 669);
-  ExpectRect(PlaceChild(kViewConstraints, 42, 32), 40, 10, 1, 1);
-}
-
-TEST(ViewPlacement, TooSmallAFrameGivesAnEmptyView) {
-  ExpectRect(PlaceChild(kViewConstraints, 41, 341), 40, 10, 0, 0);
-  ExpectRect(PlaceChild(kViewConstraints, 641, 31), 40, 10, 0, 0);
-  ExpectRect(PlaceChild(kViewConstraints, 0, 0), 40, 10, 0, 0);
 }
 
 TEST(PlaceChild, RelatesAnyEdgeToAnyParentEdge) {
