@@ -52,6 +52,19 @@ MMRESULT ResetCaptureDevice() {
   return SystemCalls().waveInReset(InputHandle);
 }
 
+int64_t CaptureClockUs() {
+  constexpr int64_t kMicrosecondsPerSecond = 1000000;
+  LARGE_INTEGER ticks{}, ticksPerSecond{};
+  const SystemApi& api = SystemCalls();
+  if (!api.QueryPerformanceCounter(&ticks) || !api.QueryPerformanceFrequency(&ticksPerSecond) ||
+      ticksPerSecond.QuadPart <= 0) {
+    return 0;
+  }
+  const int64_t seconds = ticks.QuadPart / ticksPerSecond.QuadPart;
+  const int64_t rest = ticks.QuadPart % ticksPerSecond.QuadPart;
+  return seconds * kMicrosecondsPerSecond + rest * kMicrosecondsPerSecond / ticksPerSecond.QuadPart;
+}
+
 int32_t RecordedFrames(const TSampleBuffer& buffer) {
   if (!buffer.IsValid()) {
     return 0;

@@ -25,6 +25,9 @@ MMRESULT ReleaseCaptureBuffer(TSampleBuffer& buffer);
 // MM_WIM_DATA; it then holds the frames recorded so far.
 MMRESULT ResetCaptureDevice();
 
+// Microseconds on the platform's high-resolution clock, for timing captures.
+int64_t CaptureClockUs();
+
 // The complete frames that the device wrote into a returned buffer; can be
 // fewer than were asked for (a reset, a device that stopped).
 int32_t RecordedFrames(const TSampleBuffer& buffer);

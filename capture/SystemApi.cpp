@@ -2,10 +2,23 @@
 
 const SystemApi& RealSystemCalls() {
   static const SystemApi real{
-      &::waveInGetNumDevs, &::waveInGetDevCapsA,   &::waveInOpen,    &::waveInPrepareHeader,
-      &::waveInAddBuffer,  &::waveInStart,         &::waveInReset,   &::waveInUnprepareHeader,
-      &::waveInClose,      &::waveInGetErrorTextA, &::MessageBoxExA, &::GlobalAlloc,
-      &::GlobalLock,       &::GlobalUnlock,        &::GlobalFree,
+      &::waveInGetNumDevs,
+      &::waveInGetDevCapsA,
+      &::waveInOpen,
+      &::waveInPrepareHeader,
+      &::waveInAddBuffer,
+      &::waveInStart,
+      &::waveInReset,
+      &::waveInUnprepareHeader,
+      &::waveInClose,
+      &::waveInGetErrorTextA,
+      &::MessageBoxExA,
+      &::GlobalAlloc,
+      &::GlobalLock,
+      &::GlobalUnlock,
+      &::GlobalFree,
+      &::QueryPerformanceCounter,
+      &::QueryPerformanceFrequency,
   };
   return real;
 }

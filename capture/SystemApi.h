@@ -6,9 +6,9 @@
 // clang-format on
 
 // Every platform call of the capture subsystem goes through this table, so
-// that tests can stand in for the sound device, the message boxes and the
-// global memory. The calls reach WinMM and USER through import thunks, which
-// no same-named function in a test could intercept.
+// that tests can stand in for the sound device, the message boxes, the
+// global memory and the clock that times captures. The calls reach WinMM and USER through import
+// thunks, which no same-named function in a test could intercept.
 //
 // The product never changes the table: SystemCalls() holds the real functions
 // until a ScopedSystemApi replaces them. GUI thread only.
@@ -28,6 +28,8 @@ struct SystemApi {
   decltype(&::GlobalLock) GlobalLock;
   decltype(&::GlobalUnlock) GlobalUnlock;
   decltype(&::GlobalFree) GlobalFree;
+  decltype(&::QueryPerformanceCounter) QueryPerformanceCounter;
+  decltype(&::QueryPerformanceFrequency) QueryPerformanceFrequency;
 };
 
 // The table in use, process-wide.

@@ -124,6 +124,7 @@ void TMainClient::QueueCapture() {
     return;
   }
   Outstanding = true;
+  QueuedAtUs = CaptureClockUs();
   if (CloseRequested) ArmExitTimer(CaptureTimeMs() + kReturnGraceMs);
 }
 
@@ -143,6 +144,9 @@ LRESULT TMainClient::OnCaptureDone() {
     Quit();
     return 0;
   }
+  // No buffer is queued now: a reset only stops the device and drops what it
+  // recorded in advance; the next queueing starts it again.
+  if (ReturnedEarly()) ResetCaptureDevice();
   if (RecordedFrames(Buffer) < Analyser->QueuedFrameCount()) {
     // Never analyse frames that were not recorded: try again, a few times.
     if (++ShortCapturesInARow >= kMaxShortCapturesInARow)
@@ -230,6 +234,11 @@ void TMainClient::DisarmExitTimer() {
 UINT TMainClient::CaptureTimeMs() const {
   const int64_t frames = Analyser->QueuedFrameCount();
   return static_cast<UINT>((frames * 1000 + kSampleRateHz - 1) / kSampleRateHz);
+}
+
+bool TMainClient::ReturnedEarly() const {
+  const double recordingUs = 1e6 * Analyser->QueuedFrameCount() / kSampleRateHz;
+  return CaptureClockUs() - QueuedAtUs < kEarlyReturnShare * recordingUs;
 }
 
 int TMainClient::Run() {

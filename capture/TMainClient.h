@@ -37,6 +37,14 @@
 // has taken it: a menu's own loop, open at the moment of the first one, may
 // swallow it.
 //
+// Fresh sound: a device that keeps recording while no buffer is queued (as
+// Wine's drivers do) fills the next buffer from a backlog that grows with
+// every cycle, so the spectrum would fall further and further behind the
+// sound. Such a buffer comes back sooner than its frames last; the device is
+// then reset while no buffer is queued, which discards the backlog. A device
+// that records only while a buffer is queued never returns one that early and
+// is never reset.
+//
 // Large (several MiB): the parent creates it on the heap.
 class TMainClient : public TWindow, public TThread {
  public:
@@ -46,6 +54,9 @@ class TMainClient : public TWindow, public TThread {
   static constexpr UINT kResetGraceMs = 1000;
   static constexpr int32_t kMaxShortCapturesInARow = 3;
   static constexpr UINT kQuitRepeatMs = 100;
+  // A buffer back in less than this share of its recording time holds sound
+  // recorded before it was queued.
+  static constexpr double kEarlyReturnShare = 0.5;
 
   explicit TMainClient(TWindow* parent);
   ~TMainClient() override;
@@ -93,6 +104,7 @@ class TMainClient : public TWindow, public TThread {
   void DisarmExitTimer();
   void StopQuitTimer();
   UINT CaptureTimeMs() const;
+  bool ReturnedEarly() const;
   void ReleaseDevice();
 
   TSampleBuffer Buffer;
@@ -113,4 +125,5 @@ class TMainClient : public TWindow, public TThread {
   bool ExitTimerArmed = false;
   bool QuitTimerRunning = false;
   int32_t ShortCapturesInARow = 0;
+  int64_t QueuedAtUs = 0;  // when the outstanding capture was queued
 };

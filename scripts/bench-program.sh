@@ -6,7 +6,8 @@
 # capture queued, less the pause (the worker's poll of up to 10 ms, the
 # analysis and the drawing). Reads Wine's timestamped traces of the wave
 # input calls; the program itself is not changed. Prints a table (about 4
-# minutes). FRELOX_EXE runs another build instead of build/win64/shell/Frelox.exe.
+# minutes; "bash scripts/bench-program.sh 2048 65536" measures only those sizes).
+# FRELOX_EXE runs another build instead of build/win64/shell/Frelox.exe.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$FRELOX_ROOT"
@@ -23,4 +24,4 @@ fi
 mkdir -p build
 WORK=$(mktemp -d "$FRELOX_ROOT/build/bench-program.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
-python3 tests/e2e/measure_program.py "$FRELOX_EXE" "$WORK"
+python3 tests/e2e/measure_program.py "$FRELOX_EXE" "$WORK" "$@"

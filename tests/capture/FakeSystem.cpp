@@ -94,6 +94,18 @@ MMRESULT WINAPI FakeReset(HWAVEIN handle) {
   return fake.ResetResult;
 }
 
+constexpr int64_t kFakeClockTicksPerSecond = 1000000;
+
+BOOL WINAPI FakeQueryPerformanceCounter(LARGE_INTEGER* ticks) {
+  ticks->QuadPart = FakeSystem::Current().ClockUs;
+  return TRUE;
+}
+
+BOOL WINAPI FakeQueryPerformanceFrequency(LARGE_INTEGER* ticksPerSecond) {
+  ticksPerSecond->QuadPart = kFakeClockTicksPerSecond;
+  return TRUE;
+}
+
 MMRESULT WINAPI FakeClose(HWAVEIN handle) {
   Record("waveInClose").Handle = handle;
   FakeSystem& fake = FakeSystem::Current();
@@ -192,9 +204,23 @@ HGLOBAL WINAPI FakeGlobalFree(HGLOBAL handle) {
 }
 
 constexpr SystemApi kFakeCalls{
-    &FakeGetNumDevs, &FakeGetDevCaps,  &FakeOpen,       &FakePrepare,      &FakeAdd,
-    &FakeStart,      &FakeReset,       &FakeUnprepare,  &FakeClose,        &FakeGetErrorText,
-    &FakeMessageBox, &FakeGlobalAlloc, &FakeGlobalLock, &FakeGlobalUnlock, &FakeGlobalFree,
+    &FakeGetNumDevs,
+    &FakeGetDevCaps,
+    &FakeOpen,
+    &FakePrepare,
+    &FakeAdd,
+    &FakeStart,
+    &FakeReset,
+    &FakeUnprepare,
+    &FakeClose,
+    &FakeGetErrorText,
+    &FakeMessageBox,
+    &FakeGlobalAlloc,
+    &FakeGlobalLock,
+    &FakeGlobalUnlock,
+    &FakeGlobalFree,
+    &FakeQueryPerformanceCounter,
+    &FakeQueryPerformanceFrequency,
 };
 
 }  // namespace
@@ -227,6 +253,8 @@ void FakeSystem::UseRealWaveInput() {
   calls.waveInUnprepareHeader = real.waveInUnprepareHeader;
   calls.waveInClose = real.waveInClose;
   calls.waveInGetErrorTextA = real.waveInGetErrorTextA;
+  calls.QueryPerformanceCounter = real.QueryPerformanceCounter;
+  calls.QueryPerformanceFrequency = real.QueryPerformanceFrequency;
 }
 
 std::vector<std::string> FakeSystem::WaveCallNames() const {
@@ -249,6 +277,7 @@ bool FakeSystem::ReturnCapture(int32_t recordedFrames,
   QueuedHeader = nullptr;
   const int32_t capacity = static_cast<int32_t>(header->dwBufferLength / kBytesPerFrame);
   const int32_t frames = std::min(recordedFrames, capacity);
+  ClockUs += static_cast<int64_t>(ReturnAfterShare * capacity * kFakeClockTicksPerSecond / 44100);
   if (fill) fill(reinterpret_cast<int16_t*>(header->lpData), frames);
   header->dwBytesRecorded = static_cast<DWORD>(frames) * kBytesPerFrame;
   header->dwFlags |= WHDR_DONE;

@@ -89,6 +89,12 @@ class FakeSystem {
   std::function<void()> OnClose;
   // Runs while a message box would be open.
   std::function<void()> OnBox;
+  // The capture clock (microseconds) stands still but for ReturnCapture, which
+  // moves it on by this share of the returned buffer's recording time: 1, a
+  // device that records only while the buffer is queued; less, one that
+  // fills it from sound recorded in advance.
+  int64_t ClockUs = 0;
+  double ReturnAfterShare = 1.0;
   // Frames asked for by the queued buffer; 0 when none is queued.
   int32_t QueuedFrames() const;
 

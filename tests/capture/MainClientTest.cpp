@@ -72,6 +72,24 @@ TEST_F(RingTest, OneCycleShowsTheSpectrumBeforeQueueingTheNextCapture) {
   EXPECT_EQ(Client->ShownSize(), 4096);
   EXPECT_EQ(Client->Geometry().BinCount(), 2048);  // rebuilt for the new size
   EXPECT_NEAR(Client->ShownLevels()[512][0], kToneLevel, 2);
+  EXPECT_EQ(CountCalls("waveInReset"), 0u);  // buffers that took their time
+}
+
+TEST_F(RingTest, ABufferBackSoonerThanItsSoundLastsDropsTheDevicesBacklogBeforeTheNextQueueing) {
+  Start();
+  Fake.ReturnAfterShare = 0.4;  // filled from sound recorded in advance
+  ReturnFull();
+  ASSERT_TRUE(WaitForSpectrum(1));
+  EXPECT_NEAR(Client->ShownLevels()[256][0], kToneLevel, 2);  // still analysed
+  const std::vector<std::string> calls = Fake.WaveCallNames();
+  const std::vector<std::string> lastCycle(calls.end() - 5, calls.end());
+  EXPECT_EQ(lastCycle,
+            (std::vector<std::string>{"waveInUnprepareHeader", "waveInReset", "waveInPrepareHeader",
+                                      "waveInAddBuffer", "waveInStart"}));
+  Fake.ReturnAfterShare = 0.6;
+  ReturnFull();
+  ASSERT_TRUE(WaitForSpectrum(2));
+  EXPECT_EQ(CountCalls("waveInReset"), 1u);
 }
 
 TEST_F(RingTest, CloseWhileCapturingEndsWhenTheBufferReturnsWithoutAnotherSpectrum) {

@@ -8,6 +8,7 @@ still the sound server's default source, named in the "Info" box."""
 import case_support
 import menu_keys
 import plot_checks
+from clock import now_s, wait_until
 from picture import LEFT_GREEN, RIGHT_RED
 from sound_server import LEFT_TONE, RIGHT_TONE
 
@@ -29,6 +30,11 @@ QUIET_BELOW_DB = -100.0
 # A second device that records only silence: if the program opened it
 # instead of device 0, no tone would show.
 SILENT_ALSA_DEVICE = "null"
+# A tone switched off is gone from the picture within this time: the pause,
+# one capture, the drawing and the player's and sound server's buffering. A
+# device that hands over sound recorded long before falls seconds behind.
+GONE_WITHIN_S = 1.5
+TONE_BACK_WITHIN_S = 10
 SEVERAL_DEVICES_BOX = "Using In: default."
 
 
@@ -45,6 +51,7 @@ def run(session, report):
         plot = _judge_traces(program, report, "%d points, %s" % (fft_size, rate), fft_size)
         if index == 0 and plot:
             _judge_axes(report, plot)
+            _judge_freshness(session, program, report)
     session.end_case_programs()
     _several_devices(session, report)
 
@@ -73,6 +80,23 @@ def _judge_axes(report, plot):
         ok, detail = judge(plot)
         report.check("spectrum: " + name, ok, "%s; view %dx%d" % (
             detail, plot.geometry.width, plot.geometry.height), plot.picture)
+
+
+def _judge_freshness(session, program, report):
+    """Switches the left tone off: the spectrum must follow the sound."""
+    def left_tone_shown():
+        plot = case_support.plot_now(program)
+        return plot is not None and plot_checks.tone_shown(plot, LEFT_GREEN, LEFT_TONE[0])
+
+    session.tone.stop()
+    off_s = now_s()
+    gone = wait_until(lambda: not left_tone_shown(), GONE_WITHIN_S + TONE_BACK_WITHIN_S, poll_s=0.02)
+    took_s = now_s() - off_s
+    session.tone.start()
+    back = wait_until(left_tone_shown, TONE_BACK_WITHIN_S)
+    report.check("spectrum: a tone switched off is gone from the picture within %.1f s" % GONE_WITHIN_S,
+                 gone and took_s <= GONE_WITHIN_S and back,
+                 "gone after %.2f s; back after switching on: %s" % (took_s, bool(back)))
 
 
 def _several_devices(session, report):

@@ -10,15 +10,25 @@ then give, per cycle:
  - the time from a buffer's return to the next capture queued, less the
    caption's pause: the worker's poll (up to 10 ms), the analysis of both
    channels and the drawing.
-Prints one table. Usage: measure_program.py EXE WORK_DIR"""
+And how old the sound in a spectrum is: the left tone is switched off at a
+known moment (its player ends; it plays with a short buffer), screenshots
+are taken one after another until the green peak is gone, and the first
+spectrum without it was drawn just before the capture queued next (Wine's
+trace). Its drawing time less the moment of switching off is the lag; where
+screenshots were sparser than cycles it is an upper bound.
+Prints one table. Usage: measure_program.py EXE WORK_DIR [POINTS ...] (all sizes by default)"""
 
 import statistics
 import sys
 import time
 
+import case_support
 import menu_keys
-from clock import now_s
+import plot_checks
+from clock import now_s, wait_until
+from picture import LEFT_GREEN
 from session import Session
+from sound_server import LEFT_TONE, RIGHT_TONE, TonePlayer
 
 SIZES = (
     (1024, menu_keys.SIZE_1024), (2048, menu_keys.SIZE_2048), (4096, menu_keys.SIZE_4096),
@@ -31,6 +41,8 @@ CYCLES_MEASURED = 4
 MIN_MEASURE_S = 4.0
 SAMPLE_RATE_HZ = 44100
 CYCLE_TIMEOUT_MARGIN_S = 10.0
+AGE_REPEATS = 3
+PLAYER_LATENCY_MS = 20
 
 
 def cycles(program, count, fft_size):
@@ -60,12 +72,45 @@ def measure(program, fft_size, pause_s):
     return rate, statistics.median(capture_ms), statistics.median(after_return_ms), max(after_return_ms)
 
 
-def main(exe, work_dir):
+def tone_shown(plot):
+    return plot_checks.tone_shown(plot, LEFT_GREEN, LEFT_TONE[0])
+
+
+def sound_age_ms(session, program, fft_size, pause_s):
+    """Median lag from switching the tone off to the first spectrum drawn
+    without it, and the median spacing of the screenshots that saw it."""
+    timeout_s = 3 * (fft_size / SAMPLE_RATE_HZ + pause_s) + CYCLE_TIMEOUT_MARGIN_S
+    lags_ms, spacings_ms = [], []
+    for _ in range(AGE_REPEATS):
+        session.tone.stop()
+        off_s = now_s()
+        last_shot_s, spacing = off_s, []
+        while now_s() < off_s + timeout_s:
+            taken_s = now_s()
+            plot = case_support.plot_now(program)
+            spacing.append(taken_s - last_shot_s)
+            last_shot_s = taken_s
+            if plot and not tone_shown(plot):
+                drawn = [t for t in program.captures_queued() if t <= taken_s]
+                lags_ms.append(1000 * (drawn[-1] - off_s))
+                spacings_ms.append(1000 * statistics.median(spacing))
+                break
+        session.tone.start()
+        wait_until(lambda: (lambda plot: plot and tone_shown(plot))(case_support.plot_now(program)),
+                   timeout_s)
+    if not lags_ms:
+        return None, None
+    return statistics.median(lags_ms), statistics.median(spacings_ms)
+
+
+def main(exe, work_dir, only_sizes):
     session = Session(exe, work_dir)
     rows = []
     try:
         session.open()
-        session.start_sound()
+        session.start_sound(tones=False)
+        session.tone = TonePlayer(session.sound, LEFT_TONE, RIGHT_TONE, latency_ms=PLAYER_LATENCY_MS)
+        session.tone.start()
         program, why = session.launch_measuring("measure")
         if program is None:
             print("the program does not measure: " + why)
@@ -73,26 +118,32 @@ def main(exe, work_dir):
         for caption, pause_s, rate_keys in RATES:
             program.keys(*rate_keys)
             for fft_size, size_keys in SIZES:
+                if only_sizes and fft_size not in only_sizes:
+                    continue
                 program.keys(*size_keys)
-                rows.append((fft_size, caption, 1 / pause_s) + measure(program, fft_size, pause_s))
+                rows.append((fft_size, caption, 1 / pause_s) + measure(program, fft_size, pause_s)
+                            + sound_age_ms(session, program, fft_size, pause_s))
                 print("measured %d points at %s" % (fft_size, caption), file=sys.stderr, flush=True)
         program.keys(*menu_keys.EXIT)
         program.watch_exit(CYCLE_TIMEOUT_MARGIN_S)
     finally:
         session.close()
     print("| points | rate setting | pause | measurements/s | capture, median | "
-          "return to next queueing less the pause: median / max |")
-    print("|---:|---|---:|---:|---:|---:|")
-    for fft_size, caption, nominal, rate, capture_ms, after_median, after_max in rows:
-        print("| %d | %s | %.0f ms | %.2f | %.0f ms | %.1f / %.1f ms |" % (
-            fft_size, caption.replace("&", ""), 1000 / nominal, rate, capture_ms, after_median, after_max))
+          "return to next queueing less the pause: median / max | tone off to a spectrum without it "
+          "(screenshot spacing) |")
+    print("|---:|---|---:|---:|---:|---:|---:|")
+    for fft_size, caption, nominal, rate, capture_ms, after_median, after_max, age_ms, shots_ms in rows:
+        age = "-" if age_ms is None else "%.0f ms (%.0f ms)" % (age_ms, shots_ms)
+        print("| %d | %s | %.0f ms | %.2f | %.0f ms | %.1f / %.1f ms | %s |" % (
+            fft_size, caption.replace("&", ""), 1000 / nominal, rate, capture_ms, after_median,
+            after_max, age))
     return 0
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
+    if len(sys.argv) < 3:
         sys.exit(__doc__)
     started = time.time()
-    status = main(sys.argv[1], sys.argv[2])
+    status = main(sys.argv[1], sys.argv[2], [int(points) for points in sys.argv[3:]])
     print("(measured in %.0f s)" % (time.time() - started), file=sys.stderr)
     sys.exit(status)

@@ -54,6 +54,13 @@ def quiet_between(plot, colour, low_hz, high_hz, limit_db):
         highest_db, x, low_hz, high_hz, limit_db)
 
 
+def tone_shown(plot, colour, frequency_hz, above_db=-60.0, columns_each_side=3):
+    """Whether the colour's trace rises above above_db near the tone's column."""
+    columns = plot.geometry.freq_to_x(frequency_hz)
+    tops = plot.envelope(colour)[max(0, min(columns) - columns_each_side):max(columns) + columns_each_side + 1]
+    return any(top is not None and plot.level_of_row(top) > above_db for top in tops)
+
+
 def _is_grid_or_trace(pixel):
     return pixel == GRID_GREY or pixel in TRACE_COLOURS
 
