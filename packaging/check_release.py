@@ -8,17 +8,21 @@ Prints one PASS/FAIL line per check and a verdict; exits non-zero on failure."""
 import sys
 import zipfile
 
-from pe_image import MACHINE_I386, PE32_MAGIC, SUBSYSTEM_WINDOWS_GUI, PeImage
+import pefile
+
+MACHINE_I386 = pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
+PE32_MAGIC = pefile.OPTIONAL_HEADER_MAGIC_PE
+SUBSYSTEM_WINDOWS_GUI = pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]
 
 EXE_NAME = "Frelox.exe"
 README_NAME = "README.txt"
 README_ENCODING = "cp1252"
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll"}
 SYSTEM_DLL_PREFIX = "api-ms-win-"
-RESOURCE_MENU = 4
-RESOURCE_DIALOG = 5
-RESOURCE_ICON = 3
-RESOURCE_GROUP_ICON = 14
+RESOURCE_MENU = pefile.RESOURCE_TYPE["RT_MENU"]
+RESOURCE_DIALOG = pefile.RESOURCE_TYPE["RT_DIALOG"]
+RESOURCE_ICON = pefile.RESOURCE_TYPE["RT_ICON"]
+RESOURCE_GROUP_ICON = pefile.RESOURCE_TYPE["RT_GROUP_ICON"]
 MAIN_MENU_ID = 1
 ABOUT_DIALOG_ID = 1
 ICON_GROUP_ID = 128
@@ -26,6 +30,7 @@ ICON_GROUP_ID = 128
 README_MUST_NAME = (
     "Deutsch", "English", "Wave-Eingabegerät 0", "wave input device 0",
     "32-Bit-Windows", "32-bit Windows", "Installation: keine", "Installation: none",
+    "Windows Vista", "SSE2",
     "Programm", "Beenden", "Ansicht", "Kanäle", "Links", "Rechts", "Beide", "Maximum anzeigen",
     "Messung", "Anzahl Stützpunkte", "Meßgeschwindigkeit", "Bewertungsfenster",
     "Automatische Offsetkorrektur", "Über...")
@@ -42,24 +47,44 @@ class Checks:
         return ok
 
 
+def imported_dlls(image):
+    return [entry.dll.decode("ascii", "replace") for entry in getattr(image, "DIRECTORY_ENTRY_IMPORT", [])]
+
+
+def resources(image):
+    """{type: [name, ...]} of the resource directory's first two levels;
+    numbered types and names are ints, named ones strings."""
+    found = {}
+    for kind in getattr(image, "DIRECTORY_ENTRY_RESOURCE", None) and image.DIRECTORY_ENTRY_RESOURCE.entries or []:
+        if hasattr(kind, "directory"):
+            found[_identifier(kind)] = [_identifier(name) for name in kind.directory.entries]
+    return found
+
+
+def _identifier(entry):
+    return str(entry.name) if entry.name is not None else entry.id
+
+
 def check_program(checks, image):
-    checks.check("i386 machine (32-bit)", image.machine == MACHINE_I386, "machine 0x%04x" % image.machine)
-    checks.check("PE32 optional header", image.magic == PE32_MAGIC, "magic 0x%03x" % image.magic)
-    checks.check("GUI subsystem", image.subsystem == SUBSYSTEM_WINDOWS_GUI, "subsystem %d, version %d.%d"
-                 % (image.subsystem, image.major_subsystem_version, image.minor_subsystem_version))
-    dlls = image.imported_dlls()
+    machine = image.FILE_HEADER.Machine
+    header = image.OPTIONAL_HEADER
+    checks.check("i386 machine (32-bit)", machine == MACHINE_I386, "machine 0x%04x" % machine)
+    checks.check("PE32 optional header", header.Magic == PE32_MAGIC, "magic 0x%03x" % header.Magic)
+    checks.check("GUI subsystem", header.Subsystem == SUBSYSTEM_WINDOWS_GUI, "subsystem %d, version %d.%d"
+                 % (header.Subsystem, header.MajorSubsystemVersion, header.MinorSubsystemVersion))
+    dlls = imported_dlls(image)
     foreign = [dll for dll in dlls
                if dll.lower() not in SYSTEM_DLLS and not dll.lower().startswith(SYSTEM_DLL_PREFIX)]
     checks.check("imports only system DLLs", dlls and not foreign,
                  "imports %s%s" % (", ".join(dlls), ("; not a system DLL: %s" % ", ".join(foreign)) if foreign else ""))
-    resources = image.resources()
+    resources_found = resources(image)
     for name, kind, identifier in (("menu 1", RESOURCE_MENU, MAIN_MENU_ID),
                                    ("dialog 1", RESOURCE_DIALOG, ABOUT_DIALOG_ID),
                                    ("icon group 128", RESOURCE_GROUP_ICON, ICON_GROUP_ID)):
-        checks.check("carries %s" % name, identifier in resources.get(kind, []),
-                     "resources of this type: %s" % resources.get(kind, []))
-    checks.check("carries the icons of its group", len(resources.get(RESOURCE_ICON, [])) > 0,
-                 "%d icon images" % len(resources.get(RESOURCE_ICON, [])))
+        checks.check("carries %s" % name, identifier in resources_found.get(kind, []),
+                     "resources of this type: %s" % resources_found.get(kind, []))
+    icons = resources_found.get(RESOURCE_ICON, [])
+    checks.check("carries the icons of its group", len(icons) > 0, "%d icon images" % len(icons))
 
 
 def check_package(checks, zip_path, built_exe):
@@ -94,8 +119,8 @@ def main(zip_path, built_exe):
         with open(built_exe, "rb") as built:
             program = built.read()
     try:
-        check_program(checks, PeImage(program))
-    except (ValueError, IndexError) as error:
+        check_program(checks, pefile.PE(data=program))
+    except pefile.PEFormatError as error:
         checks.check("the program is a readable PE image", False, str(error))
     verdict = "PASS" if checks.failed == 0 else "FAIL"
     print("release check: %s (%s)" % (verdict, zip_path))

@@ -25,4 +25,5 @@ if ! scripts/package.sh --zip "$BUILD_DIR" "$ZIP"; then
   echo "release check: FAIL"
   exit 1
 fi
-python3 packaging/check_release.py "$ZIP" "$EXE"
+# Debian's own Python, which has the PE reading library (python3-pefile).
+/usr/bin/python3 packaging/check_release.py "$ZIP" "$EXE"
