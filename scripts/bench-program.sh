@@ -12,15 +12,10 @@ set -uo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$FRELOX_ROOT"
 ensure_packages
-if [ -z "${FRELOX_EXE:-}" ]; then
-  FRELOX_EXE=$FRELOX_ROOT/build/win64/shell/Frelox.exe
-  mkdir -p build
-  cmake --preset win64 -G Ninja >/dev/null || exit 1
-  cmake --build --preset win64 --target Frelox -j 2 >build/bench-program.build.log 2>&1 || {
-    cat build/bench-program.build.log
-    exit 1
-  }
-fi
+ensure_program bench-program || {
+  cat build/bench-program.build.log
+  exit 1
+}
 mkdir -p build
 WORK=$(mktemp -d "$FRELOX_ROOT/build/bench-program.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT

@@ -22,12 +22,7 @@ fail() {
   exit 1
 }
 
-if [ -z "${FRELOX_EXE:-}" ]; then
-  FRELOX_EXE=$FRELOX_ROOT/build/win64/shell/Frelox.exe
-  cmake --preset win64 -G Ninja >/dev/null || fail "the win64 preset does not configure"
-  cmake --build --preset win64 --target Frelox -j 2 >build/e2e.build.log 2>&1 ||
-    fail "Frelox.exe does not build; see build/e2e.build.log"
-fi
+ensure_program e2e || fail "Frelox.exe does not build; see build/e2e.build.log"
 [ -f "$FRELOX_EXE" ] || fail "no program at $FRELOX_EXE"
 
 python3 -m unittest discover -s tests/e2e -p 'test_*.py' -q ||

@@ -13,15 +13,10 @@ set -uo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$FRELOX_ROOT"
 ensure_packages
-if [ -z "${FRELOX_EXE:-}" ]; then
-  FRELOX_EXE=$FRELOX_ROOT/build/win64/shell/Frelox.exe
-  mkdir -p build
-  cmake --preset win64 -G Ninja >/dev/null || exit 1
-  cmake --build --preset win64 --target Frelox -j 2 >build/soak.build.log 2>&1 || {
-    cat build/soak.build.log
-    exit 1
-  }
-fi
+ensure_program soak || {
+  cat build/soak.build.log
+  exit 1
+}
 WORK=$(mktemp -d "$FRELOX_ROOT/build/soak.XXXXXX")
 python3 tests/e2e/soak.py "$FRELOX_EXE" "$WORK" "$@"
 status=$?

@@ -13,6 +13,16 @@ FRELOX_PACKAGES=(
 
 log() { printf '\n=== %s\n' "$*"; }
 
+# Sets FRELOX_EXE to the x86_64 program, building it first (log in
+# build/NAME.build.log), unless FRELOX_EXE already names another build.
+ensure_program() {
+  [ -n "${FRELOX_EXE:-}" ] && return 0
+  FRELOX_EXE=$FRELOX_ROOT/build/win64/shell/Frelox.exe
+  mkdir -p "$FRELOX_ROOT/build"
+  cmake --preset win64 -G Ninja >/dev/null &&
+    cmake --build --preset win64 --target Frelox -j 2 >"$FRELOX_ROOT/build/$1.build.log" 2>&1
+}
+
 # Installs whatever of FRELOX_PACKAGES is missing (as root, with apt).
 ensure_packages() {
   local missing=()

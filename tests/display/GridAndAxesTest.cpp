@@ -9,16 +9,9 @@
 #include "display/GridGeometry.h"
 #include "display/LevelAxis.h"
 #include "display/ViewPlacement.h"
-#include "windowing/LayoutArithmetic.h"
+#include "tests/windowing/ExpectRect.h"
 
 namespace {
-
-void ExpectRect(const LayoutRect& rect, int32_t x, int32_t y, int32_t width, int32_t height) {
-  EXPECT_EQ(rect.x, x);
-  EXPECT_EQ(rect.y, y);
-  EXPECT_EQ(rect.width, width);
-  EXPECT_EQ(rect.height, height);
-}
 
 TEST(ViewPlacement, LeavesTheAxisMarginsFree) {
   ExpectRect(PlaceChild(kViewConstraints, 641, 341), 40, 10, 600, 310);

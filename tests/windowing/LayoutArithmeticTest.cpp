@@ -1,15 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "windowing/LayoutArithmetic.h"
+#include "tests/windowing/ExpectRect.h"
 
 namespace {
-
-void ExpectRect(const LayoutRect& rect, int32_t x, int32_t y, int32_t width, int32_t height) {
-  EXPECT_EQ(rect.x, x);
-  EXPECT_EQ(rect.y, y);
-  EXPECT_EQ(rect.width, width);
-  EXPECT_EQ(rect.height, height);
-}
 
 TEST(PlaceChild, RelatesAnyEdgeToAnyParentEdge) {
   // A 10-pixel strip along the parent's bottom, 5 pixels in from either side.
