@@ -69,7 +69,8 @@ def measure(program, fft_size, pause_s):
         following = [t for t in queued if t > back]
         if following:
             after_return_ms.append(1000 * (following[0] - back - pause_s))
-    return rate, statistics.median(capture_ms), statistics.median(after_return_ms), max(after_return_ms)
+    return (rate, statistics.median(capture_ms), max(capture_ms), statistics.median(after_return_ms),
+            max(after_return_ms))
 
 
 def tone_shown(plot):
@@ -128,15 +129,16 @@ def main(exe, work_dir, only_sizes):
         program.watch_exit(CYCLE_TIMEOUT_MARGIN_S)
     finally:
         session.close()
-    print("| points | rate setting | pause | measurements/s | capture, median | "
+    print("| points | rate setting | pause | measurements/s | capture, median / max | "
           "return to next queueing less the pause: median / max | tone off to a spectrum without it "
           "(screenshot spacing) |")
     print("|---:|---|---:|---:|---:|---:|---:|")
-    for fft_size, caption, nominal, rate, capture_ms, after_median, after_max, age_ms, shots_ms in rows:
+    for (fft_size, caption, nominal, rate, capture_ms, capture_max_ms, after_median, after_max, age_ms,
+         shots_ms) in rows:
         age = "-" if age_ms is None else "%.0f ms (%.0f ms)" % (age_ms, shots_ms)
-        print("| %d | %s | %.0f ms | %.2f | %.0f ms | %.1f / %.1f ms | %s |" % (
-            fft_size, caption.replace("&", ""), 1000 / nominal, rate, capture_ms, after_median,
-            after_max, age))
+        print("| %d | %s | %.0f ms | %.2f | %.0f / %.0f ms | %.1f / %.1f ms | %s |" % (
+            fft_size, caption.replace("&", ""), 1000 / nominal, rate, capture_ms, capture_max_ms,
+            after_median, after_max, age))
     return 0
 
 

@@ -21,7 +21,7 @@ RIGHT_TONE = (4321.0, 0.1)
 SAMPLE_RATE_HZ = 44100
 START_TIMEOUT_S = 10
 STOP_TIMEOUT_S = 5
-TONE_LENGTH_S = 900  # longer than any case; the player is stopped explicitly
+TONE_LENGTH_S = 24 * 3600  # longer than any run, the soak too; the player is stopped explicitly
 
 
 class PrivateSoundServer:
