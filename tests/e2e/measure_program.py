@@ -26,7 +26,7 @@ import case_support
 import menu_keys
 import plot_checks
 from clock import now_s, wait_until
-from picture import LEFT_GREEN
+from picture import LEFT_GREEN, RIGHT_RED
 from session import Session
 from sound_server import LEFT_TONE, RIGHT_TONE, TonePlayer
 
@@ -77,6 +77,12 @@ def tone_shown(plot):
     return plot_checks.tone_shown(plot, LEFT_GREEN, LEFT_TONE[0])
 
 
+def drawn_without_tone(plot):
+    """A complete drawing (the red trace comes last) without the left tone;
+    a screenshot in the middle of a drawing may lack the tone too."""
+    return plot.peak(RIGHT_RED) is not None and not tone_shown(plot)
+
+
 def sound_age_ms(session, program, fft_size, pause_s):
     """Median lag from switching the tone off to the first spectrum drawn
     without it, and the median spacing of the screenshots that saw it."""
@@ -91,7 +97,7 @@ def sound_age_ms(session, program, fft_size, pause_s):
             plot = case_support.plot_now(program)
             spacing.append(taken_s - last_shot_s)
             last_shot_s = taken_s
-            if plot and not tone_shown(plot):
+            if plot and drawn_without_tone(plot):
                 drawn = [t for t in program.captures_queued() if t <= taken_s]
                 lags_ms.append(1000 * (drawn[-1] - off_s))
                 spacings_ms.append(1000 * statistics.median(spacing))
