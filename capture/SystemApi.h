@@ -7,8 +7,9 @@
 
 // Every platform call of the capture subsystem goes through this table, so
 // that tests can stand in for the sound device, the message boxes, the
-// global memory and the clock that times captures. The calls reach WinMM and USER through import
-// thunks, which no same-named function in a test could intercept.
+// global memory and the clock that times captures. The calls reach WinMM and
+// USER through import thunks, which no same-named function in a test could
+// intercept.
 //
 // The product never changes the table: SystemCalls() holds the real functions
 // until a ScopedSystemApi replaces them. GUI thread only.
