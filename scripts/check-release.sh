@@ -25,5 +25,4 @@ if ! scripts/package.sh --zip "$BUILD_DIR" "$ZIP"; then
   echo "release check: FAIL"
   exit 1
 fi
-# Debian's own Python, which has the PE reading library (python3-pefile).
-/usr/bin/python3 packaging/check_release.py "$ZIP" "$EXE"
+"$FRELOX_PYTHON" packaging/check_release.py "$ZIP" "$EXE"

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Starts the x86_64 build of the analyser under Wine (called by scripts/run.sh).
+# Starts the analyser under Wine (called by scripts/run.sh): FRELOX_EXE, by
+# default the i686 release build under 32-bit Wine, or the x86_64 build
+# under 64-bit Wine where this machine cannot execute 32-bit code.
 #
 # With a display and a sound server of your own (DISPLAY set and `pactl info`
 # answering) it simply runs the program and reports its exit status.
@@ -21,7 +23,8 @@ set -uo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$FRELOX_ROOT"
 
-EXE=${FRELOX_EXE:-$FRELOX_ROOT/build/win64/shell/Frelox.exe}
+choose_windows_build
+EXE=${FRELOX_EXE:-$FRELOX_ROOT/build/$FRELOX_PRESET/shell/Frelox.exe}
 NORMAL_EXIT_STATUS=1
 SINK=frelox_demo
 MEASURE_S=4
@@ -38,7 +41,7 @@ if [ -n "${DISPLAY:-}" ] && pactl info >/dev/null 2>&1; then
   export WINEPREFIX=${WINEPREFIX:-$FRELOX_ROOT/build/wine-prefix}
   export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
   if [ -d "$WINEPREFIX" ]; then use_wine_alsa_driver; else init_wine_prefix "$WINEPREFIX"; fi
-  "$(wine64_path)" "$EXE"
+  "$FRELOX_WINE" "$EXE"
   report_status $?
 fi
 
@@ -80,7 +83,8 @@ init_wine_prefix "$WORK/wine-prefix"
 play_test_tones "$SINK" &
 TONE_PID=$!
 
-WINEDEBUG=-all,trace+msgbox "$FRELOX_WINE64" "$EXE" 2>"$WORK/wine.log" &
+echo "running $EXE ($FRELOX_BUILD_NOTE) under $FRELOX_WINE"
+WINEDEBUG=-all,trace+msgbox "$FRELOX_WINE" "$EXE" 2>"$WORK/wine.log" &
 PROGRAM_PID=$!
 
 # The private sound server is Wine's only input device here, so the program

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# End-to-end tests: the real x86_64 program under Wine in a private Xvfb,
+# End-to-end tests: the real program (by default the build that
+# choose_windows_build picks: the i686 release) under Wine in a private Xvfb,
 # recording from the monitor of a private PulseAudio null sink, judged only
 # from screenshots, the message-box texts and wave input calls Wine traces,
 # exit statuses and the process's memory. Prints PASS or FAIL per check, then
@@ -8,8 +9,9 @@
 #   scripts/e2e.sh [CASE ...]
 #
 # Cases (all by default): spectrum menu closing no-device server-killed
-# quit-during-menu long-run. FRELOX_EXE runs another build of the program instead of
-# build/win64/shell/Frelox.exe (which is then built first). Each run works in
+# quit-during-menu long-run. FRELOX_EXE runs another program file instead of
+# that build's (which is then built first); the Wine loader follows the
+# file's architecture. Each run works in
 # a folder of its own, build/e2e.XXXXXX, which is removed when every check
 # passed and otherwise kept with the traces and the pictures of failed checks.
 set -uo pipefail

@@ -10,7 +10,6 @@ set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$FRELOX_ROOT"
 
-VERSION=$(sed -n 's/^project(Frelox VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 EXE_NAME=Frelox.exe
 README_NAME=README.txt
 
@@ -20,7 +19,7 @@ make_zip() {
   local stage
   stage=$(mktemp -d)
   cp "$build_dir/shell/$EXE_NAME" "$stage/$EXE_NAME"
-  sed "s/@VERSION@/$VERSION/" packaging/README.txt | iconv -f UTF-8 -t CP1252 |
+  sed "s/@VERSION@/$(frelox_version)/" packaging/README.txt | iconv -f UTF-8 -t CP1252 |
     sed 's/$/\r/' >"$stage/$README_NAME"
   mkdir -p "$(dirname "$output")"
   output=$(cd "$(dirname "$output")" && pwd)/$(basename "$output")
@@ -41,7 +40,7 @@ cmake --build --preset win32 --target Frelox -j 2 >build/win32.package.log 2>&1 
   cat build/win32.package.log
   exit 1
 }
-ZIP=dist/Frelox-$VERSION.zip
+ZIP=$(release_zip)
 make_zip build/win32 "$ZIP"
-python3 packaging/check_release.py "$ZIP" build/win32/shell/$EXE_NAME
+"$FRELOX_PYTHON" packaging/check_release.py "$ZIP" build/win32/shell/$EXE_NAME
 echo "package: $ZIP"

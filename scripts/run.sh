@@ -1,17 +1,16 @@
 #!/usr/bin/env bash
-# Builds the analyser and starts it, installing what it needs first.
+# Builds the analyser and starts it, installing what it needs first: the i686
+# release program under 32-bit Wine, or the x86_64 build where this machine
+# cannot execute 32-bit code (it says so).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$FRELOX_ROOT"
 ensure_packages
-mkdir -p build
-cmake --preset win64 -G Ninja >/dev/null
-cmake --build --preset win64 -j "$(nproc)" >build/win64.build.log 2>&1 || {
-  cat build/win64.build.log
+choose_windows_build
+[ "$FRELOX_ARCH" = i686 ] || echo "Running the x86_64 build ($FRELOX_BUILD_NOTE)."
+ensure_program run || {
+  cat build/run.build.log
   exit 1
 }
-if [ ! -f build/win64/shell/Frelox.exe ]; then
-  echo "The program itself is not built yet; the analysis engine and its tests are."
-  exit 0
-fi
+export FRELOX_EXE
 exec scripts/demo.sh

@@ -8,7 +8,8 @@
 #
 #   scripts/soak.sh [MINUTES]
 #
-# FRELOX_EXE runs another build instead of build/win64/shell/Frelox.exe.
+# FRELOX_EXE runs another program file instead of the i686 release build (the
+# x86_64 build where this machine cannot execute 32-bit code).
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$FRELOX_ROOT"

@@ -7,20 +7,36 @@ FRELOX_PACKAGES=(
   cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libfftw3-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 xvfb xauth xdotool x11-utils imagemagick
-  pulseaudio pulseaudio-utils libasound2-plugins sox zip unzip python3 python3-pefile clang-format
+  wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick
+  pulseaudio pulseaudio-utils libasound2-plugins libasound2-plugins:i386 sox zip unzip python3
+  python3-pefile clang-format
 )
+
+# Debian's own Python, which has the PE reading library (python3-pefile);
+# the python3 first on PATH may be another one.
+FRELOX_PYTHON=/usr/bin/python3
+
+# The program's version, as the build states it.
+frelox_version() {
+  sed -n 's/^project(Frelox VERSION \([0-9.]*\).*/\1/p' "$FRELOX_ROOT/CMakeLists.txt"
+}
+
+# The release package that scripts/package.sh makes.
+release_zip() { echo "$FRELOX_ROOT/dist/Frelox-$(frelox_version).zip"; }
 
 log() { printf '\n=== %s\n' "$*"; }
 
-# Sets FRELOX_EXE to the x86_64 program, building it first (log in
-# build/NAME.build.log), unless FRELOX_EXE already names another build.
+# Sets FRELOX_EXE to the program of the chosen Windows build (see
+# choose_windows_build), building it first (log in build/NAME.build.log),
+# unless FRELOX_EXE already names another build.
 ensure_program() {
   [ -n "${FRELOX_EXE:-}" ] && return 0
-  FRELOX_EXE=$FRELOX_ROOT/build/win64/shell/Frelox.exe
+  choose_windows_build
+  FRELOX_EXE=$FRELOX_ROOT/build/$FRELOX_PRESET/shell/Frelox.exe
   mkdir -p "$FRELOX_ROOT/build"
-  cmake --preset win64 -G Ninja >/dev/null &&
-    cmake --build --preset win64 --target Frelox -j 2 >"$FRELOX_ROOT/build/$1.build.log" 2>&1
+  cmake --preset "$FRELOX_PRESET" -G Ninja >/dev/null &&
+    cmake --build --preset "$FRELOX_PRESET" --target Frelox -j 2 \
+      >"$FRELOX_ROOT/build/$1.build.log" 2>&1
 }
 
 # Installs whatever of FRELOX_PACKAGES is missing (as root, with apt).
@@ -33,14 +49,50 @@ ensure_packages() {
   if ((${#missing[@]})); then
     log "installing ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
+    # 32-bit Wine and its ALSA plugin come from the i386 architecture.
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
 }
 
-# The 64-bit Wine loader; Debian puts no wine64 on PATH.
+# The Wine loaders. Debian puts no wine64 on PATH, and /usr/bin/wine (which
+# runs the 32-bit loader) only with the package wine; the loaders themselves
+# are in /usr/lib/wine.
 wine64_path() {
   if command -v wine64 >/dev/null 2>&1; then command -v wine64; else echo /usr/lib/wine/wine64; fi
+}
+wine32_path() { echo /usr/lib/wine/wine; }
+
+# The loader for a Windows program built for ARCH (i686 or x86_64).
+wine_loader_for() {
+  if [ "$1" = i686 ]; then wine32_path; else wine64_path; fi
+}
+
+# True when this machine executes 32-bit x86 code. Found out by running the
+# 32-bit Wine loader (an i386 program), not assumed: some kernels are built
+# without 32-bit support.
+runs_32bit_code() {
+  local loader
+  loader=${FRELOX_WINE32_PROBE:-$(wine32_path)}
+  [ -x "$loader" ] && "$loader" --version >/dev/null 2>&1
+}
+
+# Chooses the Windows build that the tests, the run command and the
+# measurements run: the i686 release where 32-bit code runs, otherwise the
+# x86_64 build. Sets FRELOX_ARCH (i686 or x86_64), FRELOX_PRESET (win32 or
+# win64), FRELOX_WINE (its Wine loader) and FRELOX_BUILD_NOTE (what a summary
+# line says of it).
+choose_windows_build() {
+  [ -n "${FRELOX_ARCH:-}" ] && return 0
+  if runs_32bit_code; then
+    FRELOX_ARCH=i686 FRELOX_PRESET=win32 FRELOX_BUILD_NOTE="i686"
+  else
+    FRELOX_ARCH=x86_64 FRELOX_PRESET=win64
+    FRELOX_BUILD_NOTE="x86_64: this machine cannot execute 32-bit code"
+  fi
+  FRELOX_WINE=$(wine_loader_for "$FRELOX_ARCH")
+  export FRELOX_ARCH FRELOX_PRESET FRELOX_WINE FRELOX_BUILD_NOTE
 }
 
 # Starts Xvfb on a free display and exports DISPLAY; the server ends with this shell.
@@ -59,20 +111,21 @@ start_xvfb() {
   return 1
 }
 
-# A throw-away Wine prefix under the given folder; exports what Wine needs.
+# A throw-away Wine prefix under the given folder, made by the loader of the
+# chosen Windows build; exports what Wine needs.
 init_wine_prefix() {
+  choose_windows_build
   export WINEPREFIX="$1"
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  export FRELOX_WINE64
-  FRELOX_WINE64=$(wine64_path)
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  "$FRELOX_WINE64" wineboot -i >/dev/null 2>&1
+  "$FRELOX_WINE" wineboot -i >/dev/null 2>&1
   # Without a window manager, Wine waits up to 2 s for every managed
   # top-level window to be unmapped; unmanaged windows close at once.
-  "$FRELOX_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "$FRELOX_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   use_wine_alsa_driver
+  export FRELOX_PREFIX_READY=1
   # Keep one wineserver for the whole run: every test program starts faster.
   "$(wineserver_path)" -p >/dev/null 2>&1 || true
 }
@@ -85,11 +138,11 @@ init_wine_prefix() {
 # shows as a broad skirt around every tone; through ALSA each capture is
 # contiguous. Idempotent: safe on every start, also in an older prefix.
 use_wine_alsa_driver() {
-  "${FRELOX_WINE64:-$(wine64_path)}" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f \
+  "${FRELOX_WINE:-$(wine64_path)}" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f \
     >/dev/null 2>&1
 }
 
-wineserver_path() { echo "$(dirname "${FRELOX_WINE64:-$(wine64_path)}")/wineserver"; }
+wineserver_path() { echo "$(dirname "$(wine64_path)")/wineserver"; }
 
 stop_wine() { "$(wineserver_path)" -k >/dev/null 2>&1 || true; }
 

@@ -27,7 +27,7 @@ class RunningProgram:
         self.env = env
         self._log = open(log_path, "wb")
         self.started_s = now_s()
-        self.process = subprocess.Popen([env["FRELOX_WINE64"], exe], env=env,
+        self.process = subprocess.Popen([env["FRELOX_WINE"], exe], env=env,
                                         stdout=subprocess.DEVNULL, stderr=self._log)
         self.ended_s = None
 

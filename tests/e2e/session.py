@@ -10,7 +10,7 @@ import tempfile
 from program import INFO_CAPTION, RunningProgram
 from sound_server import LEFT_TONE, RIGHT_TONE, PrivateSoundServer, TonePlayer
 from virtual_display import VirtualDisplay
-from wine_prefix import WinePrefix
+from wine_prefix import WinePrefix, exe_architecture
 
 START_TIMEOUT_S = 30
 FIRST_SPECTRA = 3
@@ -21,7 +21,7 @@ class Session:
         self.exe = exe
         self.work_dir = work_dir
         self.display = VirtualDisplay()
-        self.prefix = WinePrefix(os.path.join(work_dir, "wine-prefix"))
+        self.prefix = WinePrefix(os.path.join(work_dir, "wine-prefix"), exe_architecture(exe))
         self.sound = None
         self.tone = None
         self.programs = []
@@ -51,7 +51,7 @@ class Session:
     def env(self):
         env = self.prefix.env(os.environ)
         env["DISPLAY"] = self.display.name
-        env["FRELOX_WINE64"] = self.prefix.loader
+        env["FRELOX_WINE"] = self.prefix.loader
         if self.sound:
             return self.sound.client_env(env)
         # No server: an empty private runtime folder, and no server started on demand.

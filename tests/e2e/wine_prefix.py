@@ -1,14 +1,31 @@
 """A throw-away Wine prefix, set up by the project's shell helper
 (scripts/lib/common.sh: init_wine_prefix), with one wineserver kept alive for
-the whole run."""
+the whole run, and the Wine loader (32- or 64-bit) for the program under test."""
 
 import os
+import struct
 import subprocess
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 COMMON_SH = os.path.join(ROOT, "scripts", "lib", "common.sh")
 INIT_TIMEOUT_S = 120
 KILL_TIMEOUT_S = 20
+# The machine field of a PE image's file header.
+PE_ARCHITECTURES = {0x014C: "i686", 0x8664: "x86_64"}
+PE_HEADER_OFFSET_AT = 0x3C
+
+
+def exe_architecture(exe):
+    """"i686" or "x86_64", read from the Windows program's PE header."""
+    with open(exe, "rb") as image:
+        data = image.read(4096)
+    (pe_offset,) = struct.unpack_from("<I", data, PE_HEADER_OFFSET_AT)
+    if data[pe_offset:pe_offset + 4] != b"PE\0\0":
+        raise ValueError("%s is not a PE image" % exe)
+    (machine,) = struct.unpack_from("<H", data, pe_offset + 4)
+    if machine not in PE_ARCHITECTURES:
+        raise ValueError("%s is built for machine 0x%04x" % (exe, machine))
+    return PE_ARCHITECTURES[machine]
 
 
 def _helper(shell_code, *args, timeout_s):
@@ -19,9 +36,10 @@ def _helper(shell_code, *args, timeout_s):
 
 
 class WinePrefix:
-    def __init__(self, path):
+    def __init__(self, path, architecture):
         self.path = path
-        self.loader = _helper("wine64_path", timeout_s=KILL_TIMEOUT_S)
+        self.architecture = architecture
+        self.loader = _helper('wine_loader_for "$1"', architecture, timeout_s=KILL_TIMEOUT_S)
         self.wineserver = os.path.join(os.path.dirname(self.loader), "wineserver")
 
     def env(self, base_env):
@@ -32,7 +50,8 @@ class WinePrefix:
         return env
 
     def create(self, display):
-        env = dict(os.environ, DISPLAY=display)
+        env = dict(os.environ, DISPLAY=display, FRELOX_ARCH=self.architecture,
+                   FRELOX_WINE=self.loader)
         subprocess.run(["bash", "-c", 'source "$0"; init_wine_prefix "$1"', COMMON_SH, self.path],
                        env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=INIT_TIMEOUT_S, check=True)

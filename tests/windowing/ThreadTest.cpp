@@ -60,24 +60,26 @@ TEST(Thread, CreationFailureIsTheThreadLayersError) {
   thread.TerminateAndWait();
 }
 
+struct ObservedPrecision {
+  uint16_t Before = 0, After = 0;
+};
+
+// A thread routine has the system's calling convention (__stdcall on i686).
+DWORD WINAPI ObservePrecision(void* out) {
+  auto* seen = static_cast<ObservedPrecision*>(out);
+  seen->Before = X87ControlWord() & kX87PrecisionMask;
+  EnsureExtendedPrecision();
+  seen->After = X87ControlWord() & kX87PrecisionMask;
+  return 0;
+}
+
 // The precision control is per thread: a new thread starts below 64 bits and
 // the GUI thread has to set it.
 TEST(FpuPrecision, ExtendedPrecisionIsSetPerThread) {
   EnsureExtendedPrecision();
   EXPECT_EQ(X87ControlWord() & kX87PrecisionMask, kX87Precision64);
-  struct Observed {
-    uint16_t Before = 0, After = 0;
-  } observed;
-  const HANDLE worker = CreateThread(
-      nullptr, 0,
-      [](void* out) -> DWORD {
-        auto* seen = static_cast<Observed*>(out);
-        seen->Before = X87ControlWord() & kX87PrecisionMask;
-        EnsureExtendedPrecision();
-        seen->After = X87ControlWord() & kX87PrecisionMask;
-        return 0;
-      },
-      &observed, 0, nullptr);
+  ObservedPrecision observed;
+  const HANDLE worker = CreateThread(nullptr, 0, &ObservePrecision, &observed, 0, nullptr);
   ASSERT_NE(worker, nullptr);
   WaitForSingleObject(worker, INFINITE);
   CloseHandle(worker);
