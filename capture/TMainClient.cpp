@@ -13,11 +13,12 @@
 
 namespace {
 
-constexpr UINT_PTR kExitTimerId = 1;
+constexpr UINT_PTR kReturnTimerId = 1;
 constexpr UINT_PTR kQuitTimerId = 2;
 constexpr const char* kNoBufferText = "Not enough memory for the capture buffer.";
 constexpr const char* kShortCapturesText =
     "The input device keeps returning incomplete recordings.";
+constexpr const char* kStoppedDeliveringText = "The input device stopped delivering sound.";
 
 // The worker's view of the platform: it sleeps, and it tells the view window
 // that a spectrum is ready. Called on the worker thread only.
@@ -59,7 +60,7 @@ TMainClient::~TMainClient() {
   TearingDown = true;
   StopQuitTimer();  // before any message box of the teardown runs a loop
   TerminateAndWait();
-  DisarmExitTimer();
+  DisarmReturnTimer();
   ReleaseDevice();
 }
 
@@ -103,14 +104,11 @@ void TMainClient::SetupWindow() {
 
 bool TMainClient::CanClose() {
   CloseRequested = true;
-  if (!Outstanding) {
-    // With the ring stopped by a failure nothing will come back: end now.
-    // Otherwise the cycle in progress queues one more capture and its
-    // return ends the program.
-    if (Stopped) Quit();
-  } else if (!ExitTimerArmed) {
-    ArmExitTimer(CaptureTimeMs() + kReturnGraceMs);
-  }
+  // With the ring stopped by a failure nothing more is analysed: end now.
+  // Otherwise the outstanding capture's return ends the program (watched by
+  // the return timer), or the cycle in progress queues one more capture and
+  // its return does.
+  if (Stopped) QuitStopped();
   return false;
 }
 
@@ -118,35 +116,48 @@ void TMainClient::QueueCapture() {
   if (Stopped || DeviceReset || TearingDown || QuitPosted) return;
   const int32_t frames = Read(Settings.FftSize);
   Analyser->RecordQueuedFrames(frames);
+  // The device may start recording while the start call is still running.
+  const int64_t queueingUs = CaptureClockUs();
   const MMRESULT result = QueueCaptureBuffer(Buffer, frames);
   if (result != MMSYSERR_NOERROR) {
     StopRing(WaveInErrorText(result));
     return;
   }
   Outstanding = true;
-  QueuedAtUs = CaptureClockUs();
-  if (CloseRequested) ArmExitTimer(CaptureTimeMs() + kReturnGraceMs);
+  QueuedAtUs = queueingUs;
+  ArmReturnTimer(CaptureTimeMs() + kReturnGraceMs);
 }
 
 void TMainClient::StopRing(const std::string& reason) {
   Stopped = true;
   ShowError(reason.c_str());
   // A close request made before or while the box was open ends the program.
-  if (CloseRequested && !Outstanding) Quit();
+  if (CloseRequested) QuitStopped();
+}
+
+void TMainClient::QuitStopped() {
+  // A buffer the device still holds may yet be written: it is never freed.
+  if (Outstanding) Buffer.Abandon();
+  Quit();
 }
 
 LRESULT TMainClient::OnCaptureDone() {
   if (!Outstanding) return 0;  // returned by a reset after the ring had stopped
   Outstanding = false;
-  DisarmExitTimer();
+  DisarmReturnTimer();
   ReleaseCaptureBuffer(Buffer);
   if (CloseRequested) {
     Quit();
     return 0;
   }
+  if (Stopped) return 0;  // an overdue capture that the reset returned
   // No buffer is queued now: a reset only stops the device and drops what it
   // recorded in advance; the next queueing starts it again.
-  if (ReturnedEarly()) ResetCaptureDevice();
+  EarlyReturnsInARow = ReturnedEarly() ? EarlyReturnsInARow + 1 : 0;
+  if (EarlyReturnsInARow >= kEarlyReturnsBeforeReset) {
+    ResetCaptureDevice();
+    EarlyReturnsInARow = 0;
+  }
   if (RecordedFrames(Buffer) < Analyser->QueuedFrameCount()) {
     // Never analyse frames that were not recorded: try again, a few times.
     if (++ShortCapturesInARow >= kMaxShortCapturesInARow)
@@ -181,24 +192,36 @@ LRESULT TMainClient::OnSpectrumReady() {
 void TMainClient::OnTimer(UINT_PTR timerId) {
   if (timerId == kQuitTimerId) {
     PostQuitMessage(kQuitStatus);
-  } else if (timerId == kExitTimerId) {
-    ExitTimerExpired();
+  } else if (timerId == kReturnTimerId) {
+    ReturnTimerExpired();
   }
 }
 
-void TMainClient::ExitTimerExpired() {
-  DisarmExitTimer();
-  if (!Outstanding) return;
+void TMainClient::ReturnTimerExpired() {
+  DisarmReturnTimer();
+  if (!Outstanding || Stopped) return;
+  if (!CloseRequested) {
+    StopOverdueCapture();
+    return;
+  }
   if (!DeviceReset) {
     // The buffer is overdue: the reset returns it, and its return ends the program.
     DeviceReset = true;
     ResetCaptureDevice();
-    ArmExitTimer(kResetGraceMs);
+    ArmReturnTimer(kResetGraceMs);
     return;
   }
   // Still nothing: end anyway, and never free memory the driver may still write.
   Buffer.Abandon();
   Quit();
+}
+
+void TMainClient::StopOverdueCapture() {
+  // Stopped first: the reset may return the buffer during the box, and that
+  // return must not be analysed.
+  Stopped = true;
+  ResetCaptureDevice();
+  StopRing(kStoppedDeliveringText);
 }
 
 void TMainClient::Quit() {
@@ -211,7 +234,7 @@ void TMainClient::Quit() {
 void TMainClient::StopBeforeExceptionBox() {
   QuitPosted = true;  // also queues no further capture
   StopQuitTimer();
-  DisarmExitTimer();
+  DisarmReturnTimer();
   TWindow::StopBeforeExceptionBox();
 }
 
@@ -221,14 +244,14 @@ void TMainClient::StopQuitTimer() {
   QuitTimerRunning = false;
 }
 
-void TMainClient::ArmExitTimer(UINT delayMs) {
-  ExitTimerArmed = SetTimer(GetHandle(), kExitTimerId, delayMs, nullptr) != 0;
+void TMainClient::ArmReturnTimer(UINT delayMs) {
+  ReturnTimerArmed = SetTimer(GetHandle(), kReturnTimerId, delayMs, nullptr) != 0;
 }
 
-void TMainClient::DisarmExitTimer() {
-  if (!ExitTimerArmed) return;
-  KillTimer(GetHandle(), kExitTimerId);
-  ExitTimerArmed = false;
+void TMainClient::DisarmReturnTimer() {
+  if (!ReturnTimerArmed) return;
+  KillTimer(GetHandle(), kReturnTimerId);
+  ReturnTimerArmed = false;
 }
 
 UINT TMainClient::CaptureTimeMs() const {

@@ -37,13 +37,22 @@
 // has taken it: a menu's own loop, open at the moment of the first one, may
 // swallow it.
 //
+// A device that stops delivering: while measuring, a buffer not back after
+// the capture time plus kReturnGraceMs is overdue (a pulled USB device, a
+// sound server gone). The device is reset, the user is told in an "Error"
+// box, and the ring stops; the last spectrum stays until the user closes the
+// program, which then ends at once, leaving a buffer the device still holds
+// allocated. What the reset returns is not analysed.
+//
 // Fresh sound: a device that keeps recording while no buffer is queued (as
 // Wine's drivers do) fills the next buffer from a backlog that grows with
 // every cycle, so the spectrum would fall further and further behind the
-// sound. Such a buffer comes back sooner than its frames last; the device is
-// then reset while no buffer is queued, which discards the backlog. A device
-// that records only while a buffer is queued never returns one that early and
-// is never reset.
+// sound. Such a buffer comes back sooner than its frames last, timed from
+// before its queueing (a slow start must not make a capture look short);
+// after kEarlyReturnsBeforeReset such returns in a row the device is reset
+// while no buffer is queued, which discards the backlog. A device that
+// records only while a buffer is queued never returns one that early and is
+// never reset.
 //
 // Large (several MiB): the parent creates it on the heap.
 class TMainClient : public TWindow, public TThread {
@@ -53,6 +62,7 @@ class TMainClient : public TWindow, public TThread {
   static constexpr UINT kReturnGraceMs = 2000;
   static constexpr UINT kResetGraceMs = 1000;
   static constexpr int32_t kMaxShortCapturesInARow = 3;
+  static constexpr int32_t kEarlyReturnsBeforeReset = 2;
   static constexpr UINT kQuitRepeatMs = 100;
   // A buffer back in less than this share of its recording time holds sound
   // recorded before it was queued.
@@ -94,14 +104,16 @@ class TMainClient : public TWindow, public TThread {
   LRESULT OnCaptureDone();
   LRESULT OnSpectrumReady();
   void OnTimer(UINT_PTR timerId);
-  void ExitTimerExpired();
+  void ReturnTimerExpired();
+  void StopOverdueCapture();
 
   void QueueCapture();
   void DrawSpectrum(TDC& dc);
   void StopRing(const std::string& reason);
   void Quit();
-  void ArmExitTimer(UINT delayMs);
-  void DisarmExitTimer();
+  void QuitStopped();
+  void ArmReturnTimer(UINT delayMs);
+  void DisarmReturnTimer();
   void StopQuitTimer();
   UINT CaptureTimeMs() const;
   bool ReturnedEarly() const;
@@ -122,8 +134,9 @@ class TMainClient : public TWindow, public TThread {
   bool DeviceReset = false;  // the way out reset the device
   bool QuitPosted = false;
   bool TearingDown = false;
-  bool ExitTimerArmed = false;
+  bool ReturnTimerArmed = false;  // watches the outstanding capture
   bool QuitTimerRunning = false;
   int32_t ShortCapturesInARow = 0;
-  int64_t QueuedAtUs = 0;  // when the outstanding capture was queued
+  int32_t EarlyReturnsInARow = 0;
+  int64_t QueuedAtUs = 0;  // when the queueing of the outstanding capture began
 };

@@ -84,7 +84,9 @@ MMRESULT WINAPI FakeUnprepare(HWAVEIN handle, LPWAVEHDR header, UINT size) {
 
 MMRESULT WINAPI FakeStart(HWAVEIN handle) {
   Record("waveInStart").Handle = handle;
-  return FakeSystem::Current().StartResult;
+  FakeSystem& fake = FakeSystem::Current();
+  fake.ClockUs += fake.StartTakesUs;
+  return fake.StartResult;
 }
 
 MMRESULT WINAPI FakeReset(HWAVEIN handle) {

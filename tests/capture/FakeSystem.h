@@ -95,6 +95,8 @@ class FakeSystem {
   // fills it from sound recorded in advance.
   int64_t ClockUs = 0;
   double ReturnAfterShare = 1.0;
+  // How far waveInStart moves the clock on: a start that takes its time.
+  int64_t StartTakesUs = 0;
   // Frames asked for by the queued buffer; 0 when none is queued.
   int32_t QueuedFrames() const;
 

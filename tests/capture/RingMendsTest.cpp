@@ -1,5 +1,6 @@
 // The ring when the device misbehaves: short recordings, failed queueing,
-// a buffer that never returns, a worker that cannot start.
+// a buffer that never returns (while measuring or on the way out), a worker
+// that cannot start.
 #include "capture/WaveInput.h"
 #include "tests/capture/RingFixture.h"
 #include "windowing/TThread.h"
@@ -8,6 +9,11 @@ namespace {
 
 constexpr int32_t kShortFrames = 100;
 constexpr const char* kShortText = "Error: The input device keeps returning incomplete recordings.";
+constexpr const char* kStoppedText = "Error: The input device stopped delivering sound.";
+// The limit for a 2048-frame capture (46.4 ms), and the slack of the test's
+// own clock, which reads the time a little after the queueing.
+constexpr DWORD kLimitMs = 47 + TMainClient::kReturnGraceMs;
+constexpr DWORD kClockSlackMs = 10;
 
 TEST_F(RingTest, AShortRecordingIsNeverAnalysedButRecordedAgain) {
   Start();
@@ -112,13 +118,13 @@ TEST_F(RingTest, AFailedStartMidRunResetsUnpreparesAndStopsTheRing) {
 }
 
 TEST_F(RingTest, ADeviceThatNeverReturnsTheBufferIsResetAfterTheCaptureTimePlusTwoSeconds) {
-  Start();
   const DWORD start = GetTickCount();
+  Start();
   Client->CanClose();
   EXPECT_EQ(WaitForQuit(6000), 1);
   const DWORD elapsed = GetTickCount() - start;
-  EXPECT_GE(elapsed, TMainClient::kReturnGraceMs);
-  EXPECT_LT(elapsed, TMainClient::kReturnGraceMs + TMainClient::kResetGraceMs);
+  EXPECT_GE(elapsed, kLimitMs);
+  EXPECT_LT(elapsed, kLimitMs + TMainClient::kResetGraceMs);
   EXPECT_EQ(CountCalls("waveInReset"), 1u);
   Destroy();
   EXPECT_EQ(Fake.LiveBlocks(), 0);  // the reset returned it: freed as usual
@@ -127,11 +133,11 @@ TEST_F(RingTest, ADeviceThatNeverReturnsTheBufferIsResetAfterTheCaptureTimePlusT
 
 TEST_F(RingTest, ADeviceThatIgnoresTheResetToIsLeftWithItsBufferAndTheProgramEnds) {
   Fake.ResetReturnsBuffer = false;
-  Start();
   const DWORD start = GetTickCount();
+  Start();
   Client->CanClose();
   EXPECT_EQ(WaitForQuit(8000), 1);
-  EXPECT_GE(GetTickCount() - start, TMainClient::kReturnGraceMs + TMainClient::kResetGraceMs);
+  EXPECT_GE(GetTickCount() - start, kLimitMs + TMainClient::kResetGraceMs);
   Destroy();
   // The device still holds the buffer: the close fails, is shown once, and
   // the memory it may still write into stays allocated.
@@ -139,6 +145,54 @@ TEST_F(RingTest, ADeviceThatIgnoresTheResetToIsLeftWithItsBufferAndTheProgramEnd
   ASSERT_EQ(Fake.Boxes.size(), 1u);
   EXPECT_EQ(Fake.Boxes[0].Caption, "Error");
   EXPECT_EQ(InputOpen, 1);
+}
+
+// While measuring, no close request: the overdue capture is reported once,
+// the ring stops with the last spectrum shown, and a close ends at once.
+TEST_F(RingTest, ACaptureOverdueWhileMeasuringIsReportedOnceAndStopsTheRing) {
+  Start();
+  ReturnFull();
+  ASSERT_TRUE(WaitForSpectrum(1));
+  const DWORD queued = GetTickCount();
+  ASSERT_TRUE(PumpUntil([&] { return !Fake.Boxes.empty(); }, kLimitMs + 1000));
+  EXPECT_GE(GetTickCount() - queued + kClockSlackMs, kLimitMs);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kStoppedText}));
+  EXPECT_TRUE(Client->RingStopped());
+  EXPECT_EQ(CountCalls("waveInReset"), 1u);
+  PumpUntil(nullptr, 200);  // the buffer the reset returned is neither analysed nor queued
+  EXPECT_EQ(Fake.CapturesQueued, 2);
+  EXPECT_EQ(Client->ShownSize(), 2048);
+  EXPECT_EQ(QuitCode, kNoQuit);  // the last spectrum stays until the user closes
+  Client->CanClose();
+  EXPECT_EQ(WaitForQuit(100), 1);
+  Destroy();
+  EXPECT_EQ(Fake.LiveBlocks(), 0);
+  EXPECT_EQ(Fake.Boxes.size(), 1u);
+}
+
+// A device that does not even give its buffer back to the reset: the close
+// still ends the program at once, and the buffer stays allocated.
+TEST_F(RingTest, AfterAnOverdueCaptureThatTheResetKeepsACloseEndsAtOnceLeavingTheBuffer) {
+  Fake.ResetReturnsBuffer = false;
+  Start();
+  ASSERT_TRUE(PumpUntil([&] { return !Fake.Boxes.empty(); }, kLimitMs + 1000));
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kStoppedText}));
+  Client->CanClose();
+  EXPECT_EQ(WaitForQuit(100), 1);
+  Destroy();
+  EXPECT_EQ(Fake.LiveBlocks(), 2);
+}
+
+TEST_F(RingTest, ACaptureBackJustInsideTheLimitIsMeasuredAsUsual) {
+  Start();
+  PumpUntil(nullptr, kLimitMs - 100);
+  ReturnFull();
+  ASSERT_TRUE(WaitForSpectrum(1));
+  ReturnFull();  // and the next one is watched anew
+  ASSERT_TRUE(WaitForSpectrum(2));
+  EXPECT_TRUE(Fake.Boxes.empty());
+  EXPECT_FALSE(Client->RingStopped());
+  EXPECT_EQ(CountCalls("waveInReset"), 0u);
 }
 
 HANDLE WINAPI RefuseThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
