@@ -8,6 +8,7 @@
 #include "capture/MessageBoxes.h"
 #include "capture/WaveInError.h"
 #include "capture/WaveInput.h"
+#include "windowing/FpuPrecision.h"
 #include "windowing/TClientDC.h"
 #include "windowing/TXWindowing.h"
 
@@ -270,6 +271,7 @@ int TMainClient::Run() {
 }
 
 void TMainClient::Rescale(bool forced) {
+  EnsureExtendedPrecision();  // the column cache is computed here
   RECT area;
   GetClientRect(GetHandle(), &area);
   View.Rescale(area.right, area.bottom, ShownFrames, forced);

@@ -1,5 +1,11 @@
 #include "windowing/FpuPrecision.h"
 
+namespace {
+
+constexpr uint16_t kEnsuredBits = kX87PrecisionMask | kX87RoundingMask | kX87ExceptionMasks;
+
+}  // namespace
+
 uint16_t X87ControlWord() {
   uint16_t word = 0;
   __asm__ volatile("fnstcw %0" : "=m"(word));
@@ -7,8 +13,10 @@ uint16_t X87ControlWord() {
 }
 
 void EnsureExtendedPrecision() {
-  uint16_t word = X87ControlWord();
-  if ((word & kX87PrecisionMask) == kX87Precision64) return;
-  word = static_cast<uint16_t>((word & ~kX87PrecisionMask) | kX87Precision64);
-  __asm__ volatile("fldcw %0" : : "m"(word));
+  const uint16_t word = X87ControlWord();
+  if ((word & kEnsuredBits) == (kX87DisplayWord & kEnsuredBits)) return;
+  const uint16_t wanted =
+      static_cast<uint16_t>((word & ~kEnsuredBits) | (kX87DisplayWord & kEnsuredBits));
+  // Pending exception flags are cleared first: none may fire once loaded.
+  __asm__ volatile("fnclex\n\tfldcw %0" : : "m"(wanted));
 }

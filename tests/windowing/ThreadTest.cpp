@@ -74,10 +74,14 @@ DWORD WINAPI ObservePrecision(void* out) {
 }
 
 // The precision control is per thread: a new thread starts below 64 bits and
-// the GUI thread has to set it.
+// the GUI thread has to set it, with rounding and exception masks.
 TEST(FpuPrecision, ExtendedPrecisionIsSetPerThread) {
+  // 53 bits, rounding toward zero, invalid operation, zero divide and
+  // overflow unmasked, as a foreign DLL might leave it.
+  const uint16_t foreign = 0x0E72;
+  __asm__ volatile("fldcw %0" : : "m"(foreign));
   EnsureExtendedPrecision();
-  EXPECT_EQ(X87ControlWord() & kX87PrecisionMask, kX87Precision64);
+  EXPECT_EQ(X87ControlWord(), kX87DisplayWord);
   ObservedPrecision observed;
   const HANDLE worker = CreateThread(nullptr, 0, &ObservePrecision, &observed, 0, nullptr);
   ASSERT_NE(worker, nullptr);
