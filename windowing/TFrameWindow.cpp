@@ -16,9 +16,10 @@ const TResponseTable TFrameWindow::Table{&TWindow::Table, TFrameWindow::Rows};
 TFrameWindow::TFrameWindow(TWindow* parent, const char* title, TWindow* client)
     : TWindow(parent, title), Client(client) {
   TAttributes& attr = Attributes();
-  attr.Style = WS_OVERLAPPEDWINDOW | WS_VISIBLE | (client ? WS_CLIPCHILDREN : 0);
-  // The system chooses position and size, and shows the window at creation
-  // since it has WS_VISIBLE.
+  // Created hidden: the application shows it once its set-up is complete,
+  // so that no empty frame stands behind a box the set-up shows. The system
+  // chooses position and size.
+  attr.Style = WS_OVERLAPPEDWINDOW | (client ? WS_CLIPCHILDREN : 0);
   attr.X = attr.Y = attr.W = attr.H = CW_USEDEFAULT;
   if (Client) Adopt(Client);
 }

@@ -23,10 +23,8 @@ class TTestApp : public TMyApp {
  public:
   static constexpr UINT kThrowMessage = WM_APP + 1;
 
-  void Build() {
-    InitMainWindow();
-    GetMainWindow()->Create();
-  }
+  // Builds, creates and shows the main window, as the run does first.
+  void Build() { InitInstance(); }
   std::vector<std::string> ExceptionBoxes;
   std::function<void()> OnExceptionBox;
 

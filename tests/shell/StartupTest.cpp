@@ -45,6 +45,20 @@ TEST_F(ShellTest, StartChecksExactlyTheSixDefaultItemsAndQueuesTwoThousandFrames
   EXPECT_TRUE(View().IsStarted());
 }
 
+// With several inputs the "Info" box names device 0 while the view's set-up
+// opens it: no empty frame may stand behind it.
+TEST_F(ShellTest, TheFrameIsShownOnlyOnceTheDeviceIsOpen) {
+  Fake.DeviceCount = 2;
+  bool visibleDuringBox = true;
+  Fake.OnBox = [&] { visibleDuringBox = IsWindowVisible(App->GetMainWindow()->GetHandle()); };
+  Build();
+  ASSERT_EQ(Fake.Boxes.size(), 1u);
+  EXPECT_EQ(Fake.Boxes[0].Caption, "Info");
+  EXPECT_FALSE(visibleDuringBox);
+  EXPECT_TRUE(IsWindowVisible(Frame().GetHandle()));
+  EXPECT_EQ(Fake.CapturesQueued, 1);
+}
+
 TEST_F(ShellTest, WindowsAreNestedAndPlacedAsTheAxisFrameNeeds) {
   Build();
   char caption[32];
