@@ -13,6 +13,8 @@ import pefile
 MACHINE_I386 = pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
 PE32_MAGIC = pefile.OPTIONAL_HEADER_MAGIC_PE
 SUBSYSTEM_WINDOWS_GUI = pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]
+# Windows Vista: what the statically linked thread library needs (GetTickCount64).
+MINIMUM_WINDOWS_VERSION = (6, 0)
 
 EXE_NAME = "Frelox.exe"
 README_NAME = "README.txt"
@@ -70,8 +72,13 @@ def check_program(checks, image):
     header = image.OPTIONAL_HEADER
     checks.check("i386 machine (32-bit)", machine == MACHINE_I386, "machine 0x%04x" % machine)
     checks.check("PE32 optional header", header.Magic == PE32_MAGIC, "magic 0x%03x" % header.Magic)
-    checks.check("GUI subsystem", header.Subsystem == SUBSYSTEM_WINDOWS_GUI, "subsystem %d, version %d.%d"
-                 % (header.Subsystem, header.MajorSubsystemVersion, header.MinorSubsystemVersion))
+    checks.check("GUI subsystem", header.Subsystem == SUBSYSTEM_WINDOWS_GUI, "subsystem %d"
+                 % header.Subsystem)
+    subsystem_version = (header.MajorSubsystemVersion, header.MinorSubsystemVersion)
+    os_version = (header.MajorOperatingSystemVersion, header.MinorOperatingSystemVersion)
+    checks.check("subsystem and OS version %d.%d (Windows Vista)" % MINIMUM_WINDOWS_VERSION,
+                 subsystem_version == MINIMUM_WINDOWS_VERSION and os_version == MINIMUM_WINDOWS_VERSION,
+                 "subsystem version %d.%d, OS version %d.%d" % (subsystem_version + os_version))
     dlls = imported_dlls(image)
     foreign = [dll for dll in dlls
                if dll.lower() not in SYSTEM_DLLS and not dll.lower().startswith(SYSTEM_DLL_PREFIX)]
