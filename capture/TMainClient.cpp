@@ -14,12 +14,8 @@
 
 namespace {
 
-constexpr UINT_PTR kReturnTimerId = 1;
+constexpr UINT_PTR kWatchdogTimerId = 1;
 constexpr UINT_PTR kQuitTimerId = 2;
-constexpr const char* kNoBufferText = "Not enough memory for the capture buffer.";
-constexpr const char* kShortCapturesText =
-    "The input device keeps returning incomplete recordings.";
-constexpr const char* kStoppedDeliveringText = "The input device stopped delivering sound.";
 
 // The worker's view of the platform: it sleeps, and it tells the view window
 // that a spectrum is ready. Called on the worker thread only.
@@ -44,6 +40,7 @@ const TResponseEntry TMainClient::Rows[] = {
     Row::Message<TMainClient, &TMainClient::OnCaptureDone>(MM_WIM_DATA),
     Row::Message<TMainClient, &TMainClient::OnSpectrumReady>(kSpectrumReadyMessage),
     Row::Timer<TMainClient, &TMainClient::OnTimer>(),
+    Row::PowerBroadcast<TMainClient, &TMainClient::OnPowerEvent>(),
 };
 const TResponseTable TMainClient::Table{&TWindow::Table, TMainClient::Rows};
 
@@ -58,117 +55,48 @@ TMainClient::TMainClient(TWindow* parent)
 // Teardown: the worker ends before anything it reads goes, the device is
 // closed before the buffer it may own is freed. Throws nothing.
 TMainClient::~TMainClient() {
-  TearingDown = true;
   StopQuitTimer();  // before any message box of the teardown runs a loop
   TerminateAndWait();
-  DisarmReturnTimer();
-  ReleaseDevice();
-}
-
-void TMainClient::ReleaseDevice() {
-  if (Outstanding && InputOpen) {
-    // Only a failed way out leaves a buffer queued: take it back first.
-    ResetCaptureDevice();
-    ReleaseCaptureBuffer(Buffer);
-    Outstanding = false;
-  }
-  CloseWaveInput();
-  // A device that could not be closed may still write into the buffer.
-  if (InputOpen) Buffer.Abandon();
+  Deliver(RingEventKind::Teardown);
 }
 
 void TMainClient::SetupWindow() {
   TWindow::SetupWindow();
   if (!Buffer.IsValid()) {
-    ShowError(kNoBufferText);
-    Quit();
+    Deliver(RingEventKind::BufferMissing);
     return;
   }
   if (!OpenWaveInput(GetHandle())) {
-    Quit();
+    Deliver(RingEventKind::DeviceNotOpened);
     return;
   }
   Analyser->ClearDataReady();
-  QueueCapture();
+  Deliver(RingEventKind::DeviceOpened);
   WorkerTarget = GetHandle();
   try {
     Start();
   } catch (const TXWindowing& error) {
-    // The program ends in order, like after a close request: when the
-    // capture already queued returns. Recorded before the box, whose own
-    // message loop may deliver that return: it must end the program, not
-    // go to the worker that does not exist.
-    CanClose();
-    ShowError(error.what());
+    RingEvent failed = RingEvent::Make(RingEventKind::WorkerNotCreated, CaptureClockUs());
+    failed.Text = error.what();
+    Deliver(failed);
   }
 }
 
 bool TMainClient::CanClose() {
-  CloseRequested = true;
-  // With the ring stopped by a failure nothing more is analysed: end now.
-  // Otherwise the outstanding capture's return ends the program (watched by
-  // the return timer), or the cycle in progress queues one more capture and
-  // its return does.
-  if (Stopped) QuitStopped();
+  Deliver(RingEventKind::CloseRequested);
   return false;
 }
 
-void TMainClient::QueueCapture() {
-  if (Stopped || DeviceReset || TearingDown || QuitPosted) return;
-  const int32_t frames = Read(Settings.FftSize);
-  Analyser->RecordQueuedFrames(frames);
-  // The device may start recording while the start call is still running.
-  const int64_t queueingUs = CaptureClockUs();
-  const MMRESULT result = QueueCaptureBuffer(Buffer, frames);
-  if (result != MMSYSERR_NOERROR) {
-    StopRing(WaveInErrorText(result));
-    return;
-  }
-  Outstanding = true;
-  QueuedAtUs = queueingUs;
-  ArmReturnTimer(CaptureTimeMs() + kReturnGraceMs);
-}
-
-void TMainClient::StopRing(const std::string& reason) {
-  Stopped = true;
-  ShowError(reason.c_str());
-  // A close request made before or while the box was open ends the program.
-  if (CloseRequested) QuitStopped();
-}
-
-void TMainClient::QuitStopped() {
-  // A buffer the device still holds may yet be written: it is never freed.
-  if (Outstanding) Buffer.Abandon();
-  Quit();
+void TMainClient::StopBeforeExceptionBox() {
+  StopQuitTimer();
+  Deliver(RingEventKind::ExceptionBox);
+  TWindow::StopBeforeExceptionBox();
 }
 
 LRESULT TMainClient::OnCaptureDone() {
-  if (!Outstanding) return 0;  // returned by a reset after the ring had stopped
-  Outstanding = false;
-  DisarmReturnTimer();
-  ReleaseCaptureBuffer(Buffer);
-  if (CloseRequested) {
-    Quit();
-    return 0;
-  }
-  if (Stopped) return 0;  // an overdue capture that the reset returned
-  // No buffer is queued now: a reset only stops the device and drops what it
-  // recorded in advance; the next queueing starts it again.
-  EarlyReturnsInARow = ReturnedEarly() ? EarlyReturnsInARow + 1 : 0;
-  if (EarlyReturnsInARow >= kEarlyReturnsBeforeReset) {
-    ResetCaptureDevice();
-    EarlyReturnsInARow = 0;
-  }
-  if (RecordedFrames(Buffer) < Analyser->QueuedFrameCount()) {
-    // Never analyse frames that were not recorded: try again, a few times.
-    if (++ShortCapturesInARow >= kMaxShortCapturesInARow)
-      StopRing(kShortCapturesText);
-    else
-      QueueCapture();
-    return 0;
-  }
-  ShortCapturesInARow = 0;
-  Analyser->HandOverCapture();
+  RingEvent returned = RingEvent::Make(RingEventKind::CaptureReturned, CaptureClockUs());
+  returned.Frames = RecordedFrames(Buffer);
+  Deliver(returned);
   return 0;
 }
 
@@ -186,83 +114,101 @@ LRESULT TMainClient::OnSpectrumReady() {
     TClientDC dc(GetHandle());
     DrawSpectrum(dc);
   }
-  QueueCapture();
+  Deliver(RingEventKind::SpectrumShown);
   return 0;
 }
 
 void TMainClient::OnTimer(UINT_PTR timerId) {
   if (timerId == kQuitTimerId) {
     PostQuitMessage(kQuitStatus);
-  } else if (timerId == kReturnTimerId) {
-    ReturnTimerExpired();
+  } else if (timerId == kWatchdogTimerId) {
+    Deliver(RingEventKind::WatchdogExpired);
   }
 }
 
-void TMainClient::ReturnTimerExpired() {
-  DisarmReturnTimer();
-  if (!Outstanding || Stopped) return;
-  if (!CloseRequested) {
-    StopOverdueCapture();
-    return;
+// Sent to top-level windows only: the frame passes it on.
+void TMainClient::OnPowerEvent(UINT powerEvent) {
+  if (powerEvent == PBT_APMSUSPEND) {
+    Deliver(RingEventKind::Suspending);
+  } else if (powerEvent == PBT_APMRESUMEAUTOMATIC || powerEvent == PBT_APMRESUMESUSPEND) {
+    Deliver(RingEventKind::Resumed);
   }
-  if (!DeviceReset) {
-    // The buffer is overdue: the reset returns it, and its return ends the program.
-    DeviceReset = true;
-    ResetCaptureDevice();
-    ArmReturnTimer(kResetGraceMs);
-    return;
-  }
-  // Still nothing: end anyway, and never free memory the driver may still write.
-  Buffer.Abandon();
-  Quit();
 }
 
-void TMainClient::StopOverdueCapture() {
-  // Stopped first: the reset may return the buffer during the box, and that
-  // return must not be analysed.
-  Stopped = true;
-  ResetCaptureDevice();
-  StopRing(kStoppedDeliveringText);
+void TMainClient::Deliver(RingEventKind kind) {
+  Deliver(RingEvent::Make(kind, CaptureClockUs()));
 }
 
-void TMainClient::Quit() {
-  if (QuitPosted) return;
-  QuitPosted = true;
+void TMainClient::Deliver(const RingEvent& event) {
+  for (const RingAction& action : Ring.Handle(event)) Perform(action);
+}
+
+void TMainClient::Perform(const RingAction& action) {
+  switch (action.Kind) {
+    case RingActionKind::QueueCapture:
+      QueueCapture();
+      break;
+    case RingActionKind::ResetDevice:
+      ResetCaptureDevice();
+      break;
+    case RingActionKind::ReleaseBuffer:
+      ReleaseCaptureBuffer(Buffer);
+      break;
+    case RingActionKind::ArmWatchdog:
+      SetTimer(GetHandle(), kWatchdogTimerId, static_cast<UINT>(action.DelayMs), nullptr);
+      break;
+    case RingActionKind::DisarmWatchdog:
+      KillTimer(GetHandle(), kWatchdogTimerId);
+      break;
+    case RingActionKind::ShowError:
+      ShowError(action.Text.c_str());
+      Deliver(RingEventKind::ErrorBoxClosed);
+      break;
+    case RingActionKind::HandOver:
+      Analyser->HandOverCapture();
+      break;
+    case RingActionKind::PostQuit:
+      PostQuit();
+      break;
+    case RingActionKind::AbandonBuffer:
+      Buffer.Abandon();
+      break;
+    case RingActionKind::CloseDevice:
+      CloseDevice(action.ReportFailure);
+      break;
+  }
+}
+
+void TMainClient::QueueCapture() {
+  const int32_t frames = Read(Settings.FftSize);
+  Analyser->RecordQueuedFrames(frames);
+  // The device may start recording while the start call is still running.
+  RingEvent queued = RingEvent::Make(RingEventKind::CaptureQueued, CaptureClockUs());
+  queued.Frames = frames;
+  const MMRESULT result = QueueCaptureBuffer(Buffer, frames);
+  if (result != MMSYSERR_NOERROR) {
+    queued.Kind = RingEventKind::QueueRefused;
+    queued.Text = WaveInErrorText(result);
+  }
+  Deliver(queued);
+}
+
+void TMainClient::CloseDevice(bool reportFailure) {
+  CloseWaveInput(reportFailure);
+  RingEvent closed = RingEvent::Make(RingEventKind::DeviceClosed, CaptureClockUs());
+  closed.Succeeded = InputOpen == 0;
+  Deliver(closed);
+}
+
+void TMainClient::PostQuit() {
   PostQuitMessage(kQuitStatus);
   QuitTimerRunning = SetTimer(GetHandle(), kQuitTimerId, kQuitRepeatMs, nullptr) != 0;
-}
-
-void TMainClient::StopBeforeExceptionBox() {
-  QuitPosted = true;  // also queues no further capture
-  StopQuitTimer();
-  DisarmReturnTimer();
-  TWindow::StopBeforeExceptionBox();
 }
 
 void TMainClient::StopQuitTimer() {
   if (!QuitTimerRunning) return;
   KillTimer(GetHandle(), kQuitTimerId);
   QuitTimerRunning = false;
-}
-
-void TMainClient::ArmReturnTimer(UINT delayMs) {
-  ReturnTimerArmed = SetTimer(GetHandle(), kReturnTimerId, delayMs, nullptr) != 0;
-}
-
-void TMainClient::DisarmReturnTimer() {
-  if (!ReturnTimerArmed) return;
-  KillTimer(GetHandle(), kReturnTimerId);
-  ReturnTimerArmed = false;
-}
-
-UINT TMainClient::CaptureTimeMs() const {
-  const int64_t frames = Analyser->QueuedFrameCount();
-  return static_cast<UINT>((frames * 1000 + kSampleRateHz - 1) / kSampleRateHz);
-}
-
-bool TMainClient::ReturnedEarly() const {
-  const double recordingUs = 1e6 * Analyser->QueuedFrameCount() / kSampleRateHz;
-  return CaptureClockUs() - QueuedAtUs < kEarlyReturnShare * recordingUs;
 }
 
 int TMainClient::Run() {

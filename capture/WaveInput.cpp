@@ -69,13 +69,13 @@ bool OpenWaveInput(HWND window) {
   return true;
 }
 
-void CloseWaveInput() {
+void CloseWaveInput(bool showFailure) {
   if (InputOpen == 0) {
     return;
   }
   const MMRESULT result = SystemCalls().waveInClose(InputHandle);
   if (result != MMSYSERR_NOERROR) {
-    ShowWaveInError(result);
+    if (showFailure) ShowWaveInError(result);
     return;
   }
   ResetWaveInputState();

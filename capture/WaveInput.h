@@ -22,6 +22,8 @@ void ResetWaveInputState();
 // in an "Error" box. True when the device is open.
 bool OpenWaveInput(HWND window);
 
-// Closes the device if it is open; a failed close is shown in an "Error" box
-// and leaves the device open. Closing fails while a buffer is queued.
-void CloseWaveInput();
+// Closes the device if it is open; a failed close leaves the device open and
+// is shown in an "Error" box unless `showFailure` is false (the failure that
+// made it fail has been reported already). Closing fails while a buffer is
+// queued.
+void CloseWaveInput(bool showFailure = true);

@@ -10,6 +10,7 @@ const TResponseEntry TFrameWindow::Rows[] = {
     Row::Message<TFrameWindow, &TFrameWindow::EvQueryDragIcon>(WM_QUERYDRAGICON),
     Row::Message<TFrameWindow, &TFrameWindow::EvPaintIconic>(WM_PAINT),
     Row::Message<TFrameWindow, &TFrameWindow::EvDestroy>(WM_DESTROY),
+    Row::PowerBroadcast<TFrameWindow, &TFrameWindow::EvPowerBroadcast>(),
 };
 const TResponseTable TFrameWindow::Table{&TWindow::Table, TFrameWindow::Rows};
 
@@ -95,6 +96,21 @@ LRESULT TFrameWindow::EvPaintIconic() {
   DrawIcon(dc, 0, 0, LargeIcon);
   EndPaint(GetHandle(), &paint);
   return 0;
+}
+
+namespace {
+
+BOOL CALLBACK SendPowerEvent(HWND child, LPARAM powerEvent) {
+  SendMessageA(child, WM_POWERBROADCAST, static_cast<WPARAM>(powerEvent), 0);
+  return TRUE;
+}
+
+}  // namespace
+
+// The system tells only top-level windows that it sleeps or wakes: every
+// window inside the frame hears it too.
+void TFrameWindow::EvPowerBroadcast(UINT powerEvent) {
+  EnumChildWindows(GetHandle(), &SendPowerEvent, static_cast<LPARAM>(powerEvent));
 }
 
 LRESULT TFrameWindow::EvDestroy() {

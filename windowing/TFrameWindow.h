@@ -33,6 +33,7 @@ class TFrameWindow : public TWindow {
   LRESULT EvQueryDragIcon();
   LRESULT EvPaintIconic();
   LRESULT EvDestroy();
+  void EvPowerBroadcast(UINT powerEvent);
 
   bool MayClose();
   void FitClient();

@@ -75,6 +75,13 @@ LRESULT EraseBackground(TWindow& window, WPARAM wParam, LPARAM) {
   return (static_cast<T&>(window).*Handler)(reinterpret_cast<HDC>(wParam)) ? TRUE : FALSE;
 }
 
+// WM_POWERBROADCAST: the handler gets the power event; the message is granted.
+template <class T, void (T::*Handler)(UINT powerEvent)>
+LRESULT PowerBroadcast(TWindow& window, WPARAM wParam, LPARAM) {
+  (static_cast<T&>(window).*Handler)(static_cast<UINT>(wParam));
+  return TRUE;
+}
+
 }  // namespace Dispatch
 
 // Row builders. A class lists its rows as, e.g.,
@@ -109,6 +116,11 @@ constexpr TResponseEntry Timer() {
 template <class T, bool (T::*Handler)(HDC)>
 constexpr TResponseEntry EraseBackground() {
   return {WM_ERASEBKGND, 0, &Dispatch::EraseBackground<T, Handler>};
+}
+
+template <class T, void (T::*Handler)(UINT)>
+constexpr TResponseEntry PowerBroadcast() {
+  return {WM_POWERBROADCAST, 0, &Dispatch::PowerBroadcast<T, Handler>};
 }
 
 }  // namespace Row

@@ -98,8 +98,15 @@ MMRESULT WINAPI FakeReset(HWAVEIN handle) {
 
 constexpr int64_t kFakeClockTicksPerSecond = 1000000;
 
+// Microseconds of real time since `since` (a GetTickCount value).
+int64_t RealMicrosecondsSince(DWORD since) {
+  return static_cast<int64_t>(GetTickCount() - since) * 1000;
+}
+
 BOOL WINAPI FakeQueryPerformanceCounter(LARGE_INTEGER* ticks) {
-  ticks->QuadPart = FakeSystem::Current().ClockUs;
+  const FakeSystem& fake = FakeSystem::Current();
+  ticks->QuadPart =
+      fake.ClockUs + (fake.ClockFollowsRealTime ? RealMicrosecondsSince(fake.CreatedAtTicks) : 0);
   return TRUE;
 }
 
@@ -227,7 +234,7 @@ constexpr SystemApi kFakeCalls{
 
 }  // namespace
 
-FakeSystem::FakeSystem() : Installed(kFakeCalls) {
+FakeSystem::FakeSystem() : CreatedAtTicks(GetTickCount()), Installed(kFakeCalls) {
   if (CurrentFake != nullptr) {
     throw std::logic_error("one FakeSystem at a time");
   }

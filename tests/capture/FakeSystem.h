@@ -97,6 +97,9 @@ class FakeSystem {
   double ReturnAfterShare = 1.0;
   // How far waveInStart moves the clock on: a start that takes its time.
   int64_t StartTakesUs = 0;
+  // The clock also runs with real time, as the program's timers do.
+  bool ClockFollowsRealTime = false;
+  const DWORD CreatedAtTicks;
   // Frames asked for by the queued buffer; 0 when none is queued.
   int32_t QueuedFrames() const;
 

@@ -65,6 +65,9 @@ class RingTest : public ::testing::Test {
     StoreDefaultSettings();
     Write(Settings.IntervalMs, 50);
     Fake.SimulateDevice = true;
+    // The watchdog's timers run in real time; tests of scripted capture
+    // times stop the clock.
+    Fake.ClockFollowsRealTime = true;
   }
   void TearDown() override { TThread::CreateThreadCall = &::CreateThread; }
 

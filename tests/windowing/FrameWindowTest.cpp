@@ -73,4 +73,30 @@ TEST_F(FrameTest, IconsFallBackToTheSystemIconWithoutAResource) {
   EXPECT_NE(SendMessageA(frame, WM_GETICON, ICON_SMALL, 0), 0);
 }
 
+// A window deep inside the frame that records the power events it hears.
+class TPowerProbe : public TWindow {
+ public:
+  explicit TPowerProbe(TWindow* parent) : TWindow(parent) {}
+  std::vector<UINT> Heard;
+  DECLARE_RESPONSE_TABLE();
+
+ private:
+  void PowerEvent(UINT powerEvent) { Heard.push_back(powerEvent); }
+};
+const TResponseEntry TPowerProbe::Rows[] = {
+    Row::PowerBroadcast<TPowerProbe, &TPowerProbe::PowerEvent>(),
+};
+const TResponseTable TPowerProbe::Table{&TWindow::Table, TPowerProbe::Rows};
+
+// The system tells only top-level windows that it sleeps or wakes.
+TEST(FramePowerTest, SleepAndWakeReachTheWindowsInsideTheFrame) {
+  auto* client = new TProbeWindow(nullptr);
+  auto* probe = new TPowerProbe(client);
+  TDecoratedFrame frame(nullptr, "Power frame", client);
+  frame.Create();
+  EXPECT_EQ(SendMessageA(frame.GetHandle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
+  SendMessageA(frame.GetHandle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  EXPECT_EQ(probe->Heard, (std::vector<UINT>{PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC}));
+}
+
 }  // namespace

@@ -1,0 +1,179 @@
+#include "tests/capture/RingWorld.h"
+
+#include <algorithm>
+
+void RingWorld::SetUp(bool bufferValid, bool deviceOpens, const std::string& workerText) {
+  if (!bufferValid) {
+    SetupFailed = true;
+    Deliver(RingEventKind::BufferMissing);
+    return;
+  }
+  if (!deviceOpens) {
+    SetupFailed = true;
+    Boxes.push_back("Error: No input device found!");  // shown by the open
+    Deliver(RingEventKind::DeviceNotOpened);
+    return;
+  }
+  DeviceOpen = true;
+  Deliver(RingEventKind::DeviceOpened);
+  if (!workerText.empty()) {
+    WorkerText = workerText;
+    RingEvent refused = RingEvent::Make(RingEventKind::WorkerNotCreated, NowUs);
+    refused.Text = workerText;
+    Deliver(refused);
+  }
+}
+
+void RingWorld::Complete(int64_t afterMs, int32_t frames) {
+  if (!DeviceHolds) return;
+  NowUs = std::max(NowUs, QueuedAtUs + afterMs * kUsPerMs);
+  DeviceHolds = false;
+  RingEvent returned = RingEvent::Make(RingEventKind::CaptureReturned, 0);
+  returned.Frames = frames < 0 ? QueuedFrames : frames;
+  Messages.push_back(returned);
+}
+
+bool RingWorld::HandleMessage() {
+  if (Messages.empty()) return false;
+  RingEvent event = Messages.front();
+  Messages.pop_front();
+  event.At = NowUs;
+  if (event.Kind == RingEventKind::SpectrumShown) WorkerHolds = false;
+  Deliver(event);
+  return true;
+}
+
+void RingWorld::HandleAllMessages() {
+  while (HandleMessage()) {
+  }
+}
+
+void RingWorld::FinishAnalysis() {
+  if (!WorkerHolds) return;
+  Messages.push_back(RingEvent::Make(RingEventKind::SpectrumShown, 0));
+}
+
+void RingWorld::Advance(int64_t ms) {
+  const int64_t endUs = NowUs + ms * kUsPerMs;
+  while (TimerArmed && TimerDueUs <= endUs) {
+    NowUs = std::max(NowUs, TimerDueUs);
+    TimerDueUs += TimerPeriodUs;  // a window timer repeats until killed
+    Deliver(RingEventKind::WatchdogExpired);
+  }
+  NowUs = std::max(NowUs, endUs);
+}
+
+void RingWorld::Cycle() {
+  Complete(CaptureMs());
+  HandleAllMessages();
+  FinishAnalysis();
+  HandleAllMessages();
+}
+
+void RingWorld::RequestClose() {
+  CloseAsked = true;
+  Deliver(RingEventKind::CloseRequested);
+}
+
+void RingWorld::Teardown() {
+  WorkerHolds = false;  // the view stops the worker first
+  Deliver(RingEventKind::Teardown);
+  TornDown = true;
+  if (DeviceHolds && !Abandoned) Violation("the buffer is freed while the device holds it");
+}
+
+void RingWorld::Deliver(RingEventKind kind) {
+  Deliver(RingEvent::Make(kind, NowUs));
+}
+
+void RingWorld::Deliver(RingEvent event) {
+  event.At = NowUs;
+  const RingActions actions = Ring.Handle(event);
+  for (size_t i = 0; i < actions.size(); ++i) {
+    const RingActionKind kind = actions[i].Kind;
+    if ((kind == RingActionKind::ShowError || kind == RingActionKind::QueueCapture) &&
+        i + 1 != actions.size())
+      Violation("an action follows a box or a queueing");
+  }
+  for (const RingAction& action : actions) Perform(action);
+}
+
+void RingWorld::Perform(const RingAction& action) {
+  switch (action.Kind) {
+    case RingActionKind::QueueCapture: {
+      if (DeviceHolds || WorkerHolds) Violation("queued while the device or the worker has it");
+      if (QuitsPosted > 0 || TornDown) Violation("queued after the quit");
+      if (FailureBoxes > 0) Violation("queued after a device failure");
+      const int64_t queueingUs = NowUs;
+      if (!QueueError.empty()) {
+        RingEvent refused = RingEvent::Make(RingEventKind::QueueRefused, queueingUs);
+        refused.Text = QueueError;
+        Deliver(refused);
+        return;
+      }
+      ++Queueings;
+      DeviceHolds = true;
+      QueuedFrames = FftSize;
+      QueuedAtUs = queueingUs;
+      RingEvent queued = RingEvent::Make(RingEventKind::CaptureQueued, queueingUs);
+      queued.Frames = QueuedFrames;
+      Deliver(queued);
+      return;
+    }
+    case RingActionKind::ResetDevice:
+      ++Resets;
+      if (DeviceHolds && ResetReturnsBuffer) Complete(0, 0);
+      return;
+    case RingActionKind::ReleaseBuffer:
+      return;  // unpreparing a buffer the device holds fails harmlessly
+    case RingActionKind::ArmWatchdog:
+      TimerArmed = true;
+      TimerPeriodUs = action.DelayMs * kUsPerMs;
+      TimerDueUs = NowUs + TimerPeriodUs;
+      return;
+    case RingActionKind::DisarmWatchdog:
+      TimerArmed = false;
+      return;
+    case RingActionKind::ShowError:
+      Boxes.push_back("Error: " + action.Text);
+      if (action.Text != WorkerText && ++FailureBoxes > 1) Violation("a second box for a failure");
+      if (OnBox && BoxDepth == 0) {
+        ++BoxDepth;
+        OnBox();
+        --BoxDepth;
+      }
+      Deliver(RingEventKind::ErrorBoxClosed);
+      return;
+    case RingActionKind::HandOver:
+      if (DeviceHolds) Violation("handed over while the device holds it");
+      if (QuitsPosted > 0 || TornDown) Violation("analysed after the quit");
+      ++HandOvers;
+      WorkerHolds = true;
+      return;
+    case RingActionKind::PostQuit:
+      if (!CloseAsked && !SetupFailed && WorkerText.empty())
+        Violation("quit without a close request");
+      if (++QuitsPosted > 1) Violation("quit posted twice");
+      QuitAtUs = NowUs;
+      return;
+    case RingActionKind::AbandonBuffer:
+      Abandoned = true;
+      return;
+    case RingActionKind::CloseDevice: {
+      const bool closes = !DeviceHolds;
+      if (!closes && action.ReportFailure) {
+        Boxes.push_back("Error: close failed");
+        if (++FailureBoxes > 1) Violation("a second box for a failure");
+      }
+      if (closes) DeviceOpen = false;
+      RingEvent closed = RingEvent::Make(RingEventKind::DeviceClosed, NowUs);
+      closed.Succeeded = closes;
+      Deliver(closed);
+      return;
+    }
+  }
+}
+
+void RingWorld::Violation(const std::string& what) {
+  Violations.push_back(what + " (phase " + PhaseName(Ring.CurrentPhase()) + ")");
+}
