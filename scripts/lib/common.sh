@@ -52,8 +52,35 @@ ensure_packages() {
     # 32-bit Wine and its ALSA plugin come from the i386 architecture.
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
+      install_from_main_suites "${missing[@]}"
   fi
+}
+
+# Installs the given packages from Debian's main suites alone, leaving out the
+# security suite. Seen on these machines: a mirror serving the security
+# suite's i386 index out of step with its release file; apt then ignores that
+# index, the 32-bit libraries' versions no longer match the 64-bit ones, and
+# nothing can be installed. In the main suites both architectures agree.
+install_from_main_suites() {
+  local alt
+  alt=$(mktemp -d /tmp/frelox-apt.XXXXXX)
+  mkdir -p "$alt/parts" "$alt/lists/partial"
+  local f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -e "$f" ] || continue
+    # deb822 stanzas are separated by blank lines; drop the security ones.
+    awk -v RS= -v ORS='\n\n' '!/-security/' "$f" >"$alt/parts/$(basename "$f")"
+  done
+  [ -e /etc/apt/sources.list ] && grep -v -- '-security' /etc/apt/sources.list >"$alt/parts/main.list"
+  echo "the security suite's index is out of step: installing from the main suites"
+  local options=(-o "Dir::Etc::SourceParts=$alt/parts" -o Dir::Etc::SourceList=/dev/null
+    -o "Dir::State::Lists=$alt/lists")
+  apt-get "${options[@]}" update -qq &&
+    apt-get "${options[@]}" install -y -qq --no-install-recommends "$@" >/dev/null
+  local rc=$?
+  rm -rf "$alt"
+  return $rc
 }
 
 # The Wine loaders. Debian puts no wine64 on PATH, and /usr/bin/wine (which
