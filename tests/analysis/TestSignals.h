@@ -6,6 +6,9 @@
 
 #include "analysis/LevelTypes.h"
 
+// The double nearest to 2 pi; M_PI is not standard C++ and MinGW hides it.
+constexpr double kTestTwoPi = 6.283185307179586;
+
 // A capture block of exactly the program's size, so that AddressSanitizer
 // catches any read beyond the largest capture.
 struct StereoBlock {
@@ -18,7 +21,7 @@ struct StereoBlock {
   void Sine(int32_t channel, int32_t n, double cycles, double peak) {
     for (int32_t j = 0; j < n; ++j)
       Set(j, channel,
-          static_cast<int32_t>(std::lround(peak * std::sin(2 * M_PI * cycles * j / n))));
+          static_cast<int32_t>(std::lround(peak * std::sin(kTestTwoPi * cycles * j / n))));
   }
   void Constant(int32_t channel, int32_t n, int32_t value) {
     for (int32_t j = 0; j < n; ++j) Set(j, channel, value);

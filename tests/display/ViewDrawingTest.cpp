@@ -6,8 +6,6 @@
 
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
-#include "display/GridGeometry.h"
-#include "display/TraceVertices.h"
 #include "display/ViewPainter.h"
 #include "tests/display/DrawingColours.h"
 #include "tests/display/TBitmapDC.h"
@@ -44,12 +42,14 @@ class SpectrumDrawingTest : public ::testing::Test {
   void Draw() { Painter->DrawSpectrum(Dc, *View, *Levels); }
 
   // Black view with the grey grid over it, nothing outside the view but the
-  // grid columns that lie right of it.
+  // grid columns that lie right of it: in the 601 x 301 view the 29 columns of
+  // 10 Hz to 20 kHz and that of 30 kHz, and the rows of 0 to -140 dB.
   void ExpectGridOnly() {
-    const GridGeometry grid(*View);
-    const std::set<int32_t> columns(grid.Columns().begin(), grid.Columns().end());
-    std::set<int32_t> rows;
-    for (int32_t i = 0; i < grid.RowCount(); ++i) rows.insert(grid.Row(i));
+    const std::set<int32_t> columns{0,   54,  85,  108, 125, 139, 151, 162, 171, 179,
+                                    233, 265, 287, 304, 319, 331, 341, 350, 358, 412,
+                                    444, 466, 484, 498, 510, 520, 530, 538, 592, 623};
+    const std::set<int32_t> rows{0,   21,  42,  64,  85,  107, 128, 149,
+                                 171, 192, 214, 235, 257, 278, 299};
     int mismatches = 0;
     for (int y = 0; y < Dc.Height(); ++y) {
       for (int x = 0; x < Dc.Width(); ++x) {
@@ -69,7 +69,6 @@ class SpectrumDrawingTest : public ::testing::Test {
   std::unique_ptr<ViewGeometry> View = std::make_unique<ViewGeometry>();
   std::unique_ptr<SpectrumLevels> Levels = std::make_unique<SpectrumLevels>();
   std::unique_ptr<ViewPainter> Painter = std::make_unique<ViewPainter>();
-  std::unique_ptr<TraceVertices> Trace = std::make_unique<TraceVertices>();
   TBitmapDC Dc{kBitmapWidthPx, kBitmapHeightPx};
 };
 
@@ -111,35 +110,32 @@ TEST_F(SpectrumDrawingTest, TheGridRowsAreComputedWithExtendedPrecision) {
 }
 
 TEST_F(SpectrumDrawingTest, TracesLieOnTheirVerticesWithTheRightOverTheLeft) {
-  Rescale(kShownSize);
+  // Eight lines of 2756.25 Hz spacing: line 0 on column -358, lines 1 to 7 on
+  // 437, 491, 523, 545, 563, 577 and 589. The left channel at -20 dB (row 42),
+  // the right one at -100 dB (row 214), both at -60 dB (row 128) on lines 3 and 4.
+  Rescale(16);
   SetLevels(-2000, -10000);
-  constexpr int32_t kSharedFirst = 200, kSharedEnd = 260;  // both channels at -60 dB
-  for (int32_t i = kSharedFirst; i < kSharedEnd; ++i) (*Levels)[i] = {-6000, -6000};
+  (*Levels)[3] = (*Levels)[4] = {-6000, -6000};
   Draw();
 
-  std::set<std::pair<int32_t, int32_t>> rightVertices;
-  const int32_t rightCount = Trace->Build(*View, *Levels, 1, true);
-  // The last vertex ends the last line and stays undrawn.
-  for (int32_t v = 0; v + 1 < rightCount; ++v) {
-    const PixelPoint p = Trace->Points()[v];
-    rightVertices.insert({p.x, p.y});
-    if (p.x < 0) continue;  // the DC line, left of the bitmap
-    EXPECT_EQ(Dc.Pixel(p.x, p.y), kRightRed) << p.x << ", " << p.y;
+  const int32_t columns[] = {437, 491, 523, 545, 563, 577, 589};
+  const int32_t leftRows[] = {42, 42, 128, 128, 42, 42, 42};
+  const int32_t rightRows[] = {214, 214, 128, 128, 214, 214, 214};
+  // Each vertex but the last is drawn; the last ends a line and stays undrawn.
+  for (int v = 0; v + 1 < 7; ++v) {
+    const bool shared = leftRows[v] == rightRows[v];
+    EXPECT_EQ(Dc.Pixel(columns[v], leftRows[v]), shared ? kRightRed : kLeftGreen) << v;
+    EXPECT_EQ(Dc.Pixel(columns[v], rightRows[v]), kRightRed) << v;
   }
-  const int32_t leftCount = Trace->Build(*View, *Levels, 0, true);
-  int32_t covered = 0;
-  for (int32_t v = 0; v + 1 < leftCount; ++v) {
-    const PixelPoint p = Trace->Points()[v];
-    if (p.x < 0) continue;
-    const bool shared = rightVertices.count({p.x, p.y}) > 0;
-    covered += shared;
-    EXPECT_EQ(Dc.Pixel(p.x, p.y), shared ? kRightRed : kLeftGreen) << p.x << ", " << p.y;
+  EXPECT_EQ(Dc.Pixel(589, 42), kGridGrey);  // -20 dB is a grid row
+  EXPECT_EQ(Dc.Pixel(589, 214), kGridGrey);
+  // From line 0, left of the view, both traces enter at the left edge.
+  for (const int x : {0, 200, 436}) {
+    EXPECT_EQ(Dc.Pixel(x, 42), kLeftGreen) << x;
+    EXPECT_EQ(Dc.Pixel(x, 214), kRightRed) << x;
   }
-  EXPECT_GT(covered, 10);
-  // Line 1 of the 601 x 301 view lies on column 59; -20 dB on row 42, -100 dB on 214.
-  EXPECT_EQ(Dc.Pixel(59, 42), kLeftGreen);
-  EXPECT_EQ(Dc.Pixel(59, 214), kRightRed);
-  EXPECT_EQ(Dc.Pixel(59, 43), kBlack);
+  EXPECT_EQ(Dc.Pixel(534, 128), kRightRed);  // the right trace over the left
+  EXPECT_EQ(Dc.Pixel(200, 43), kBlack);
 }
 
 TEST_F(SpectrumDrawingTest, MaximumDrawingGivesOneVertexPerColumn) {

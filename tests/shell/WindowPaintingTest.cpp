@@ -1,11 +1,9 @@
 // The program's axis frame and spectrum view, painted by the system and read
 // back pixel by pixel.
-#include <algorithm>
 #include <cmath>
-#include <memory>
+#include <utility>
 
 #include "analysis/MeasurementSettings.h"
-#include "display/ViewPainter.h"
 #include "tests/display/DrawingColours.h"
 #include "tests/display/TBitmapDC.h"
 #include "tests/shell/ShellFixture.h"
@@ -25,12 +23,14 @@ void FillTones(int16_t* samples, int32_t frames) {
   }
 }
 
-// The number of pixels that differ between two pictures of equal size.
-int DifferingPixels(const TBitmapDC& a, const TBitmapDC& b) {
-  int count = 0;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x) count += a.Pixel(x, y) != b.Pixel(x, y);
-  return count;
+// The first pixel from the top of a column that a trace coloured, and its
+// colour; -1 and black where no trace reaches the column.
+std::pair<int, COLORREF> TopTracePixel(const TBitmapDC& picture, int x) {
+  for (int y = 0; y < picture.Height(); ++y) {
+    const COLORREF pixel = picture.Pixel(x, y);
+    if (pixel == kLeftGreen || pixel == kRightRed) return {y, pixel};
+  }
+  return {-1, kBlack};
 }
 
 // The axis frame of the program at 641 x 341 pixels (the view 600 x 310),
@@ -62,32 +62,36 @@ class WindowPaintingTest : public ShellTest {
     ASSERT_TRUE(Fake.ReturnCapture(Fake.QueuedFrames(), FillTones));
     ASSERT_TRUE(PumpUntil([&] { return Fake.CapturesQueued > queued; }));
   }
-  // The view as a fresh geometry of its size shows the shown spectrum.
-  void DrawExpectedView(TBitmapDC& expected) {
-    auto geometry = std::make_unique<ViewGeometry>();
-    geometry->Rescale(expected.Width(), expected.Height(), kShownSize, true);
-    Painter->DrawSpectrum(expected, *geometry, View().ShownLevels());
-  }
-
-  std::unique_ptr<ViewPainter> Painter = std::make_unique<ViewPainter>();
 };
 
-TEST_F(WindowPaintingTest, TheViewPaintsWhatTheBitmapShows) {
+// The tones read -12.25 dB under the Hanning window. In the 600 x 310 view
+// that is row 27; line 256 (5512.5 Hz) lies on column 491, line 128
+// (2756.25 Hz) on 437. The decades 100 Hz, 1 kHz and 10 kHz lie on columns
+// 179, 358 and 537, the rows of 0 and -10 dB are 0 and 22.
+TEST_F(WindowPaintingTest, TheViewPaintsTheShownSpectrumAndDrawsANewOneAtOnce) {
   ASSERT_EQ(View().ShownSize(), kShownSize);
   InvalidateRect(View().GetHandle(), nullptr, TRUE);
   UpdateWindow(View().GetHandle());
-  TBitmapDC expected(kViewWidthPx, kViewHeightPx);
-  DrawExpectedView(expected);
   TBitmapDC shown(kViewWidthPx, kViewHeightPx);
   shown.CopyWindow(View().GetHandle());
-  EXPECT_EQ(DifferingPixels(shown, expected), 0);
+  EXPECT_EQ(TopTracePixel(shown, 491), std::make_pair(27, kLeftGreen));
+  EXPECT_EQ(TopTracePixel(shown, 437), std::make_pair(27, kRightRed));
+  for (const int x : {179, 358, 537}) EXPECT_EQ(shown.Pixel(x, 10), kGridGrey) << x;
+  EXPECT_EQ(shown.Pixel(180, 10), kBlack);
+  EXPECT_EQ(shown.Pixel(300, 0), kGridGrey);
+  EXPECT_EQ(shown.Pixel(300, 22), kGridGrey);
+  EXPECT_EQ(shown.Pixel(300, 23), kBlack);
 
-  // A new spectrum is drawn at once, without a paint.
+  // A new spectrum is drawn at once, without a paint: the left trace is gone.
   Settings.ShowLeft = 0;
   ShowSpectrum();
-  DrawExpectedView(expected);
   shown.CopyWindow(View().GetHandle());
-  EXPECT_EQ(DifferingPixels(shown, expected), 0);
+  EXPECT_EQ(TopTracePixel(shown, 491).second, kRightRed);
+  EXPECT_EQ(TopTracePixel(shown, 437), std::make_pair(27, kRightRed));
+  int green = 0;
+  for (int y = 0; y < kViewHeightPx; ++y)
+    for (int x = 0; x < kViewWidthPx; ++x) green += shown.Pixel(x, y) == kLeftGreen;
+  EXPECT_EQ(green, 0);
 }
 
 TEST_F(WindowPaintingTest, TheViewSitsInsideTheFrameWithTheTicksBelowIt) {
@@ -141,17 +145,20 @@ TEST_F(WindowPaintingTest, APaintAfterAResizeDrawsWithTheNewSize) {
                SWP_NOZORDER | SWP_NOMOVE);
   UpdateWindow(View().GetHandle());
   loadControlWord(kX87DisplayWord);
-  ViewGeometry reference;
-  reference.Rescale(kSmallWidthPx, kSmallHeightPx, kShownSize, true);
-  EXPECT_EQ(geometry.XScale(), reference.XScale());
-  EXPECT_EQ(geometry.YScale(), reference.YScale());
-  EXPECT_TRUE(std::equal(reference.BinX(), reference.BinX() + kShownSize / 2, geometry.BinX()));
-  TBitmapDC expected(kSmallWidthPx, kSmallHeightPx);
-  DrawExpectedView(expected);
-  EXPECT_EQ(expected.Pixel(300, 149), kGridGrey);
+  // The scales of the 601 x 301 view: the double nearest to 600 / log10(2205),
+  // and the one nearest to 300 / 140, just below it.
+  EXPECT_EQ(geometry.XScale(), 179.45757545516415);
+  EXPECT_EQ(geometry.YScale(), 300.0 / 140.0);
+  const int32_t* columns = geometry.BinX();
+  EXPECT_EQ(columns[0], -358);
+  EXPECT_EQ(columns[1], 59);
+  EXPECT_EQ(columns[2], 113);
+  EXPECT_EQ(columns[kShownSize / 2 - 1], 599);
   TBitmapDC shown(kSmallWidthPx, kSmallHeightPx);
   shown.CopyWindow(View().GetHandle());
-  EXPECT_EQ(DifferingPixels(shown, expected), 0);
+  EXPECT_EQ(shown.Pixel(300, 149), kGridGrey);  // -70 dB
+  EXPECT_EQ(shown.Pixel(300, 150), kBlack);
+  EXPECT_EQ(TopTracePixel(shown, 491), std::make_pair(26, kLeftGreen));
 }
 
 TEST_F(WindowPaintingTest, APartialRepaintChangesOnlyItsRectangle) {

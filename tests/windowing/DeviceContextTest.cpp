@@ -40,17 +40,45 @@ TEST_F(DeviceContextTest, SelectionsAreUndoneAndObjectsDeleted) {
   EXPECT_EQ(TGdiObject::LiveCount(), 0);
 }
 
-TEST_F(DeviceContextTest, TheWrapperRestoresOnItsOwnWhenItGoesFirst) {
+// A window of a class with its own device context: GetDC hands out the same
+// context every time, and it keeps what was selected into it.
+class OwnDcWindow {
+ public:
+  OwnDcWindow() {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_OWNDC;
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassA(&windowClass);
+    Handle = CreateWindowA(kClassName, "own dc", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
+  }
+  ~OwnDcWindow() { DestroyWindow(Handle); }
+  HWND Handle;
+
+ private:
+  static constexpr const char* kClassName = "FreloxOwnDcTest";
+};
+
+TEST(DeviceContextOwnDcTest, TheWrapperRestoresOnItsOwnWhenItGoesFirst) {
+  OwnDcWindow window;
+  ASSERT_NE(window.Handle, nullptr);
+  const HDC own = GetDC(window.Handle);
+  const HGDIOBJ originalPen = GetCurrentObject(own, OBJ_PEN);
+  ReleaseDC(window.Handle, own);
+
   TPen red(RGB(255, 0, 0));
   {
-    TClientDC dc(Host.GetHandle());
+    TClientDC dc(window.Handle);
+    ASSERT_EQ(dc.GetHandle(), own);  // the context that outlives the wrapper
     dc.SelectPen(red);
   }
-  // The pen is no longer selected anywhere, so deleting it really frees it.
-  EXPECT_NE(GetObjectType(red.GetHandle()), 0u);
-  const HDC again = GetDC(Host.GetHandle());
-  EXPECT_NE(GetCurrentObject(again, OBJ_PEN), red.GetHandle());
-  ReleaseDC(Host.GetHandle(), again);
+  const HDC again = GetDC(window.Handle);
+  ASSERT_EQ(again, own);
+  EXPECT_EQ(GetCurrentObject(again, OBJ_PEN), originalPen);
+  ReleaseDC(window.Handle, again);
+  EXPECT_NE(GetObjectType(red.GetHandle()), 0u);  // put back, not deleted
 }
 
 TEST_F(DeviceContextTest, PaintContextCoversTheUpdateRectangle) {
