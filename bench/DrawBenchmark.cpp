@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kWindowWidthPx = 1000;
 constexpr int kWindowHeightPx = 600;
-constexpr int32_t kMeasuredSizes[] = {2048, kMaxFftSize};
+constexpr int32_t kMeasuredSizes[] = {2048, 65536, kMaxFftSize};
 
 // A noise floor around -100 dB that falls towards high frequencies, with a
 // spread of +-12 dB from line to line and a few tones: a trace that zig-zags
