@@ -24,3 +24,7 @@ double CallTimer::MeanMicroseconds() const {
 double CallTimer::MinMicroseconds() const {
   return MinTicks * kMicrosecondsPerSecond / TicksPerSecond;
 }
+
+double CallTimer::MaxMicroseconds() const {
+  return MaxTicks * kMicrosecondsPerSecond / TicksPerSecond;
+}

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 // Times one operation call by call with the performance counter: repeats it
-// until both enough calls and enough time have gone by, and keeps the mean
-// and the fastest call.
+// until both enough calls and enough time have gone by, and keeps the mean,
+// the fastest and the slowest call.
 class CallTimer {
  public:
   static constexpr int kMinCalls = 10;
@@ -21,6 +21,7 @@ class CallTimer {
     Calls = 0;
     TotalTicks = 0;
     MinTicks = 0;
+    MaxTicks = 0;
     while (Calls < kMaxCalls && (Calls < kMinCalls || TotalTicks < MinTotalTicks())) {
       LARGE_INTEGER start, end;
       QueryPerformanceCounter(&start);
@@ -28,6 +29,7 @@ class CallTimer {
       QueryPerformanceCounter(&end);
       const long long ticks = end.QuadPart - start.QuadPart;
       MinTicks = Calls == 0 ? ticks : std::min(MinTicks, ticks);
+      MaxTicks = std::max(MaxTicks, ticks);
       TotalTicks += ticks;
       ++Calls;
     }
@@ -36,6 +38,7 @@ class CallTimer {
   int CallCount() const { return Calls; }
   double MeanMicroseconds() const;
   double MinMicroseconds() const;
+  double MaxMicroseconds() const;
 
  private:
   long long MinTotalTicks() const;
@@ -44,4 +47,5 @@ class CallTimer {
   int Calls = 0;
   long long TotalTicks = 0;
   long long MinTicks = 0;
+  long long MaxTicks = 0;
 };

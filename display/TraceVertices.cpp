@@ -1,5 +1,7 @@
 #include "display/TraceVertices.h"
 
+#include "display/TraceThinning.h"
+
 namespace {
 
 // Stored levels are hundredths of a decibel.
@@ -34,5 +36,10 @@ int32_t TraceVertices::Build(const ViewGeometry& view, const SpectrumLevels& lev
     Vertices[Size++] = {columns[first], view.LevelToY(LevelDb(loudest))};
     first = next;
   }
+  return Size;
+}
+
+int32_t TraceVertices::ThinColumns() {
+  Size = ThinColumnRuns(Vertices.get(), Size);
   return Size;
 }

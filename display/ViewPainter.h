@@ -20,7 +20,9 @@ class ViewPainter {
 
   // One channel's trace (0 left, 1 right) with the pen the context holds:
   // the pen is put down on the first vertex and a line drawn to each further
-  // one. Nothing is drawn for a view without spectral lines.
+  // one. Without the maximum, the pixels are those of every spectral line's
+  // vertex, drawn with at most four vertices per column. Nothing is drawn for
+  // a view without spectral lines.
   void DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels, int32_t channel);
 
  private:

@@ -45,6 +45,21 @@ COLORREF TBitmapDC::Pixel(int x, int y) const {
   return RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
 }
 
+int TBitmapDC::DifferingPixels(const TBitmapDC& other, POINT* first) const {
+  if (other.PixelWidth != PixelWidth || other.PixelHeight != PixelHeight)
+    throw std::invalid_argument("bitmaps of different sizes");
+  GdiFlush();
+  int count = 0;
+  for (int y = 0; y < PixelHeight; ++y) {
+    for (int x = 0; x < PixelWidth; ++x) {
+      const size_t index = static_cast<size_t>(y) * PixelWidth + x;
+      if (Bits[index] == other.Bits[index]) continue;
+      if (count++ == 0) *first = {x, y};
+    }
+  }
+  return count;
+}
+
 void TBitmapDC::Fill(COLORREF colour) {
   const HBRUSH brush = CreateSolidBrush(colour);
   const RECT all{0, 0, PixelWidth, PixelHeight};

@@ -16,6 +16,9 @@ class TBitmapDC : public TDC {
   int Width() const { return PixelWidth; }
   int Height() const { return PixelHeight; }
   COLORREF Pixel(int x, int y) const;
+  // How many pixels differ from those of `other`, a bitmap of the same size;
+  // `first` receives the first of them, row by row.
+  int DifferingPixels(const TBitmapDC& other, POINT* first) const;
   void Fill(COLORREF colour);
   // Copies the top-left part of a window's client area, as shown.
   void CopyWindow(HWND window);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <random>
 #include <set>
 
 #include "analysis/DisplayRange.h"
@@ -11,6 +12,7 @@
 #include "tests/display/TBitmapDC.h"
 #include "windowing/FpuPrecision.h"
 #include "windowing/TGdiObject.h"
+#include "windowing/TPen.h"
 
 namespace {
 
@@ -191,6 +193,127 @@ TEST_F(SpectrumDrawingTest, DrawingPutsBackWhatItSelectedAndDeletesWhatItMade) {
   EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brushBefore);
   EXPECT_EQ(TGdiObject::LiveCount(), 0);
   EXPECT_EQ(Dc.Pixel(59, 42), kLeftGreen);  // it did draw
+}
+
+// Level arrays that a trace with fewer vertices than lines could get wrong:
+// columns whose last line is their highest or lowest, reached before or only
+// at the end, ties, flat stretches, levels beyond the plot.
+enum class LevelPattern {
+  kRandom,  // -150 dB to +10 dB
+  kThreeLevels,
+  kSteps,
+  kSpikes,  // the floor with a loud line here and there
+  kAlternatingExtremes,
+  kRisingRamp,  // every column's last line its loudest
+  kFallingRamp,
+  kFloor,
+};
+constexpr int kLevelPatternCount = 8;
+
+void FillChannel(SpectrumLevels& levels, int32_t channel, LevelPattern pattern, int32_t lines,
+                 std::mt19937& random) {
+  constexpr int32_t kFloorHundredthsDb = -14000;
+  constexpr int32_t kLongestStepLines = 4096;
+  constexpr uint32_t kSpikeEveryLines = 64;
+  const auto draw = [&](int32_t from, int32_t to) {  // uniform enough for a test
+    return from + static_cast<int32_t>(random() % static_cast<uint32_t>(to - from + 1));
+  };
+  int32_t step = kFloorHundredthsDb;
+  int32_t stepLinesLeft = 0;
+  for (int32_t i = 0; i < lines; ++i) {
+    int32_t level = kFloorHundredthsDb;
+    switch (pattern) {
+      case LevelPattern::kRandom:
+        level = draw(-15000, 1000);
+        break;
+      case LevelPattern::kThreeLevels:
+        level = -2000 - 4000 * draw(0, 2);
+        break;
+      case LevelPattern::kSteps:
+        if (stepLinesLeft-- == 0) {
+          step = draw(kFloorHundredthsDb, 0);
+          stepLinesLeft = draw(0, kLongestStepLines);
+        }
+        level = step;
+        break;
+      case LevelPattern::kSpikes:
+        if (random() % kSpikeEveryLines == 0) level = draw(-3000, 0);
+        break;
+      case LevelPattern::kAlternatingExtremes:
+        level = i % 2 ? kFloorHundredthsDb : 0;
+        break;
+      case LevelPattern::kRisingRamp:
+        level = kFloorHundredthsDb - static_cast<int32_t>(int64_t{kFloorHundredthsDb} * i / lines);
+        break;
+      case LevelPattern::kFallingRamp:
+        level = static_cast<int32_t>(int64_t{kFloorHundredthsDb} * i / lines);
+        break;
+      case LevelPattern::kFloor:
+        break;
+    }
+    levels[i][channel] = level;
+  }
+}
+
+class ThinnedTraceTest : public SpectrumDrawingTest {
+ protected:
+  // The view as it looks when every spectral line is a vertex of its trace:
+  // the black area and the grid of a drawing without traces, then each
+  // channel's vertices joined by LineTo, the right channel last.
+  void DrawEveryLine(TBitmapDC& dc) {
+    const int32_t showLeft = Settings.ShowLeft;
+    const int32_t showRight = Settings.ShowRight;
+    Settings.ShowLeft = Settings.ShowRight = 0;
+    Painter->DrawSpectrum(dc, *View, *Levels);
+    Settings.ShowLeft = showLeft;
+    Settings.ShowRight = showRight;
+    const TPen leftPen(kLeftGreen);
+    const TPen rightPen(kRightRed);
+    for (int32_t channel = 0; channel < 2; ++channel) {
+      dc.SelectPen(channel == 0 ? leftPen : rightPen);
+      const int32_t count = Trace->Build(*View, *Levels, channel, false);
+      const PixelPoint* points = Trace->Points();
+      MoveToEx(dc.GetHandle(), points[0].x, points[0].y, nullptr);
+      for (int32_t i = 1; i < count; ++i) LineTo(dc.GetHandle(), points[i].x, points[i].y);
+    }
+    dc.RestoreObjects();
+  }
+};
+
+TEST_F(ThinnedTraceTest, WithoutTheMaximumEveryPixelIsThatOfEveryLineDrawn) {
+  Settings.ShowMaximum = 0;
+  std::mt19937 random(22);
+  // The usual view, a narrow one with hundreds of lines on a column, and one
+  // of a single column, where the whole trace is one run.
+  constexpr SIZE kViews[] = {{601, 301}, {80, 120}, {1, 240}};
+  constexpr int kPatternPairs = kLevelPatternCount / 2;
+  for (const SIZE view : kViews) {
+    // Room below the view for levels under -140 dB.
+    TBitmapDC thinned(view.cx + 8, view.cy + view.cy / 8 + 2);
+    TBitmapDC everyLine(thinned.Width(), thinned.Height());
+    bool swapped = false;
+    for (int32_t size = kMinFftSize; size <= kMaxFftSize; size *= 2, swapped = !swapped) {
+      View->Rescale(view.cx, view.cy, size, true);
+      // Each pattern beside another, in the left channel at one size and in
+      // the right one at the next.
+      for (int pair = 0; pair < kPatternPairs; ++pair) {
+        const auto first = static_cast<LevelPattern>(pair);
+        const auto second = static_cast<LevelPattern>(pair + kPatternPairs);
+        FillChannel(*Levels, 0, swapped ? second : first, size / 2, random);
+        FillChannel(*Levels, 1, swapped ? first : second, size / 2, random);
+        thinned.Fill(kUntouched);
+        everyLine.Fill(kUntouched);
+        Painter->DrawSpectrum(thinned, *View, *Levels);
+        DrawEveryLine(everyLine);
+        POINT firstDifference{};
+        const int differing = thinned.DifferingPixels(everyLine, &firstDifference);
+        ASSERT_EQ(differing, 0) << "view " << view.cx << " x " << view.cy << ", " << size
+                                << " points, patterns " << pair << " and " << pair + kPatternPairs
+                                << ": first at (" << firstDifference.x << ", " << firstDifference.y
+                                << ")";
+      }
+    }
+  }
 }
 
 }  // namespace
