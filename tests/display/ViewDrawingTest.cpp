@@ -7,6 +7,7 @@
 
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
+#include "display/TraceVertices.h"
 #include "display/ViewPainter.h"
 #include "tests/display/DrawingColours.h"
 #include "tests/display/TBitmapDC.h"
@@ -278,6 +279,8 @@ class ThinnedTraceTest : public SpectrumDrawingTest {
     }
     dc.RestoreObjects();
   }
+
+  std::unique_ptr<TraceVertices> Trace = std::make_unique<TraceVertices>();
 };
 
 TEST_F(ThinnedTraceTest, WithoutTheMaximumEveryPixelIsThatOfEveryLineDrawn) {
