@@ -2,41 +2,62 @@
 with status 1 within one measurement cycle; at 262144 points it stays open
 and responsive until the outstanding capture is complete, and then ends."""
 
+import pytest
+
 import case_support
 import menu_keys
-from case_support import (ANALYSIS_AND_DRAWING_S, EXIT_ALLOWANCE_S, FIRST_RETURN_LATENCY_S,
-                          RETURN_REPORT_LATENCY_S, capture_s, lacks_colour)
+from case_support import (EXIT_ALLOWANCE_S, FIRST_RETURN_LATENCY_S, LARGEST_FFT_SIZE, QUEUE_POLL_S,
+                          QUIT_STATUS, RETURN_REPORT_LATENCY_S, WAIT_MARGIN_S, Outcomes, capture_s,
+                          lacks_colour, request_to_end_bound_s)
 from clock import now_s, wait_until
 from picture import RIGHT_RED
 
-QUIT_STATUS = 1
 DEFAULT_FFT_SIZE = 2048
 DEFAULT_INTERVAL_S = 0.2
-LARGEST_FFT_SIZE = 262144
 # The close request goes out this soon after the large capture was queued,
 # and the menu is used only while this much of the capture is still ahead,
 # so that no menu is open when the buffer comes back.
 REQUEST_WITHIN_S = 1.0
 MENU_USE_UNTIL_S = 3.0
-QUEUE_POLL_S = 0.01
-WAIT_MARGIN_S = 10.0
 
 
-def request_to_end_bound_s(fft_size, interval_s):
-    """The longest a close request may take to end the program: it may come
-    just after a buffer returned; then the pause, analysis and drawing run,
-    one more capture is recorded (and may come back late), and the process
-    exits."""
-    return (interval_s + ANALYSIS_AND_DRAWING_S + capture_s(fft_size)
-            + FIRST_RETURN_LATENCY_S + EXIT_ALLOWANCE_S)
+CLOSINGS = {"menu": menu_keys.EXIT, "alt-f4": menu_keys.CLOSE_WINDOW}
+MEASURES = "measures before the close"
+ENDS = "the close ends the program with status 1 in time"
+LARGEST_STEPS = ("measures before the change to 262144 points", "two captures at 262144 points are queued",
+                 "the close request comes early in a 262144-point capture",
+                 "the window stays open and answers the menu while the capture runs",
+                 "the program ends with status 1 once the capture is complete")
 
 
-def run(session, report):
-    session.start_sound()
-    for name, keys in (("&Programm > &Beenden", menu_keys.EXIT),
-                       ("the window's close (Alt+F4)", menu_keys.CLOSE_WINDOW)):
-        _close_at_default_size(session, report, name, keys)
-    _close_during_largest_capture(session, report)
+@pytest.fixture(scope="module", params=CLOSINGS, ids=list(CLOSINGS))
+def closed_at_default_size(request, tones):
+    outcomes = Outcomes(tones.work_dir)
+    _close_at_default_size(tones, outcomes, request.param, CLOSINGS[request.param])
+    tones.end_programs()
+    return outcomes
+
+
+@pytest.fixture(scope="module")
+def closed_during_largest_capture(tones):
+    outcomes = Outcomes(tones.work_dir)
+    _close_during_largest_capture(tones, outcomes)
+    tones.end_programs()
+    return outcomes
+
+
+def test_the_program_measures_before_the_close(closed_at_default_size):
+    closed_at_default_size.judge(MEASURES)
+
+
+def test_the_close_ends_it_with_status_1_within_a_cycle(closed_at_default_size):
+    closed_at_default_size.judge(ENDS)
+
+
+@pytest.mark.parametrize("step", LARGEST_STEPS, ids=["measures", "two-queued", "request-early",
+                                                     "stays-responsive", "ends-once-complete"])
+def test_close_during_a_262144_point_capture(closed_during_largest_capture, step):
+    closed_during_largest_capture.judge(step)
 
 
 def _ended_alone(program):
@@ -44,23 +65,22 @@ def _ended_alone(program):
     return program.message_boxes() == []
 
 
-def _close_at_default_size(session, report, name, keys):
-    program, why = session.launch_measuring("close")
-    if not report.check("closing: the program measures before %s" % name, program is not None, why):
+def _close_at_default_size(session, outcomes, name, keys):
+    program, why = session.launch_measuring("close-" + name)
+    if not outcomes.record(MEASURES, program is not None, why):
         return
     bound_s = request_to_end_bound_s(DEFAULT_FFT_SIZE, DEFAULT_INTERVAL_S)
     requested_s = program.keys(*keys)
     status = program.watch_exit(bound_s + WAIT_MARGIN_S)
     took_s = program.ended_s - requested_s if status is not None else None
     ok = status == QUIT_STATUS and took_s <= bound_s and _ended_alone(program)
-    report.check("closing: %s ends the program with status 1 within %.2f s" % (name, bound_s), ok,
-                 "status %s after %s s; boxes %r" % (status, _seconds(took_s), program.message_boxes()))
+    outcomes.record(ENDS, ok, "%s: status %s after %s s (at most %.2f s); boxes %r" % (
+        name, status, _seconds(took_s), bound_s, program.message_boxes()))
 
 
-def _close_during_largest_capture(session, report):
+def _close_during_largest_capture(session, outcomes):
     program, why = session.launch_measuring("close-262144")
-    if not report.check("closing: the program measures before the change to 262144 points",
-                        program is not None, why):
+    if not outcomes.record(LARGEST_STEPS[0], program is not None, why):
         return
     program.keys(*menu_keys.SIZE_262144)
     # The capture queued next has the new size; the request goes out right
@@ -68,7 +88,7 @@ def _close_during_largest_capture(session, report):
     queued_count = len(program.captures_queued())
     two_queued = wait_until(lambda: len(program.captures_queued()) >= queued_count + 2,
                             capture_s(LARGEST_FFT_SIZE) + WAIT_MARGIN_S, QUEUE_POLL_S)
-    if not report.check("closing: two captures at 262144 points are queued", two_queued):
+    if not outcomes.record(LARGEST_STEPS[1], two_queued):
         return
     requested_s = program.keys(*menu_keys.EXIT)
     queued = program.captures_queued()
@@ -78,7 +98,7 @@ def _close_during_largest_capture(session, report):
     previous_took_s = previous_returned_s - queued[-2]
     valid = (requested_s is not None and requested_s - queued_s <= REQUEST_WITHIN_S
              and previous_took_s > capture_s(LARGEST_FFT_SIZE) - 1)
-    if not report.check("closing: the close request comes early in a 262144-point capture", valid,
+    if not outcomes.record(LARGEST_STEPS[2], valid,
                          "request %.2f s after the capture was queued; the previous capture took %.2f s"
                          % ((requested_s or 0) - queued_s, previous_took_s)):
         return
@@ -94,14 +114,14 @@ def _close_during_largest_capture(session, report):
     earliest_s = previous_returned_s + capture_s(LARGEST_FFT_SIZE) - RETURN_REPORT_LATENCY_S
     latest_s = queued_s + capture_s(LARGEST_FFT_SIZE) + FIRST_RETURN_LATENCY_S + EXIT_ALLOWANCE_S
     ended_s = program.ended_s
-    report.check("closing: at 262144 points the window stays open and answers the menu while the capture runs",
-                 responsive is True, "menu used: %s" % ("no, too late" if responsive is None else "yes"))
+    outcomes.record(LARGEST_STEPS[3], responsive is True,
+                    "menu used: %s" % ("no, too late" if responsive is None else "yes"))
     ok = status == QUIT_STATUS and ended_s is not None and earliest_s <= ended_s <= latest_s \
         and _ended_alone(program)
-    report.check("closing: at 262144 points the program ends with status 1 once the capture is complete",
-                 ok, "status %s; ended %s s after the capture was queued, allowed %.2f to %.2f s; boxes %r"
-                 % (status, _seconds(ended_s - queued_s if ended_s else None),
-                    earliest_s - queued_s, latest_s - queued_s, program.message_boxes()))
+    outcomes.record(LARGEST_STEPS[4], ok, "status %s; ended %s s after the capture was queued, "
+                    "allowed %.2f to %.2f s; boxes %r" % (
+                        status, _seconds(ended_s - queued_s if ended_s else None),
+                        earliest_s - queued_s, latest_s - queued_s, program.message_boxes()))
 
 
 def _seconds(value):
