@@ -36,7 +36,7 @@ case $status in
   0) rm -rf "$WORK" ;;
   5)
     rm -rf "$WORK"
-    echo "e2e: FAIL: no test selected by: $*" >&2
+    echo "e2e: FAIL: the arguments select no test (pytest exit status 5): $*" >&2
     ;;
   *) echo "traces and pictures of the failed tests: $WORK" ;;
 esac

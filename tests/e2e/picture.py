@@ -26,6 +26,8 @@ class Picture:
     def __init__(self, pixels):
         self.pixels = pixels  # uint8, shape (height, width, 3)
         self.height, self.width = pixels.shape[:2]
+        # Each pixel as one number, 0xRRGGBB: one comparison finds a colour.
+        self.codes = _code(*(pixels[:, :, channel].astype(np.uint32) for channel in range(3)))
 
     @classmethod
     def grab(cls, display, rect):
@@ -49,8 +51,8 @@ class Picture:
 
     def mask(self, colour, rect=None):
         """Whether each pixel (of the rectangle, if given) is exactly this colour."""
-        pixels = self.pixels[rect.slices()] if rect else self.pixels
-        return (pixels == np.array(colour, dtype=np.uint8)).all(axis=2)
+        codes = self.codes[rect.slices()] if rect else self.codes
+        return codes == _code(*colour)
 
     def count(self, colour, rect):
         return int(self.mask(colour, rect).sum())
@@ -64,7 +66,7 @@ class Picture:
         run of non-black pixels is short over the middle rows and columns; the
         top (caption and menu bar) is found in the middle columns, where no
         axis label lies above the view."""
-        lit = (self.pixels != 0).any(axis=2)
+        lit = self.codes != _code(*BLACK)
         rows = lit[self.height // 3:2 * self.height // 3]
         columns = lit[:, self.width // 4:3 * self.width // 4].T
         left = _lit_run(rows).min()
@@ -73,6 +75,10 @@ class Picture:
         top = _lit_run(columns).max()
         return Rect(int(left), int(top), int(self.width - left - right),
                     int(self.height - top - bottom))
+
+
+def _code(red, green, blue):
+    return (red << 16) | (green << 8) | blue
 
 
 def _lit_run(lines):

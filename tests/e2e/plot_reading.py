@@ -18,10 +18,13 @@ class Plot:
         self.view = Rect(self.client.left + VIEW_LEFT_PX, self.client.top + VIEW_TOP_PX,
                          self.geometry.width, self.geometry.height)
         self._envelopes = {}
+        self._view_masks = {}
 
     def view_mask(self, colour):
         """Whether each pixel of the view (rows, columns) has this colour."""
-        return self.picture.mask(colour, self.view)
+        if colour not in self._view_masks:
+            self._view_masks[colour] = self.picture.mask(colour, self.view)
+        return self._view_masks[colour]
 
     def frame_mask(self, colour, rect):
         """The same for a rectangle of the axis frame, clipped to the client area."""
