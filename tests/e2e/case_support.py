@@ -87,14 +87,6 @@ def lacks_colour(colour):
     return lambda plot: plot.peak(colour) is None
 
 
-def measuring(session, name, device_box=None):
-    """The program started with the sound server running and measuring (see
-    Session.launch_measuring); fails the fixture or test otherwise."""
-    program, why = session.launch_measuring(name, device_box)
-    assert program is not None, why
-    return program
-
-
 class Outcomes:
     """What the steps of a scenario on one running program found, each judged
     by a test of its own. The scenario records its steps in order and stops at

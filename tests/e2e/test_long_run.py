@@ -130,9 +130,10 @@ def run(session, report, run_s=RUN_S, rss_sample_s=RSS_SAMPLE_S, progress=None):
     report.record(STEPS[7], about["opened"] == about["closed"] >= int(rounds),
                   "opened %d, closed %d times in %.1f rounds" % (about["opened"], about["closed"], rounds))
     # The About box is a dialog of the program's own, not a message box.
-    if not report.record(STEPS[1], program.running() and program.message_boxes() == [],
-                         "%d commands and resizes; running %s after %.0f s; boxes %r"
-                         % (action, program.running(), ran_s, program.message_boxes())):
+    report.record(STEPS[1], program.running() and program.message_boxes() == [],
+                  "%d commands and resizes; running %s after %.0f s; boxes %r"
+                  % (action, program.running(), ran_s, program.message_boxes()))
+    if not program.running():
         return
     rate = measured / ran_s
     report.record(STEPS[2], rate >= MIN_MEASUREMENTS_PER_S, "%.1f measurements per second" % rate)

@@ -66,6 +66,7 @@ def measuring(tones):
 
 @pytest.fixture(scope="module", params=SETTINGS, ids=["%d-points-%d-per-s" % s for s in SETTINGS])
 def setting(request):
+    """(points, measurements per second): the tests of one setting run together."""
     return request.param
 
 
@@ -91,20 +92,6 @@ def judge_quiet(plot, trace, keep):
 
 def test_with_one_device_it_measures_and_shows_no_box(measuring):
     assert measuring.program is not None, measuring.why
-
-
-def test_a_screenshot_shows_both_traces(measuring, setting):
-    judge_traces_drawn(measuring.plot(setting))
-
-
-@TRACES
-def test_the_trace_peaks_at_the_tones_column_and_level(measuring, setting, trace, keep):
-    judge_peak(measuring.plot(setting), trace, setting[0], keep)
-
-
-@TRACES
-def test_the_trace_stays_quiet_far_below_the_tone(measuring, setting, trace, keep):
-    judge_quiet(measuring.plot(setting), trace, keep)
 
 
 @pytest.mark.parametrize("judge", [plot_checks.grid_where_expected, plot_checks.ticks_where_expected,
@@ -133,3 +120,17 @@ def test_a_tone_switched_off_is_gone_from_the_picture_soon(measuring, tones):
     back = wait_until(left_tone_shown, TONE_BACK_WITHIN_S)
     assert gone and took_s <= GONE_WITHIN_S and back, \
         "gone after %.2f s (at most %.1f s); back after switching on: %s" % (took_s, GONE_WITHIN_S, bool(back))
+
+
+def test_a_screenshot_shows_both_traces(measuring, setting):
+    judge_traces_drawn(measuring.plot(setting))
+
+
+@TRACES
+def test_the_trace_peaks_at_the_tones_column_and_level(measuring, setting, trace, keep):
+    judge_peak(measuring.plot(setting), trace, setting[0], keep)
+
+
+@TRACES
+def test_the_trace_stays_quiet_far_below_the_tone(measuring, setting, trace, keep):
+    judge_quiet(measuring.plot(setting), trace, keep)
