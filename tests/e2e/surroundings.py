@@ -232,6 +232,7 @@ class WinePrefix:
         self.path = path
         self.loader = loader
         self.wineserver = os.path.join(os.path.dirname(loader), "wineserver")
+        self.fresh = False
 
     def env(self, base_env):
         env = dict(base_env)
@@ -241,13 +242,15 @@ class WinePrefix:
         return env
 
     def open(self, display, fresh):
-        """Makes the prefix (anew if fresh, otherwise only if missing) and
-        starts its wineserver. Without a window manager Wine waits up to 2 s
-        for every managed top-level window to be unmapped, so windows are
-        unmanaged. Wine's PulseAudio driver hands over captures that are not
-        one contiguous stretch of sound; its ALSA driver, reaching the sound
-        server through ALSA's PulseAudio plugin, does not: it is set in every
-        prefix, an older one too."""
+        """Makes the prefix, anew if fresh, otherwise only if missing. Without
+        a window manager Wine waits up to 2 s for every managed top-level
+        window to be unmapped, so windows are unmanaged. Wine's PulseAudio
+        driver hands over captures that are not one contiguous stretch of
+        sound; its ALSA driver, reaching the sound server through ALSA's
+        PulseAudio plugin, does not: it is set in every prefix, an older one
+        too. A fresh prefix is this run's alone: it keeps one wineserver until
+        close(), so that every program starts faster."""
+        self.fresh = fresh
         if fresh:
             shutil.rmtree(self.path, ignore_errors=True)
         env = dict(self.env(os.environ), DISPLAY=display or "")
@@ -256,9 +259,9 @@ class WinePrefix:
             self._run(env, "wineboot", "-i")
             self._reg(env, "HKCU\\Software\\Wine\\X11 Driver", "Managed", "N")
         self._reg(env, "HKCU\\Software\\Wine\\Drivers", "Audio", "alsa")
-        # One wineserver for the whole run: every program starts faster.
-        subprocess.run([self.wineserver, "-p"], env=env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=WINE_TIMEOUT_S)
+        if fresh:
+            subprocess.run([self.wineserver, "-p"], env=env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=WINE_TIMEOUT_S)
 
     def set_extra_input_devices(self, alsa_names):
         """Makes Wine's ALSA driver list these ALSA devices as wave inputs
@@ -271,7 +274,10 @@ class WinePrefix:
             self._run(self.env(os.environ), "reg", "delete", key, "/v", "ALSAInputDevices", "/f")
 
     def close(self):
-        """Ends every process of this prefix, the wineserver included."""
+        """Ends every process of a fresh prefix, the wineserver included; a
+        prefix made before may be in use by others and is left alone."""
+        if not self.fresh:
+            return
         for option in ("-k", "-w"):
             subprocess.run([self.wineserver, option], env=self.env(os.environ),
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
