@@ -37,5 +37,5 @@ if [ -n "${DISPLAY:-}" ] && pactl info >/dev/null 2>&1; then
   exit "$status"
 fi
 
-echo "running the $FRELOX_BUILD_NOTE build headless"
+echo "headless run of the $FRELOX_ARCH build ($FRELOX_BUILD_NOTE)"
 exec "$FRELOX_PYTHON" tests/e2e/demo.py "$EXE" "$SCREENSHOT"
