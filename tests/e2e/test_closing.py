@@ -99,8 +99,8 @@ def _close_during_largest_capture(session, outcomes):
     valid = (requested_s is not None and requested_s - queued_s <= REQUEST_WITHIN_S
              and previous_took_s > capture_s(LARGEST_FFT_SIZE) - 1)
     if not outcomes.record(LARGEST_STEPS[2], valid,
-                         "request %.2f s after the capture was queued; the previous capture took %.2f s"
-                         % ((requested_s or 0) - queued_s, previous_took_s)):
+                           "request %.2f s after the capture was queued; the previous capture took %.2f s"
+                           % ((requested_s or 0) - queued_s, previous_took_s)):
         return
 
     responsive = None

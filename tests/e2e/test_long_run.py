@@ -83,11 +83,11 @@ def _print_progress(seconds, measured, rss_kib, sample):
         print("long run: %5.0f s, %7d measurements, RSS %d KiB" % (seconds, measured, rss_kib), flush=True)
 
 
-def run(session, report, run_s=RUN_S, rss_sample_s=RSS_SAMPLE_S, progress=None):
-    """The whole run, its steps recorded in report. progress(seconds,
+def run(session, outcomes, run_s=RUN_S, rss_sample_s=RSS_SAMPLE_S, progress=None):
+    """The whole run, its steps recorded in outcomes. progress(seconds,
     measurements, rss, sample number) is called at every RSS sample."""
     program, why = session.launch_measuring("long-run")
-    if not report.record(STEPS[0], program is not None, why):
+    if not outcomes.record(STEPS[0], program is not None, why):
         return
     about = {"opened": 0, "closed": 0}
 
@@ -127,18 +127,18 @@ def run(session, report, run_s=RUN_S, rss_sample_s=RSS_SAMPLE_S, progress=None):
     measured = len(program.captures_queued()) - first_capture
 
     rounds = action / len(ACTIONS)
-    report.record(STEPS[7], about["opened"] == about["closed"] >= int(rounds),
-                  "opened %d, closed %d times in %.1f rounds" % (about["opened"], about["closed"], rounds))
+    outcomes.record(STEPS[7], about["opened"] == about["closed"] >= int(rounds),
+                    "opened %d, closed %d times in %.1f rounds" % (about["opened"], about["closed"], rounds))
     # The About box is a dialog of the program's own, not a message box.
-    report.record(STEPS[1], program.running() and program.message_boxes() == [],
-                  "%d commands and resizes; running %s after %.0f s; boxes %r"
-                  % (action, program.running(), ran_s, program.message_boxes()))
+    outcomes.record(STEPS[1], program.running() and program.message_boxes() == [],
+                    "%d commands and resizes; running %s after %.0f s; boxes %r"
+                    % (action, program.running(), ran_s, program.message_boxes()))
     if not program.running():
         return
     rate = measured / ran_s
-    report.record(STEPS[2], rate >= MIN_MEASUREMENTS_PER_S, "%.1f measurements per second" % rate)
-    _memory_flat(report, samples)
-    _final_picture(program, report)
+    outcomes.record(STEPS[2], rate >= MIN_MEASUREMENTS_PER_S, "%.1f measurements per second" % rate)
+    _memory_flat(outcomes, samples)
+    _final_picture(program, outcomes)
     third = max(1, len(samples) // 3)
     if samples:
         print("long run figures: %.1f min, %d measurements (%.2f/s), peak RSS %d KiB in the first third, "
@@ -149,36 +149,36 @@ def run(session, report, run_s=RUN_S, rss_sample_s=RSS_SAMPLE_S, progress=None):
     bound_s = request_to_end_bound_s(FFT_SIZE, INTERVAL_S)
     status = program.watch_exit(bound_s + 10)
     took_s = program.ended_s - requested_s if status is not None else None
-    report.record(STEPS[6], status == QUIT_STATUS and took_s <= bound_s,
-                  "status %s after %s s (at most %.2f s)" % (
-                     status, "-" if took_s is None else "%.2f" % took_s, bound_s))
+    outcomes.record(STEPS[6], status == QUIT_STATUS and took_s <= bound_s,
+                    "status %s after %s s (at most %.2f s)" % (
+                        status, "-" if took_s is None else "%.2f" % took_s, bound_s))
 
 
-def _memory_flat(report, samples):
+def _memory_flat(outcomes, samples):
     settled = [rss for seconds, rss in samples if seconds >= WARM_UP_S]
     third = len(settled) // 3
     if third == 0:
-        report.record(STEPS[3], False, "too few samples: %d" % len(settled))
+        outcomes.record(STEPS[3], False, "too few samples: %d" % len(settled))
         return
     first_max, last_max = max(settled[:third]), max(settled[-third:])
-    report.record(STEPS[3], last_max <= first_max + MAX_RSS_GROWTH_KIB,
-                  "peak RSS %d KiB in the first third, %d KiB in the last (%d samples; at most %d KiB more)"
-                  % (first_max, last_max, len(settled), MAX_RSS_GROWTH_KIB))
+    outcomes.record(STEPS[3], last_max <= first_max + MAX_RSS_GROWTH_KIB,
+                    "peak RSS %d KiB in the first third, %d KiB in the last (%d samples; at most %d KiB more)"
+                    % (first_max, last_max, len(settled), MAX_RSS_GROWTH_KIB))
 
 
-def _final_picture(program, report):
+def _final_picture(program, outcomes):
     """Maximised (its client area then lies wholly on the screen), the
     spectrum is still right at the new size."""
     program.keys(*menu_keys.MAXIMIZE)
     case_support.settle(program)
     plot = case_support.plot_when(program, case_support.has_colour(LEFT_GREEN, RIGHT_RED))
-    if not report.record(STEPS[4], plot is not None):
+    if not outcomes.record(STEPS[4], plot is not None):
         return
     checks = [plot_checks.peak_matches_tone(plot, LEFT_GREEN, *LEFT_TONE, FFT_SIZE, "hanning"),
               plot_checks.peak_matches_tone(plot, RIGHT_RED, *RIGHT_TONE, FFT_SIZE, "hanning"),
               plot_checks.quiet_between(plot, LEFT_GREEN, QUIET_FROM_HZ, QUIET_TO_HZ, QUIET_BELOW_DB),
               plot_checks.quiet_between(plot, RIGHT_RED, QUIET_FROM_HZ, QUIET_TO_HZ, QUIET_BELOW_DB),
               plot_checks.grid_where_expected(plot)]
-    report.record(STEPS[5], all(ok for ok, _ in checks),
-                  "view %dx%d; %s" % (plot.geometry.width, plot.geometry.height,
-                                     "; ".join(detail for _, detail in checks)), plot.picture)
+    outcomes.record(STEPS[5], all(ok for ok, _ in checks),
+                    "view %dx%d; %s" % (plot.geometry.width, plot.geometry.height,
+                                        "; ".join(detail for _, detail in checks)), plot.picture)

@@ -29,9 +29,9 @@ def test_quit_during_a_menu(quit_during_menu, step):
     quit_during_menu.judge(step)
 
 
-def _quit_during_menu(session, report):
+def _quit_during_menu(session, outcomes):
     program, why = session.launch_measuring("quit-during-menu")
-    if not report.record(STEPS[0], program is not None, why):
+    if not outcomes.record(STEPS[0], program is not None, why):
         return
     program.keys(*menu_keys.SIZE_262144)
     queued_count = len(program.captures_queued())
@@ -54,5 +54,5 @@ def _quit_during_menu(session, report):
         again = program.watch_exit(EXIT_ALLOWANCE_S + WAIT_MARGIN_S)
         detail += "; a second &Beenden: status %s%s" % (
             again, "" if again is None else " after %.2f s" % (program.ended_s - retried_s))
-    report.record(STEPS[1], bool(came_back) and status == QUIT_STATUS and took_s <= EXIT_ALLOWANCE_S,
-                  detail)
+    outcomes.record(STEPS[1], bool(came_back) and status == QUIT_STATUS and took_s <= EXIT_ALLOWANCE_S,
+                    detail)

@@ -39,9 +39,9 @@ def test_the_sound_server_killed_while_measuring(server_killed, step):
     server_killed.judge(step)
 
 
-def _kill_the_server(session, report):
+def _kill_the_server(session, outcomes):
     program, why = session.launch_measuring("server-killed")
-    if not report.record(STEPS[0], program is not None, why):
+    if not outcomes.record(STEPS[0], program is not None, why):
         return
     session.server.kill()
     killed_s = now_s()
@@ -50,9 +50,9 @@ def _kill_the_server(session, report):
     shown = program.wait_for_message_box(STOPPED_TEXT, bound_s + WAIT_MARGIN_S)
     box_after_s = now_s() - killed_s
     boxes = program.message_boxes()
-    report.record(STEPS[1], shown and box_after_s <= bound_s and boxes == [STOPPED_TEXT]
-                  and program.running(), "%r after %.2f s (at most %.2f s); boxes %r; running %s"
-                  % (STOPPED_TEXT, box_after_s, bound_s, boxes, program.running()))
+    outcomes.record(STEPS[1], shown and box_after_s <= bound_s and boxes == [STOPPED_TEXT]
+                    and program.running(), "%r after %.2f s (at most %.2f s); boxes %r; running %s"
+                    % (STOPPED_TEXT, box_after_s, bound_s, boxes, program.running()))
 
     dismissed = program.dismiss(ERROR_CAPTION)
     queued = len(program.captures_queued())
@@ -60,17 +60,17 @@ def _kill_the_server(session, report):
     queued_later = len(program.captures_queued())
     plot = plot_now(program)
     last_spectrum = plot is not None and has_colour(LEFT_GREEN, RIGHT_RED)(plot)
-    report.record(STEPS[2], dismissed and program.running() and last_spectrum
-                  and queued_later == queued,
-                  "box dismissed %s; running %s; both traces %s; captures queued %d, %.1f s "
-                  "later %d" % (dismissed, program.running(), last_spectrum, queued,
-                               NO_MORE_CAPTURES_S, queued_later))
+    outcomes.record(STEPS[2], dismissed and program.running() and last_spectrum
+                    and queued_later == queued,
+                    "box dismissed %s; running %s; both traces %s; captures queued %d, %.1f s "
+                    "later %d" % (dismissed, program.running(), last_spectrum, queued,
+                                  NO_MORE_CAPTURES_S, queued_later))
 
     requested_s = program.keys(*menu_keys.EXIT)
     status = program.watch_exit(EXIT_ALLOWANCE_S + WAIT_MARGIN_S)
     took_s = (program.ended_s - requested_s) if status is not None and requested_s else None
     boxes = program.message_boxes()
-    report.record(STEPS[3], status == QUIT_STATUS and took_s is not None and took_s <= EXIT_ALLOWANCE_S
-                  and boxes == [STOPPED_TEXT],
-                  "status %s after %s s (at most %.2f s); boxes %r" % (
-                     status, "-" if took_s is None else "%.2f" % took_s, EXIT_ALLOWANCE_S, boxes))
+    outcomes.record(STEPS[3], status == QUIT_STATUS and took_s is not None and took_s <= EXIT_ALLOWANCE_S
+                    and boxes == [STOPPED_TEXT],
+                    "status %s after %s s (at most %.2f s); boxes %r" % (
+                        status, "-" if took_s is None else "%.2f" % took_s, EXIT_ALLOWANCE_S, boxes))
