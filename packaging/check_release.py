@@ -1,14 +1,15 @@
-"""Checks a release package: the zip holds the 32-bit program and the user
-README; the program is an i386 GUI image that needs nothing but Windows'
-own DLLs and carries its menu, dialog and icon.
+"""Checks of a release package, run by pytest: the zip holds the 32-bit
+program and the user README; the program is an i386 GUI image that needs
+nothing but Windows' own DLLs and carries its menu, dialog and icon.
 
-Usage: check_release.py ZIP BUILT_EXE
-Prints one PASS/FAIL line per check and a verdict; exits non-zero on failure."""
+    python3 -m pytest packaging/check_release.py --zip ZIP --exe BUILT_EXE
 
-import sys
+(the options come from packaging/conftest.py)."""
+
 import zipfile
 
 import pefile
+import pytest
 
 MACHINE_I386 = pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
 PE32_MAGIC = pefile.OPTIONAL_HEADER_MAGIC_PE
@@ -38,15 +39,41 @@ README_MUST_NAME = (
     "Automatische Offsetkorrektur", "Über...")
 
 
-class Checks:
-    def __init__(self):
-        self.failed = 0
+@pytest.fixture(scope="module")
+def archive(pytestconfig):
+    try:
+        with zipfile.ZipFile(pytestconfig.getoption("zip")) as opened:
+            yield opened
+    except (OSError, zipfile.BadZipFile) as error:
+        pytest.fail("the zip does not open: %s" % error)
 
-    def check(self, name, ok, detail=""):
-        print("%s  %s%s" % ("PASS" if ok else "FAIL", name, ("  (%s)" % detail) if detail else ""))
-        if not ok:
-            self.failed += 1
-        return ok
+
+@pytest.fixture(scope="module")
+def built_exe(pytestconfig):
+    with open(pytestconfig.getoption("exe"), "rb") as built:
+        return built.read()
+
+
+@pytest.fixture(scope="module")
+def zipped_exe(archive):
+    assert EXE_NAME in archive.namelist(), "the zip holds no %s" % EXE_NAME
+    return archive.read(EXE_NAME)
+
+
+@pytest.fixture(scope="module")
+def readme(archive):
+    assert README_NAME in archive.namelist(), "the zip holds no %s" % README_NAME
+    return archive.read(README_NAME)
+
+
+@pytest.fixture(scope="module")
+def image(archive, built_exe):
+    """The zip's program, or the one built where the zip lacks it."""
+    program = archive.read(EXE_NAME) if EXE_NAME in archive.namelist() else built_exe
+    try:
+        return pefile.PE(data=program)
+    except pefile.PEFormatError as error:
+        pytest.fail("the program is not a readable PE image: %s" % error)
 
 
 def imported_dlls(image):
@@ -67,74 +94,64 @@ def _identifier(entry):
     return str(entry.name) if entry.name is not None else entry.id
 
 
-def check_program(checks, image):
+def test_the_zip_holds_exactly_the_program_and_the_readme(archive):
+    assert sorted(archive.namelist()) == sorted([EXE_NAME, README_NAME])
+
+
+def test_the_zipped_program_is_the_one_just_built(zipped_exe, built_exe):
+    assert zipped_exe == built_exe
+
+
+def test_the_readme_tells_what_it_does_the_menu_the_device_and_the_requirements_in_both_languages(readme):
+    text = " ".join(readme.decode(README_ENCODING, "replace").split())
+    assert [term for term in README_MUST_NAME if term not in text] == []
+
+
+def test_the_readme_has_windows_line_ends(readme):
+    assert b"\r\n" in readme and b"\n" not in readme.replace(b"\r\n", b"")
+
+
+def test_the_readme_names_no_placeholder(readme):
+    assert "@" not in readme.decode(README_ENCODING, "replace")
+
+
+def test_an_i386_machine_32_bit(image):
     machine = image.FILE_HEADER.Machine
+    assert machine == MACHINE_I386, "machine 0x%04x" % machine
+
+
+def test_a_pe32_optional_header(image):
+    magic = image.OPTIONAL_HEADER.Magic
+    assert magic == PE32_MAGIC, "magic 0x%03x" % magic
+
+
+def test_the_gui_subsystem(image):
+    subsystem = image.OPTIONAL_HEADER.Subsystem
+    assert subsystem == SUBSYSTEM_WINDOWS_GUI
+
+
+def test_subsystem_and_os_version_of_windows_vista(image):
     header = image.OPTIONAL_HEADER
-    checks.check("i386 machine (32-bit)", machine == MACHINE_I386, "machine 0x%04x" % machine)
-    checks.check("PE32 optional header", header.Magic == PE32_MAGIC, "magic 0x%03x" % header.Magic)
-    checks.check("GUI subsystem", header.Subsystem == SUBSYSTEM_WINDOWS_GUI, "subsystem %d"
-                 % header.Subsystem)
     subsystem_version = (header.MajorSubsystemVersion, header.MinorSubsystemVersion)
     os_version = (header.MajorOperatingSystemVersion, header.MinorOperatingSystemVersion)
-    checks.check("subsystem and OS version %d.%d (Windows Vista)" % MINIMUM_WINDOWS_VERSION,
-                 subsystem_version == MINIMUM_WINDOWS_VERSION and os_version == MINIMUM_WINDOWS_VERSION,
-                 "subsystem version %d.%d, OS version %d.%d" % (subsystem_version + os_version))
+    assert (subsystem_version, os_version) == (MINIMUM_WINDOWS_VERSION, MINIMUM_WINDOWS_VERSION)
+
+
+def test_it_imports_only_system_dlls(image):
     dlls = imported_dlls(image)
     foreign = [dll for dll in dlls
                if dll.lower() not in SYSTEM_DLLS and not dll.lower().startswith(SYSTEM_DLL_PREFIX)]
-    checks.check("imports only system DLLs", dlls and not foreign,
-                 "imports %s%s" % (", ".join(dlls), ("; not a system DLL: %s" % ", ".join(foreign)) if foreign else ""))
-    resources_found = resources(image)
-    for name, kind, identifier in (("menu 1", RESOURCE_MENU, MAIN_MENU_ID),
-                                   ("dialog 1", RESOURCE_DIALOG, ABOUT_DIALOG_ID),
-                                   ("icon group 128", RESOURCE_GROUP_ICON, ICON_GROUP_ID)):
-        checks.check("carries %s" % name, identifier in resources_found.get(kind, []),
-                     "resources of this type: %s" % resources_found.get(kind, []))
-    icons = resources_found.get(RESOURCE_ICON, [])
-    checks.check("carries the icons of its group", len(icons) > 0, "%d icon images" % len(icons))
+    assert dlls and not foreign, "imports %s" % ", ".join(dlls)
 
 
-def check_package(checks, zip_path, built_exe):
-    try:
-        archive = zipfile.ZipFile(zip_path)
-    except (OSError, zipfile.BadZipFile) as error:
-        checks.check("the zip opens", False, str(error))
-        return None
-    names = sorted(archive.namelist())
-    checks.check("the zip holds exactly %s and %s" % (EXE_NAME, README_NAME),
-                 names == sorted([EXE_NAME, README_NAME]), "holds %s" % names)
-    if EXE_NAME not in names:
-        return None
-    program = archive.read(EXE_NAME)
-    with open(built_exe, "rb") as built:
-        checks.check("the zipped program is the one just built", program == built.read())
-    if README_NAME in names:
-        readme = archive.read(README_NAME)
-        text = " ".join(readme.decode(README_ENCODING, "replace").split())
-        missing = [term for term in README_MUST_NAME if term not in text]
-        checks.check("the README tells what it does, the menu, the device and the requirements "
-                     "in German and English", not missing, "missing %s" % missing if missing else "")
-        checks.check("the README has Windows line ends", b"\r\n" in readme and b"\n" not in readme.replace(b"\r\n", b""))
-        checks.check("the README names no placeholder", "@" not in text)
-    return program
+@pytest.mark.parametrize("kind, identifier", [(RESOURCE_MENU, MAIN_MENU_ID), (RESOURCE_DIALOG, ABOUT_DIALOG_ID),
+                                              (RESOURCE_GROUP_ICON, ICON_GROUP_ID)],
+                         ids=["menu-1", "dialog-1", "icon-group-128"])
+def test_it_carries_its_resource(image, kind, identifier):
+    of_this_kind = resources(image).get(kind, [])
+    assert identifier in of_this_kind
 
 
-def main(zip_path, built_exe):
-    checks = Checks()
-    program = check_package(checks, zip_path, built_exe)
-    if program is None:
-        with open(built_exe, "rb") as built:
-            program = built.read()
-    try:
-        check_program(checks, pefile.PE(data=program))
-    except pefile.PEFormatError as error:
-        checks.check("the program is a readable PE image", False, str(error))
-    verdict = "PASS" if checks.failed == 0 else "FAIL"
-    print("release check: %s (%s)" % (verdict, zip_path))
-    return 0 if checks.failed == 0 else 1
-
-
-if __name__ == "__main__":
-    if len(sys.argv) != 3:
-        sys.exit(__doc__)
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+def test_it_carries_the_icons_of_its_group(image):
+    icons = resources(image).get(RESOURCE_ICON, [])
+    assert len(icons) > 0

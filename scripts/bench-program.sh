@@ -20,4 +20,4 @@ ensure_program bench-program || {
 mkdir -p build
 WORK=$(mktemp -d "$FRELOX_ROOT/build/bench-program.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
-python3 tests/e2e/measure_program.py "$FRELOX_EXE" "$WORK" "$@"
+"$FRELOX_PYTHON" tests/e2e/measure_program.py "$FRELOX_EXE" "$WORK" "$@"

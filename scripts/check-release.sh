@@ -3,7 +3,8 @@
 # scripts/package.sh does and verifies the zip and the program in it: an
 # i386 GUI image importing only Windows' own DLLs (no MinGW runtime DLLs),
 # with menu 1, dialog 1 and icon group 128, next to a German and English
-# README. Prints PASS/FAIL per check and a verdict; exits non-zero on failure.
+# README. Prints a line per check and pytest's closing line; exits non-zero
+# on failure.
 #
 #   scripts/check-release.sh [BUILD_DIR]
 set -uo pipefail
@@ -25,4 +26,4 @@ if ! scripts/package.sh --zip "$BUILD_DIR" "$ZIP"; then
   echo "release check: FAIL"
   exit 1
 fi
-"$FRELOX_PYTHON" packaging/check_release.py "$ZIP" "$EXE"
+check_release "$ZIP" "$EXE"

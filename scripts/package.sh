@@ -42,5 +42,5 @@ cmake --build --preset win32 --target Frelox -j 2 >build/win32.package.log 2>&1 
 }
 ZIP=$(release_zip)
 make_zip build/win32 "$ZIP"
-"$FRELOX_PYTHON" packaging/check_release.py "$ZIP" build/win32/shell/$EXE_NAME
+check_release "$ZIP" build/win32/shell/$EXE_NAME
 echo "package: $ZIP"

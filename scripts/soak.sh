@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The soak (not part of the test command): the real program under Wine, Xvfb
+# The soak (not part of the test command): the end-to-end suite's long run
+# (tests/e2e/test_long_run.py), for longer: the real program under Wine, Xvfb
 # and a private sound server for MINUTES (default 60) at "20 Messungen/s"
 # and 1024 points, with menu commands, resizes, minimise / restore and the
 # About box throughout. Records the process's memory and the measurements
@@ -19,7 +20,8 @@ ensure_program soak || {
   exit 1
 }
 WORK=$(mktemp -d "$FRELOX_ROOT/build/soak.XXXXXX")
-python3 tests/e2e/soak.py "$FRELOX_EXE" "$WORK" "$@"
+"$FRELOX_PYTHON" -m pytest tests/e2e/test_long_run.py -v -s -p no:cacheprovider --exe "$FRELOX_EXE" \
+  --work-dir "$WORK" --long-run-minutes "${1:-60}"
 status=$?
 if [ "$status" -eq 0 ]; then rm -rf "$WORK"; else echo "traces and pictures: $WORK"; fi
 exit "$status"

@@ -51,25 +51,12 @@ sanitized_tests() {
 }
 
 windows_tests() {
-  start_xvfb 95 || return 1
-  # A sound server playing the test tones, so that the tests on the real
-  # wave input have a device and know what it hears.
-  local tone_pid=""
-  if start_pulse frelox-tests; then
-    play_test_tones frelox-tests &
-    tone_pid=$!
-    export FRELOX_TEST_TONES
-  else
-    echo "no sound server: tests of the real device are skipped"
-  fi
-  init_wine_prefix "$FRELOX_ROOT/build/wine-prefix"
-  build_and_ctest "$FRELOX_PRESET"
-  local rc=$?
-  [ -n "$tone_pid" ] && kill "$tone_pid" 2>/dev/null
-  stop_wine
-  stop_pulse
-  kill "$FRELOX_XVFB_PID" 2>/dev/null
-  return $rc
+  build_preset "$FRELOX_PRESET" || return 1
+  # In Xvfb, a fresh Wine prefix and a sound server playing the test tones,
+  # so that the tests on the real wave input have a device and know what it
+  # hears (without a server they are skipped).
+  surroundings --display --optional-sound --tones --prefix build/wine-prefix --fresh \
+    --wine "$FRELOX_WINE" -- ctest --preset "$FRELOX_PRESET" -j "$JOBS" --output-on-failure
 }
 
 release_package() { scripts/package.sh; }

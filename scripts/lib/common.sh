@@ -7,14 +7,18 @@ FRELOX_PACKAGES=(
   cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libfftw3-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick
+  wine64 wine32:i386 xvfb xauth xdotool x11-utils
   pulseaudio pulseaudio-utils libasound2-plugins libasound2-plugins:i386 sox zip unzip python3
-  python3-pefile clang-format
+  python3-pefile python3-pytest python3-numpy python3-pil clang-format
 )
 
-# Debian's own Python, which has the PE reading library (python3-pefile);
-# the python3 first on PATH may be another one.
+# Debian's own Python, which has the libraries above (python3-pefile,
+# python3-pytest, ...); the python3 first on PATH may be another one.
 FRELOX_PYTHON=/usr/bin/python3
+
+# Runs a command in Xvfb, a private sound server, the test tones and a Wine
+# prefix, as asked (see tests/e2e/surroundings.py), and ends them afterwards.
+surroundings() { "$FRELOX_PYTHON" "$FRELOX_ROOT/tests/e2e/surroundings.py" "$@"; }
 
 # The program's version, as the build states it.
 frelox_version() {
@@ -23,6 +27,13 @@ frelox_version() {
 
 # The release package that scripts/package.sh makes.
 release_zip() { echo "$FRELOX_ROOT/dist/Frelox-$(frelox_version).zip"; }
+
+# Checks a release zip and the program the build made (packaging/check_release.py):
+# a line per check and pytest's closing line; non-zero on any failure.
+check_release() {
+  "$FRELOX_PYTHON" -m pytest "$FRELOX_ROOT/packaging/check_release.py" -v -p no:cacheprovider \
+    --zip "$1" --exe "$2"
+}
 
 log() { printf '\n=== %s\n' "$*"; }
 
@@ -120,99 +131,4 @@ choose_windows_build() {
   fi
   FRELOX_WINE=$(wine_loader_for "$FRELOX_ARCH")
   export FRELOX_ARCH FRELOX_PRESET FRELOX_WINE FRELOX_BUILD_NOTE
-}
-
-# Starts Xvfb on a free display and exports DISPLAY; the server ends with this shell.
-start_xvfb() {
-  local n=${1:-91}
-  while [ -e "/tmp/.X${n}-lock" ]; do n=$((n + 1)); done
-  Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  FRELOX_XVFB_PID=$!
-  export DISPLAY=":${n}"
-  local i
-  for i in $(seq 1 50); do
-    [ -e "/tmp/.X11-unix/X${n}" ] && return 0
-    sleep 0.1
-  done
-  echo "Xvfb did not start" >&2
-  return 1
-}
-
-# A throw-away Wine prefix under the given folder, made by the loader of the
-# chosen Windows build; exports what Wine needs.
-init_wine_prefix() {
-  choose_windows_build
-  export WINEPREFIX="$1"
-  export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
-  "$FRELOX_WINE" wineboot -i >/dev/null 2>&1
-  # Without a window manager, Wine waits up to 2 s for every managed
-  # top-level window to be unmapped; unmanaged windows close at once.
-  "$FRELOX_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  use_wine_alsa_driver
-  export FRELOX_PREFIX_READY=1
-  # Keep one wineserver for the whole run: every test program starts faster.
-  "$(wineserver_path)" -p >/dev/null 2>&1 || true
-}
-
-# Makes the prefix in WINEPREFIX record through Wine's ALSA driver, which
-# reaches a running PulseAudio server through ALSA's PulseAudio plugin (its
-# "default" device is the server's default source; without a server it is a
-# real sound card, or no device at all). Wine's own PulseAudio driver hands
-# the program captures that are not one contiguous stretch of sound, which
-# shows as a broad skirt around every tone; through ALSA each capture is
-# contiguous. Idempotent: safe on every start, also in an older prefix.
-use_wine_alsa_driver() {
-  "${FRELOX_WINE:-$(wine64_path)}" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f \
-    >/dev/null 2>&1
-}
-
-wineserver_path() { echo "$(dirname "$(wine64_path)")/wineserver"; }
-
-stop_wine() { "$(wineserver_path)" -k >/dev/null 2>&1 || true; }
-
-# Starts a private PulseAudio server with a null sink NAME whose monitor is
-# the default source, so wave input device 0 hears what is played into NAME.
-# Exports XDG_RUNTIME_DIR and FRELOX_PULSE_SINK. Stop it with stop_pulse.
-start_pulse() {
-  local sink=${1:-frelox}
-  export XDG_RUNTIME_DIR
-  XDG_RUNTIME_DIR=$(mktemp -d /tmp/frelox-pulse.XXXXXX)
-  FRELOX_PULSE_DIR=$XDG_RUNTIME_DIR
-  chmod 700 "$XDG_RUNTIME_DIR"
-  export FRELOX_PULSE_SINK=$sink
-  pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
-    --load="module-null-sink sink_name=$sink" --load="module-native-protocol-unix" \
-    >/dev/null 2>&1 || return 1
-  local i
-  for i in $(seq 1 50); do
-    pactl info >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  pactl set-default-source "$sink.monitor"
-}
-
-# Stops only a server that start_pulse started, and removes only its folder.
-stop_pulse() {
-  [ -n "${FRELOX_PULSE_DIR:-}" ] || return 0
-  XDG_RUNTIME_DIR=$FRELOX_PULSE_DIR pulseaudio -k >/dev/null 2>&1 || true
-  rm -rf "$FRELOX_PULSE_DIR"
-  FRELOX_PULSE_DIR=
-}
-
-# The test tones: frequency (Hz) and amplitude (full scale 1) on the left,
-# then on the right. Tones off the 100 Hz grid show at once if a capture is
-# not one contiguous stretch of sound.
-FRELOX_TEST_TONES="1234.5 0.5 4321 0.1"
-
-# Plays the test tones into the given sink, 16-bit stereo at 44100 Hz, for
-# up to ten minutes.
-play_test_tones() {
-  local tones
-  read -r -a tones <<<"$FRELOX_TEST_TONES"
-  sox -n -t raw -r 44100 -c 2 -b 16 -e signed - synth 600 sine "${tones[0]}" sine "${tones[2]}" \
-    remix "1v${tones[1]}" "2v${tones[3]}" |
-    pacat --device="$1" --format=s16le --rate=44100 --channels=2 2>/dev/null
 }

@@ -1,6 +1,9 @@
-"""Helpers the cases share: plots taken from the running program, and the
-time bounds every closing case derives from the ring's timing."""
+"""Helpers the end-to-end tests share: plots taken from the running
+program, the time bounds every closing test derives from the ring's timing,
+and the record of a scenario whose steps are judged one test each."""
 
+import os
+import re
 import time
 
 from clock import now_s
@@ -21,10 +24,23 @@ ANALYSIS_AND_DRAWING_S = 0.5
 EXIT_ALLOWANCE_S = 2.0
 # How late a returned buffer is reported after its last frame was recorded.
 RETURN_REPORT_LATENCY_S = 0.25
+QUIT_STATUS = 1
+LARGEST_FFT_SIZE = 262144
+QUEUE_POLL_S = 0.01
+WAIT_MARGIN_S = 10.0
 
 
 def capture_s(fft_size):
     return fft_size / SAMPLE_RATE_HZ
+
+
+def request_to_end_bound_s(fft_size, interval_s):
+    """The longest a close request may take to end the program: it may come
+    just after a buffer returned; then the pause, analysis and drawing run,
+    one more capture is recorded (and may come back late), and the process
+    exits."""
+    return (interval_s + ANALYSIS_AND_DRAWING_S + capture_s(fft_size)
+            + FIRST_RETURN_LATENCY_S + EXIT_ALLOWANCE_S)
 
 
 def plot_now(program):
@@ -69,3 +85,32 @@ def has_colour(*colours):
 
 def lacks_colour(colour):
     return lambda plot: plot.peak(colour) is None
+
+
+class Outcomes:
+    """What the steps of a scenario on one running program found, each judged
+    by a test of its own. The scenario records its steps in order and stops at
+    a failed one it cannot go on from; a step not reached fails its test,
+    naming the step that stopped the scenario."""
+
+    def __init__(self, evidence_dir):
+        self.evidence_dir = evidence_dir
+        self.found = {}
+        self.stopped_at = None
+
+    def record(self, step, ok, detail="", picture=None):
+        """Returns ok. A failure's picture, if given, is kept for its reader."""
+        if not ok:
+            if picture is not None:
+                path = os.path.join(self.evidence_dir,
+                                    re.sub(r"[^A-Za-z0-9_.-]+", "-", step) + ".png")
+                picture.save_png(path)
+                detail = "%s; picture %s" % (detail, path)
+            self.stopped_at = self.stopped_at or step
+        self.found[step] = (bool(ok), detail)
+        return ok
+
+    def judge(self, step):
+        ok, detail = self.found.get(step, (False, "not reached: the scenario stopped at %r"
+                                           % self.stopped_at))
+        assert ok, detail

@@ -18,6 +18,7 @@ trace). Its drawing time less the moment of switching off is the lag; where
 screenshots were sparser than cycles it is an upper bound.
 Prints one table. Usage: measure_program.py EXE WORK_DIR [POINTS ...] (all sizes by default)"""
 
+import signal
 import statistics
 import sys
 import time
@@ -28,7 +29,7 @@ import plot_checks
 from clock import now_s, wait_until
 from picture import LEFT_GREEN, RIGHT_RED
 from session import Session
-from sound_server import LEFT_TONE, RIGHT_TONE, TonePlayer
+from surroundings import LEFT_TONE
 
 SIZES = (
     (1024, menu_keys.SIZE_1024), (2048, menu_keys.SIZE_2048), (4096, menu_keys.SIZE_4096),
@@ -111,13 +112,8 @@ def sound_age_ms(session, program, fft_size, pause_s):
 
 
 def main(exe, work_dir, only_sizes):
-    session = Session(exe, work_dir)
     rows = []
-    try:
-        session.open()
-        session.start_sound(tones=False)
-        session.tone = TonePlayer(session.sound, LEFT_TONE, RIGHT_TONE, latency_ms=PLAYER_LATENCY_MS)
-        session.tone.start()
+    with Session(exe, work_dir) as session, session.sound(latency_ms=PLAYER_LATENCY_MS):
         program, why = session.launch_measuring("measure")
         if program is None:
             print("the program does not measure: " + why)
@@ -133,8 +129,6 @@ def main(exe, work_dir, only_sizes):
                 print("measured %d points at %s" % (fft_size, caption), file=sys.stderr, flush=True)
         program.keys(*menu_keys.EXIT)
         program.watch_exit(CYCLE_TIMEOUT_MARGIN_S)
-    finally:
-        session.close()
     print("| points | rate setting | pause | measurements/s | capture, median / max | "
           "return to next queueing less the pause: median / max | tone off to a spectrum without it "
           "(screenshot spacing) |")
@@ -149,6 +143,8 @@ def main(exe, work_dir, only_sizes):
 
 
 if __name__ == "__main__":
+    # Ended from outside, still end every process started here.
+    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     started = time.time()

@@ -1,88 +1,61 @@
-"""Screenshots as pixel arrays: PPM parsing and locating the frame's client area."""
+"""Screenshots as numpy arrays (rows, columns, RGB), and locating the frame's
+client area in them."""
 
-import subprocess
+import numpy as np
+from PIL import Image, ImageGrab
 
 BLACK = (0, 0, 0)
 GRID_GREY = (80, 80, 80)
 LABEL_GREY = (192, 192, 192)
 LEFT_GREEN = (0, 255, 0)
 RIGHT_RED = (255, 0, 0)
-CONVERT_TIMEOUT_S = 20
 
 
 class Rect:
     def __init__(self, left, top, width, height):
         self.left, self.top, self.width, self.height = left, top, width, height
 
+    def slices(self):
+        return slice(self.top, self.top + self.height), slice(self.left, self.left + self.width)
+
     def __repr__(self):
         return "Rect(%d, %d, %dx%d)" % (self.left, self.top, self.width, self.height)
 
 
 class Picture:
-    def __init__(self, width, height, rgb_bytes):
-        self.width = width
-        self.height = height
-        self.rgb = rgb_bytes
+    def __init__(self, pixels):
+        self.pixels = pixels  # uint8, shape (height, width, 3)
+        self.height, self.width = pixels.shape[:2]
+        # Each pixel as one number, 0xRRGGBB: one comparison finds a colour.
+        self.codes = _code(*(pixels[:, :, channel].astype(np.uint32) for channel in range(3)))
 
     @classmethod
-    def from_ppm(cls, data):
-        """Parses a binary PPM (P6, maxval 255) as ImageMagick writes it."""
-        fields = []
-        position = 0
-        while len(fields) < 4:
-            while data[position:position + 1].isspace():
-                position += 1
-            if data[position:position + 1] == b"#":
-                position = data.index(b"\n", position) + 1
-                continue
-            end = position
-            while not data[end:end + 1].isspace():
-                end += 1
-            fields.append(data[position:end])
-            position = end
-        position += 1  # the single whitespace after maxval
-        magic, width, height, maxval = fields[0], int(fields[1]), int(fields[2]), int(fields[3])
-        if magic != b"P6" or maxval != 255:
-            raise ValueError("not an 8-bit binary PPM")
-        pixels = data[position:position + 3 * width * height]
-        if len(pixels) != 3 * width * height:
-            raise ValueError("truncated PPM")
-        return cls(width, height, pixels)
+    def grab(cls, display, rect):
+        """The part of this rectangle that lies on the X display's screen (a
+        maximised frame's border lies beyond its edges)."""
+        screen = ImageGrab.grab(xdisplay=display)
+        box = (max(rect.left, 0), max(rect.top, 0), min(rect.left + rect.width, screen.width),
+               min(rect.top + rect.height, screen.height))
+        return cls(np.asarray(screen.crop(box).convert("RGB")))
 
     @classmethod
     def from_file(cls, path):
-        """Any image ImageMagick reads (PNG for example)."""
-        ppm = subprocess.run(["convert", path, "ppm:-"], capture_output=True, check=True,
-                             timeout=CONVERT_TIMEOUT_S).stdout
-        return cls.from_ppm(ppm)
-
-    def pixel(self, x, y):
-        i = 3 * (y * self.width + x)
-        return (self.rgb[i], self.rgb[i + 1], self.rgb[i + 2])
+        with Image.open(path) as image:
+            return cls(np.asarray(image.convert("RGB")))
 
     def save_png(self, path):
-        header = b"P6\n%d %d\n255\n" % (self.width, self.height)
-        subprocess.run(["convert", "ppm:-", path], input=header + self.rgb, check=True,
-                       timeout=CONVERT_TIMEOUT_S)
+        Image.fromarray(self.pixels).save(path)
 
-    def columns_of(self, colour, y, first_x, end_x):
-        """The x of every pixel of exactly this colour in row y, first_x <= x < end_x."""
-        row_start = 3 * y * self.width
-        pattern = bytes(colour)
-        found = []
-        position = self.rgb.find(pattern, row_start + 3 * first_x, row_start + 3 * end_x)
-        while position >= 0:
-            offset = position - row_start
-            if offset % 3 == 0:
-                found.append(offset // 3)
-                position = self.rgb.find(pattern, position + 3, row_start + 3 * end_x)
-            else:
-                position = self.rgb.find(pattern, position + 1, row_start + 3 * end_x)
-        return found
+    def pixel(self, x, y):
+        return tuple(int(value) for value in self.pixels[y, x])
+
+    def mask(self, colour, rect=None):
+        """Whether each pixel (of the rectangle, if given) is exactly this colour."""
+        codes = self.codes[rect.slices()] if rect else self.codes
+        return codes == _code(*colour)
 
     def count(self, colour, rect):
-        return sum(len(self.columns_of(colour, y, rect.left, rect.left + rect.width))
-                   for y in range(rect.top, rect.top + rect.height))
+        return int(self.mask(colour, rect).sum())
 
     def find_client_area(self):
         """The frame window's client area in this picture of the whole frame.
@@ -93,19 +66,22 @@ class Picture:
         run of non-black pixels is short over the middle rows and columns; the
         top (caption and menu bar) is found in the middle columns, where no
         axis label lies above the view."""
-        middle_rows = range(self.height // 3, 2 * self.height // 3)
-        middle_columns = range(self.width // 4, 3 * self.width // 4)
-        left = min(self._run_length(0, y, 1, 0) for y in middle_rows)
-        right = min(self._run_length(self.width - 1, y, -1, 0) for y in middle_rows)
-        bottom = min(self._run_length(x, self.height - 1, 0, -1) for x in middle_columns)
-        top = max(self._run_length(x, 0, 0, 1) for x in middle_columns)
-        return Rect(left, top, self.width - left - right, self.height - top - bottom)
+        lit = self.codes != _code(*BLACK)
+        rows = lit[self.height // 3:2 * self.height // 3]
+        columns = lit[:, self.width // 4:3 * self.width // 4].T
+        left = _lit_run(rows).min()
+        right = _lit_run(rows[:, ::-1]).min()
+        bottom = _lit_run(columns[:, ::-1]).min()
+        top = _lit_run(columns).max()
+        return Rect(int(left), int(top), int(self.width - left - right),
+                    int(self.height - top - bottom))
 
-    def _run_length(self, x, y, dx, dy):
-        """How many pixels from (x, y) in direction (dx, dy) are not black."""
-        length = 0
-        while 0 <= x < self.width and 0 <= y < self.height and self.pixel(x, y) != BLACK:
-            x += dx
-            y += dy
-            length += 1
-        return length
+
+def _code(red, green, blue):
+    return (red << 16) | (green << 8) | blue
+
+
+def _lit_run(lines):
+    """Per line (a row of a 2-D boolean array), how many elements from its
+    start are true before the first false one."""
+    return np.where(lines.all(axis=1), lines.shape[1], lines.argmin(axis=1))

@@ -1,7 +1,10 @@
 """Judgements of one plot: traces at the tone's column and level, the grid
 where the geometry puts it, ticks and labels in the margins."""
 
-from picture import GRID_GREY, LABEL_GREY, LEFT_GREEN, RIGHT_RED
+import numpy as np
+
+from picture import GRID_GREY, LABEL_GREY, LEFT_GREEN, RIGHT_RED, Rect
+from plot_reading import any_of
 from tone_model import expected_peak
 from view_geometry import (FREQUENCY_TICK_ROWS, LEVEL_LABEL_RIGHT_PX, LEVEL_TICK_COLUMNS,
                            VIEW_LEFT_PX, VIEW_TOP_PX)
@@ -61,25 +64,21 @@ def tone_shown(plot, colour, frequency_hz, above_db=-60.0, columns_each_side=3):
     return any(top is not None and plot.level_of_row(top) > above_db for top in tops)
 
 
-def _is_grid_or_trace(pixel):
-    return pixel == GRID_GREY or pixel in TRACE_COLOURS
-
-
 def grid_where_expected(plot):
     """(ok, detail): every pixel of the predicted grid lines is grid grey
     (or covered by a trace), and no grid grey lies anywhere else."""
     geometry = plot.geometry
-    columns = _settle(geometry.grid_columns(), lambda x: sum(
-        plot.view_pixel(x, y) == GRID_GREY for y in range(geometry.height)))
-    rows = _settle(geometry.grid_rows(), lambda y: sum(
-        plot.view_pixel(x, y) == GRID_GREY for x in range(geometry.width)))
-    broken_columns = [x for x in columns
-                      if not all(_is_grid_or_trace(plot.view_pixel(x, y)) for y in range(geometry.height))]
-    broken_rows = [y for y in rows
-                   if not all(_is_grid_or_trace(plot.view_pixel(x, y)) for x in range(geometry.width))]
-    column_set, row_set = set(columns), set(rows)
-    stray = [(x, y) for y in range(geometry.height) if y not in row_set
-             for x in plot.view_columns_of(GRID_GREY, y) if x not in column_set]
+    grey = plot.view_mask(GRID_GREY)
+    grid_or_trace = any_of([grey] + [plot.view_mask(colour) for colour in TRACE_COLOURS])
+    column_greyness, row_greyness = grey.sum(axis=0), grey.sum(axis=1)
+    columns = _settle(geometry.grid_columns(), lambda x: column_greyness[x])
+    rows = _settle(geometry.grid_rows(), lambda y: row_greyness[y])
+    broken_columns = [x for x in columns if not grid_or_trace[:, x].all()]
+    broken_rows = [y for y in rows if not grid_or_trace[y, :].all()]
+    off_grid = grey.copy()
+    off_grid[:, columns] = False
+    off_grid[rows, :] = False
+    stray = [(int(x), int(y)) for y, x in np.argwhere(off_grid)]
     ok = len(columns) == VISIBLE_GRID_COLUMNS and len(rows) == GRID_ROWS and not broken_columns and not broken_rows and not stray
     detail = "%d grid columns, %d grid rows; incomplete columns %s, rows %s; %d grey pixels off the grid%s" % (
         len(columns), len(rows), broken_columns[:5], broken_rows[:5], len(stray),
@@ -120,16 +119,14 @@ def labels_where_expected(plot):
     font_px = geometry.font_height_px()
     problems = []
     for label, y in geometry.level_label_rows():
-        pixels = [(x, row) for row in range(max(0, y - font_px), min(plot.client.height, y + font_px // 2))
-                  for x in range(0, LEVEL_LABEL_RIGHT_PX + 1) if plot.frame_pixel(x, row) == LABEL_GREY]
+        top = max(0, y - font_px)
+        pixels = _label_pixels(plot, Rect(0, top, LEVEL_LABEL_RIGHT_PX + 1, y + font_px // 2 - top))
         right_end = max((x for x, _ in pixels), default=-1)
         if len(pixels) < MIN_LABEL_PIXELS or right_end < LEVEL_LABEL_RIGHT_PX - font_px // 2:
             problems.append("level %s: %d pixels, right end %d" % (label, len(pixels), right_end))
     for label, x, top in geometry.decade_label_anchors():
         first_x = max(x - font_px, LEVEL_LABEL_RIGHT_PX + 1)
-        pixels = [(column, row) for row in range(top, min(plot.client.height, top + font_px + 2))
-                  for column in range(first_x, min(plot.client.width, x + font_px))
-                  if plot.frame_pixel(column, row) == LABEL_GREY]
+        pixels = _label_pixels(plot, Rect(first_x, top, x + font_px - first_x, font_px + 2))
         centred = first_x == x - font_px
         centre = sum(column for column, _ in pixels) / len(pixels) if pixels else None
         if len(pixels) < MIN_LABEL_PIXELS or (centred and abs(centre - x) > font_px / 2):
@@ -138,3 +135,9 @@ def labels_where_expected(plot):
     if inside_view:
         problems.append("%d label pixels inside the view" % inside_view)
     return not problems, "; ".join(problems) or "15 level and 4 decade labels in place"
+
+
+def _label_pixels(plot, rect):
+    """(x, y) in the axis frame of every label-grey pixel in the rectangle."""
+    found = np.argwhere(plot.frame_mask(LABEL_GREY, rect))
+    return [(int(x) + max(rect.left, 0), int(y) + max(rect.top, 0)) for y, x in found]

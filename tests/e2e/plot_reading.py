@@ -1,6 +1,8 @@
 """Reading the plot in a screenshot of the frame: where the view lies, the
 traces' upper envelopes, their peaks."""
 
+import numpy as np
+
 from picture import Rect
 from view_geometry import VIEW_LEFT_PX, VIEW_TOP_PX, ViewGeometry
 
@@ -16,9 +18,21 @@ class Plot:
         self.view = Rect(self.client.left + VIEW_LEFT_PX, self.client.top + VIEW_TOP_PX,
                          self.geometry.width, self.geometry.height)
         self._envelopes = {}
+        self._view_masks = {}
 
-    def view_pixel(self, x, y):
-        return self.picture.pixel(self.view.left + x, self.view.top + y)
+    def view_mask(self, colour):
+        """Whether each pixel of the view (rows, columns) has this colour."""
+        if colour not in self._view_masks:
+            self._view_masks[colour] = self.picture.mask(colour, self.view)
+        return self._view_masks[colour]
+
+    def frame_mask(self, colour, rect):
+        """The same for a rectangle of the axis frame, clipped to the client area."""
+        left, top = max(rect.left, 0), max(rect.top, 0)
+        right = min(rect.left + rect.width, self.client.width)
+        bottom = min(rect.top + rect.height, self.client.height)
+        return self.picture.mask(colour, Rect(self.client.left + left, self.client.top + top,
+                                              max(0, right - left), max(0, bottom - top)))
 
     def frame_pixel(self, x, y):
         return self.picture.pixel(self.client.left + x, self.client.top + y)
@@ -26,23 +40,15 @@ class Plot:
     def count_in_view(self, colour, first_x=0, end_x=None):
         """Pixels of the colour in the view columns first_x <= x < end_x."""
         end_x = self.geometry.width if end_x is None else end_x
-        return self.picture.count(colour, Rect(self.view.left + first_x, self.view.top,
-                                               end_x - first_x, self.view.height))
-
-    def view_columns_of(self, colour, y):
-        return [x - self.view.left for x in
-                self.picture.columns_of(colour, self.view.top + y, self.view.left,
-                                        self.view.left + self.view.width)]
+        return int(self.view_mask(colour)[:, first_x:end_x].sum())
 
     def envelope(self, colour):
         """Per view column, the topmost row holding the colour, or None."""
         if colour not in self._envelopes:
-            tops = [None] * self.geometry.width
-            for y in range(self.geometry.height):
-                for x in self.view_columns_of(colour, y):
-                    if tops[x] is None:
-                        tops[x] = y
-            self._envelopes[colour] = tops
+            mask = self.view_mask(colour)
+            tops = mask.argmax(axis=0)
+            self._envelopes[colour] = [int(top) if drawn else None
+                                       for top, drawn in zip(tops, mask.any(axis=0))]
         return self._envelopes[colour]
 
     def peak(self, colour, first_x=0, end_x=None):
@@ -71,3 +77,8 @@ class Plot:
                 width += 1
                 x += step
         return width
+
+
+def any_of(masks):
+    """Elementwise or of several boolean arrays."""
+    return np.logical_or.reduce(masks)

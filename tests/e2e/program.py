@@ -9,7 +9,7 @@ import time
 
 import wine_trace
 from clock import now_s, wait_until
-from picture import Picture
+from picture import Picture, Rect
 
 FRAME_TITLE = "Frelox"
 INFO_CAPTION = "Info"
@@ -21,13 +21,13 @@ WINDOW_TIMEOUT_S = 20
 
 
 class RunningProgram:
-    def __init__(self, exe, env, log_path):
+    def __init__(self, loader, exe, env, log_path):
         self.log_path = log_path
         env = dict(env, WINEDEBUG=wine_trace.TRACE_CHANNELS)
         self.env = env
         self._log = open(log_path, "wb")
         self.started_s = now_s()
-        self.process = subprocess.Popen([env["FRELOX_WINE"], exe], env=env,
+        self.process = subprocess.Popen([loader, exe], env=env,
                                         stdout=subprocess.DEVNULL, stderr=self._log)
         self.ended_s = None
 
@@ -96,9 +96,13 @@ class RunningProgram:
         frame = self.window(FRAME_TITLE, 0)
         if not frame:
             return None
-        ppm = subprocess.run(["import", "-window", frame, "-depth", "8", "ppm:-"], env=self.env,
-                             capture_output=True, timeout=TOOL_TIMEOUT_S).stdout
-        return Picture.from_ppm(ppm) if ppm else None
+        found = subprocess.run(["xdotool", "getwindowgeometry", "--shell", frame], env=self.env,
+                               capture_output=True, text=True, timeout=TOOL_TIMEOUT_S).stdout
+        geometry = dict(line.split("=", 1) for line in found.split())
+        if not {"X", "Y", "WIDTH", "HEIGHT"} <= geometry.keys():
+            return None
+        return Picture.grab(self.env["DISPLAY"], Rect(*(int(geometry[key]) for key in
+                                                        ("X", "Y", "WIDTH", "HEIGHT"))))
 
     def _xdotool(self, *args):
         subprocess.run(["xdotool", *args], env=self.env, stdout=subprocess.DEVNULL,

@@ -1,16 +1,19 @@
-"""One end-to-end run's surroundings: a virtual display, one Wine prefix for
-every case, and per case a private sound server (or none) and the program.
+"""One run's surroundings for the program under test: a virtual display and
+one Wine prefix for the whole run, a private sound server (or none) and the
+programs started in it. The end-to-end tests' fixtures, the soak and the
+program measurement build on it.
 
-Every process started here is ended in close(), also after a failure."""
+Every process started here is ended on leaving the session (and on leaving
+sound() and running()), also after a failure."""
 
+import contextlib
 import os
 import shutil
 import tempfile
 
+import surroundings
 from program import INFO_CAPTION, RunningProgram
-from sound_server import LEFT_TONE, RIGHT_TONE, PrivateSoundServer, TonePlayer
-from virtual_display import VirtualDisplay
-from wine_prefix import WinePrefix, exe_architecture
+from surroundings import LEFT_TONE, RIGHT_TONE, SoundServer, TonePlayer, VirtualDisplay, WinePrefix
 
 START_TIMEOUT_S = 30
 FIRST_SPECTRA = 3
@@ -21,39 +24,55 @@ class Session:
         self.exe = exe
         self.work_dir = work_dir
         self.display = VirtualDisplay()
-        self.prefix = WinePrefix(os.path.join(work_dir, "wine-prefix"), exe_architecture(exe))
-        self.sound = None
+        loader = surroundings.wine_loader_for(surroundings.exe_architecture(exe))
+        self.prefix = WinePrefix(os.path.join(work_dir, "wine-prefix"), loader)
+        self.server = None
         self.tone = None
         self.programs = []
-        self.runtime_root = tempfile.mkdtemp(prefix="frelox-e2e-")
+        self.runtime_root = None
 
-    def open(self):
+    def __enter__(self):
         os.makedirs(self.work_dir, exist_ok=True)
-        display = self.display.start()
-        self.prefix.create(display)
+        self.runtime_root = tempfile.mkdtemp(prefix="frelox-e2e-")
+        try:
+            self.prefix.open(self.display.start(), fresh=True)
+        except BaseException:
+            self.__exit__()
+            raise
+        return self
 
-    def close(self):
-        self.end_case()
-        self.prefix.kill_all()
+    def __exit__(self, *failure):
+        self.end_programs()
+        self.prefix.close()
         self.display.stop()
         shutil.rmtree(self.runtime_root, ignore_errors=True)
         shutil.rmtree(self.prefix.path, ignore_errors=True)
 
-    def start_sound(self, tones=True):
-        """A private sound server, playing the test tones (LEFT_TONE,
-        RIGHT_TONE) into its sink unless tones is False."""
-        self.sound = PrivateSoundServer(os.path.join(self.runtime_root, "pulse"))
-        self.sound.start()
-        if tones:
-            self.tone = TonePlayer(self.sound, LEFT_TONE, RIGHT_TONE)
-            self.tone.start()
+    @contextlib.contextmanager
+    def sound(self, tones=True, latency_ms=None):
+        """A private sound server while inside, playing the test tones
+        (LEFT_TONE, RIGHT_TONE) into its sink unless tones is False; the
+        tones' player is self.tone."""
+        self.server = SoundServer(os.path.join(self.runtime_root, "pulse"))
+        try:
+            with surroundings.started(self.server):
+                try:
+                    if tones:
+                        self.tone = TonePlayer(self.server, LEFT_TONE, RIGHT_TONE, latency_ms)
+                        self.tone.start()
+                    yield self.server
+                finally:
+                    self.end_programs()
+                    if self.tone:
+                        self.tone.stop()
+        finally:
+            self.server = self.tone = None
 
     def env(self):
         env = self.prefix.env(os.environ)
         env["DISPLAY"] = self.display.name
-        env["FRELOX_WINE"] = self.prefix.loader
-        if self.sound:
-            return self.sound.client_env(env)
+        if self.server:
+            return self.server.client_env(env)
         # No server: an empty private runtime folder, and no server started on demand.
         empty = os.path.join(self.runtime_root, "no-sound")
         os.makedirs(empty, mode=0o700, exist_ok=True)
@@ -64,9 +83,19 @@ class Session:
 
     def launch(self, name):
         """Starts the program; its Wine trace goes to <work_dir>/<name>.log."""
-        program = RunningProgram(self.exe, self.env(), os.path.join(self.work_dir, name + ".log"))
+        program = RunningProgram(self.prefix.loader, self.exe, self.env(),
+                                 os.path.join(self.work_dir, name + ".log"))
         self.programs.append(program)
         return program
+
+    @contextlib.contextmanager
+    def running(self, name):
+        """The program while inside; killed on leaving if it still runs."""
+        program = self.launch(name)
+        try:
+            yield program
+        finally:
+            program.kill()
 
     def launch_measuring(self, name, device_box=None):
         """Starts the program with the sound server running and waits for the
@@ -86,16 +115,7 @@ class Session:
             return None, "unexpected boxes: %r" % program.message_boxes()
         return program, ""
 
-    def end_case_programs(self):
+    def end_programs(self):
         for program in self.programs:
             program.kill()
         self.programs = []
-
-    def end_case(self):
-        self.end_case_programs()
-        if self.tone:
-            self.tone.stop()
-            self.tone = None
-        if self.sound:
-            self.sound.stop()
-            self.sound = None

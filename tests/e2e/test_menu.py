@@ -1,0 +1,152 @@
+"""The menu, used by keyboard as a person would: channels, maximum drawing,
+weighting window and transform size change the picture as they should.
+Each test leaves the settings as it found them."""
+
+import pytest
+
+import case_support
+import menu_keys
+import plot_checks
+from case_support import has_colour, lacks_colour
+from picture import LEFT_GREEN, RIGHT_RED
+from surroundings import LEFT_TONE
+from tone_model import expected_peak
+
+DEFAULT_FFT_SIZE = 2048
+LARGER_FFT_SIZE = 16384
+# Several plots in a row, more than a measurement cycle apart, so that one
+# picture caught in the middle of a drawing cannot decide a check.
+PLOTS_PER_STATE = 3
+DENSE_FROM_HZ = 10000.0            # where several lines share each column
+MIN_DENSE_PIXEL_RATIO = 1.5        # more vertices with the maximum off
+WIDTH_DROP_DB = 30.0               # peak width measured this far below the top
+MAX_WIDTH_RATIO = 0.5              # 8 times the points: at most half the width
+WINDOW_RAISE_TOLERANCE_DB = 1.0
+
+
+@pytest.fixture(scope="module")
+def started(tones):
+    return tones.launch_measuring("menu")
+
+
+@pytest.fixture(scope="module")
+def program(started):
+    assert started[0] is not None, started[1]
+    return started[0]
+
+
+@pytest.fixture(scope="module")
+def larger_size(program):
+    """(peak width at 2048 points, at 16384 points, the last plot at 16384)."""
+    case_support.settle(program)
+    width_2048, _ = _peak_width(program, LEFT_GREEN)
+    program.keys(*menu_keys.SIZE_16384)
+    case_support.settle(program)
+    width_16384, plot = _peak_width(program, LEFT_GREEN)
+    program.keys(*menu_keys.SIZE_2048)
+    return width_2048, width_16384, plot
+
+
+def test_the_program_measures(started):
+    assert started[0] is not None, started[1]
+
+
+@pytest.mark.parametrize("keys, shown, hidden", [
+    (menu_keys.CHANNEL_LEFT, LEFT_GREEN, RIGHT_RED),
+    (menu_keys.CHANNEL_RIGHT, RIGHT_RED, LEFT_GREEN),
+], ids=["Links-only-green", "Rechts-only-red"])
+def test_one_channel_leaves_only_its_trace(program, keys, shown, hidden, keep):
+    program.keys(*keys)
+    case_support.plot_when(program, lambda p: has_colour(shown)(p) and lacks_colour(hidden)(p))
+    taken = case_support.plots(program, PLOTS_PER_STATE)
+    program.keys(*menu_keys.CHANNEL_BOTH)
+    keep(taken[-1].picture if taken else None)
+    assert len(taken) == PLOTS_PER_STATE and all(
+        has_colour(shown)(p) and lacks_colour(hidden)(p) for p in taken)
+
+
+def test_both_channels_show_both_traces_again(program, keep):
+    program.keys(*menu_keys.CHANNEL_RIGHT)
+    case_support.plot_when(program, lacks_colour(LEFT_GREEN))
+    program.keys(*menu_keys.CHANNEL_BOTH)
+    plot = case_support.plot_when(program, has_colour(LEFT_GREEN, RIGHT_RED))
+    taken = case_support.plots(program, PLOTS_PER_STATE)
+    keep(plot and plot.picture)
+    assert len(taken) > 0 and all(has_colour(LEFT_GREEN, RIGHT_RED)(p) for p in taken)
+
+
+def test_maximum_off_draws_every_line(program, keep):
+    """More green where several lines share a column."""
+    program.keys(*menu_keys.CHANNEL_LEFT)
+    case_support.plot_when(program, lacks_colour(RIGHT_RED))
+    with_maximum, _ = _dense_green_pixels(program)
+    program.keys(*menu_keys.SHOW_MAXIMUM)
+    case_support.settle(program, 2)
+    without_maximum, plot = _dense_green_pixels(program)
+    program.keys(*menu_keys.SHOW_MAXIMUM)
+    program.keys(*menu_keys.CHANNEL_BOTH)
+    keep(plot and plot.picture)
+    ratio = without_maximum / with_maximum if with_maximum else 0
+    assert ratio >= MIN_DENSE_PIXEL_RATIO, \
+        "green pixels above %g Hz: %.0f with the maximum, %.0f without (ratio %.2f, at least %.2f)" % (
+            DENSE_FROM_HZ, with_maximum, without_maximum, ratio, MIN_DENSE_PIXEL_RATIO)
+
+
+def test_window_off_raises_the_peak_by_the_hanning_windows_gain(program, keep):
+    case_support.settle(program)
+    hanning_db, _ = _peak_level(program, LEFT_GREEN)
+    program.keys(*menu_keys.WINDOW_OFF)
+    case_support.settle(program)
+    off_db, plot = _peak_level(program, LEFT_GREEN)
+    program.keys(*menu_keys.WINDOW_HANNING)
+    keep(plot and plot.picture)
+    frequency, amplitude = LEFT_TONE
+    expected_raise = (expected_peak(frequency, amplitude, DEFAULT_FFT_SIZE, "off")[1]
+                      - expected_peak(frequency, amplitude, DEFAULT_FFT_SIZE, "hanning")[1])
+    assert hanning_db is not None and off_db is not None and \
+        abs((off_db - hanning_db) - expected_raise) <= WINDOW_RAISE_TOLERANCE_DB, \
+        "peak %s dB with Hanning, %s dB with the window off; expected raise %.1f dB (6.0 dB less " \
+        "the difference in scalloping loss at this tone)" % (_db(hanning_db), _db(off_db), expected_raise)
+
+
+def test_16384_points_narrow_the_peak(larger_size, keep):
+    width_2048, width_16384, plot = larger_size
+    keep(plot and plot.picture)
+    assert width_2048 is not None and width_16384 is not None and \
+        width_16384 <= MAX_WIDTH_RATIO * width_2048, \
+        "columns within %g dB of the top: %s at 2048 points, %s at 16384" % (
+            WIDTH_DROP_DB, width_2048, width_16384)
+
+
+def test_at_16384_points_the_peak_keeps_the_tones_column_and_level(larger_size, keep):
+    plot = larger_size[2]
+    keep(plot and plot.picture)
+    assert plot is not None
+    frequency, amplitude = LEFT_TONE
+    ok, detail = plot_checks.peak_matches_tone(plot, LEFT_GREEN, frequency, amplitude,
+                                               LARGER_FFT_SIZE, "hanning")
+    assert ok, detail
+
+
+def _dense_green_pixels(program):
+    """Green pixels right of DENSE_FROM_HZ, averaged over several plots."""
+    taken = case_support.plots(program, PLOTS_PER_STATE)
+    counts = [p.count_in_view(LEFT_GREEN, min(p.geometry.freq_to_x(DENSE_FROM_HZ))) for p in taken]
+    return (sum(counts) / len(counts) if counts else 0), (taken[-1] if taken else None)
+
+
+def _peak_level(program, colour):
+    """The highest level of the colour's trace, as the median of several plots."""
+    taken = case_support.plots(program, PLOTS_PER_STATE)
+    levels = sorted(p.level_of_row(p.peak(colour)[1]) for p in taken if p.peak(colour))
+    return (levels[len(levels) // 2] if levels else None), (taken[-1] if taken else None)
+
+
+def _peak_width(program, colour):
+    taken = case_support.plots(program, PLOTS_PER_STATE)
+    widths = sorted(p.width_above(colour, p.peak(colour)[0], WIDTH_DROP_DB) for p in taken if p.peak(colour))
+    return (widths[len(widths) // 2] if widths else None), (taken[-1] if taken else None)
+
+
+def _db(value):
+    return "none" if value is None else "%.1f" % value
