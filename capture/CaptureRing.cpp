@@ -11,12 +11,6 @@ RingAction Do(RingActionKind kind) {
   return RingAction{kind};
 }
 
-RingAction ShowError(const std::string& text) {
-  RingAction action{RingActionKind::ShowError};
-  action.Text = text;
-  return action;
-}
-
 }  // namespace
 
 int64_t CaptureRing::CaptureTimeMs(int32_t frames) {
@@ -74,9 +68,11 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       OnWatchdogExpired(event, actions);
       break;
     case RingEventKind::ErrorBoxClosed:
+      if (BoxesOpen > 0) --BoxesOpen;
       // A failure while a close was pending ends the program once the
-      // user has read why.
+      // user has read why; so does a quit that came while the box was open.
       if (Now == Phase::Stopped && CloseRequested) Quit(actions);
+      if (QuitDue && BoxesOpen == 0) Quit(actions);
       break;
     case RingEventKind::CloseRequested:
       if (Now == Phase::TornDown) break;
@@ -93,7 +89,7 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       // The program ends in order, as after a close request: when the
       // capture already queued comes back.
       CloseRequested = true;
-      actions.push_back(ShowError(event.Text));
+      ShowError(event.Text, actions);
       break;
     case RingEventKind::Suspending:
       Asleep = true;
@@ -250,12 +246,22 @@ void CaptureRing::Unwatch(RingActions& actions) {
 void CaptureRing::Fail(Phase phase, const char* text, RingActions& actions) {
   Now = phase;
   FailureReported = true;
-  actions.push_back(ShowError(text));
+  ShowError(text, actions);
+}
+
+void CaptureRing::ShowError(const std::string& text, RingActions& actions) {
+  RingAction box{RingActionKind::ShowError};
+  box.Text = text;
+  actions.push_back(box);
+  ++BoxesOpen;
 }
 
 void CaptureRing::Quit(RingActions& actions) {
   Now = Phase::Ended;
   if (QuitWasPosted) return;
+  // The quit message would end the box at once, before anyone has read it.
+  QuitDue = BoxesOpen > 0;
+  if (QuitDue) return;
   QuitWasPosted = true;
   actions.push_back(Do(RingActionKind::PostQuit));
 }

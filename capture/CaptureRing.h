@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "capture/RingAction.h"
 #include "capture/RingEvent.h"
@@ -43,8 +44,10 @@
 //
 // Orthogonal to the phase: ClosePending (set by any close request, never
 // cleared: the next return of the buffer ends the program), the watchdog
-// (one timer watching the outstanding buffer, off while the system sleeps)
-// and whether a device failure has been reported (one box per failure).
+// (one timer watching the outstanding buffer, off while the system sleeps),
+// whether a device failure has been reported (one box per failure) and the
+// "Error" boxes open: the quit message waits until they are closed, since
+// it would close a box before anyone has read it.
 class CaptureRing {
  public:
   enum class Phase {
@@ -101,6 +104,7 @@ class CaptureRing {
   void Watch(int64_t at, int64_t limitMs, RingActions& actions);
   void Unwatch(RingActions& actions);
   void Fail(Phase phase, const char* text, RingActions& actions);
+  void ShowError(const std::string& text, RingActions& actions);
   void Quit(RingActions& actions);
   bool ReturnedEarly(int64_t at) const;
 
@@ -111,14 +115,16 @@ class CaptureRing {
   bool Abandoned = false;
   bool FailureReported = false;
   bool QuitWasPosted = false;
-  bool Armed = false;   // the watchdog's timer runs
-  bool Asleep = false;  // between Suspending and Resumed
+  bool QuitDue = false;  // to be posted once the open boxes are closed
+  bool Armed = false;    // the watchdog's timer runs
+  bool Asleep = false;   // between Suspending and Resumed
   bool FirstCapture = false;
   int64_t DeadlineUs = 0;  // when the watched buffer is overdue
   int64_t QueuedAtUs = 0;  // when the queueing of the outstanding capture began
   int32_t QueuedFrames = 0;
   int32_t EarlyReturnsInARow = 0;
   int32_t ShortCapturesInARow = 0;
+  int32_t BoxesOpen = 0;  // "Error" boxes asked for and not yet closed
 };
 
 const char* PhaseName(CaptureRing::Phase phase);

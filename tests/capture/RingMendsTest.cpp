@@ -93,12 +93,14 @@ HANDLE WINAPI RefuseThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE
 }
 
 // The box's own message loop delivers the capture, which returns long before
-// anyone reads the box.
+// anyone reads the box: the quit waits until the box is closed, since it
+// would close the box.
 TEST_F(RingTest, AWorkerThatCannotBeCreatedEndsTheProgramWhenTheCaptureReturnsDuringItsBox) {
   TThread::CreateThreadCall = &RefuseThread;
   Fake.OnBox = [&] {
     ReturnFull();
     PumpUntil(nullptr, 100);
+    EXPECT_EQ(QuitCode, kNoQuit);
   };
   Start();
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error: Error[thread]: creation failure"}));

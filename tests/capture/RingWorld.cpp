@@ -137,11 +137,9 @@ void RingWorld::Perform(const RingAction& action) {
     case RingActionKind::ShowError:
       Boxes.push_back("Error: " + action.Text);
       if (action.Text != WorkerText && ++FailureBoxes > 1) Violation("a second box for a failure");
-      if (OnBox && BoxDepth == 0) {
-        ++BoxDepth;
-        OnBox();
-        --BoxDepth;
-      }
+      ++BoxesOpen;
+      if (OnBox && BoxesOpen == 1) OnBox();
+      --BoxesOpen;
       Deliver(RingEventKind::ErrorBoxClosed);
       return;
     case RingActionKind::HandOver:
@@ -154,6 +152,7 @@ void RingWorld::Perform(const RingAction& action) {
       if (!CloseAsked && !SetupFailed && WorkerText.empty())
         Violation("quit without a close request");
       if (++QuitsPosted > 1) Violation("quit posted twice");
+      if (BoxesOpen > 0) Violation("quit posted while a box is open");
       QuitAtUs = NowUs;
       return;
     case RingActionKind::AbandonBuffer:

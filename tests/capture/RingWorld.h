@@ -77,5 +77,5 @@ class RingWorld {
  private:
   void Perform(const RingAction& action);
   void Violation(const std::string& what);
-  int BoxDepth = 0;
+  int BoxesOpen = 0;
 };
