@@ -89,9 +89,7 @@ class CaptureRing {
   Phase CurrentPhase() const { return Now; }
   bool ClosePending() const { return CloseRequested; }
   bool Stopped() const;
-  bool DeviceHoldsBuffer() const { return HeldByDevice; }
   bool WatchdogArmed() const { return Armed; }
-  bool QuitPosted() const { return QuitWasPosted; }
 
   // Milliseconds of sound in a capture of `frames` frames, rounded up.
   static int64_t CaptureTimeMs(int32_t frames);

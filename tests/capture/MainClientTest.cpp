@@ -104,20 +104,6 @@ TEST_F(RingTest, ASlowStartDoesNotMakeACaptureLookEarly) {
   EXPECT_EQ(CountCalls("waveInReset"), 0u);
 }
 
-TEST_F(RingTest, CloseWhileCapturingEndsWhenTheBufferReturnsWithoutAnotherSpectrum) {
-  Start();
-  EXPECT_FALSE(Client->CanClose());
-  EXPECT_FALSE(Client->CanClose());  // twice: no sooner, no differently
-  EXPECT_TRUE(Client->ClosePending());
-  EXPECT_FALSE(PumpUntil(nullptr, 200));
-  EXPECT_EQ(QuitCode, kNoQuit);
-  ReturnFull();
-  EXPECT_EQ(WaitForQuit(), 1);
-  PumpUntil(nullptr, 300);
-  EXPECT_EQ(Client->ShownSize(), 0);
-  EXPECT_EQ(Fake.CapturesQueued, 1);
-}
-
 TEST_F(RingTest, TeardownStopsTheWorkerThenClosesTheDeviceThenFreesTheBuffer) {
   Start();
   ReturnFull();

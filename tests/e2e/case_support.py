@@ -6,7 +6,8 @@ import os
 import re
 import time
 
-from clock import now_s
+import menu_keys
+from clock import now_s, wait_until
 from plot_reading import Plot
 
 SAMPLE_RATE_HZ = 44100
@@ -32,6 +33,16 @@ WAIT_MARGIN_S = 10.0
 
 def capture_s(fft_size):
     return fft_size / SAMPLE_RATE_HZ
+
+
+def switch_to_largest_size(program):
+    """Chooses 262144 points and waits until a capture of that size is under
+    way: the capture queued next still has the old size, the one after it the
+    new. False when the second queueing did not come in time."""
+    program.keys(*menu_keys.SIZE_262144)
+    queued_count = len(program.captures_queued())
+    return wait_until(lambda: len(program.captures_queued()) >= queued_count + 2,
+                      capture_s(LARGEST_FFT_SIZE) + WAIT_MARGIN_S, QUEUE_POLL_S)
 
 
 def request_to_end_bound_s(fft_size, interval_s):

@@ -6,10 +6,10 @@ import pytest
 
 import case_support
 import menu_keys
-from case_support import (EXIT_ALLOWANCE_S, FIRST_RETURN_LATENCY_S, LARGEST_FFT_SIZE, QUEUE_POLL_S,
-                          QUIT_STATUS, RETURN_REPORT_LATENCY_S, WAIT_MARGIN_S, Outcomes, capture_s,
-                          lacks_colour, request_to_end_bound_s)
-from clock import now_s, wait_until
+from case_support import (EXIT_ALLOWANCE_S, FIRST_RETURN_LATENCY_S, LARGEST_FFT_SIZE, QUIT_STATUS,
+                          RETURN_REPORT_LATENCY_S, WAIT_MARGIN_S, Outcomes, capture_s, lacks_colour,
+                          request_to_end_bound_s, switch_to_largest_size)
+from clock import now_s
 from picture import RIGHT_RED
 
 DEFAULT_FFT_SIZE = 2048
@@ -82,13 +82,9 @@ def _close_during_largest_capture(session, outcomes):
     program, why = session.launch_measuring("close-262144")
     if not outcomes.record(LARGEST_STEPS[0], program is not None, why):
         return
-    program.keys(*menu_keys.SIZE_262144)
-    # The capture queued next has the new size; the request goes out right
-    # after the one that follows it, when a complete large cycle has passed.
-    queued_count = len(program.captures_queued())
-    two_queued = wait_until(lambda: len(program.captures_queued()) >= queued_count + 2,
-                            capture_s(LARGEST_FFT_SIZE) + WAIT_MARGIN_S, QUEUE_POLL_S)
-    if not outcomes.record(LARGEST_STEPS[1], two_queued):
+    # The request goes out right after a capture of the new size was queued,
+    # when a complete large cycle has passed.
+    if not outcomes.record(LARGEST_STEPS[1], switch_to_largest_size(program)):
         return
     requested_s = program.keys(*menu_keys.EXIT)
     queued = program.captures_queued()

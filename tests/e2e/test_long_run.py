@@ -17,7 +17,7 @@ from case_support import QUIT_STATUS, Outcomes, request_to_end_bound_s
 from clock import now_s
 from picture import LEFT_GREEN, RIGHT_RED
 from surroundings import LEFT_TONE, RIGHT_TONE
-from test_spectrum import QUIET_BELOW_DB, QUIET_FROM_HZ, QUIET_TO_HZ
+from test_tones import QUIET_BELOW_DB, QUIET_FROM_HZ, QUIET_TO_HZ
 
 ROUNDS = 2
 ACTION_SPACING_S = 2.5

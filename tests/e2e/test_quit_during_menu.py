@@ -8,8 +8,8 @@ import time
 import pytest
 
 import menu_keys
-from case_support import (EXIT_ALLOWANCE_S, LARGEST_FFT_SIZE, QUEUE_POLL_S, QUIT_STATUS,
-                          WAIT_MARGIN_S, Outcomes, capture_s)
+from case_support import (EXIT_ALLOWANCE_S, LARGEST_FFT_SIZE, QUIT_STATUS, WAIT_MARGIN_S,
+                          Outcomes, capture_s, switch_to_largest_size)
 from clock import wait_until
 
 MENU_HELD_AFTER_RETURN_S = 1.0
@@ -33,10 +33,7 @@ def _quit_during_menu(session, outcomes):
     program, why = session.launch_measuring("quit-during-menu")
     if not outcomes.record(STEPS[0], program is not None, why):
         return
-    program.keys(*menu_keys.SIZE_262144)
-    queued_count = len(program.captures_queued())
-    wait_until(lambda: len(program.captures_queued()) >= queued_count + 2,
-               capture_s(LARGEST_FFT_SIZE) + WAIT_MARGIN_S, QUEUE_POLL_S)
+    switch_to_largest_size(program)
     returned_count = len(program.captures_returned())
     program.keys(*menu_keys.EXIT)
     program.keys("alt+a")  # &Ansicht stays open

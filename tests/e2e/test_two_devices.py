@@ -5,7 +5,7 @@ import pytest
 
 from case_support import plot_when, has_colour
 from picture import LEFT_GREEN, RIGHT_RED
-from test_spectrum import TRACES, judge_peak, judge_quiet, judge_traces_drawn
+from test_tones import TRACES, judge_peak, judge_quiet, judge_traces_drawn
 
 FFT_SIZE = 2048
 # A second device that records only silence: if the program opened it
