@@ -70,8 +70,12 @@ class CaptureRing {
   static constexpr int64_t kStartGraceMs = 10000;
   // On the way out, how long a reset device gets to give the buffer back.
   static constexpr int64_t kResetGraceMs = 1000;
-  // A buffer back in less than this share of its recording time holds sound
-  // recorded before it was queued; so many in a row make a backlog to drop.
+  // A buffer back in less than this share of its recording time (timed from
+  // before its queueing) holds sound recorded before it was queued: the
+  // device keeps recording while no buffer is queued (Wine's drivers do), and
+  // the spectrum would fall further and further behind the sound. So many in
+  // a row make a backlog, which a reset while no buffer is queued drops. A
+  // device that records only while a buffer is queued is never reset.
   static constexpr double kEarlyReturnShare = 0.5;
   static constexpr int32_t kEarlyReturnsBeforeReset = 2;
   // Incomplete recordings in a row before the ring gives up.
