@@ -9,6 +9,8 @@
 # the arguments select no test. About 5 minutes.
 #
 #   scripts/e2e.sh [PYTEST OPTION ...]      e.g. -k closing, -k "spectrum and 65536"
+#   scripts/e2e.sh --release-check          only the short check of the release
+#                                           (test_release_check.py, test_no_device.py)
 #
 # FRELOX_EXE runs another program file instead of that build's (which is
 # then built first); the Wine loader follows the file's architecture. Each
@@ -25,6 +27,8 @@ fail() {
   exit 1
 }
 
+# Says whether 32-bit Wine runs emulated here (FRELOX_32BIT), which lengthens the waits.
+choose_windows_build
 ensure_program e2e || fail "Frelox.exe does not build; see build/e2e.build.log"
 [ -f "$FRELOX_EXE" ] || fail "no program at $FRELOX_EXE"
 

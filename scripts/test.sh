@@ -4,10 +4,13 @@
 #   UndefinedBehaviorSanitizer, 3. the x86_64 Windows build, 4. the Windows
 #   tests of the i686 release build under 32-bit Wine in Xvfb, 5. the release
 #   package and its checks, 6. end-to-end tests of the program in that package.
-# Where this machine cannot execute 32-bit code (found by running some), the
-# Windows and end-to-end tests run the x86_64 build instead, and their
-# summary lines say so.
-# Prints one line per stage and exits non-zero if any stage failed.
+# Where this machine cannot execute 32-bit code natively (found by running
+# some), the Windows and end-to-end tests run the x86_64 build instead; where
+# the set-up made 32-bit code run under emulation (ensure_32bit_emulation),
+# the release's arithmetic and resource tests and a short end-to-end check of
+# the release exe run under the emulated 32-bit Wine besides. The summary
+# lines say which build ran each stage, and whether emulated.
+# Prints one line per stage with its time and exits non-zero if any stage failed.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$FRELOX_ROOT"
@@ -20,10 +23,11 @@ stage() {
   local name=$1
   shift
   log "$name"
+  local started=$SECONDS
   if "$@"; then
-    STAGES+=("PASS  $name")
+    STAGES+=("PASS  $name ($((SECONDS - started)) s)")
   else
-    STAGES+=("FAIL  $name")
+    STAGES+=("FAIL  $name ($((SECONDS - started)) s)")
     FAILED=$((FAILED + 1))
   fi
 }
@@ -61,10 +65,30 @@ windows_tests() {
 
 release_package() { scripts/package.sh; }
 
+# The Windows test programs of the release build that run under emulated
+# 32-bit Wine: those of the arithmetic and the resources (and of the portable
+# geometry and ring logic), which do not depend on timing. The others, of the
+# windows, the device and the program, run on the x86_64 build there.
+EMULATED_TEST_PROGRAMS=(analysis_tests resource_tests display_geometry_tests capture_ring_tests)
+
+emulated_windows_tests() {
+  cmake --build --preset win32 --target "${EMULATED_TEST_PROGRAMS[@]}" -j "$JOBS" \
+    >build/win32.tests.build.log 2>&1
+  local rc=$?
+  grep -vE '^\[[0-9]+/[0-9]+\]|^ninja: ' build/win32.tests.build.log
+  [ $rc -eq 0 ] || return 1
+  local only
+  only="^($(IFS='|' && echo "${EMULATED_TEST_PROGRAMS[*]}"))\$"
+  with_emulated_wine32 surroundings --display --optional-sound --tones --prefix build/wine-prefix-i686 \
+    --fresh --wine "$(wine32_path)" -- ctest --preset win32 -R "$only" -j "$JOBS" --output-on-failure
+}
+
 # The end-to-end tests of the program users download: the exe taken out of
-# the release zip, checked to be the very bytes of the i686 build.
+# the release zip, checked to be the very bytes of the i686 build. Where
+# 32-bit code runs only under emulation, the full suite runs the x86_64
+# build, and with "--release-check" the short check runs the release exe.
 end_to_end_tests() {
-  if [ "$FRELOX_ARCH" != i686 ]; then
+  if [ "$FRELOX_ARCH" != i686 ] && [ "${1:-}" != --release-check ]; then
     FRELOX_EXE=$FRELOX_ROOT/build/win64/shell/Frelox.exe scripts/e2e.sh
     return
   fi
@@ -77,13 +101,14 @@ end_to_end_tests() {
   fi
   echo "testing $(release_zip):Frelox.exe ($(sha256sum <"$unpacked/Frelox.exe" | cut -c1-16)...)," \
     "the same bytes as build/win32/shell/Frelox.exe"
-  FRELOX_EXE=$unpacked/Frelox.exe scripts/e2e.sh
+  FRELOX_EXE=$unpacked/Frelox.exe scripts/e2e.sh "$@"
   local rc=$?
   rm -rf "$unpacked"
   return $rc
 }
 
 ensure_packages
+ensure_32bit_emulation
 choose_windows_build
 mkdir -p build
 stage "native unit tests" native_tests
@@ -94,6 +119,14 @@ if [ "$FRELOX_ARCH" = i686 ]; then
   stage "Windows tests under Wine (i686)" windows_tests
   stage "release package and its checks (i686)" release_package
   stage "end-to-end tests of the release (i686)" end_to_end_tests
+elif [ "$FRELOX_32BIT" = emulated ]; then
+  stage "Windows tests under Wine ($FRELOX_BUILD_NOTE; not emulated)" windows_tests
+  stage "release package and its checks (i686)" release_package
+  stage "Windows tests of the release: ${EMULATED_TEST_PROGRAMS[*]} (i686, emulated)" \
+    emulated_windows_tests
+  stage "end-to-end tests of the x86_64 build (not emulated)" end_to_end_tests
+  stage "short end-to-end check of the release (i686, emulated)" \
+    with_emulated_wine32 end_to_end_tests --release-check
 else
   stage "Windows tests under Wine ($FRELOX_BUILD_NOTE)" windows_tests
   stage "release package and its checks (i686, not run here)" release_package

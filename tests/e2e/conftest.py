@@ -18,6 +18,23 @@ def pytest_addoption(parser):
     group.addoption("--work-dir", help="where the Wine prefix, traces and failures' pictures go")
     group.addoption("--long-run-minutes", type=float,
                     help="the long run's length (the soak); two rounds of its commands by default")
+    group.addoption("--release-check", action="store_true",
+                    help="only the short check of the release (%s)" % ", ".join(RELEASE_CHECK))
+
+
+# The short check of the release where it runs only under emulation, too
+# slow there for the whole suite; the whole suite has the same cases.
+RELEASE_CHECK_ALONE = "test_release_check.py"
+RELEASE_CHECK = (RELEASE_CHECK_ALONE, "test_no_device.py")
+
+
+def pytest_collection_modifyitems(config, items):
+    if config.getoption("release_check"):
+        wanted = [item for item in items if item.path.name in RELEASE_CHECK]
+    else:
+        wanted = [item for item in items if item.path.name != RELEASE_CHECK_ALONE]
+    config.hook.pytest_deselected(items=[item for item in items if item not in wanted])
+    items[:] = wanted
 
 
 @pytest.hookimpl(hookwrapper=True)

