@@ -66,21 +66,30 @@ windows_tests() {
 release_package() { scripts/package.sh; }
 
 # The Windows test programs of the release build that run under emulated
-# 32-bit Wine: those of the arithmetic and the resources (and of the portable
-# geometry and ring logic), which do not depend on timing. The others, of the
-# windows, the device and the program, run on the x86_64 build there.
+# 32-bit Wine: those of the arithmetic and the resources, and of the portable
+# geometry and ring logic. The others, of the windows, the device and the
+# program, run on the x86_64 build there (the real-device ring test crashed
+# the emulator).
 EMULATED_TEST_PROGRAMS=(analysis_tests resource_tests display_geometry_tests capture_ring_tests)
+# Made afresh by the short end-to-end check of the release, then used by
+# these test programs: a new prefix costs minutes under emulation.
+EMULATED_PREFIX=build/wine-prefix-i686
+
+# Under emulation a test program took up to 223 s on two cores shared with
+# builds (the limit elsewhere is 300 s).
+EMULATED_TEST_TIMEOUT_S=1200
 
 emulated_windows_tests() {
-  cmake --build --preset win32 --target "${EMULATED_TEST_PROGRAMS[@]}" -j "$JOBS" \
+  cmake --preset win32 -G Ninja -DFRELOX_WINE_TEST_TIMEOUT_S=$EMULATED_TEST_TIMEOUT_S >/dev/null &&
+    cmake --build --preset win32 --target "${EMULATED_TEST_PROGRAMS[@]}" -j "$JOBS" \
     >build/win32.tests.build.log 2>&1
   local rc=$?
   grep -vE '^\[[0-9]+/[0-9]+\]|^ninja: ' build/win32.tests.build.log
   [ $rc -eq 0 ] || return 1
   local only
   only="^($(IFS='|' && echo "${EMULATED_TEST_PROGRAMS[*]}"))\$"
-  with_emulated_wine32 surroundings --display --optional-sound --tones --prefix build/wine-prefix-i686 \
-    --fresh --wine "$(wine32_path)" -- ctest --preset win32 -R "$only" -j "$JOBS" --output-on-failure
+  with_emulated_wine32 surroundings --display --prefix "$EMULATED_PREFIX" --wine "$(wine32_path)" \
+    -- ctest --preset win32 -R "$only" -j "$JOBS" --output-on-failure
 }
 
 # The end-to-end tests of the program users download: the exe taken out of
@@ -122,11 +131,11 @@ if [ "$FRELOX_ARCH" = i686 ]; then
 elif [ "$FRELOX_32BIT" = emulated ]; then
   stage "Windows tests under Wine ($FRELOX_BUILD_NOTE; not emulated)" windows_tests
   stage "release package and its checks (i686)" release_package
-  stage "Windows tests of the release: ${EMULATED_TEST_PROGRAMS[*]} (i686, emulated)" \
-    emulated_windows_tests
   stage "end-to-end tests of the x86_64 build (not emulated)" end_to_end_tests
   stage "short end-to-end check of the release (i686, emulated)" \
-    with_emulated_wine32 end_to_end_tests --release-check
+    with_emulated_wine32 end_to_end_tests --release-check --kept-prefix "$EMULATED_PREFIX"
+  stage "Windows tests of the release: ${EMULATED_TEST_PROGRAMS[*]} (i686, emulated)" \
+    emulated_windows_tests
 else
   stage "Windows tests under Wine ($FRELOX_BUILD_NOTE)" windows_tests
   stage "release package and its checks (i686, not run here)" release_package

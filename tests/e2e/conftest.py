@@ -2,7 +2,8 @@
 Wine prefix for the whole run (session), a private sound server playing the
 test tones per module (tones), and the pictures a failed test leaves for its
 reader (keep). The program under test is --exe; --work-dir holds the Wine
-prefix, the programs' traces and the pictures of failed tests."""
+prefix (unless --kept-prefix names its place), the programs' traces and the
+pictures of failed tests."""
 
 import os
 import re
@@ -18,6 +19,7 @@ def pytest_addoption(parser):
     group.addoption("--work-dir", help="where the Wine prefix, traces and failures' pictures go")
     group.addoption("--long-run-minutes", type=float,
                     help="the long run's length (the soak); two rounds of its commands by default")
+    group.addoption("--kept-prefix", help="make the Wine prefix afresh here and leave it after the run")
     group.addoption("--release-check", action="store_true",
                     help="only the short check of the release (%s)" % ", ".join(RELEASE_CHECK))
 
@@ -51,7 +53,8 @@ def session(pytestconfig, tmp_path_factory):
     if not exe or not os.path.isfile(exe):
         pytest.fail("--exe names no program file: %r" % exe)
     work_dir = pytestconfig.getoption("work_dir") or str(tmp_path_factory.mktemp("e2e"))
-    with Session(os.path.abspath(exe), work_dir) as running:
+    kept_prefix = pytestconfig.getoption("kept_prefix")
+    with Session(os.path.abspath(exe), work_dir, kept_prefix and os.path.abspath(kept_prefix)) as running:
         yield running
 
 

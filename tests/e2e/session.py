@@ -27,12 +27,15 @@ EMULATED_SLOWDOWN = 80
 
 
 class Session:
-    def __init__(self, exe, work_dir):
+    def __init__(self, exe, work_dir, kept_prefix=None):
+        """The Wine prefix is made afresh in work_dir and removed at the end,
+        or, with kept_prefix, made afresh there and left for later use."""
         self.exe = exe
         self.work_dir = work_dir
         self.display = VirtualDisplay()
         loader = surroundings.wine_loader_for(surroundings.exe_architecture(exe))
-        self.prefix = WinePrefix(os.path.join(work_dir, "wine-prefix"), loader)
+        self.keep_prefix = kept_prefix is not None
+        self.prefix = WinePrefix(kept_prefix or os.path.join(work_dir, "wine-prefix"), loader)
         self.emulated = surroundings.runs_emulated(loader)
         self.start_timeout_s = EMULATED_START_TIMEOUT_S if self.emulated else START_TIMEOUT_S
         self.server = None
@@ -55,7 +58,8 @@ class Session:
         self.prefix.close()
         self.display.stop()
         shutil.rmtree(self.runtime_root, ignore_errors=True)
-        shutil.rmtree(self.prefix.path, ignore_errors=True)
+        if not self.keep_prefix:
+            shutil.rmtree(self.prefix.path, ignore_errors=True)
 
     @contextlib.contextmanager
     def sound(self, tones=True, latency_ms=None):
