@@ -56,6 +56,14 @@ def session(pytestconfig, tmp_path_factory):
     kept_prefix = pytestconfig.getoption("kept_prefix")
     with Session(os.path.abspath(exe), work_dir, kept_prefix and os.path.abspath(kept_prefix)) as running:
         yield running
+        if running.emulated:
+            pytestconfig.emulated_start_ups = running.start_ups
+
+
+def pytest_terminal_summary(terminalreporter, config):
+    for name, queued_s, measuring_s in getattr(config, "emulated_start_ups", []):
+        terminalreporter.write_line("start-up under the emulator (%s): first capture queued after %.1f s, "
+                                    "measuring after %.1f s" % (name, queued_s, measuring_s))
 
 
 @pytest.fixture(scope="module")

@@ -12,16 +12,17 @@ import shutil
 import tempfile
 
 import surroundings
+from clock import now_s
 from program import INFO_CAPTION, RunningProgram
 from surroundings import LEFT_TONE, RIGHT_TONE, SoundServer, TonePlayer, VirtualDisplay, WinePrefix
 
 START_TIMEOUT_S = 30
 FIRST_SPECTRA = 3
-# Where the program runs under the i386 emulator (surroundings.runs_emulated),
-# measured on two cores: its first spectra came EMULATED_START_MEASURED_S
-# after the start, on an idle machine the frame after 52 s; everything else
-# took 20 to 40 times as long as natively (EMULATED_SLOWDOWN with a margin).
-EMULATED_START_MEASURED_S = 0  # TODO measure
+# Where the program runs under the i386 emulator (surroundings.runs_emulated):
+# its frame came 52 s after the start on an idle machine of two cores, its
+# first box 270 s after it on two cores shared with builds (load 6), and
+# everything else took 20 to 40 times as long as natively (EMULATED_SLOWDOWN
+# with a margin for such load).
 EMULATED_START_TIMEOUT_S = 900
 EMULATED_SLOWDOWN = 80
 
@@ -42,6 +43,9 @@ class Session:
         self.tone = None
         self.programs = []
         self.runtime_root = None
+        # (name, s to the first capture queued, s to the first spectra) of each
+        # program that measured: its start-up, said at the end where emulated.
+        self.start_ups = []
 
     def __enter__(self):
         os.makedirs(self.work_dir, exist_ok=True)
@@ -127,6 +131,8 @@ class Session:
                                                                 program.message_boxes())
         if program.message_boxes() != ([device_box] if device_box else []):
             return None, "unexpected boxes: %r" % program.message_boxes()
+        self.start_ups.append((name, program.captures_queued()[0] - program.started_s,
+                               now_s() - program.started_s))
         return program, ""
 
     def allow(self, seconds):

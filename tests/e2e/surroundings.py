@@ -53,9 +53,10 @@ STOP_TIMEOUT_S = 5
 PREFIX_TIMEOUT_S = 120
 WINE_TIMEOUT_S = 20
 # Where 32-bit code runs only under emulation (the scripts say so in
-# FRELOX_32BIT), 32-bit Wine is 20 to 40 times slower: a new prefix took
-# 222 s on an idle machine and 571 s on two cores shared with four builds,
-# the next Wine start in it 271 s.
+# FRELOX_32BIT), 32-bit Wine is 20 to 40 times slower: a new prefix, its
+# 32-bit part made under the emulator, took 222 s on an idle machine, and
+# 302 s on two cores shared with builds (made by the 64-bit loader; 571 s by
+# the 32-bit one, whose next start in it took 271 s more).
 EMULATION_VARIABLE = "FRELOX_32BIT"
 EMULATED_PREFIX_TIMEOUT_S = 1200
 # The machine field of a PE image's file header.
