@@ -27,8 +27,6 @@ fail() {
   exit 1
 }
 
-# Says whether 32-bit Wine runs emulated here (FRELOX_32BIT), which lengthens the waits.
-choose_windows_build
 ensure_program e2e || fail "Frelox.exe does not build; see build/e2e.build.log"
 [ -f "$FRELOX_EXE" ] || fail "no program at $FRELOX_EXE"
 

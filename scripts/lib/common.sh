@@ -39,10 +39,11 @@ log() { printf '\n=== %s\n' "$*"; }
 
 # Sets FRELOX_EXE to the program of the chosen Windows build (see
 # choose_windows_build), building it first (log in build/NAME.build.log),
-# unless FRELOX_EXE already names another build.
+# unless FRELOX_EXE already names another build. Either way says whether
+# 32-bit Wine runs emulated here (FRELOX_32BIT), which lengthens the waits.
 ensure_program() {
-  [ -n "${FRELOX_EXE:-}" ] && return 0
   choose_windows_build
+  [ -n "${FRELOX_EXE:-}" ] && return 0
   FRELOX_EXE=$FRELOX_ROOT/build/$FRELOX_PRESET/shell/Frelox.exe
   mkdir -p "$FRELOX_ROOT/build"
   cmake --preset "$FRELOX_PRESET" -G Ninja >/dev/null &&
