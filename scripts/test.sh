@@ -77,7 +77,7 @@ EMULATED_TEST_PROGRAMS=(analysis_tests resource_tests display_geometry_tests win
 # these test programs: a new prefix costs minutes under emulation.
 EMULATED_PREFIX=build/wine-prefix-i686
 
-# Under emulation a test program took up to 223 s on two cores shared with
+# Under emulation a test program took up to 247 s on two cores shared with
 # builds (the limit elsewhere is 300 s).
 EMULATED_TEST_TIMEOUT_S=1200
 
