@@ -62,6 +62,12 @@ class TMainClient : public TWindow, public TThread {
   int32_t ShownSize() const { return ShownFrames; }
   const SpectrumLevels& ShownLevels() const { return *Shown; }
   bool ClosePending() const { return Ring.ClosePending(); }
+  // The input measured from, or CaptureRing::kNoDevice.
+  int32_t OpenInput() const { return Ring.OpenInput(); }
+
+  // The user chose input `device`: measure from it (nothing changes if it
+  // is the one measured from).
+  void ChooseInput(int32_t device);
   bool RingStopped() const { return Ring.Stopped(); }
   const CaptureRing& RingState() const { return Ring; }
 
@@ -79,7 +85,7 @@ class TMainClient : public TWindow, public TThread {
  private:
   bool EraseBackground(HDC dc);
   void SizeChanged(UINT sizeType, SIZE size);
-  LRESULT OnCaptureDone();
+  LRESULT OnCaptureDone(WPARAM device, LPARAM header);
   LRESULT OnSpectrumReady();
   void OnTimer(UINT_PTR timerId);
   void OnPowerEvent(UINT powerEvent);
@@ -89,13 +95,16 @@ class TMainClient : public TWindow, public TThread {
   void Deliver(const RingEvent& event);
   void Perform(const RingAction& action);
   void QueueCapture();
-  void CloseDevice(bool reportFailure);
+  void CloseDevice(const RingAction& action);
+  void OpenDevice(int32_t device);
+  void RenewBuffer();
   void PostQuit();
   void StopQuitTimer();
 
   void DrawSpectrum(TDC& dc);
 
-  TSampleBuffer Buffer;
+  // The one capture buffer; replaced only when a device keeps the old one.
+  std::unique_ptr<TSampleBuffer> Buffer;     // GUI thread
   std::unique_ptr<AnalysisWorker> Analyser;  // the worker's state, see above
   std::unique_ptr<SpectrumLevels> Shown;     // GUI thread
   int32_t ShownFrames = 0;                   // GUI thread

@@ -18,12 +18,18 @@ constexpr DWORD_PTR kNoCallbackInstance = 0;
 constexpr char kNoDeviceText[] = "No input device found!";
 constexpr char kUsingDeviceFormat[] = "Using %.*s.";
 
-// "Using <product name>." The name is read only within its field, so a name
-// without a terminating zero is cut there.
+// The name is read only within its field, so a name without a terminating
+// zero is cut there.
+std::string ProductName(const WAVEINCAPSA& caps) {
+  return std::string(caps.szPname, strnlen(caps.szPname, sizeof(caps.szPname)));
+}
+
+// "Using <product name>."
 void ShowDeviceInUse(const WAVEINCAPSA& caps) {
+  const std::string name = ProductName(caps);
   char text[sizeof(kUsingDeviceFormat) + sizeof(caps.szPname)];
-  const int nameLength = static_cast<int>(strnlen(caps.szPname, sizeof(caps.szPname)));
-  std::snprintf(text, sizeof(text), kUsingDeviceFormat, nameLength, caps.szPname);
+  std::snprintf(text, sizeof(text), kUsingDeviceFormat, static_cast<int>(name.size()),
+                name.c_str());
   ShowInfo(text);
 }
 
@@ -56,17 +62,46 @@ bool OpenWaveInput(HWND window) {
     ShowDeviceInUse(caps);
   }
 
+  std::string why;
+  if (!OpenWaveInputDevice(window, kInputDeviceId, why)) {
+    ShowError(why.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool OpenWaveInputDevice(HWND window, UINT device, std::string& why) {
   const WAVEFORMATEX format = RecordingFormat();
   HWAVEIN handle = nullptr;
-  result = api.waveInOpen(&handle, kInputDeviceId, &format, reinterpret_cast<DWORD_PTR>(window),
-                          kNoCallbackInstance, CALLBACK_WINDOW);
+  const MMRESULT result =
+      SystemCalls().waveInOpen(&handle, device, &format, reinterpret_cast<DWORD_PTR>(window),
+                               kNoCallbackInstance, CALLBACK_WINDOW);
   if (result != MMSYSERR_NOERROR) {
-    ShowWaveInError(result);
+    why = WaveInErrorText(result);
     return false;
   }
   InputHandle = handle;
   InputOpen = 1;
   return true;
+}
+
+std::vector<std::string> WaveInputNames() {
+  const SystemApi& api = SystemCalls();
+  std::vector<std::string> names;
+  const UINT count = api.waveInGetNumDevs();
+  for (UINT device = 0; device < count; ++device) {
+    WAVEINCAPSA caps{};
+    if (api.waveInGetDevCapsA(device, &caps, sizeof(caps)) == MMSYSERR_NOERROR) {
+      names.push_back(ProductName(caps));
+    } else {
+      names.push_back(std::to_string(device));
+    }
+  }
+  return names;
+}
+
+void ForgetWaveInput() {
+  ResetWaveInputState();
 }
 
 void CloseWaveInput(bool showFailure) {

@@ -51,4 +51,9 @@
 // "&Über..." on the menu bar.
 #define CMD_ABOUT 123
 
+// "&Eingang": the input devices, listed when the menu opens, device n as
+// CMD_INPUT_FIRST + n; CMD_INPUT_NONE stands greyed when there is none.
+#define CMD_INPUT_NONE 199
+#define CMD_INPUT_FIRST 200
+
 #endif

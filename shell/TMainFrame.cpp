@@ -1,9 +1,14 @@
 #include "shell/TMainFrame.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "analysis/MeasurementSettings.h"
+#include "capture/TMainClient.h"
+#include "capture/WaveInput.h"
 #include "resources/ResourceIds.h"
+#include "shell/TLayClient.h"
 #include "windowing/TDialog.h"
 
 namespace {
@@ -32,6 +37,19 @@ constexpr CommandValue kWindows[] = {
 // the settings' defaults.
 constexpr UINT kDefaultChecks[] = {CMD_CHANNEL_BOTH, CMD_SIZE_2048,      CMD_RATE_5,
                                    CMD_SHOW_MAXIMUM, CMD_WINDOW_HANNING, CMD_AUTO_OFFSET};
+
+// Windows-1252, as the menu is.
+constexpr char kNoInputText[] = "Kein Aufnahmeger\xE4t gefunden";
+
+// A product name as a menu item shows it: an ampersand is no mnemonic.
+std::string MenuText(const std::string& name) {
+  std::string text;
+  for (char c : name) {
+    if (c == '&') text += '&';
+    text += c;
+  }
+  return text;
+}
 
 template <size_t N>
 const CommandValue* Find(const CommandValue (&group)[N], UINT command) {
@@ -70,11 +88,14 @@ const TResponseEntry TMainFrame::Rows[] = {
     Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_PARZEN),
     Row::Command<TMainFrame, &TMainFrame::CmAutoOffset>(CMD_AUTO_OFFSET),
     Row::Command<TMainFrame, &TMainFrame::CmAbout>(CMD_ABOUT),
+    Row::CommandRange<TMainFrame, &TMainFrame::CmInput>(CMD_INPUT_FIRST,
+                                                        CMD_INPUT_FIRST + kMaxListedInputs - 1),
+    Row::InitMenuPopup<TMainFrame, &TMainFrame::MenuOpening>(),
 };
 const TResponseTable TMainFrame::Table{&TDecoratedFrame::Table, TMainFrame::Rows};
 
-TMainFrame::TMainFrame(TWindow* parent, const char* title, TWindow* client)
-    : TDecoratedFrame(parent, title, client) {
+TMainFrame::TMainFrame(TWindow* parent, const char* title, TLayClient* client)
+    : TDecoratedFrame(parent, title, client), Layout(client) {
   StoreDefaultSettings();
 }
 
@@ -143,6 +164,31 @@ void TMainFrame::CmWindow(UINT command) {
   for (const CommandValue& item : kWindows) Check(item.Command, false);
   if (const CommandValue* item = Find(kWindows, command)) Write(Settings.Weighting, item->Value);
   Check(command, true);
+}
+
+void TMainFrame::CmInput(UINT command) {
+  Layout->View->ChooseInput(static_cast<int32_t>(command - CMD_INPUT_FIRST));
+}
+
+// Built afresh each time it opens: a device plugged in since then is listed.
+void TMainFrame::MenuOpening(HMENU popup, UINT position) {
+  if (position != kInputMenuPosition || popup != GetSubMenu(GetMenu(GetHandle()), position)) return;
+  FillInputMenu(popup);
+}
+
+void TMainFrame::FillInputMenu(HMENU popup) {
+  while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
+  const std::vector<std::string> names = WaveInputNames();
+  if (names.empty()) {
+    AppendMenuA(popup, MF_STRING | MF_GRAYED, CMD_INPUT_NONE, kNoInputText);
+    return;
+  }
+  const int32_t open = Layout->View->OpenInput();
+  for (int32_t device = 0; device < static_cast<int32_t>(names.size()) && device < kMaxListedInputs;
+       ++device) {
+    const UINT flags = MF_STRING | (device == open ? MF_CHECKED : MF_UNCHECKED);
+    AppendMenuA(popup, flags, CMD_INPUT_FIRST + device, MenuText(names[device]).c_str());
+  }
 }
 
 void TMainFrame::CmAbout() {

@@ -2,6 +2,8 @@
 
 #include "windowing/TDecoratedFrame.h"
 
+class TLayClient;
+
 // The program's only top-level window. Its menu is the user's only control:
 // each command rewrites one or two settings and moves the check mark of its
 // group; the commands that change only what is drawn repaint at once.
@@ -9,7 +11,12 @@
 class TMainFrame : public TDecoratedFrame {
  public:
   // Stores the settings' defaults; no window exists yet.
-  TMainFrame(TWindow* parent, const char* title, TWindow* client);
+  TMainFrame(TWindow* parent, const char* title, TLayClient* client);
+
+  // The most inputs the "&Eingang" menu lists.
+  static constexpr int kMaxListedInputs = 64;
+  // Its position in the menu bar.
+  static constexpr UINT kInputMenuPosition = 3;
 
   DECLARE_RESPONSE_TABLE();
 
@@ -28,10 +35,16 @@ class TMainFrame : public TDecoratedFrame {
   void CmWindow(UINT command);
   void CmAutoOffset();
   void CmAbout();
+  void CmInput(UINT command);
+  void MenuOpening(HMENU popup, UINT position);
+  // Lists the inputs there are now, the one measured from checked.
+  void FillInputMenu(HMENU popup);
 
   void SetChannels(int32_t left, int32_t right, UINT checkedCommand);
   // Flips a toggle item's mark; returns the new setting (1 when now checked).
   int32_t Toggle(UINT command);
   void Check(UINT command, bool checked);
   void Repaint();
+
+  TLayClient* Layout;  // the client window, holding the spectrum view
 };

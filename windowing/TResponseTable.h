@@ -15,6 +15,7 @@ struct TResponseEntry {
   UINT Message;
   UINT Command;  // command number for WM_COMMAND rows; 0 otherwise
   TDispatchFunction Dispatch;
+  UINT CommandLast = 0;  // a row for the commands Command..CommandLast; 0: Command alone
 };
 
 // A class's static response table. Lookup searches the class's own rows
@@ -55,6 +56,18 @@ LRESULT CommandWithId(TWindow& window, WPARAM wParam, LPARAM) {
 template <class T, LRESULT (T::*Handler)()>
 LRESULT Message(TWindow& window, WPARAM, LPARAM) {
   return (static_cast<T&>(window).*Handler)();
+}
+
+template <class T, LRESULT (T::*Handler)(WPARAM, LPARAM)>
+LRESULT MessageWithParams(TWindow& window, WPARAM wParam, LPARAM lParam) {
+  return (static_cast<T&>(window).*Handler)(wParam, lParam);
+}
+
+// WM_INITMENUPOPUP: the popup about to open and its position in its parent.
+template <class T, void (T::*Handler)(HMENU popup, UINT position)>
+LRESULT InitMenuPopup(TWindow& window, WPARAM wParam, LPARAM lParam) {
+  (static_cast<T&>(window).*Handler)(reinterpret_cast<HMENU>(wParam), LOWORD(lParam));
+  return 0;
 }
 
 template <class T, void (T::*Handler)(UINT sizeType, SIZE size)>
@@ -98,9 +111,25 @@ constexpr TResponseEntry CommandWithId(UINT command) {
   return {WM_COMMAND, command, &Dispatch::CommandWithId<T, Handler>};
 }
 
+// One handler for a run of command numbers, each passed to it.
+template <class T, void (T::*Handler)(UINT)>
+constexpr TResponseEntry CommandRange(UINT first, UINT last) {
+  return {WM_COMMAND, first, &Dispatch::CommandWithId<T, Handler>, last};
+}
+
 template <class T, LRESULT (T::*Handler)()>
 constexpr TResponseEntry Message(UINT message) {
   return {message, 0, &Dispatch::Message<T, Handler>};
+}
+
+template <class T, LRESULT (T::*Handler)(WPARAM, LPARAM)>
+constexpr TResponseEntry MessageWithParams(UINT message) {
+  return {message, 0, &Dispatch::MessageWithParams<T, Handler>};
+}
+
+template <class T, void (T::*Handler)(HMENU, UINT)>
+constexpr TResponseEntry InitMenuPopup() {
+  return {WM_INITMENUPOPUP, 0, &Dispatch::InitMenuPopup<T, Handler>};
 }
 
 template <class T, void (T::*Handler)(UINT, SIZE)>

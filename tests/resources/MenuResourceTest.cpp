@@ -16,6 +16,7 @@ struct MenuEntry {
   std::wstring caption;
   UINT command;
   std::vector<MenuEntry> items;
+  bool grey = false;
 };
 
 MenuEntry Command(const wchar_t* caption, UINT command) {
@@ -23,6 +24,9 @@ MenuEntry Command(const wchar_t* caption, UINT command) {
 }
 MenuEntry Popup(const wchar_t* caption, std::vector<MenuEntry> items) {
   return {caption, kNoCommand, std::move(items)};
+}
+MenuEntry Grey(const wchar_t* caption, UINT command) {
+  return {caption, command, {}, true};
 }
 
 // The main menu with the command numbers the frame's handlers map.
@@ -48,6 +52,8 @@ const std::vector<MenuEntry>& ExpectedMenuBar() {
                     Command(L"&Welch", 113), Command(L"Ha&mming", 114), Command(L"&Blackman", 115),
                     Command(L"&Parzen", 116)}),
              Command(L"Automatische &Offsetkorrektur", 122)}),
+      // Filled with the devices when it opens.
+      Popup(L"&Eingang", {Grey(L"Kein Aufnahmegerät gefunden", 199)}),
       Command(L"&Über...", 123),
   };
   return bar;
@@ -72,8 +78,8 @@ void ExpectMenuMatches(HMENU menu, const std::vector<MenuEntry>& expected,
     ASSERT_TRUE(GetMenuItemInfoW(menu, position, TRUE, &info));
     EXPECT_EQ(std::wstring(caption), entry.caption);
     EXPECT_EQ(info.fType, static_cast<UINT>(MFT_STRING)) << "a plain text item";
-    EXPECT_EQ(info.fState, static_cast<UINT>(MFS_ENABLED | MFS_UNCHECKED))
-        << "neither grey nor checked";
+    EXPECT_EQ((info.fState & MFS_GRAYED) != 0, entry.grey) << "grey only where expected";
+    EXPECT_EQ(info.fState & ~MFS_GRAYED, static_cast<UINT>(MFS_UNCHECKED)) << "nothing checked";
     if (entry.items.empty()) {
       EXPECT_EQ(info.hSubMenu, nullptr) << "a command, not a pop-up";
       EXPECT_EQ(info.wID, entry.command);

@@ -117,4 +117,47 @@ TEST_F(MenuTest, RateAndWindowCommandsSetTheirValues) {
   EXPECT_FALSE(RepaintPending());
 }
 
+// "&Eingang" lists the inputs there are when it opens, the measured one
+// checked; a choice measures from it, a refused one leaves none checked.
+TEST_F(MenuTest, TheInputMenuListsTheDevicesAndAChoiceMeasuresFromIt) {
+  const HMENU inputs = GetSubMenu(Menu(), TMainFrame::kInputMenuPosition);
+  const auto open = [&] {
+    SendMessageA(Frame().GetHandle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(inputs),
+                 TMainFrame::kInputMenuPosition);
+  };
+  const auto items = [&] {
+    std::vector<std::string> listed;
+    for (int i = 0; i < GetMenuItemCount(inputs); ++i) {
+      char text[64] = {};
+      GetMenuStringA(inputs, i, text, sizeof(text), MF_BYPOSITION);
+      const UINT state = GetMenuState(inputs, i, MF_BYPOSITION);
+      listed.push_back(std::string(state & MF_CHECKED ? "* " : "") +
+                       (state & MF_GRAYED ? "- " : "") + text);
+    }
+    return listed;
+  };
+  Fake.DeviceCount = 3;
+  Fake.DeviceNames = {"Mic & Line", "USB", "Monitor"};
+  open();
+  EXPECT_EQ(items(), (std::vector<std::string>{"* Mic && Line", "USB", "Monitor"}));
+
+  Command(CMD_INPUT_FIRST + 2);
+  ASSERT_TRUE(PumpUntil([&] { return View().OpenInput() == 2; }));
+  EXPECT_EQ(Fake.WaveCalls.back().Function, "waveInStart");
+  open();
+  EXPECT_EQ(items(), (std::vector<std::string>{"Mic && Line", "USB", "* Monitor"}));
+
+  Fake.OpenResult = MMSYSERR_ALLOCATED;
+  Fake.ErrorTexts[MMSYSERR_ALLOCATED] = "The device is in use.";
+  Command(CMD_INPUT_FIRST + 1);
+  ASSERT_TRUE(PumpUntil([&] { return View().RingStopped(); }));
+  EXPECT_EQ(Fake.Boxes.back().Text, "The device is in use.");
+  open();
+  EXPECT_EQ(items(), (std::vector<std::string>{"Mic && Line", "USB", "Monitor"}));
+
+  Fake.DeviceCount = 0;
+  open();
+  EXPECT_EQ(items(), (std::vector<std::string>{"- Kein Aufnahmeger\xE4t gefunden"}));
+}
+
 }  // namespace
