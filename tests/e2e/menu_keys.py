@@ -35,6 +35,11 @@ WINDOW_BLACKMAN = _WINDOWS + ("b",)
 WINDOW_PARZEN = _WINDOWS + ("p",)
 
 AUTO_OFFSET = ("alt+m", "o")                 # Automatische &Offsetkorrektur
+
+# "&Eingang" lists the inputs by name, without underlined letters: the first
+# item is highlighted when it opens.
+INPUT_0 = ("alt+e", "Return")
+INPUT_1 = ("alt+e", "Down", "Return")
 # "&Über..." is a command on the bar itself: Alt with its letter runs it.
 ABOUT = ("alt+udiaeresis",)
 ABOUT_CAPTION = "Über Frelox..."

@@ -152,6 +152,20 @@ class SoundServer:
         subprocess.run(["pactl", "set-default-source", SINK_NAME + ".monitor"], env=env,
                        timeout=START_TIMEOUT_S, check=True, stdout=subprocess.DEVNULL)
 
+    def add_sink(self, name):
+        """Loads another null sink; returns its module's number (for
+        remove_sink). Its monitor is then an input of its own."""
+        done = subprocess.run(["pactl", "load-module", "module-null-sink", "sink_name=" + name],
+                              env=self.client_env(os.environ), stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, timeout=START_TIMEOUT_S, check=True)
+        return int(done.stdout.decode().strip())
+
+    def remove_sink(self, module):
+        """Unloads a sink as a pulled device goes: its recorders lose it."""
+        subprocess.run(["pactl", "unload-module", str(module)], env=self.client_env(os.environ),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=START_TIMEOUT_S, check=True)
+
     def kill(self):
         """Ends the server at once, as a crash would."""
         if self.pid and _alive(self.pid):
@@ -186,8 +200,9 @@ class TonePlayer:
     """Plays a sine of given frequency and amplitude (full scale 1.0) on each
     channel into the server's sink, as 16-bit stereo at 44100 Hz."""
 
-    def __init__(self, server, left=LEFT_TONE, right=RIGHT_TONE, latency_ms=None):
+    def __init__(self, server, left=LEFT_TONE, right=RIGHT_TONE, latency_ms=None, sink=SINK_NAME):
         self.server = server
+        self.sink = sink
         self.left = left    # (frequency in Hz, amplitude)
         self.right = right
         self.latency_ms = latency_ms  # the player's buffering; the server's default if None
@@ -209,7 +224,7 @@ class TonePlayer:
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         latency = ["--latency-msec=%d" % self.latency_ms] if self.latency_ms else []
         self.player = subprocess.Popen(
-            ["pacat", "--device=" + SINK_NAME, "--format=s16le",
+            ["pacat", "--device=" + self.sink, "--format=s16le",
              "--rate=%d" % SAMPLE_RATE_HZ, "--channels=2"] + latency,
             stdin=self.generator.stdout, env=env,
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
