@@ -3,7 +3,9 @@
 #include <cstdint>
 
 #include "analysis/MeasurementSettings.h"
+#include "capture/TMainClient.h"
 #include "resources/ResourceIds.h"
+#include "shell/TLayClient.h"
 #include "windowing/TDialog.h"
 
 namespace {
@@ -47,6 +49,7 @@ const TResponseEntry TMainFrame::Rows[] = {
     Row::Command<TMainFrame, &TMainFrame::CmChannelRight>(CMD_CHANNEL_RIGHT),
     Row::Command<TMainFrame, &TMainFrame::CmChannelBoth>(CMD_CHANNEL_BOTH),
     Row::Command<TMainFrame, &TMainFrame::CmShowMaximum>(CMD_SHOW_MAXIMUM),
+    Row::Command<TMainFrame, &TMainFrame::CmShowPeaks>(CMD_SHOW_PEAKS),
     Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_1024),
     Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_2048),
     Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_4096),
@@ -70,6 +73,7 @@ const TResponseEntry TMainFrame::Rows[] = {
     Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_PARZEN),
     Row::Command<TMainFrame, &TMainFrame::CmAutoOffset>(CMD_AUTO_OFFSET),
     Row::Command<TMainFrame, &TMainFrame::CmAbout>(CMD_ABOUT),
+    Row::WithParameters<TMainFrame, &TMainFrame::EvActivate>(WM_ACTIVATE),
 };
 const TResponseTable TMainFrame::Table{&TDecoratedFrame::Table, TMainFrame::Rows};
 
@@ -123,6 +127,11 @@ void TMainFrame::CmShowMaximum() {
   Repaint();
 }
 
+void TMainFrame::CmShowPeaks() {
+  Settings.ShowPeaks = Toggle(CMD_SHOW_PEAKS);
+  Repaint();
+}
+
 void TMainFrame::CmAutoOffset() {
   Write(Settings.AutoOffset, Toggle(CMD_AUTO_OFFSET));
 }
@@ -148,4 +157,11 @@ void TMainFrame::CmWindow(UINT command) {
 void TMainFrame::CmAbout() {
   TDialog about(this, IDD_ABOUT);
   about.Execute();
+}
+
+LRESULT TMainFrame::EvActivate(WPARAM wParam, LPARAM lParam) {
+  if (LOWORD(wParam) == WA_INACTIVE) {
+    if (auto* client = dynamic_cast<TLayClient*>(GetClientWindow())) client->View->HideReadout();
+  }
+  return DefaultProcessing(WM_ACTIVATE, wParam, lParam);
 }

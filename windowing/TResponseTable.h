@@ -82,6 +82,22 @@ LRESULT PowerBroadcast(TWindow& window, WPARAM wParam, LPARAM) {
   return TRUE;
 }
 
+// WM_MOUSEMOVE: the handler gets the pointer in client coordinates.
+template <class T, void (T::*Handler)(POINT pointer)>
+LRESULT MouseMove(TWindow& window, WPARAM, LPARAM lParam) {
+  const POINT pointer{static_cast<LONG>(static_cast<short>(LOWORD(lParam))),
+                      static_cast<LONG>(static_cast<short>(HIWORD(lParam)))};
+  (static_cast<T&>(window).*Handler)(pointer);
+  return 0;
+}
+
+// Any message: the handler gets both parameters as they came and answers
+// the message itself, e.g. by passing it on to the default processing.
+template <class T, LRESULT (T::*Handler)(WPARAM wParam, LPARAM lParam)>
+LRESULT WithParameters(TWindow& window, WPARAM wParam, LPARAM lParam) {
+  return (static_cast<T&>(window).*Handler)(wParam, lParam);
+}
+
 }  // namespace Dispatch
 
 // Row builders. A class lists its rows as, e.g.,
@@ -121,6 +137,16 @@ constexpr TResponseEntry EraseBackground() {
 template <class T, void (T::*Handler)(UINT)>
 constexpr TResponseEntry PowerBroadcast() {
   return {WM_POWERBROADCAST, 0, &Dispatch::PowerBroadcast<T, Handler>};
+}
+
+template <class T, void (T::*Handler)(POINT)>
+constexpr TResponseEntry MouseMove() {
+  return {WM_MOUSEMOVE, 0, &Dispatch::MouseMove<T, Handler>};
+}
+
+template <class T, LRESULT (T::*Handler)(WPARAM, LPARAM)>
+constexpr TResponseEntry WithParameters(UINT message) {
+  return {message, 0, &Dispatch::WithParameters<T, Handler>};
 }
 
 }  // namespace Row
