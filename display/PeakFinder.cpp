@@ -48,9 +48,8 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
     const bool upper =
         hasUpper && (!hasLower || levels[strongest + 1][channel] >= levels[strongest - 1][channel]);
     const int32_t neighbour = upper ? strongest + 1 : strongest - 1;
-    const double ratio = std::pow(
-        10.0, (levels[neighbour][channel] - levels[strongest][channel]) /
-                  kHundredthsPerAmplitudeDecade);
+    const double ratio = std::pow(10.0, (levels[neighbour][channel] - levels[strongest][channel]) /
+                                            kHundredthsPerAmplitudeDecade);
     offsetLines = Lobe(window).OffsetForRatio(ratio) * (upper ? 1 : -1);
   }
   peak.Found = true;

@@ -10,9 +10,9 @@
 // A channel's strongest spectral line, its frequency refined between lines.
 struct SpectralPeak {
   bool Found = false;
-  double FrequencyHz = 0.0;        // refined, see PeakFinder
-  int32_t LevelHundredthsDb = 0;   // the strongest line's stored level
-  double LineSpacingHz = 0.0;      // of the spectrum it was found in
+  double FrequencyHz = 0.0;       // refined, see PeakFinder
+  int32_t LevelHundredthsDb = 0;  // the strongest line's stored level
+  double LineSpacingHz = 0.0;     // of the spectrum it was found in
 };
 
 // Finds each channel's strongest line and refines its frequency through the

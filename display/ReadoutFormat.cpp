@@ -56,9 +56,9 @@ std::wstring FormatLevel(int32_t levelHundredthsDb) {
     levelHundredthsDb = floor;
   }
   const int32_t half = kHundredthsPerTenth / 2;
-  const int32_t tenths = (levelHundredthsDb >= 0 ? levelHundredthsDb + half
-                                                 : levelHundredthsDb - half) /
-                         kHundredthsPerTenth;
+  const int32_t tenths =
+      (levelHundredthsDb >= 0 ? levelHundredthsDb + half : levelHundredthsDb - half) /
+      kHundredthsPerTenth;
   const wchar_t* sign = tenths < 0 ? L"-" : (tenths > 0 ? L"+" : L"");
   return prefix + sign + WithDecimalComma(std::llabs(tenths), 1) + L" dB";
 }

@@ -42,12 +42,12 @@ TEST_F(ColumnReadoutTest, FrequencyAndLevelAreThoseTheTraceIsDrawnFrom) {
     bool showMaximum;
     int32_t line;  // whose level (left channel) is shown
   } cases[] = {
-      {0, true, 0},        // nearer to the DC line (0 Hz) than to line 1 (21.5 Hz)
-      {59, false, 1},      {80, true, 1},  // 28.1 Hz: between lines 1 and 2, nearer 1
-      {100, false, 2},     // 36.3 Hz: nearer line 2
-      {599, true, 1015},   // the column's largest
-      {599, false, 1017},  // 21909 Hz: the column's line nearest its centre
-      {600, false, 1023},  {600, true, 1015},  // right of the last line: its column's
+      {0, true, 0},                       // nearer to the DC line (0 Hz) than to line 1 (21.5 Hz)
+      {59, false, 1},     {80, true, 1},  // 28.1 Hz: between lines 1 and 2, nearer 1
+      {100, false, 2},                    // 36.3 Hz: nearer line 2
+      {599, true, 1015},                  // the column's largest
+      {599, false, 1017},                 // 21909 Hz: the column's line nearest its centre
+      {600, false, 1023}, {600, true, 1015},  // right of the last line: its column's
   };
   for (const Case& c : cases) {
     int32_t level = 0;
@@ -160,8 +160,8 @@ TEST(PeakFinderTest, StrongestLineAtOrAboveTheLowestShownFrequency) {
   // A Hanning lobe halves the amplitude one line off: the tone sits on line 15.
   EXPECT_NEAR(peak.FrequencyHz / peak.LineSpacingHz, 15.0, 0.01);
   (*levels)[16][0] = -3000;  // equal neighbours: half-way
-  EXPECT_NEAR(finder.Find(*levels, 0, 65536, kWindowHanning).FrequencyHz / peak.LineSpacingHz,
-              15.5, 0.01);
+  EXPECT_NEAR(finder.Find(*levels, 0, 65536, kWindowHanning).FrequencyHz / peak.LineSpacingHz, 15.5,
+              0.01);
   EXPECT_FALSE(finder.Find(*levels, 0, 2, kWindowHanning).Found);
 }
 
