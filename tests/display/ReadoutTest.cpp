@@ -118,7 +118,10 @@ TEST(PeakFinderTest, RefinedFrequencyOfTonesBetweenLinesPerWindow) {
   auto worker = std::make_unique<AnalysisWorker>(block->Samples.data());
   PeakFinder finder;
   std::mt19937 random(26);
-  std::uniform_int_distribution<int32_t> lines(20, 900);
+  // Lines from 20 Hz to 1 kHz below half the sampling rate: clear of the
+  // lowest frequency shown and of the mirror images beyond 22050 Hz.
+  std::uniform_int_distribution<int32_t> lines(20 * kPoints / kSampleRateHz + 1,
+                                               kPoints / 2 - 1000 * kPoints / kSampleRateHz);
   std::uniform_real_distribution<double> fractions(0.0, 1.0);
   Write(Settings.AutoOffset, 0);
   for (int32_t window = 0; window < kWindowCount; ++window) {
