@@ -32,8 +32,9 @@ class PeakFinder {
                     int32_t window);
 
   // Within how many line spacings the refined frequency of a steady tone
-  // lies of the true one: 0.5 without a window, whose lobe is too narrow to
-  // tell tones at either end of the gap apart from leakage, else 0.1.
+  // is promised to lie of the true one, which sets the digits shown: 0.5
+  // without a window, whose high side lobes let leakage from other lines
+  // disturb the two lines' ratio, else 0.1.
   static double AccuracyLines(int32_t window);
 
  private:
