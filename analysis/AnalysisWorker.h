@@ -47,6 +47,8 @@ class AnalysisWorker {
 
   // Read by the GUI thread only while handling the spectrum-ready message.
   int32_t CycleSize() const { return CycleFrames; }
+  // The weighting window the last spectrum was analysed with.
+  int32_t CycleWeighting() const { return CycleWindow; }
   const SpectrumLevels& WorkLevels() const { return Levels; }
   int16_t DcOffset(int32_t channel) const { return Offsets[channel]; }
 
@@ -65,6 +67,7 @@ class AnalysisWorker {
   int16_t Offsets[2] = {0, 0};
   // Writer: worker. Reader: GUI thread, after receiving the spectrum-ready message.
   int32_t CycleFrames = 0;
+  int32_t CycleWindow = 0;
   SpectrumLevels Levels{};
   WeightTable Weights;  // worker only
 };

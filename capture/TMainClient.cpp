@@ -37,10 +37,12 @@ const TResponseEntry TMainClient::Rows[] = {
     Row::Message<TWindow, &TWindow::EvPaint>(WM_PAINT),
     Row::EraseBackground<TMainClient, &TMainClient::EraseBackground>(),
     Row::Size<TMainClient, &TMainClient::SizeChanged>(),
-    Row::MessageWithParams<TMainClient, &TMainClient::OnCaptureDone>(MM_WIM_DATA),
+    Row::WithParameters<TMainClient, &TMainClient::OnCaptureDone>(MM_WIM_DATA),
     Row::Message<TMainClient, &TMainClient::OnSpectrumReady>(kSpectrumReadyMessage),
     Row::Timer<TMainClient, &TMainClient::OnTimer>(),
     Row::PowerBroadcast<TMainClient, &TMainClient::OnPowerEvent>(),
+    Row::MouseMove<TMainClient, &TMainClient::OnMouseMove>(),
+    Row::Message<TMainClient, &TMainClient::OnMouseLeave>(WM_MOUSELEAVE),
 };
 const TResponseTable TMainClient::Table{&TWindow::Table, TMainClient::Rows};
 
@@ -114,6 +116,7 @@ LRESULT TMainClient::OnSpectrumReady() {
   const int32_t cycleSize = Analyser->CycleSize();
   const SpectrumLevels& work = Analyser->WorkLevels();
   std::copy_n(work.begin(), cycleSize / 2, Shown->begin());
+  Painter.SetSpectrum(cycleSize, Analyser->CycleWeighting());
   if (ShownFrames == cycleSize) {
     Rescale(false);
   } else {
@@ -275,4 +278,42 @@ bool TMainClient::EraseBackground(HDC) {
 
 void TMainClient::SizeChanged(UINT, SIZE) {
   InvalidateRect(GetHandle(), nullptr, TRUE);
+}
+
+// A mouse move only moves the readout: its old and its new area are redrawn
+// from the levels and scales at hand, nothing is analysed or rescaled.
+void TMainClient::OnMouseMove(POINT pointer) {
+  if (GetActiveWindow() != GetAncestor(GetHandle(), GA_ROOT)) {
+    HideReadout();
+    return;
+  }
+  if (!TrackingMouse) {
+    TRACKMOUSEEVENT request{sizeof(TRACKMOUSEEVENT), TME_LEAVE, GetHandle(), 0};
+    TrackingMouse = TrackMouseEvent(&request) != FALSE;
+  }
+  const PixelPoint at{pointer.x, pointer.y};
+  if (Painter.ReadoutVisible() && Painter.ReadoutPointer() == at) return;
+  InvalidateReadout();
+  Painter.ShowReadoutAt(at);
+  InvalidateReadout();
+}
+
+LRESULT TMainClient::OnMouseLeave() {
+  TrackingMouse = false;
+  HideReadout();
+  return 0;
+}
+
+void TMainClient::HideReadout() {
+  if (!Painter.ReadoutVisible()) return;
+  InvalidateReadout();
+  Painter.HideReadout();
+}
+
+void TMainClient::InvalidateReadout() {
+  if (!Painter.ReadoutVisible()) return;
+  TClientDC dc(GetHandle());
+  const ReadoutArea area = Painter.MeasureReadout(dc, View, *Shown);
+  InvalidateRect(GetHandle(), &area.Marker, FALSE);
+  InvalidateRect(GetHandle(), &area.Box, FALSE);
 }

@@ -58,6 +58,11 @@ class TMainClient : public TWindow, public TThread {
   int32_t FreqToX(double frequencyHz) const { return View.FreqToX(frequencyHz); }
   int32_t LevelToY(double levelDb) const { return View.LevelToY(levelDb); }
 
+  // Takes the readout under the mouse off the picture, redrawing only its
+  // area; called when the pointer leaves the view or the frame loses the
+  // activation.
+  void HideReadout();
+
   // What tests and the axis frame may look at; GUI thread only.
   int32_t ShownSize() const { return ShownFrames; }
   const SpectrumLevels& ShownLevels() const { return *Shown; }
@@ -89,6 +94,9 @@ class TMainClient : public TWindow, public TThread {
   LRESULT OnSpectrumReady();
   void OnTimer(UINT_PTR timerId);
   void OnPowerEvent(UINT powerEvent);
+  void OnMouseMove(POINT pointer);
+  LRESULT OnMouseLeave();
+  void InvalidateReadout();
 
   // Hands the event to the ring and carries out what it answers.
   void Deliver(RingEventKind kind);
@@ -113,4 +121,5 @@ class TMainClient : public TWindow, public TThread {
   HWND WorkerTarget = nullptr;               // written before the worker starts
   CaptureRing Ring;                          // GUI thread
   bool QuitTimerRunning = false;             // GUI thread
+  bool TrackingMouse = false;                // GUI thread: a WM_MOUSELEAVE is asked for
 };

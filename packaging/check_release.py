@@ -36,7 +36,7 @@ README_MUST_NAME = (
     "Windows Vista", "SSE2",
     "Programm", "Beenden", "Ansicht", "Kanäle", "Links", "Rechts", "Beide", "Maximum anzeigen",
     "Messung", "Anzahl Stützpunkte", "Meßgeschwindigkeit", "Bewertungsfenster",
-    "Automatische Offsetkorrektur", "Über...")
+    "Automatische Offsetkorrektur", "Über...", "Spitzenwerte anzeigen")
 
 
 @pytest.fixture(scope="module")

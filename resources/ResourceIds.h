@@ -17,6 +17,7 @@
 #define CMD_CHANNEL_LEFT 102
 #define CMD_CHANNEL_BOTH 103
 #define CMD_SHOW_MAXIMUM 104
+#define CMD_SHOW_PEAKS 130
 
 // "&Messung", measurements per second.
 #define CMD_RATE_1 105

@@ -65,6 +65,7 @@ const TResponseEntry TMainFrame::Rows[] = {
     Row::Command<TMainFrame, &TMainFrame::CmChannelRight>(CMD_CHANNEL_RIGHT),
     Row::Command<TMainFrame, &TMainFrame::CmChannelBoth>(CMD_CHANNEL_BOTH),
     Row::Command<TMainFrame, &TMainFrame::CmShowMaximum>(CMD_SHOW_MAXIMUM),
+    Row::Command<TMainFrame, &TMainFrame::CmShowPeaks>(CMD_SHOW_PEAKS),
     Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_1024),
     Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_2048),
     Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_4096),
@@ -91,6 +92,7 @@ const TResponseEntry TMainFrame::Rows[] = {
     Row::CommandRange<TMainFrame, &TMainFrame::CmInput>(CMD_INPUT_FIRST,
                                                         CMD_INPUT_FIRST + kMaxListedInputs - 1),
     Row::InitMenuPopup<TMainFrame, &TMainFrame::MenuOpening>(),
+    Row::WithParameters<TMainFrame, &TMainFrame::EvActivate>(WM_ACTIVATE),
 };
 const TResponseTable TMainFrame::Table{&TDecoratedFrame::Table, TMainFrame::Rows};
 
@@ -144,6 +146,11 @@ void TMainFrame::CmShowMaximum() {
   Repaint();
 }
 
+void TMainFrame::CmShowPeaks() {
+  Settings.ShowPeaks = Toggle(CMD_SHOW_PEAKS);
+  Repaint();
+}
+
 void TMainFrame::CmAutoOffset() {
   Write(Settings.AutoOffset, Toggle(CMD_AUTO_OFFSET));
 }
@@ -194,4 +201,11 @@ void TMainFrame::FillInputMenu(HMENU popup) {
 void TMainFrame::CmAbout() {
   TDialog about(this, IDD_ABOUT);
   about.Execute();
+}
+
+LRESULT TMainFrame::EvActivate(WPARAM wParam, LPARAM lParam) {
+  if (LOWORD(wParam) == WA_INACTIVE) {
+    if (auto* client = dynamic_cast<TLayClient*>(GetClientWindow())) client->View->HideReadout();
+  }
+  return DefaultProcessing(WM_ACTIVATE, wParam, lParam);
 }

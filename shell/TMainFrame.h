@@ -30,6 +30,7 @@ class TMainFrame : public TDecoratedFrame {
   void CmChannelRight();
   void CmChannelBoth();
   void CmShowMaximum();
+  void CmShowPeaks();
   void CmFftSize(UINT command);
   void CmRate(UINT command);
   void CmWindow(UINT command);
@@ -39,6 +40,9 @@ class TMainFrame : public TDecoratedFrame {
   void MenuOpening(HMENU popup, UINT position);
   // Lists the inputs there are now, the one measured from checked.
   void FillInputMenu(HMENU popup);
+  // Losing the activation takes the readout under the mouse off the view;
+  // the default processing (which moves the focus) follows in any case.
+  LRESULT EvActivate(WPARAM wParam, LPARAM lParam);
 
   void SetChannels(int32_t left, int32_t right, UINT checkedCommand);
   // Flips a toggle item's mark; returns the new setting (1 when now checked).

@@ -58,11 +58,6 @@ LRESULT Message(TWindow& window, WPARAM, LPARAM) {
   return (static_cast<T&>(window).*Handler)();
 }
 
-template <class T, LRESULT (T::*Handler)(WPARAM, LPARAM)>
-LRESULT MessageWithParams(TWindow& window, WPARAM wParam, LPARAM lParam) {
-  return (static_cast<T&>(window).*Handler)(wParam, lParam);
-}
-
 // WM_INITMENUPOPUP: the popup about to open and its position in its parent.
 template <class T, void (T::*Handler)(HMENU popup, UINT position)>
 LRESULT InitMenuPopup(TWindow& window, WPARAM wParam, LPARAM lParam) {
@@ -95,6 +90,22 @@ LRESULT PowerBroadcast(TWindow& window, WPARAM wParam, LPARAM) {
   return TRUE;
 }
 
+// WM_MOUSEMOVE: the handler gets the pointer in client coordinates.
+template <class T, void (T::*Handler)(POINT pointer)>
+LRESULT MouseMove(TWindow& window, WPARAM, LPARAM lParam) {
+  const POINT pointer{static_cast<LONG>(static_cast<short>(LOWORD(lParam))),
+                      static_cast<LONG>(static_cast<short>(HIWORD(lParam)))};
+  (static_cast<T&>(window).*Handler)(pointer);
+  return 0;
+}
+
+// Any message: the handler gets both parameters as they came and answers
+// the message itself, e.g. by passing it on to the default processing.
+template <class T, LRESULT (T::*Handler)(WPARAM wParam, LPARAM lParam)>
+LRESULT WithParameters(TWindow& window, WPARAM wParam, LPARAM lParam) {
+  return (static_cast<T&>(window).*Handler)(wParam, lParam);
+}
+
 }  // namespace Dispatch
 
 // Row builders. A class lists its rows as, e.g.,
@@ -122,11 +133,6 @@ constexpr TResponseEntry Message(UINT message) {
   return {message, 0, &Dispatch::Message<T, Handler>};
 }
 
-template <class T, LRESULT (T::*Handler)(WPARAM, LPARAM)>
-constexpr TResponseEntry MessageWithParams(UINT message) {
-  return {message, 0, &Dispatch::MessageWithParams<T, Handler>};
-}
-
 template <class T, void (T::*Handler)(HMENU, UINT)>
 constexpr TResponseEntry InitMenuPopup() {
   return {WM_INITMENUPOPUP, 0, &Dispatch::InitMenuPopup<T, Handler>};
@@ -150,6 +156,16 @@ constexpr TResponseEntry EraseBackground() {
 template <class T, void (T::*Handler)(UINT)>
 constexpr TResponseEntry PowerBroadcast() {
   return {WM_POWERBROADCAST, 0, &Dispatch::PowerBroadcast<T, Handler>};
+}
+
+template <class T, void (T::*Handler)(POINT)>
+constexpr TResponseEntry MouseMove() {
+  return {WM_MOUSEMOVE, 0, &Dispatch::MouseMove<T, Handler>};
+}
+
+template <class T, LRESULT (T::*Handler)(WPARAM, LPARAM)>
+constexpr TResponseEntry WithParameters(UINT message) {
+  return {message, 0, &Dispatch::WithParameters<T, Handler>};
 }
 
 }  // namespace Row

@@ -8,6 +8,7 @@ CHANNEL_LEFT = ("alt+a", "k", "l")           # &Ansicht > &Kanäle > &Links
 CHANNEL_RIGHT = ("alt+a", "k", "r")          # ... > &Rechts
 CHANNEL_BOTH = ("alt+a", "k", "b")           # ... > &Beide
 SHOW_MAXIMUM = ("alt+a", "m")                # &Ansicht > &Maximum anzeigen
+SHOW_PEAKS = ("alt+a", "s")                  # &Ansicht > &Spitzenwerte anzeigen
 
 _SIZES = ("alt+m", "a")                      # &Messung > &Anzahl Stützpunkte
 SIZE_1024 = _SIZES + ("1",)

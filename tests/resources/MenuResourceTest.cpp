@@ -33,9 +33,10 @@ MenuEntry Grey(const wchar_t* caption, UINT command) {
 const std::vector<MenuEntry>& ExpectedMenuBar() {
   static const std::vector<MenuEntry> bar = {
       Popup(L"&Programm", {Command(L"&Beenden", 24310)}),
-      Popup(L"&Ansicht", {Popup(L"&Kanäle", {Command(L"&Links", 102), Command(L"&Rechts", 101),
-                                             Command(L"&Beide", 103)}),
-                          Command(L"&Maximum anzeigen", 104)}),
+      Popup(L"&Ansicht",
+            {Popup(L"&Kanäle",
+                   {Command(L"&Links", 102), Command(L"&Rechts", 101), Command(L"&Beide", 103)}),
+             Command(L"&Maximum anzeigen", 104), Command(L"&Spitzenwerte anzeigen", 130)}),
       Popup(L"&Messung",
             {Popup(L"&Anzahl Stützpunkte",
                    {Command(L"&1024 Punkte", 117), Command(L"&2048 Punkte", 120),
@@ -119,6 +120,7 @@ TEST_F(MainMenuTest, CommandNamesReachTheirItems) {
       {CMD_CHANNEL_RIGHT, L"&Rechts"},
       {CMD_CHANNEL_BOTH, L"&Beide"},
       {CMD_SHOW_MAXIMUM, L"&Maximum anzeigen"},
+      {CMD_SHOW_PEAKS, L"&Spitzenwerte anzeigen"},
       {CMD_SIZE_1024, L"&1024 Punkte"},
       {CMD_SIZE_2048, L"&2048 Punkte"},
       {CMD_SIZE_4096, L"&4096 Punkte"},

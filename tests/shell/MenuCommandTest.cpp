@@ -63,6 +63,14 @@ TEST_F(MenuTest, TogglesFollowTheMarkAndTwiceGiveBackTheFirstState) {
   EXPECT_TRUE(Checked(CMD_SHOW_MAXIMUM));
 
   Validate();
+  Command(CMD_SHOW_PEAKS);
+  EXPECT_EQ(Settings.ShowPeaks, 1);
+  EXPECT_TRUE(Checked(CMD_SHOW_PEAKS));
+  EXPECT_TRUE(RepaintPending());
+  Command(CMD_SHOW_PEAKS);
+  EXPECT_EQ(Settings.ShowPeaks, 0);
+
+  Validate();
   Command(CMD_AUTO_OFFSET);
   EXPECT_EQ(Read(Settings.AutoOffset), 0);
   EXPECT_FALSE(Checked(CMD_AUTO_OFFSET));

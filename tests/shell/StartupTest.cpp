@@ -10,6 +10,7 @@ const UINT kAllItems[] = {
     CMD_RATE_10,        CMD_RATE_20,       CMD_WINDOW_OFF,     CMD_WINDOW_TRIANGLE,
     CMD_WINDOW_HANNING, CMD_WINDOW_WELCH,  CMD_WINDOW_HAMMING, CMD_WINDOW_BLACKMAN,
     CMD_WINDOW_PARZEN,  CMD_AUTO_OFFSET,   CMD_ABOUT,          CMD_EXIT,
+    CMD_SHOW_PEAKS,
 };
 
 TEST_F(ShellTest, TheFrameStoresTheDefaultsWhateverTheSettingsHeld) {
@@ -19,6 +20,7 @@ TEST_F(ShellTest, TheFrameStoresTheDefaultsWhateverTheSettingsHeld) {
   Write(Settings.AutoOffset, 0);
   Write(Settings.IntervalMs, 1000);
   Settings.ShowMaximum = Settings.ShowLeft = Settings.ShowRight = 0;
+  Settings.ShowPeaks = 1;
   Build();
   EXPECT_EQ(Read(Settings.FftSize), 2048);
   EXPECT_EQ(Read(Settings.Weighting), 2);
@@ -27,6 +29,7 @@ TEST_F(ShellTest, TheFrameStoresTheDefaultsWhateverTheSettingsHeld) {
   EXPECT_EQ(Settings.ShowMaximum, 1);
   EXPECT_EQ(Settings.ShowLeft, 1);
   EXPECT_EQ(Settings.ShowRight, 1);
+  EXPECT_EQ(Settings.ShowPeaks, 0);
 }
 
 TEST_F(ShellTest, StartChecksExactlyTheSixDefaultItemsAndQueuesTwoThousandFrames) {
