@@ -47,7 +47,8 @@ const std::vector<MenuEntry>& ExpectedMenuBar() {
                    {Command(L"&Aus", 110), Command(L"&Dreieck", 111), Command(L"&Hanning", 112),
                     Command(L"&Welch", 113), Command(L"Ha&mming", 114), Command(L"&Blackman", 115),
                     Command(L"&Parzen", 116)}),
-             Command(L"Automatische &Offsetkorrektur", 122)}),
+             Command(L"Automatische &Offsetkorrektur", 122),
+             Command(L"&Standardeinstellungen", 131)}),
       Command(L"&Über...", 123),
   };
   return bar;
