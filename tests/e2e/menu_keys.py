@@ -35,6 +35,7 @@ WINDOW_BLACKMAN = _WINDOWS + ("b",)
 WINDOW_PARZEN = _WINDOWS + ("p",)
 
 AUTO_OFFSET = ("alt+m", "o")                 # Automatische &Offsetkorrektur
+RESTORE_DEFAULTS = ("alt+m", "s")            # &Standardeinstellungen
 # "&Über..." is a command on the bar itself: Alt with its letter runs it.
 ABOUT = ("alt+udiaeresis",)
 ABOUT_CAPTION = "Über Frelox..."
