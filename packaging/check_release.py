@@ -36,7 +36,8 @@ README_MUST_NAME = (
     "Windows Vista", "SSE2",
     "Programm", "Beenden", "Ansicht", "Kanäle", "Links", "Rechts", "Beide", "Maximum anzeigen",
     "Messung", "Anzahl Stützpunkte", "Meßgeschwindigkeit", "Bewertungsfenster",
-    "Automatische Offsetkorrektur", "Über...")
+    "Automatische Offsetkorrektur", "Standardeinstellungen", "Über...",
+    "HKEY_CURRENT_USER\\Software\\Frelox", "Gespeicherte Einstellungen", "Stored settings")
 
 
 @pytest.fixture(scope="module")
