@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "settings/InputChoice.h"
@@ -16,22 +17,13 @@ std::ostream& operator<<(std::ostream& out, const ScreenRect& r) {
 
 namespace {
 
-void ExpectSame(const StoredSettings& actual, const StoredSettings& expected) {
-  EXPECT_EQ(actual.FftSize, expected.FftSize);
-  EXPECT_EQ(actual.Weighting, expected.Weighting);
-  EXPECT_EQ(actual.AutoOffset, expected.AutoOffset);
-  EXPECT_EQ(actual.IntervalMs, expected.IntervalMs);
-  EXPECT_EQ(actual.ShowMaximum, expected.ShowMaximum);
-  EXPECT_EQ(actual.ShowLeft, expected.ShowLeft);
-  EXPECT_EQ(actual.ShowRight, expected.ShowRight);
-  EXPECT_EQ(actual.ShowPeaks, expected.ShowPeaks);
-  EXPECT_EQ(actual.Input.Name, expected.Input.Name);
-  EXPECT_EQ(actual.Input.NumberHint, expected.Input.NumberHint);
-  ASSERT_EQ(actual.Placement.has_value(), expected.Placement.has_value());
-  if (actual.Placement) {
-    EXPECT_EQ(actual.Placement->Normal, expected.Placement->Normal);
-    EXPECT_EQ(actual.Placement->Maximized, expected.Placement->Maximized);
-  }
+// Every stored field, the placement's as -1 when there is none.
+auto Fields(const StoredSettings& s) {
+  const StoredPlacement none{{-1, -1, -1, -1}, false};
+  const StoredPlacement& p = s.Placement ? *s.Placement : none;
+  return std::make_tuple(s.FftSize, s.Weighting, s.AutoOffset, s.IntervalMs, s.ShowMaximum,
+                         s.ShowLeft, s.ShowRight, s.ShowPeaks, s.Input.Name, s.Input.NumberHint,
+                         p.Normal.Left, p.Normal.Top, p.Normal.Right, p.Normal.Bottom, p.Maximized);
 }
 
 // Legal values, none of them a default.
@@ -60,7 +52,7 @@ MemorySettingsStorage StorageHolding(const StoredSettings& settings) {
 TEST(StoredSettings, NothingStoredOrNothingReadableGivesTheFirstStart) {
   MemorySettingsStorage empty;
   const StoredSettings first = LoadSettings(empty);
-  ExpectSame(first, StoredSettings{});
+  EXPECT_EQ(Fields(first), Fields(StoredSettings{}));
   EXPECT_EQ(first.FftSize, 2048);
   EXPECT_EQ(first.Weighting, 2);
   EXPECT_EQ(first.IntervalMs, 200);
@@ -69,7 +61,7 @@ TEST(StoredSettings, NothingStoredOrNothingReadableGivesTheFirstStart) {
 
   MemorySettingsStorage locked = StorageHolding(Chosen());
   locked.Readable = false;
-  ExpectSame(LoadSettings(locked), StoredSettings{});
+  EXPECT_EQ(Fields(LoadSettings(locked)), Fields(StoredSettings{}));
 }
 
 TEST(StoredSettings, WhatIsSavedIsLoadedAgain) {
@@ -79,7 +71,7 @@ TEST(StoredSettings, WhatIsSavedIsLoadedAgain) {
     chosen.ShowRight = right;
     MemorySettingsStorage storage = StorageHolding(chosen);
     SCOPED_TRACE("channels " + std::to_string(left) + std::to_string(right));
-    ExpectSame(LoadSettings(storage), chosen);
+    EXPECT_EQ(Fields(LoadSettings(storage)), Fields(chosen));
   }
 }
 
@@ -134,7 +126,7 @@ TEST(StoredSettings, EachBadValueFallsBackAlone) {
     StoredSettings expected = Chosen();
     c.Expect(expected);
     SCOPED_TRACE(std::string(c.Name) + " spoilt");
-    ExpectSame(LoadSettings(storage), expected);
+    EXPECT_EQ(Fields(LoadSettings(storage)), Fields(expected));
   }
 }
 
@@ -172,26 +164,27 @@ TEST(PlacementFit, AReachableWindowStaysAndALostOneMovesOntoTheNearestMonitor) {
 TEST(InputChoice, TheRememberedInputIsFoundByNameWithItsNumberAsHint) {
   const std::vector<std::string> devices = {"Microphone", "USB Audio", "Line In", "USB Audio"};
   const struct {
-    RememberedInput Remembered;
-    std::vector<std::string> Devices;
+    const char* Name;
+    int32_t Hint;
     int32_t Device;
     bool Gone;
   } cases[] = {
-      {{"", 3}, devices, 0, false},           // none chosen
-      {{"USB Audio", 3}, devices, 3, false},  // the second of two of that name
-      {{"USB Audio", 2}, devices, 1, false},  // renumbered: the first of that name
-      {{"USB Audio", 9}, devices, 1, false},  // hint beyond the list
-      {{"Line In", -1}, devices, 2, false},
-      {{"usb audio", 1}, devices, 0, true},  // names compare exactly
-      {{"Headset", 0}, devices, 0, true},
-      {{"Headset", 0}, {}, 0, true},
+      {"", 3, 0, false},                                      // none chosen
+      {"USB Audio", 3, 3, false},                             // the second of two of that name
+      {"USB Audio", 2, 1, false},                             // renumbered: the first of that name
+      {"USB Audio", 9, 1, false},                             // hint beyond the list
+      {"Line In", -1, 2, false},  {"usb audio", 1, 0, true},  // names compare exactly
+      {"Headset", 0, 0, true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.Remembered.Name + " at " + std::to_string(c.Remembered.NumberHint));
-    const InputResolution found = ResolveInput(c.Remembered, c.Devices);
+    SCOPED_TRACE(std::string(c.Name) + " at " + std::to_string(c.Hint));
+    const InputResolution found = ResolveInput({c.Name, c.Hint}, devices);
     EXPECT_EQ(found.Device, c.Device);
     EXPECT_EQ(found.RememberedGone, c.Gone);
   }
+  const InputResolution none = ResolveInput({"Headset", 0}, {});
+  EXPECT_EQ(none.Device, 0);
+  EXPECT_TRUE(none.RememberedGone);
 }
 
 }  // namespace
