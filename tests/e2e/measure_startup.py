@@ -61,15 +61,16 @@ def main(exe, work_dir, starts):
                 measured = one_start(session, "start-%d-%s" % (index, stored), stored)
                 if measured and measured[0] is not None:
                     times[stored].append(measured)
-    print("| settings key | starts | first capture queued, median (min to max) | frame visible, median (min to max) |")
+    print("| settings key | starts | first capture queued, median (min to max) "
+          "| frame visible, median (min to max) |")
     print("|---|---:|---:|---:|")
     for stored, label in ((False, "none (first start)"), (True, "full set stored")):
         measured = times[stored]
         cells = []
         for column in (0, 1):
             values = [m[column] * 1000 for m in measured]
-            cells.append("%.0f ms (%.0f to %.0f)" % (statistics.median(values), min(values), max(values))
-                         if values else "-")
+            cells.append("%.0f ms (%.0f to %.0f)" % (statistics.median(values), min(values),
+                                                      max(values)) if values else "-")
         print("| %s | %d | %s | %s |" % (label, len(measured), cells[0], cells[1]))
     return 0
 
@@ -77,4 +78,5 @@ def main(exe, work_dir, starts):
 if __name__ == "__main__":
     if len(sys.argv) not in (3, 4):
         sys.exit(__doc__)
-    sys.exit(main(sys.argv[1], sys.argv[2], int(sys.argv[3]) if len(sys.argv) == 4 else DEFAULT_STARTS))
+    sys.exit(main(sys.argv[1], sys.argv[2],
+                  int(sys.argv[3]) if len(sys.argv) == 4 else DEFAULT_STARTS))

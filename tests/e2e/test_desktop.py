@@ -33,8 +33,8 @@ def on_desktop(tones):
         prefix.open(name, fresh=True, private_display=True)
         manager = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=name),
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        running = wait_until(lambda: "window id" in _root_property(name, "_NET_SUPPORTING_WM_CHECK"),
-                             TOOL_TIMEOUT_S)
+        running = wait_until(
+            lambda: "window id" in _root_property(name, "_NET_SUPPORTING_WM_CHECK"), TOOL_TIMEOUT_S)
         if outcomes.record(STEPS[0], running, "openbox did not announce itself"):
             run = _run_command(tones, name, prefix)
             _judge(outcomes, name, prefix, run, _run_log(tones))
