@@ -236,9 +236,16 @@ class WinePrefix:
         self.loader = loader
         self.wineserver = os.path.join(os.path.dirname(loader), "wineserver")
         self.fresh = False
+        self.display = None
 
     def env(self, base_env):
+        """The environment of a command in the prefix. Its commands run on the
+        prefix's display: the first Wine process after the prefix's desktop
+        process ended starts it anew, and one started without a display
+        leaves every later program in the prefix without a window."""
         env = dict(base_env)
+        if self.display:
+            env["DISPLAY"] = self.display
         env["WINEPREFIX"] = self.path
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
         env.setdefault("WINEDEBUG", "-all")
@@ -257,6 +264,7 @@ class WinePrefix:
         prefix is this run's alone: it keeps one wineserver until close(),
         so that every program starts faster."""
         self.fresh = fresh
+        self.display = display
         if fresh:
             shutil.rmtree(self.path, ignore_errors=True)
         env = dict(self.env(os.environ), DISPLAY=display or "")
