@@ -4,8 +4,9 @@
 #include <cstdint>
 
 // The user's choices, one process-wide record. Every field is 0 until the
-// main frame's constructor stores the defaults; afterwards only the menu
-// commands change them, always on the GUI thread.
+// main frame's constructor stores the defaults and then what was kept of the
+// last run; afterwards only the menu commands change them, always on the GUI
+// thread.
 //
 // The worker thread reads FftSize, Weighting, AutoOffset and IntervalMs while
 // the GUI thread may write them: those are atomics, written and read relaxed

@@ -69,12 +69,14 @@ void TMainClient::SetupWindow() {
     Deliver(RingEventKind::BufferMissing);
     return;
   }
-  if (!OpenWaveInput(GetHandle())) {
+  if (!OpenWaveInput(GetHandle(), static_cast<UINT>(StartInput), AnnounceStartInput)) {
     Deliver(RingEventKind::DeviceNotOpened);
     return;
   }
   Analyser->ClearDataReady();
-  Deliver(RingEventKind::DeviceOpened);  // device 0
+  RingEvent opened = RingEvent::Make(RingEventKind::DeviceOpened, CaptureClockUs());
+  opened.Device = static_cast<int32_t>(InputDevice);
+  Deliver(opened);
   WorkerTarget = GetHandle();
   try {
     Start();
@@ -94,6 +96,11 @@ void TMainClient::StopBeforeExceptionBox() {
   StopQuitTimer();
   Deliver(RingEventKind::ExceptionBox);
   TWindow::StopBeforeExceptionBox();
+}
+
+void TMainClient::StartWith(int32_t device, bool announce) {
+  StartInput = device;
+  AnnounceStartInput = announce;
 }
 
 void TMainClient::ChooseInput(int32_t device) {

@@ -70,6 +70,10 @@ class TMainClient : public TWindow, public TThread {
   // The input measured from, or CaptureRing::kNoDevice.
   int32_t OpenInput() const { return Ring.OpenInput(); }
 
+  // Before the set-up: the input to start with (the one remembered from the
+  // last run), and whether to name device 0 in any case (that one is gone).
+  void StartWith(int32_t device, bool announce);
+
   // The user chose input `device`: measure from it (nothing changes if it
   // is the one measured from).
   void ChooseInput(int32_t device);
@@ -121,5 +125,7 @@ class TMainClient : public TWindow, public TThread {
   HWND WorkerTarget = nullptr;               // written before the worker starts
   CaptureRing Ring;                          // GUI thread
   bool QuitTimerRunning = false;             // GUI thread
+  int32_t StartInput = 0;                    // GUI thread, read at set-up
+  bool AnnounceStartInput = false;           // GUI thread, read at set-up
   bool TrackingMouse = false;                // GUI thread: a WM_MOUSELEAVE is asked for
 };

@@ -8,6 +8,7 @@
 #include "capture/WaveInError.h"
 
 HWAVEIN InputHandle = nullptr;
+UINT InputDevice = 0;
 int32_t InputOpen = 0;
 
 namespace {
@@ -41,15 +42,27 @@ void ShowWaveInError(MMRESULT code) {
 
 void ResetWaveInputState() {
   InputHandle = nullptr;
+  InputDevice = 0;
   InputOpen = 0;
 }
 
-bool OpenWaveInput(HWND window) {
+bool OpenWaveInput(HWND window, UINT preferred, bool announce) {
   const SystemApi& api = SystemCalls();
   const UINT deviceCount = api.waveInGetNumDevs();
   if (deviceCount == 0) {
     ShowError(kNoDeviceText);
     return false;
+  }
+  if (preferred != kInputDeviceId && preferred < deviceCount) {
+    WAVEINCAPSA preferredCaps{};
+    std::string why;
+    if (api.waveInGetDevCapsA(preferred, &preferredCaps, sizeof(preferredCaps)) ==
+            MMSYSERR_NOERROR &&
+        OpenWaveInputDevice(window, preferred, why)) {
+      if (deviceCount > 1) ShowDeviceInUse(preferredCaps);
+      return true;
+    }
+    announce = true;
   }
 
   WAVEINCAPSA caps{};
@@ -58,7 +71,7 @@ bool OpenWaveInput(HWND window) {
     ShowWaveInError(result);
     return false;
   }
-  if (deviceCount > 1) {
+  if (deviceCount > 1 || announce) {
     ShowDeviceInUse(caps);
   }
 
@@ -81,6 +94,7 @@ bool OpenWaveInputDevice(HWND window, UINT device, std::string& why) {
     return false;
   }
   InputHandle = handle;
+  InputDevice = device;
   InputOpen = 1;
   return true;
 }

@@ -12,6 +12,8 @@
 
 // The open device; valid while InputOpen is 1.
 extern HWAVEIN InputHandle;
+// Its number.
+extern UINT InputDevice;
 // 1 once OpenWaveInput has succeeded, until CloseWaveInput has closed it.
 extern int32_t InputOpen;
 
@@ -22,7 +24,12 @@ void ResetWaveInputState();
 // Opens device 0 with `window` as the target of MM_WIM_DATA. With more than
 // one device it first names device 0 in an "Info" box; every failure is shown
 // in an "Error" box. True when the device is open.
-bool OpenWaveInput(HWND window);
+//
+// With `preferred` another device (the one remembered from the last run) is
+// tried first, named in the "Info" box once open when there are several;
+// if it cannot be opened, or `announce` is set (the remembered one is gone),
+// device 0 is opened as above and named in the box in any case.
+bool OpenWaveInput(HWND window, UINT preferred = 0, bool announce = false);
 
 // Opens input `device` like OpenWaveInput, but shows no box: on failure the
 // system's text for it is in `why`. REQUIRES: no device is open.

@@ -49,6 +49,9 @@
 
 #define CMD_AUTO_OFFSET 122
 
+// "&Messung", last item: back to the first start's settings.
+#define CMD_RESTORE_DEFAULTS 131
+
 // "&Über..." on the menu bar.
 #define CMD_ABOUT 123
 

@@ -36,6 +36,7 @@ WINDOW_BLACKMAN = _WINDOWS + ("b",)
 WINDOW_PARZEN = _WINDOWS + ("p",)
 
 AUTO_OFFSET = ("alt+m", "o")                 # Automatische &Offsetkorrektur
+RESTORE_DEFAULTS = ("alt+m", "s")            # &Standardeinstellungen
 
 # "&Eingang" lists the inputs by name, without underlined letters: the first
 # item is highlighted when it opens.

@@ -52,7 +52,8 @@ const std::vector<MenuEntry>& ExpectedMenuBar() {
                    {Command(L"&Aus", 110), Command(L"&Dreieck", 111), Command(L"&Hanning", 112),
                     Command(L"&Welch", 113), Command(L"Ha&mming", 114), Command(L"&Blackman", 115),
                     Command(L"&Parzen", 116)}),
-             Command(L"Automatische &Offsetkorrektur", 122)}),
+             Command(L"Automatische &Offsetkorrektur", 122),
+             Command(L"&Standardeinstellungen", 131)}),
       // Filled with the devices when it opens.
       Popup(L"&Eingang", {Grey(L"Kein Aufnahmegerät gefunden", 199)}),
       Command(L"&Über...", 123),

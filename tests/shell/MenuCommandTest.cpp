@@ -1,3 +1,4 @@
+#include "settings/SettingsCodec.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace {
@@ -151,6 +152,7 @@ TEST_F(MenuTest, TheInputMenuListsTheDevicesAndAChoiceMeasuresFromIt) {
 
   Command(CMD_INPUT_FIRST + 2);
   ASSERT_TRUE(PumpUntil([&] { return View().OpenInput() == 2; }));
+  EXPECT_EQ(LoadSettings(Stored).Input.Name, "Monitor");  // remembered by name
   EXPECT_EQ(Fake.WaveCalls.back().Function, "waveInStart");
   open();
   EXPECT_EQ(items(), (std::vector<std::string>{"Mic && Line", "USB", "* Monitor"}));
@@ -166,6 +168,42 @@ TEST_F(MenuTest, TheInputMenuListsTheDevicesAndAChoiceMeasuresFromIt) {
   Fake.DeviceCount = 0;
   open();
   EXPECT_EQ(items(), (std::vector<std::string>{"- Kein Aufnahmeger\xE4t gefunden"}));
+}
+
+TEST_F(MenuTest, EachCommandStoresItsSettingAtOnceAndStandardeinstellungenForgetsThem) {
+  const struct {
+    UINT Command;
+    const char* Name;
+    uint32_t Value;
+  } commands[] = {
+      {CMD_SIZE_65536, kFftSizeValue, 65536},    {CMD_RATE_1, kIntervalMsValue, 1000},
+      {CMD_WINDOW_BLACKMAN, kWeightingValue, 5}, {CMD_CHANNEL_RIGHT, kChannelsValue, 2},
+      {CMD_SHOW_MAXIMUM, kShowMaximumValue, 0},  {CMD_AUTO_OFFSET, kAutoOffsetValue, 0},
+  };
+  for (const auto& c : commands) {
+    Stored.Values.clear();
+    Command(c.Command);
+    ASSERT_TRUE(Stored.Values.count(c.Name)) << c.Name;
+    EXPECT_EQ(Stored.Values[c.Name].Number, c.Value) << c.Name;
+  }
+  Stored.Values.erase(kFftSizeValue);  // the earlier commands' values are all there
+  Command(CMD_CHANNEL_BOTH);
+  EXPECT_EQ(Stored.Values[kFftSizeValue].Number, 65536u);
+
+  Validate();
+  Command(CMD_RESTORE_DEFAULTS);
+  EXPECT_TRUE(Stored.Values.empty());
+  EXPECT_TRUE(RepaintPending());
+  EXPECT_EQ(Read(Settings.FftSize), 2048);
+  EXPECT_EQ(Read(Settings.IntervalMs), 200);
+  EXPECT_EQ(Read(Settings.Weighting), 2);
+  EXPECT_EQ(Read(Settings.AutoOffset), 1);
+  EXPECT_EQ(Settings.ShowMaximum + Settings.ShowLeft + Settings.ShowRight, 3);
+  EXPECT_EQ(CheckedOf({CMD_CHANNEL_LEFT, CMD_CHANNEL_RIGHT, CMD_CHANNEL_BOTH, CMD_SHOW_MAXIMUM,
+                       CMD_SIZE_1024, CMD_SIZE_2048, CMD_SIZE_65536, CMD_RATE_1, CMD_RATE_5,
+                       CMD_WINDOW_HANNING, CMD_WINDOW_BLACKMAN, CMD_AUTO_OFFSET}),
+            (std::vector<UINT>{CMD_CHANNEL_BOTH, CMD_SHOW_MAXIMUM, CMD_SIZE_2048, CMD_RATE_5,
+                               CMD_WINDOW_HANNING, CMD_AUTO_OFFSET}));
 }
 
 }  // namespace
