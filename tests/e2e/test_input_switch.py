@@ -93,7 +93,11 @@ def _switch(program, keys, shown):
 
     def arrived():
         plot = plot_now(program)
-        if plot is not None and shown(plot):
+        try:
+            seen = plot is not None and shown(plot)
+        except ValueError:  # a picture taken while the window redraws: no view in it yet
+            seen = False
+        if seen:
             found.append(plot)
             return True
         return False
