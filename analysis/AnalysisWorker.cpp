@@ -26,7 +26,8 @@ void AnalysisWorker::AnalyseCapture() {
   // so frames that were never recorded are never analysed.
   CycleFrames = QueuedFrames;
   const int32_t n = CycleFrames;
-  const double* weights = Weights.Weights(WindowTable[Read(Settings.Weighting)], n);
+  CycleWindow = Read(Settings.Weighting);
+  const double* weights = Weights.Weights(WindowTable[CycleWindow], n);
   for (int32_t channel = 0; channel < 2; ++channel)
     AnalyseChannel(Samples, channel, n, weights, Settings.AutoOffset, Offsets[channel], Levels);
 }

@@ -27,6 +27,10 @@ class AnalysisWorker {
   void RecordQueuedFrames(int32_t frames) { QueuedFrames = frames; }
   // GUI thread: the frame count of the capture last queued.
   int32_t QueuedFrameCount() const { return QueuedFrames; }
+  // GUI thread: the capture buffer is now another one (the old one was left
+  // to a device that kept it). REQUIRES: the worker holds no capture; the
+  // next HandOverCapture publishes the change.
+  void UseSamples(const int16_t* samples) { Samples = samples; }
   // GUI thread: the capture has come back; the worker owns the buffer from now on.
   void HandOverCapture() { DataReady.store(1, std::memory_order_release); }
   // GUI thread, at set-up before the first capture is queued.
@@ -43,13 +47,17 @@ class AnalysisWorker {
 
   // Read by the GUI thread only while handling the spectrum-ready message.
   int32_t CycleSize() const { return CycleFrames; }
+  // The weighting window the last spectrum was analysed with.
+  int32_t CycleWeighting() const { return CycleWindow; }
   const SpectrumLevels& WorkLevels() const { return Levels; }
   int16_t DcOffset(int32_t channel) const { return Offsets[channel]; }
 
  private:
   static constexpr int32_t kPollIntervalMs = 10;
 
-  const int16_t* const Samples;
+  // Writer: GUI thread, while the worker holds no capture. Reader: worker,
+  // after the acquire of DataReady.
+  const int16_t* Samples;
   // Writers: GUI thread sets 1 (release) in the buffer-done handler and 0 at
   // set-up; the worker sets 0 when it takes the buffer. Reader: worker (acquire).
   std::atomic<int32_t> DataReady{0};
@@ -59,6 +67,7 @@ class AnalysisWorker {
   int16_t Offsets[2] = {0, 0};
   // Writer: worker. Reader: GUI thread, after receiving the spectrum-ready message.
   int32_t CycleFrames = 0;
+  int32_t CycleWindow = 0;
   SpectrumLevels Levels{};
   WeightTable Weights;  // worker only
 };

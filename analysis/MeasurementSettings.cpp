@@ -11,4 +11,5 @@ void StoreDefaultSettings() {
   Write(Settings.Weighting, kDefaultWeighting);
   Write(Settings.AutoOffset, kDefaultAutoOffset);
   Write(Settings.IntervalMs, kDefaultIntervalMs);
+  Settings.ShowPeaks = kDefaultShowPeaks;
 }

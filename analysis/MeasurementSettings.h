@@ -4,13 +4,14 @@
 #include <cstdint>
 
 // The user's choices, one process-wide record. Every field is 0 until the
-// main frame's constructor stores the defaults; afterwards only the menu
-// commands change them, always on the GUI thread.
+// main frame's constructor stores the defaults and then what was kept of the
+// last run; afterwards only the menu commands change them, always on the GUI
+// thread.
 //
 // The worker thread reads FftSize, Weighting, AutoOffset and IntervalMs while
 // the GUI thread may write them: those are atomics, written and read relaxed
-// (each read takes the value current at that moment). The three display flags
-// are read on the GUI thread only.
+// (each read takes the value current at that moment). The display flags are
+// read on the GUI thread only.
 struct MeasurementSettings {
   std::atomic<int32_t> FftSize;     // Writer: GUI. Readers: GUI (queueing), worker.
   std::atomic<int32_t> Weighting;   // Writer: GUI. Reader: worker, once per cycle.
@@ -19,6 +20,7 @@ struct MeasurementSettings {
   int32_t ShowMaximum;              // GUI thread only.
   int32_t ShowLeft;                 // GUI thread only.
   int32_t ShowRight;                // GUI thread only.
+  int32_t ShowPeaks;                // GUI thread only: each channel's strongest line shown
 };
 
 extern MeasurementSettings Settings;
@@ -31,8 +33,9 @@ constexpr int32_t kDefaultIntervalMs = 200;
 constexpr int32_t kDefaultShowMaximum = 1;
 constexpr int32_t kDefaultShowLeft = 1;
 constexpr int32_t kDefaultShowRight = 1;
+constexpr int32_t kDefaultShowPeaks = 0;
 
-// Stores the seven defaults. Called on the GUI thread only.
+// Stores the defaults of all fields. Called on the GUI thread only.
 void StoreDefaultSettings();
 
 // Relaxed accessors for the fields the worker shares with the GUI thread.

@@ -1,7 +1,10 @@
 // Times the spectrum view's drawing as the program does it for every arriving
 // spectrum: a forced rescale when the transform size changed, and one
-// DrawSpectrum through a client device context of a real window. Prints the
-// mean, the fastest and the slowest call of each.
+// DrawSpectrum through a client device context of a real window, without and
+// with the readouts (the peak values and the readout under the mouse); and a
+// mouse move: the readout's old and new area measured and the view drawn
+// clipped to them, as the paint after the move does. Prints the mean, the
+// fastest and the slowest call of each.
 #include <windows.h>
 
 #include <cstdint>
@@ -11,6 +14,7 @@
 #include "analysis/DisplayRange.h"
 #include "analysis/LevelTypes.h"
 #include "analysis/MeasurementSettings.h"
+#include "analysis/WeightingWindow.h"
 #include "bench/CallTimer.h"
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
@@ -23,7 +27,9 @@ namespace {
 
 constexpr int kWindowWidthPx = 1000;
 constexpr int kWindowHeightPx = 600;
-constexpr int32_t kMeasuredSizes[] = {2048, 65536, kMaxFftSize};
+constexpr int32_t kMeasuredSizes[] = {1024, 2048, 4096, 8192, 16384, 32768, 65536, 131072, kMaxFftSize};
+// The mouse moves to and fro between these view points.
+constexpr PixelPoint kPointerPath[] = {{400, 300}, {420, 310}};
 
 // A noise floor around -100 dB that falls towards high frequencies, with a
 // spread of +-12 dB from line to line and a few tones: a trace that zig-zags
@@ -48,6 +54,18 @@ void FillWithTestSpectrum(SpectrumLevels& levels) {
 void PumpMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+// The region the paint after a mouse move draws in: the readout's area
+// before and after the move.
+HRGN ReadoutRegion(const ReadoutArea& before, const ReadoutArea& after) {
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  for (const RECT* rect : {&before.Marker, &before.Box, &after.Marker, &after.Box}) {
+    HRGN part = CreateRectRgnIndirect(rect);
+    CombineRgn(region, region, part, RGN_OR);
+    DeleteObject(part);
+  }
+  return region;
 }
 
 void PrintRow(const char* operation, int32_t points, const char* maximum, int32_t count,
@@ -83,7 +101,7 @@ int main() {
               client.right, client.bottom);
   std::printf(
       "count: spectral lines placed (Rescale), vertices drawn of the left trace "
-      "(DrawSpectrum)\n\n");
+      "(DrawSpectrum and the rows below it)\n\n");
   std::printf("%-16s %7s  %-7s %7s  %7s  %12s  %12s  %12s\n", "operation", "points", "maximum",
               "count", "calls", "mean [us]", "min [us]", "max [us]");
   for (const int32_t points : kMeasuredSizes) {
@@ -104,6 +122,33 @@ int main() {
       });
       PrintRow("DrawSpectrum", points, maximum ? "on" : "off", vertices, timer);
       PumpMessages();
+
+      painter->SetSpectrum(points, kWindowHanning);
+      painter->ShowReadoutAt(kPointerPath[0]);
+      Settings.ShowPeaks = 1;
+      timer.Run([&] {
+        painter->DrawSpectrum(dc, *view, *levels);
+        GdiFlush();
+      });
+      PrintRow("+ readouts", points, maximum ? "on" : "off", vertices, timer);
+      PumpMessages();
+
+      int32_t step = 0;
+      timer.Run([&] {
+        const ReadoutArea before = painter->MeasureReadout(dc, *view, *levels);
+        painter->ShowReadoutAt(kPointerPath[++step % 2]);
+        const ReadoutArea after = painter->MeasureReadout(dc, *view, *levels);
+        const HRGN region = ReadoutRegion(before, after);
+        SelectClipRgn(dc.GetHandle(), region);
+        painter->DrawSpectrum(dc, *view, *levels);
+        SelectClipRgn(dc.GetHandle(), nullptr);
+        DeleteObject(region);
+        GdiFlush();
+      });
+      PrintRow("mouse move", points, maximum ? "on" : "off", vertices, timer);
+      PumpMessages();
+      painter->HideReadout();
+      Settings.ShowPeaks = 0;
     }
   }
   return 0;

@@ -33,15 +33,14 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       Fail(Phase::Stopped, kNoBufferText, actions);
       break;
     case RingEventKind::DeviceNotOpened:
-      if (Now != Phase::Created) break;
-      Quit(actions);  // the open has shown why
+      if (Now == Phase::Created) {
+        Quit(actions);  // the open has shown why
+      } else if (Now == Phase::Switching) {
+        Fail(Phase::Stopped, event.Text.c_str(), actions);
+      }
       break;
     case RingEventKind::DeviceOpened:
-      if (Now != Phase::Created) break;
-      DeviceOpen = true;
-      FirstCapture = true;
-      Now = Phase::Queueing;
-      actions.push_back(Do(RingActionKind::QueueCapture));
+      OnDeviceOpened(event, actions);
       break;
     case RingEventKind::CaptureQueued:
       if (Now != Phase::Queueing) break;
@@ -60,6 +59,7 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       OnCaptureReturned(event, actions);
       break;
     case RingEventKind::SpectrumShown:
+      HeldByWorker = false;
       if (Now != Phase::Analysing) break;
       Now = Phase::Queueing;
       actions.push_back(Do(RingActionKind::QueueCapture));
@@ -83,6 +83,8 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
         Abandoned = true;
       }
       if (Stopped()) Quit(actions);
+      // The reset's return, or the limit, ends the program instead.
+      if (Now == Phase::SwitchResetPending) Now = Phase::ClosingAfterReset;
       break;
     case RingEventKind::WorkerNotCreated:
       if (Now == Phase::Ended || Now == Phase::TornDown) break;
@@ -97,10 +99,12 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       break;
     case RingEventKind::Resumed:
       Asleep = false;
-      // The device slept too: it gets the time of a start, from now.
+      // The device slept too: the capture out now, or else the next one
+      // queued, gets the time of a start, from then.
+      FirstCapture = true;
       if (Now == Phase::Capturing) {
         Watch(event.At, CaptureTimeMs(QueuedFrames) + kStartGraceMs, actions);
-      } else if (Now == Phase::ClosingAfterReset) {
+      } else if (Now == Phase::ClosingAfterReset || Now == Phase::SwitchResetPending) {
         Watch(event.At, kResetGraceMs, actions);
       }
       break;
@@ -115,6 +119,11 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       OnTeardown(actions);
       break;
     case RingEventKind::DeviceClosed:
+      if (Now == Phase::Switching) {
+        DeviceOpen = false;  // closed, or let go of
+        ContinueSwitch(actions);
+        break;
+      }
       if (Now != Phase::TornDown) break;
       if (event.Succeeded) {
         DeviceOpen = false;
@@ -125,8 +134,100 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
         Abandoned = true;
       }
       break;
+    case RingEventKind::InputChosen:
+      OnInputChosen(event, actions);
+      break;
+    case RingEventKind::BufferRenewed:
+      if (Now != Phase::Switching) break;
+      if (!event.Succeeded) {
+        Fail(Phase::Stopped, kNoBufferText, actions);
+        break;
+      }
+      BufferLost = false;
+      Abandoned = false;
+      HeldByDevice = false;  // the old buffer stays with the old device
+      ContinueSwitch(actions);
+      break;
   }
   return actions;
+}
+
+void CaptureRing::OnDeviceOpened(const RingEvent& event, RingActions& actions) {
+  if (Now != Phase::Created && Now != Phase::Switching) return;
+  DeviceOpen = true;
+  OpenDeviceId = event.Device;
+  FirstCapture = true;
+  // A new device: its failures are its own, its returns counted afresh.
+  FailureReported = false;
+  EarlyReturnsInARow = 0;
+  ShortCapturesInARow = 0;
+  if (HeldByWorker) {
+    Now = Phase::Analysing;  // the next capture is queued after the spectrum
+    return;
+  }
+  Now = Phase::Queueing;
+  actions.push_back(Do(RingActionKind::QueueCapture));
+}
+
+// A choice of input. Measuring from the open device goes on unchanged; a
+// close pending, a switch can no longer begin.
+void CaptureRing::OnInputChosen(const RingEvent& event, RingActions& actions) {
+  if (CloseRequested) return;
+  const bool sameAsMeasured = DeviceOpen && event.Device == OpenDeviceId;
+  switch (Now) {
+    case Phase::Capturing:
+      if (sameAsMeasured) return;
+      ChosenDevice = event.Device;
+      ResetForSwitch(event.At, actions);
+      break;
+    case Phase::Analysing:
+      if (sameAsMeasured) return;
+      ChosenDevice = event.Device;
+      ContinueSwitch(actions);
+      break;
+    case Phase::Stopped:
+      ChosenDevice = event.Device;
+      ContinueSwitch(actions);
+      break;
+    case Phase::StoppedResetPending:
+      ChosenDevice = event.Device;
+      ResetForSwitch(event.At, actions);
+      break;
+    case Phase::SwitchResetPending:
+    case Phase::Switching:
+      ChosenDevice = event.Device;  // the latest choice counts
+      break;
+    default:
+      break;
+  }
+}
+
+// The device holds the buffer: a reset brings it back, never to be analysed.
+void CaptureRing::ResetForSwitch(int64_t at, RingActions& actions) {
+  Now = Phase::SwitchResetPending;
+  Unwatch(actions);
+  actions.push_back(Do(RingActionKind::ResetDevice));
+  Watch(at, kResetGraceMs, actions);
+}
+
+// The next step of a switch whose buffer the old device no longer holds.
+void CaptureRing::ContinueSwitch(RingActions& actions) {
+  Now = Phase::Switching;
+  if (BufferLost) {
+    actions.push_back(Do(RingActionKind::RenewBuffer));
+    return;
+  }
+  if (DeviceOpen) {
+    // Leaving it: a device that cannot be closed is let go of, unreported,
+    // so that the chosen one can still be opened.
+    RingAction close{RingActionKind::CloseDevice};
+    close.LetGo = true;
+    actions.push_back(close);
+    return;
+  }
+  RingAction open{RingActionKind::OpenDevice};
+  open.Device = ChosenDevice;
+  actions.push_back(open);
 }
 
 void CaptureRing::OnCaptureReturned(const RingEvent& event, RingActions& actions) {
@@ -151,6 +252,9 @@ void CaptureRing::OnCaptureReturned(const RingEvent& event, RingActions& actions
     case Phase::ClosingAfterReset:
       Quit(actions);
       break;
+    case Phase::SwitchResetPending:
+      ContinueSwitch(actions);  // recorded by the old device: never analysed
+      break;
     default:
       break;  // Ended: only taken back
   }
@@ -158,8 +262,11 @@ void CaptureRing::OnCaptureReturned(const RingEvent& event, RingActions& actions
 
 void CaptureRing::MeasureReturnedCapture(const RingEvent& event, RingActions& actions) {
   // No buffer is queued now: a reset only stops the device and drops what it
-  // recorded in advance; the next queueing starts it again.
-  EarlyReturnsInARow = ReturnedEarly(event.At) ? EarlyReturnsInARow + 1 : 0;
+  // recorded in advance; the next queueing starts it again. A short capture
+  // says nothing of a backlog: it may have come back early because the
+  // device ran out of sound.
+  const bool complete = event.Frames >= QueuedFrames;
+  EarlyReturnsInARow = complete && ReturnedEarly(event.At) ? EarlyReturnsInARow + 1 : 0;
   if (EarlyReturnsInARow >= kEarlyReturnsBeforeReset) {
     actions.push_back(Do(RingActionKind::ResetDevice));
     EarlyReturnsInARow = 0;
@@ -176,6 +283,7 @@ void CaptureRing::MeasureReturnedCapture(const RingEvent& event, RingActions& ac
   }
   ShortCapturesInARow = 0;
   Now = Phase::Analysing;
+  HeldByWorker = true;
   actions.push_back(Do(RingActionKind::HandOver));
 }
 
@@ -205,6 +313,14 @@ void CaptureRing::OnWatchdogExpired(const RingEvent& event, RingActions& actions
       actions.push_back(Do(RingActionKind::AbandonBuffer));
       Abandoned = true;
       Quit(actions);
+      break;
+    case Phase::SwitchResetPending:
+      // The old device keeps the buffer: leave it there and measure the
+      // chosen input with a fresh one.
+      actions.push_back(Do(RingActionKind::AbandonBuffer));
+      Abandoned = true;
+      BufferLost = true;
+      ContinueSwitch(actions);
       break;
     default:
       break;
@@ -282,6 +398,10 @@ const char* PhaseName(CaptureRing::Phase phase) {
       return "Capturing";
     case CaptureRing::Phase::Analysing:
       return "Analysing";
+    case CaptureRing::Phase::SwitchResetPending:
+      return "SwitchResetPending";
+    case CaptureRing::Phase::Switching:
+      return "Switching";
     case CaptureRing::Phase::Stopped:
       return "Stopped";
     case CaptureRing::Phase::StoppedResetPending:

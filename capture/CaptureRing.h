@@ -30,6 +30,14 @@
 //   Capturing           the device records                    the device
 //   Analysing           the worker analyses (handed over,     the worker
 //                       until its spectrum is shown)
+//   SwitchResetPending  the user chose another input while    the device
+//                       the device held the buffer: reset,
+//                       given kResetGraceMs to give it back;
+//                       that capture is never analysed
+//   Switching           the old device is being closed and    the view, or the
+//                       the chosen one opened (a fresh        worker if the
+//                       buffer first if the old device kept   choice came during
+//                       the last one)                         its analysis
 //   Stopped             a device failure ended measuring;     the view
 //                       the last spectrum stays
 //   StoppedResetPending like Stopped, but the reset has not   the device
@@ -41,6 +49,13 @@
 //                       escaped exception's box ends the      device if it never
 //                       run); nothing is queued or analysed   gave it back
 //   TornDown            the view is being destroyed
+//
+// A switch ends where measuring goes on: Queueing (the new device's first
+// capture, watched like the first one after the start), or Analysing when
+// the worker still has a capture the old device recorded before the choice;
+// its spectrum is shown and the next capture is queued on the new device.
+// A device that cannot be opened stops the ring (Stopped, one box); any
+// later choice, the same input's included, tries again.
 //
 // Orthogonal to the phase: ClosePending (set by any close request, never
 // cleared: the next return of the buffer ends the program), the watchdog
@@ -55,6 +70,8 @@ class CaptureRing {
     Queueing,
     Capturing,
     Analysing,
+    SwitchResetPending,
+    Switching,
     Stopped,
     StoppedResetPending,
     ClosingAfterReset,
@@ -94,6 +111,10 @@ class CaptureRing {
   bool ClosePending() const { return CloseRequested; }
   bool Stopped() const;
   bool WatchdogArmed() const { return Armed; }
+  // The input device measured from, or kNoDevice.
+  int32_t OpenInput() const { return DeviceOpen ? OpenDeviceId : kNoDevice; }
+
+  static constexpr int32_t kNoDevice = -1;
 
   // Milliseconds of sound in a capture of `frames` frames, rounded up.
   static int64_t CaptureTimeMs(int32_t frames);
@@ -102,6 +123,10 @@ class CaptureRing {
   void OnCaptureReturned(const RingEvent& event, RingActions& actions);
   void OnWatchdogExpired(const RingEvent& event, RingActions& actions);
   void OnTeardown(RingActions& actions);
+  void OnInputChosen(const RingEvent& event, RingActions& actions);
+  void ResetForSwitch(int64_t at, RingActions& actions);
+  void ContinueSwitch(RingActions& actions);
+  void OnDeviceOpened(const RingEvent& event, RingActions& actions);
   void MeasureReturnedCapture(const RingEvent& event, RingActions& actions);
   void Watch(int64_t at, int64_t limitMs, RingActions& actions);
   void Unwatch(RingActions& actions);
@@ -114,15 +139,19 @@ class CaptureRing {
   bool CloseRequested = false;
   bool DeviceOpen = false;
   bool HeldByDevice = false;
+  bool HeldByWorker = false;  // handed over, its spectrum not yet shown
   bool Abandoned = false;
+  bool BufferLost = false;  // left to a device that never gave it back
   bool FailureReported = false;
   bool QuitWasPosted = false;
-  bool QuitDue = false;  // to be posted once the open boxes are closed
-  bool Armed = false;    // the watchdog's timer runs
-  bool Asleep = false;   // between Suspending and Resumed
-  bool FirstCapture = false;
-  int64_t DeadlineUs = 0;  // when the watched buffer is overdue
-  int64_t QueuedAtUs = 0;  // when the queueing of the outstanding capture began
+  bool QuitDue = false;       // to be posted once the open boxes are closed
+  bool Armed = false;         // the watchdog's timer runs
+  bool Asleep = false;        // between Suspending and Resumed
+  bool FirstCapture = false;  // the next capture gets the start limit
+  int32_t OpenDeviceId = kNoDevice;
+  int32_t ChosenDevice = kNoDevice;  // the input a switch is opening
+  int64_t DeadlineUs = 0;            // when the watched buffer is overdue
+  int64_t QueuedAtUs = 0;            // when the queueing of the outstanding capture began
   int32_t QueuedFrames = 0;
   int32_t EarlyReturnsInARow = 0;
   int32_t ShortCapturesInARow = 0;

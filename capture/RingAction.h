@@ -5,9 +5,10 @@
 #include <vector>
 
 // What the capture ring asks its owner to do, in the order given. A
-// ShowError or QueueCapture action is always the last of a list: the box's
-// own message loop, and the queueing's result, bring new events to the ring,
-// which has already taken its new state.
+// ShowError, QueueCapture, CloseDevice, OpenDevice or RenewBuffer action is
+// always the last of a list: the box's own message loop and each of the
+// others' results bring new events to the ring, which has already taken its
+// new state.
 enum class RingActionKind {
   QueueCapture,    // queue the buffer for a capture of the current size
   ResetDevice,     // stop recording; a queued buffer comes back
@@ -18,7 +19,10 @@ enum class RingActionKind {
   HandOver,        // give the returned capture to the worker
   PostQuit,        // end the message loop with the program's status
   AbandonBuffer,   // never free the buffer: the device may still write it
-  CloseDevice,     // close it; ReportFailure: show a failure in a box
+  CloseDevice,     // close it; ReportFailure: show a failure in a box; LetGo:
+                   // forget its handle even if it cannot be closed
+  OpenDevice,      // open input Device in the recording format, without a box
+  RenewBuffer,     // leave the buffer to the device that holds it; take a fresh one
 };
 
 struct RingAction {
@@ -27,11 +31,13 @@ struct RingAction {
   RingActionKind Kind;
   int64_t DelayMs = 0;
   bool ReportFailure = false;
+  bool LetGo = false;
+  int32_t Device = 0;
   std::string Text;
 
   bool operator==(const RingAction& other) const {
     return Kind == other.Kind && DelayMs == other.DelayMs && ReportFailure == other.ReportFailure &&
-           Text == other.Text;
+           LetGo == other.LetGo && Device == other.Device && Text == other.Text;
   }
 };
 

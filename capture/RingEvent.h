@@ -8,8 +8,9 @@
 // has no clock of its own.
 enum class RingEventKind {
   BufferMissing,     // set-up: the capture buffer could not be allocated
-  DeviceNotOpened,   // set-up: the device could not be opened (its box is shown)
-  DeviceOpened,      // set-up: the device is open
+  DeviceNotOpened,   // the device could not be opened; Text: why (at set-up the
+                     // open has shown it already)
+  DeviceOpened,      // the device is open; Device: its number
   CaptureQueued,     // the buffer is queued; At: when the queueing began
   QueueRefused,      // the queueing failed; the buffer is idle; Text: why
   CaptureReturned,   // the device gave the buffer back; Frames: what it recorded
@@ -23,12 +24,16 @@ enum class RingEventKind {
   ExceptionBox,      // an escaped exception's box is about to be shown
   Teardown,          // the view is being destroyed; the worker has ended
   DeviceClosed,      // the device was asked to close; Succeeded: whether it did
+  InputChosen,       // the user chose an input device; Device: its number
+  BufferRenewed,     // a fresh capture buffer was asked for; Succeeded: whether
+                     // there is one
 };
 
 struct RingEvent {
   RingEventKind Kind = RingEventKind::CloseRequested;
   int64_t At = 0;  // microseconds on the capture clock
   int32_t Frames = 0;
+  int32_t Device = 0;
   bool Succeeded = true;
   std::string Text;
 

@@ -37,16 +37,19 @@ const TResponseEntry TMainClient::Rows[] = {
     Row::Message<TWindow, &TWindow::EvPaint>(WM_PAINT),
     Row::EraseBackground<TMainClient, &TMainClient::EraseBackground>(),
     Row::Size<TMainClient, &TMainClient::SizeChanged>(),
-    Row::Message<TMainClient, &TMainClient::OnCaptureDone>(MM_WIM_DATA),
+    Row::WithParameters<TMainClient, &TMainClient::OnCaptureDone>(MM_WIM_DATA),
     Row::Message<TMainClient, &TMainClient::OnSpectrumReady>(kSpectrumReadyMessage),
     Row::Timer<TMainClient, &TMainClient::OnTimer>(),
     Row::PowerBroadcast<TMainClient, &TMainClient::OnPowerEvent>(),
+    Row::MouseMove<TMainClient, &TMainClient::OnMouseMove>(),
+    Row::Message<TMainClient, &TMainClient::OnMouseLeave>(WM_MOUSELEAVE),
 };
 const TResponseTable TMainClient::Table{&TWindow::Table, TMainClient::Rows};
 
 TMainClient::TMainClient(TWindow* parent)
     : TWindow(parent),
-      Analyser(std::make_unique<AnalysisWorker>(Buffer.SampleFrames())),
+      Buffer(std::make_unique<TSampleBuffer>()),
+      Analyser(std::make_unique<AnalysisWorker>(Buffer->SampleFrames())),
       Shown(std::make_unique<SpectrumLevels>()) {
   ResetWaveInputState();
   Range = kFixedDisplayRange;
@@ -62,16 +65,18 @@ TMainClient::~TMainClient() {
 
 void TMainClient::SetupWindow() {
   TWindow::SetupWindow();
-  if (!Buffer.IsValid()) {
+  if (!Buffer->IsValid()) {
     Deliver(RingEventKind::BufferMissing);
     return;
   }
-  if (!OpenWaveInput(GetHandle())) {
+  if (!OpenWaveInput(GetHandle(), static_cast<UINT>(StartInput), AnnounceStartInput)) {
     Deliver(RingEventKind::DeviceNotOpened);
     return;
   }
   Analyser->ClearDataReady();
-  Deliver(RingEventKind::DeviceOpened);
+  RingEvent opened = RingEvent::Make(RingEventKind::DeviceOpened, CaptureClockUs());
+  opened.Device = static_cast<int32_t>(InputDevice);
+  Deliver(opened);
   WorkerTarget = GetHandle();
   try {
     Start();
@@ -93,9 +98,23 @@ void TMainClient::StopBeforeExceptionBox() {
   TWindow::StopBeforeExceptionBox();
 }
 
-LRESULT TMainClient::OnCaptureDone() {
+void TMainClient::StartWith(int32_t device, bool announce) {
+  StartInput = device;
+  AnnounceStartInput = announce;
+}
+
+void TMainClient::ChooseInput(int32_t device) {
+  RingEvent chosen = RingEvent::Make(RingEventKind::InputChosen, CaptureClockUs());
+  chosen.Device = device;
+  Deliver(chosen);
+}
+
+LRESULT TMainClient::OnCaptureDone(WPARAM, LPARAM header) {
+  // A buffer left to a device that kept it may still come back: it is not
+  // the one out now, and the ring never hears of it.
+  if (reinterpret_cast<WAVEHDR*>(header) != Buffer->WaveHeader()) return 0;
   RingEvent returned = RingEvent::Make(RingEventKind::CaptureReturned, CaptureClockUs());
-  returned.Frames = RecordedFrames(Buffer);
+  returned.Frames = RecordedFrames(*Buffer);
   Deliver(returned);
   return 0;
 }
@@ -104,6 +123,7 @@ LRESULT TMainClient::OnSpectrumReady() {
   const int32_t cycleSize = Analyser->CycleSize();
   const SpectrumLevels& work = Analyser->WorkLevels();
   std::copy_n(work.begin(), cycleSize / 2, Shown->begin());
+  Painter.SetSpectrum(cycleSize, Analyser->CycleWeighting());
   if (ShownFrames == cycleSize) {
     Rescale(false);
   } else {
@@ -152,7 +172,7 @@ void TMainClient::Perform(const RingAction& action) {
       ResetCaptureDevice();
       break;
     case RingActionKind::ReleaseBuffer:
-      ReleaseCaptureBuffer(Buffer);
+      ReleaseCaptureBuffer(*Buffer);
       break;
     case RingActionKind::ArmWatchdog:
       SetTimer(GetHandle(), kWatchdogTimerId, static_cast<UINT>(action.DelayMs), nullptr);
@@ -171,10 +191,16 @@ void TMainClient::Perform(const RingAction& action) {
       PostQuit();
       break;
     case RingActionKind::AbandonBuffer:
-      Buffer.Abandon();
+      Buffer->Abandon();
       break;
     case RingActionKind::CloseDevice:
-      CloseDevice(action.ReportFailure);
+      CloseDevice(action);
+      break;
+    case RingActionKind::OpenDevice:
+      OpenDevice(action.Device);
+      break;
+    case RingActionKind::RenewBuffer:
+      RenewBuffer();
       break;
   }
 }
@@ -185,7 +211,7 @@ void TMainClient::QueueCapture() {
   // The device may start recording while the start call is still running.
   RingEvent queued = RingEvent::Make(RingEventKind::CaptureQueued, CaptureClockUs());
   queued.Frames = frames;
-  const MMRESULT result = QueueCaptureBuffer(Buffer, frames);
+  const MMRESULT result = QueueCaptureBuffer(*Buffer, frames);
   if (result != MMSYSERR_NOERROR) {
     queued.Kind = RingEventKind::QueueRefused;
     queued.Text = WaveInErrorText(result);
@@ -193,11 +219,32 @@ void TMainClient::QueueCapture() {
   Deliver(queued);
 }
 
-void TMainClient::CloseDevice(bool reportFailure) {
-  CloseWaveInput(reportFailure);
+void TMainClient::CloseDevice(const RingAction& action) {
+  CloseWaveInput(action.ReportFailure);
   RingEvent closed = RingEvent::Make(RingEventKind::DeviceClosed, CaptureClockUs());
   closed.Succeeded = InputOpen == 0;
+  if (action.LetGo) ForgetWaveInput();
   Deliver(closed);
+}
+
+void TMainClient::OpenDevice(int32_t device) {
+  std::string why;
+  const bool opened = OpenWaveInputDevice(GetHandle(), static_cast<UINT>(device), why);
+  RingEvent event = RingEvent::Make(
+      opened ? RingEventKind::DeviceOpened : RingEventKind::DeviceNotOpened, CaptureClockUs());
+  event.Device = device;
+  event.Text = why;
+  Deliver(event);
+}
+
+// The old buffer was abandoned: its memory stays with the device that keeps
+// it. The worker holds no capture now (the device had the buffer).
+void TMainClient::RenewBuffer() {
+  Buffer = std::make_unique<TSampleBuffer>();
+  if (Buffer->IsValid()) Analyser->UseSamples(Buffer->SampleFrames());
+  RingEvent renewed = RingEvent::Make(RingEventKind::BufferRenewed, CaptureClockUs());
+  renewed.Succeeded = Buffer->IsValid();
+  Deliver(renewed);
 }
 
 void TMainClient::PostQuit() {
@@ -238,4 +285,42 @@ bool TMainClient::EraseBackground(HDC) {
 
 void TMainClient::SizeChanged(UINT, SIZE) {
   InvalidateRect(GetHandle(), nullptr, TRUE);
+}
+
+// A mouse move only moves the readout: its old and its new area are redrawn
+// from the levels and scales at hand, nothing is analysed or rescaled.
+void TMainClient::OnMouseMove(POINT pointer) {
+  if (GetActiveWindow() != GetAncestor(GetHandle(), GA_ROOT)) {
+    HideReadout();
+    return;
+  }
+  if (!TrackingMouse) {
+    TRACKMOUSEEVENT request{sizeof(TRACKMOUSEEVENT), TME_LEAVE, GetHandle(), 0};
+    TrackingMouse = TrackMouseEvent(&request) != FALSE;
+  }
+  const PixelPoint at{pointer.x, pointer.y};
+  if (Painter.ReadoutVisible() && Painter.ReadoutPointer() == at) return;
+  InvalidateReadout();
+  Painter.ShowReadoutAt(at);
+  InvalidateReadout();
+}
+
+LRESULT TMainClient::OnMouseLeave() {
+  TrackingMouse = false;
+  HideReadout();
+  return 0;
+}
+
+void TMainClient::HideReadout() {
+  if (!Painter.ReadoutVisible()) return;
+  InvalidateReadout();
+  Painter.HideReadout();
+}
+
+void TMainClient::InvalidateReadout() {
+  if (!Painter.ReadoutVisible()) return;
+  TClientDC dc(GetHandle());
+  const ReadoutArea area = Painter.MeasureReadout(dc, View, *Shown);
+  InvalidateRect(GetHandle(), &area.Marker, FALSE);
+  InvalidateRect(GetHandle(), &area.Box, FALSE);
 }

@@ -58,10 +58,25 @@ class TMainClient : public TWindow, public TThread {
   int32_t FreqToX(double frequencyHz) const { return View.FreqToX(frequencyHz); }
   int32_t LevelToY(double levelDb) const { return View.LevelToY(levelDb); }
 
+  // Takes the readout under the mouse off the picture, redrawing only its
+  // area; called when the pointer leaves the view or the frame loses the
+  // activation.
+  void HideReadout();
+
   // What tests and the axis frame may look at; GUI thread only.
   int32_t ShownSize() const { return ShownFrames; }
   const SpectrumLevels& ShownLevels() const { return *Shown; }
   bool ClosePending() const { return Ring.ClosePending(); }
+  // The input measured from, or CaptureRing::kNoDevice.
+  int32_t OpenInput() const { return Ring.OpenInput(); }
+
+  // Before the set-up: the input to start with (the one remembered from the
+  // last run), and whether to name device 0 in any case (that one is gone).
+  void StartWith(int32_t device, bool announce);
+
+  // The user chose input `device`: measure from it (nothing changes if it
+  // is the one measured from).
+  void ChooseInput(int32_t device);
   bool RingStopped() const { return Ring.Stopped(); }
   const CaptureRing& RingState() const { return Ring; }
 
@@ -79,23 +94,29 @@ class TMainClient : public TWindow, public TThread {
  private:
   bool EraseBackground(HDC dc);
   void SizeChanged(UINT sizeType, SIZE size);
-  LRESULT OnCaptureDone();
+  LRESULT OnCaptureDone(WPARAM device, LPARAM header);
   LRESULT OnSpectrumReady();
   void OnTimer(UINT_PTR timerId);
   void OnPowerEvent(UINT powerEvent);
+  void OnMouseMove(POINT pointer);
+  LRESULT OnMouseLeave();
+  void InvalidateReadout();
 
   // Hands the event to the ring and carries out what it answers.
   void Deliver(RingEventKind kind);
   void Deliver(const RingEvent& event);
   void Perform(const RingAction& action);
   void QueueCapture();
-  void CloseDevice(bool reportFailure);
+  void CloseDevice(const RingAction& action);
+  void OpenDevice(int32_t device);
+  void RenewBuffer();
   void PostQuit();
   void StopQuitTimer();
 
   void DrawSpectrum(TDC& dc);
 
-  TSampleBuffer Buffer;
+  // The one capture buffer; replaced only when a device keeps the old one.
+  std::unique_ptr<TSampleBuffer> Buffer;     // GUI thread
   std::unique_ptr<AnalysisWorker> Analyser;  // the worker's state, see above
   std::unique_ptr<SpectrumLevels> Shown;     // GUI thread
   int32_t ShownFrames = 0;                   // GUI thread
@@ -104,4 +125,7 @@ class TMainClient : public TWindow, public TThread {
   HWND WorkerTarget = nullptr;               // written before the worker starts
   CaptureRing Ring;                          // GUI thread
   bool QuitTimerRunning = false;             // GUI thread
+  int32_t StartInput = 0;                    // GUI thread, read at set-up
+  bool AnnounceStartInput = false;           // GUI thread, read at set-up
+  bool TrackingMouse = false;                // GUI thread: a WM_MOUSELEAVE is asked for
 };

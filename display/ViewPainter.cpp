@@ -1,9 +1,17 @@
 #include "display/ViewPainter.h"
 
+#include <algorithm>
+#include <string>
+
 #include "analysis/MeasurementSettings.h"
+#include "display/AxisFont.h"
+#include "display/ColumnReadout.h"
 #include "display/GridGeometry.h"
+#include "display/ReadoutFormat.h"
+#include "display/ReadoutPlacement.h"
 #include "windowing/FpuPrecision.h"
 #include "windowing/TDC.h"
+#include "windowing/TFont.h"
 #include "windowing/TPen.h"
 
 namespace {
@@ -11,6 +19,15 @@ namespace {
 constexpr COLORREF kGridColour = RGB(80, 80, 80);
 constexpr COLORREF kLeftTraceColour = RGB(0, 255, 0);
 constexpr COLORREF kRightTraceColour = RGB(255, 0, 0);
+// The readouts' texts stand on black boxes framed in the axis labels' grey,
+// so they read alike over the grid and both traces; the pointer's column is
+// marked in a blue that neither the grid nor a trace has.
+constexpr COLORREF kReadoutTextColour = RGB(192, 192, 192);
+constexpr COLORREF kReadoutFrameColour = RGB(192, 192, 192);
+constexpr COLORREF kMarkerColour = RGB(0, 160, 255);
+constexpr const char* kReadoutFace = "Arial";
+constexpr int32_t kBoxPaddingPx = 3;
+constexpr int32_t kPeakBoxMarginPx = 4;
 constexpr int32_t kLeftChannel = 0;
 constexpr int32_t kRightChannel = 1;
 
@@ -25,6 +42,54 @@ void DrawGrid(HDC dc, const ViewGeometry& view) {
     LineTo(dc, view.ViewWidth(), grid.Row(row));
   }
 }
+
+SIZE TextSize(HDC dc, const std::wstring& text) {
+  SIZE size{0, 0};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size;
+}
+
+// A black box with a one-pixel frame in the pen the context holds.
+void DrawBox(HDC dc, const RECT& box) {
+  PatBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, BLACKNESS);
+  MoveToEx(dc, box.left, box.top, nullptr);
+  LineTo(dc, box.right - 1, box.top);
+  LineTo(dc, box.right - 1, box.bottom - 1);
+  LineTo(dc, box.left, box.bottom - 1);
+  LineTo(dc, box.left, box.top);
+}
+
+void DrawText(HDC dc, int32_t x, int32_t y, COLORREF colour, const std::wstring& text) {
+  SetTextColor(dc, colour);
+  TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+// Selects the readouts' font, text alignment, colour and transparent
+// background into dc, and puts them back when it goes.
+class ReadoutTextStyle {
+ public:
+  ReadoutTextStyle(TDC& dc, const ViewGeometry& view)
+      : Dc(dc),
+        Font(kReadoutFace, AxisFontHeightPx(view.ViewHeight()), FW_NORMAL, DEFAULT_CHARSET),
+        PreviousColour(GetTextColor(dc.GetHandle())),
+        PreviousMode(SetBkMode(dc.GetHandle(), TRANSPARENT)),
+        PreviousAlignment(SetTextAlign(dc.GetHandle(), TA_LEFT | TA_TOP)) {
+    dc.SelectFont(Font);
+  }
+  ~ReadoutTextStyle() {
+    Dc.RestoreObjects();
+    SetTextAlign(Dc.GetHandle(), PreviousAlignment);
+    SetBkMode(Dc.GetHandle(), PreviousMode);
+    SetTextColor(Dc.GetHandle(), PreviousColour);
+  }
+
+ private:
+  TDC& Dc;
+  TFont Font;
+  COLORREF PreviousColour;
+  int PreviousMode;
+  UINT PreviousAlignment;
+};
 
 }  // namespace
 
@@ -48,6 +113,21 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const Spectrum
     DrawTrace(dc, view, levels, kRightChannel);
   }
   dc.RestoreObjects();
+  if (!Settings.ShowPeaks && !ReadoutShown) return;
+
+  const TPen framePen(kReadoutFrameColour);
+  const TPen markerPen(kMarkerColour);
+  const ReadoutTextStyle style(dc, view);
+  dc.SelectPen(framePen);
+  if (Settings.ShowPeaks) DrawPeaks(handle, view, levels);
+  if (ReadoutShown) {
+    const ReadoutArea area = PlaceReadout(handle, view, levels);
+    dc.SelectPen(markerPen);
+    MoveToEx(handle, area.Marker.left, area.Marker.top, nullptr);
+    LineTo(handle, area.Marker.left, area.Marker.bottom);
+    dc.SelectPen(framePen);
+    DrawReadout(handle, area, view, levels);
+  }
 }
 
 void ViewPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels,
@@ -63,4 +143,80 @@ void ViewPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLev
   const PixelPoint* points = Trace.Points();
   MoveToEx(handle, points[0].x, points[0].y, nullptr);
   for (int32_t i = 1; i < count; ++i) LineTo(handle, points[i].x, points[i].y);
+}
+
+void ViewPainter::SetSpectrum(int32_t shownSize, int32_t weighting) {
+  ShownSize = shownSize;
+  Weighting = weighting;
+}
+
+void ViewPainter::ShowReadoutAt(PixelPoint pointer) {
+  ReadoutShown = true;
+  Pointer = pointer;
+}
+
+ReadoutArea ViewPainter::MeasureReadout(TDC& dc, const ViewGeometry& view,
+                                        const SpectrumLevels& levels) {
+  EnsureExtendedPrecision();
+  const ReadoutTextStyle style(dc, view);
+  return PlaceReadout(dc.GetHandle(), view, levels);
+}
+
+ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
+                                      const SpectrumLevels& levels) {
+  const ColumnReadout readout(view, levels, ShownSize);
+  const SIZE text = TextSize(dc, readout.Text(Pointer.x, Settings.ShowLeft != 0,
+                                              Settings.ShowRight != 0, Settings.ShowMaximum != 0));
+  const int32_t width = text.cx + 2 * kBoxPaddingPx;
+  const int32_t height = text.cy + 2 * kBoxPaddingPx;
+  const PixelPoint origin =
+      ReadoutBoxOrigin(Pointer, width, height, view.ViewWidth(), view.ViewHeight());
+  return {{Pointer.x, 0, Pointer.x + 1, view.ViewHeight()},
+          {origin.x, origin.y, origin.x + width, origin.y + height}};
+}
+
+void ViewPainter::DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
+                              const SpectrumLevels& levels) {
+  const ColumnReadout readout(view, levels, ShownSize);
+  DrawBox(dc, area.Box);
+  DrawText(dc, area.Box.left + kBoxPaddingPx, area.Box.top + kBoxPaddingPx, kReadoutTextColour,
+           readout.Text(Pointer.x, Settings.ShowLeft != 0, Settings.ShowRight != 0,
+                        Settings.ShowMaximum != 0));
+}
+
+void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLevels& levels) {
+  struct Line {
+    std::wstring Text;
+    COLORREF Colour;
+  } lines[2];
+  int32_t count = 0;
+  const struct {
+    bool Shown;
+    int32_t Channel;
+    wchar_t Letter;
+    COLORREF Colour;
+  } channels[] = {{Settings.ShowLeft != 0, kLeftChannel, L'L', kLeftTraceColour},
+                  {Settings.ShowRight != 0, kRightChannel, L'R', kRightTraceColour}};
+  for (const auto& channel : channels) {
+    if (!channel.Shown) continue;
+    const SpectralPeak peak = Peaks.Find(levels, channel.Channel, ShownSize, Weighting);
+    if (!peak.Found) continue;
+    lines[count++] = {FormatPeak(channel.Letter, peak, PeakFinder::AccuracyLines(Weighting)),
+                      channel.Colour};
+  }
+  if (count == 0) return;
+  int32_t width = 0;
+  int32_t lineHeight = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const SIZE size = TextSize(dc, lines[i].Text);
+    width = std::max<int32_t>(width, size.cx);
+    lineHeight = std::max<int32_t>(lineHeight, size.cy);
+  }
+  const int32_t right = view.ViewWidth() - kPeakBoxMarginPx;
+  const RECT box{right - width - 2 * kBoxPaddingPx, kPeakBoxMarginPx, right,
+                 kPeakBoxMarginPx + count * lineHeight + 2 * kBoxPaddingPx};
+  DrawBox(dc, box);
+  for (int32_t i = 0; i < count; ++i)
+    DrawText(dc, box.left + kBoxPaddingPx, box.top + kBoxPaddingPx + i * lineHeight,
+             lines[i].Colour, lines[i].Text);
 }

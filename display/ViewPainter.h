@@ -1,21 +1,35 @@
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 
 #include "analysis/LevelTypes.h"
+#include "display/PeakFinder.h"
+#include "display/PixelPoint.h"
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
 
 class TDC;
 
+// Where the readout under the mouse lies in the view: the marker of the
+// pointer's column and the box with its text.
+struct ReadoutArea {
+  RECT Marker;
+  RECT Box;
+};
+
 // Draws the spectrum view: black area, grey grid of decades and 10-dB steps,
-// the left channel's trace in green and the right one's in red over it.
-// Reads the display flags of the process-wide MeasurementSettings at each
-// drawing. The caller rescales the view first. GUI thread only.
+// the left channel's trace in green and the right one's in red over it; on
+// top of them, when asked for, each channel's strongest line in the top
+// right corner and the readout under the mouse. Reads the display flags of
+// the process-wide MeasurementSettings at each drawing. The caller rescales
+// the view first. GUI thread only.
 class ViewPainter {
  public:
   // Draws the whole view into dc and leaves the context's selected objects as
-  // it found them; the pens live for this drawing only.
+  // it found them; the pens and the font live for this drawing only. Without
+  // the readout and the peak values the picture is that of the traces alone.
   void DrawSpectrum(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels);
 
   // One channel's trace (0 left, 1 right) with the pen the context holds:
@@ -25,6 +39,32 @@ class ViewPainter {
   // a view without spectral lines.
   void DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels, int32_t channel);
 
+  // The transform size and the weighting window of the levels drawn next:
+  // the readout's line frequencies and the peaks' interpolation need them.
+  void SetSpectrum(int32_t shownSize, int32_t weighting);
+
+  // The readout is drawn for the pointer at `pointer` (view pixels) from the
+  // next drawing on, until hidden.
+  void ShowReadoutAt(PixelPoint pointer);
+  void HideReadout() { ReadoutShown = false; }
+  bool ReadoutVisible() const { return ReadoutShown; }
+  PixelPoint ReadoutPointer() const { return Pointer; }
+
+  // The area the readout takes with the current pointer, levels and view, as
+  // the next drawing puts it; measured with dc's font metrics. REQUIRES:
+  // ReadoutVisible().
+  ReadoutArea MeasureReadout(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels);
+
  private:
+  void DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLevels& levels);
+  void DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
+                   const SpectrumLevels& levels);
+  ReadoutArea PlaceReadout(HDC dc, const ViewGeometry& view, const SpectrumLevels& levels);
+
   TraceVertices Trace;
+  PeakFinder Peaks;
+  int32_t ShownSize = 0;
+  int32_t Weighting = 0;
+  bool ReadoutShown = false;
+  PixelPoint Pointer{0, 0};
 };

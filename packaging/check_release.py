@@ -20,7 +20,9 @@ MINIMUM_WINDOWS_VERSION = (6, 0)
 EXE_NAME = "Frelox.exe"
 README_NAME = "README.txt"
 README_ENCODING = "cp1252"
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll"}
+# Windows' own; advapi32.dll holds the registry functions.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll",
+               "advapi32.dll"}
 SYSTEM_DLL_PREFIX = "api-ms-win-"
 RESOURCE_MENU = pefile.RESOURCE_TYPE["RT_MENU"]
 RESOURCE_DIALOG = pefile.RESOURCE_TYPE["RT_DIALOG"]
@@ -36,7 +38,9 @@ README_MUST_NAME = (
     "Windows Vista", "SSE2",
     "Programm", "Beenden", "Ansicht", "Kanäle", "Links", "Rechts", "Beide", "Maximum anzeigen",
     "Messung", "Anzahl Stützpunkte", "Meßgeschwindigkeit", "Bewertungsfenster",
-    "Automatische Offsetkorrektur", "Über...")
+    "Automatische Offsetkorrektur", "Standardeinstellungen", "Über...",
+    "Spitzenwerte anzeigen", "HKEY_CURRENT_USER\\Software\\Frelox", "Gespeicherte Einstellungen",
+    "Stored settings")
 
 
 @pytest.fixture(scope="module")

@@ -17,6 +17,7 @@
 #define CMD_CHANNEL_LEFT 102
 #define CMD_CHANNEL_BOTH 103
 #define CMD_SHOW_MAXIMUM 104
+#define CMD_SHOW_PEAKS 130
 
 // "&Messung", measurements per second.
 #define CMD_RATE_1 105
@@ -48,7 +49,15 @@
 
 #define CMD_AUTO_OFFSET 122
 
+// "&Messung", last item: back to the first start's settings.
+#define CMD_RESTORE_DEFAULTS 131
+
 // "&Über..." on the menu bar.
 #define CMD_ABOUT 123
+
+// "&Eingang": the input devices, listed when the menu opens, device n as
+// CMD_INPUT_FIRST + n; CMD_INPUT_NONE stands greyed when there is none.
+#define CMD_INPUT_NONE 199
+#define CMD_INPUT_FIRST 200
 
 #endif

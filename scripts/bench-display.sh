@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows benchmark of the spectrum view's drawing and runs it
 # under Wine in a virtual display: a forced rescale and one drawing of both
-# traces into a real window of 1000 x 600 pixels, at 2048, 65536 and 262144
-# points, with maximum drawing on and off. Runs the i686 release build under
+# traces into a real window of 1000 x 600 pixels, at every transform size
+# from 1024 to 262144 points, with maximum drawing on and off, without and
+# with the readouts, and the redrawing after a mouse move. Runs the i686 release build under
 # 32-bit Wine where this machine executes 32-bit code, otherwise the x86_64
 # build (the first line of the log says which).
 # FRELOX_DRAW_BENCH_BUILD_DIR chooses another build folder; WINEPREFIX another

@@ -4,7 +4,9 @@
 # under 64-bit Wine where this machine cannot execute 32-bit code.
 #
 # With a display and a sound server of your own (DISPLAY set and `pactl info`
-# answering) it simply runs the program and reports its exit status.
+# answering) it simply runs the program and reports its exit status; the
+# window is then your window manager's (a Managed=N that an earlier headless
+# run left in the prefix is removed).
 #
 # Either way the Wine prefix records through Wine's ALSA driver, which reaches
 # the sound server through ALSA's PulseAudio plugin (see WinePrefix in
@@ -13,10 +15,11 @@
 # On a headless machine it shows what the program does (tests/e2e/demo.py):
 # a private Xvfb, a private PulseAudio server whose null sink plays the test
 # tones (1234.5 Hz on the left, 4321 Hz on the right), a throw-away Wine
-# prefix; it starts the program, dismisses an "Info" box should one name the
-# device, lets it measure, writes a screenshot of the window (its path is
-# printed), closes the program through its menu ("&Programm" > "&Beenden")
-# and reports the exit status. Everything it started is ended again.
+# prefix whose windows are unmanaged (the Xvfb has no window manager); it
+# starts the program, dismisses an "Info" box should one name the device,
+# lets it measure, writes a screenshot of the window (its path is printed),
+# closes the program through its menu ("&Programm" > "&Beenden") and reports
+# the exit status. Everything it started is ended again.
 #
 # Exit status 1 is the program's normal end; this script then ends with 0.
 set -uo pipefail

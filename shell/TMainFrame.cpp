@@ -1,9 +1,16 @@
 #include "shell/TMainFrame.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "analysis/MeasurementSettings.h"
+#include "capture/TMainClient.h"
+#include "capture/WaveInput.h"
 #include "resources/ResourceIds.h"
+#include "settings/PlacementFit.h"
+#include "settings/SettingsCodec.h"
+#include "shell/TLayClient.h"
 #include "windowing/TDialog.h"
 
 namespace {
@@ -28,16 +35,53 @@ constexpr CommandValue kWindows[] = {
     {CMD_WINDOW_PARZEN, 6},
 };
 
-// The items checked at start, in the order they are checked; they agree with
-// the settings' defaults.
-constexpr UINT kDefaultChecks[] = {CMD_CHANNEL_BOTH, CMD_SIZE_2048,      CMD_RATE_5,
-                                   CMD_SHOW_MAXIMUM, CMD_WINDOW_HANNING, CMD_AUTO_OFFSET};
+// Windows-1252, as the menu is.
+constexpr char kNoInputText[] = "Kein Aufnahmeger\xE4t gefunden";
+
+// A product name as a menu item shows it: an ampersand is no mnemonic.
+std::string MenuText(const std::string& name) {
+  std::string text;
+  for (char c : name) {
+    if (c == '&') text += '&';
+    text += c;
+  }
+  return text;
+}
 
 template <size_t N>
 const CommandValue* Find(const CommandValue (&group)[N], UINT command) {
   for (const CommandValue& item : group)
     if (item.Command == command) return &item;
   return nullptr;
+}
+
+ScreenRect ToScreenRect(const RECT& rect) {
+  return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(monitor, &info))
+    reinterpret_cast<std::vector<ScreenRect>*>(areas)->push_back(ToScreenRect(info.rcWork));
+  return TRUE;
+}
+
+// The monitors' work areas in the coordinates of a window's placement, whose
+// origin is the top left corner of the primary monitor's work area.
+std::vector<ScreenRect> WorkAreasForPlacement() {
+  std::vector<ScreenRect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, &AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  MONITORINFO primary = {};
+  primary.cbSize = sizeof primary;
+  if (!GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary)) return areas;
+  for (ScreenRect& area : areas) {
+    area.Left -= primary.rcWork.left;
+    area.Right -= primary.rcWork.left;
+    area.Top -= primary.rcWork.top;
+    area.Bottom -= primary.rcWork.top;
+  }
+  return areas;
 }
 
 }  // namespace
@@ -47,6 +91,7 @@ const TResponseEntry TMainFrame::Rows[] = {
     Row::Command<TMainFrame, &TMainFrame::CmChannelRight>(CMD_CHANNEL_RIGHT),
     Row::Command<TMainFrame, &TMainFrame::CmChannelBoth>(CMD_CHANNEL_BOTH),
     Row::Command<TMainFrame, &TMainFrame::CmShowMaximum>(CMD_SHOW_MAXIMUM),
+    Row::Command<TMainFrame, &TMainFrame::CmShowPeaks>(CMD_SHOW_PEAKS),
     Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_1024),
     Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_2048),
     Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_4096),
@@ -70,17 +115,99 @@ const TResponseEntry TMainFrame::Rows[] = {
     Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_PARZEN),
     Row::Command<TMainFrame, &TMainFrame::CmAutoOffset>(CMD_AUTO_OFFSET),
     Row::Command<TMainFrame, &TMainFrame::CmAbout>(CMD_ABOUT),
+    Row::Command<TMainFrame, &TMainFrame::CmRestoreDefaults>(CMD_RESTORE_DEFAULTS),
+    Row::CommandRange<TMainFrame, &TMainFrame::CmInput>(CMD_INPUT_FIRST,
+                                                        CMD_INPUT_FIRST + kMaxListedInputs - 1),
+    Row::InitMenuPopup<TMainFrame, &TMainFrame::MenuOpening>(),
+    Row::WithParameters<TMainFrame, &TMainFrame::EvActivate>(WM_ACTIVATE),
 };
 const TResponseTable TMainFrame::Table{&TDecoratedFrame::Table, TMainFrame::Rows};
 
-TMainFrame::TMainFrame(TWindow* parent, const char* title, TWindow* client)
-    : TDecoratedFrame(parent, title, client) {
+TMainFrame::TMainFrame(TWindow* parent, const char* title, TLayClient* client,
+                       SettingsStorage& storage)
+    : TDecoratedFrame(parent, title, client), Layout(client), Storage(storage) {
   StoreDefaultSettings();
+  const StoredSettings stored = LoadSettings(Storage);
+  Settings.ShowLeft = stored.ShowLeft;
+  Settings.ShowRight = stored.ShowRight;
+  Write(Settings.FftSize, stored.FftSize);
+  Settings.ShowMaximum = stored.ShowMaximum;
+  Write(Settings.Weighting, stored.Weighting);
+  Write(Settings.AutoOffset, stored.AutoOffset);
+  Write(Settings.IntervalMs, stored.IntervalMs);
+  Settings.ShowPeaks = stored.ShowPeaks;
+  Input = stored.Input;
+  Placement = stored.Placement;
+}
+
+TMainFrame::~TMainFrame() {
+  WINDOWPLACEMENT now = {};
+  now.length = sizeof now;
+  if (!GetHandle() || !GetWindowPlacement(GetHandle(), &now)) return;
+  // Minimised, the flag tells whether a restore would maximise it.
+  const bool maximized = now.showCmd == SW_SHOWMAXIMIZED ||
+                         (now.showCmd == SW_SHOWMINIMIZED && (now.flags & WPF_RESTORETOMAXIMIZED));
+  SavePlacement(Storage, {ToScreenRect(now.rcNormalPosition), maximized});
 }
 
 void TMainFrame::SetupWindow() {
+  // The view opens the remembered input (device 0 if it is gone, and says so).
+  const InputResolution start = ResolveInput(Input, WaveInputNames());
+  Layout->View->StartWith(start.Device, start.RememberedGone);
   TDecoratedFrame::SetupWindow();
-  for (UINT command : kDefaultChecks) Check(command, true);
+  CheckSettings();
+  PlaceAsRemembered();
+}
+
+void TMainFrame::PlaceAsRemembered() {
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (!Placement || !GetWindowPlacement(GetHandle(), &placement)) return;
+  const ScreenRect normal = FitOntoMonitors(Placement->Normal, WorkAreasForPlacement());
+  placement.rcNormalPosition = {normal.Left, normal.Top, normal.Right, normal.Bottom};
+  // Still hidden: the application shows the frame.
+  placement.showCmd = SW_HIDE;
+  SetWindowPlacement(GetHandle(), &placement);
+}
+
+void TMainFrame::Show(int showCommand) {
+  TDecoratedFrame::Show(Placement && Placement->Maximized ? SW_SHOWMAXIMIZED : showCommand);
+}
+
+void TMainFrame::RememberInput(const RememberedInput& input) {
+  Input = input;
+  StoreChoices();
+}
+
+void TMainFrame::StoreChoices() {
+  StoredSettings now;
+  now.FftSize = Read(Settings.FftSize);
+  now.Weighting = Read(Settings.Weighting);
+  now.AutoOffset = Read(Settings.AutoOffset);
+  now.IntervalMs = Read(Settings.IntervalMs);
+  now.ShowMaximum = Settings.ShowMaximum;
+  now.ShowLeft = Settings.ShowLeft;
+  now.ShowRight = Settings.ShowRight;
+  now.ShowPeaks = Settings.ShowPeaks;
+  now.Input = Input;
+  SaveChoices(Storage, now);
+}
+
+void TMainFrame::CheckSettings() {
+  const UINT channels = (Settings.ShowLeft && Settings.ShowRight) ? CMD_CHANNEL_BOTH
+                        : Settings.ShowLeft                       ? CMD_CHANNEL_LEFT
+                                                                  : CMD_CHANNEL_RIGHT;
+  for (UINT command : {CMD_CHANNEL_LEFT, CMD_CHANNEL_RIGHT, CMD_CHANNEL_BOTH})
+    Check(command, command == channels);
+  for (const CommandValue& item : kFftSizes)
+    Check(item.Command, item.Value == Read(Settings.FftSize));
+  for (const CommandValue& item : kRates)
+    Check(item.Command, item.Value == Read(Settings.IntervalMs));
+  Check(CMD_SHOW_MAXIMUM, Settings.ShowMaximum != 0);
+  Check(CMD_SHOW_PEAKS, Settings.ShowPeaks != 0);
+  for (const CommandValue& item : kWindows)
+    Check(item.Command, item.Value == Read(Settings.Weighting));
+  Check(CMD_AUTO_OFFSET, Read(Settings.AutoOffset) != 0);
 }
 
 void TMainFrame::Check(UINT command, bool checked) {
@@ -97,6 +224,7 @@ void TMainFrame::SetChannels(int32_t left, int32_t right, UINT checkedCommand) {
   Settings.ShowRight = right;
   for (UINT command : {CMD_CHANNEL_LEFT, CMD_CHANNEL_RIGHT, CMD_CHANNEL_BOTH})
     Check(command, command == checkedCommand);
+  StoreChoices();
   Repaint();
 }
 
@@ -120,32 +248,88 @@ int32_t TMainFrame::Toggle(UINT command) {
 
 void TMainFrame::CmShowMaximum() {
   Settings.ShowMaximum = Toggle(CMD_SHOW_MAXIMUM);
+  StoreChoices();
+  Repaint();
+}
+
+void TMainFrame::CmShowPeaks() {
+  Settings.ShowPeaks = Toggle(CMD_SHOW_PEAKS);
+  StoreChoices();
   Repaint();
 }
 
 void TMainFrame::CmAutoOffset() {
   Write(Settings.AutoOffset, Toggle(CMD_AUTO_OFFSET));
+  StoreChoices();
 }
 
 void TMainFrame::CmFftSize(UINT command) {
   for (const CommandValue& item : kFftSizes) Check(item.Command, false);
   Check(command, true);
   if (const CommandValue* item = Find(kFftSizes, command)) Write(Settings.FftSize, item->Value);
+  StoreChoices();
 }
 
 void TMainFrame::CmRate(UINT command) {
   for (const CommandValue& item : kRates) Check(item.Command, false);
   Check(command, true);
   if (const CommandValue* item = Find(kRates, command)) Write(Settings.IntervalMs, item->Value);
+  StoreChoices();
 }
 
 void TMainFrame::CmWindow(UINT command) {
   for (const CommandValue& item : kWindows) Check(item.Command, false);
   if (const CommandValue* item = Find(kWindows, command)) Write(Settings.Weighting, item->Value);
   Check(command, true);
+  StoreChoices();
+}
+
+// The choice is remembered by the input's name, its number a hint.
+void TMainFrame::CmInput(UINT command) {
+  const int32_t device = static_cast<int32_t>(command - CMD_INPUT_FIRST);
+  const std::vector<std::string> names = WaveInputNames();
+  Layout->View->ChooseInput(device);
+  if (device < static_cast<int32_t>(names.size())) RememberInput({names[device], device});
+}
+
+// Built afresh each time it opens: a device plugged in since then is listed.
+void TMainFrame::MenuOpening(HMENU popup, UINT position) {
+  if (position != kInputMenuPosition || popup != GetSubMenu(GetMenu(GetHandle()), position)) return;
+  FillInputMenu(popup);
+}
+
+void TMainFrame::FillInputMenu(HMENU popup) {
+  while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
+  const std::vector<std::string> names = WaveInputNames();
+  if (names.empty()) {
+    AppendMenuA(popup, MF_STRING | MF_GRAYED, CMD_INPUT_NONE, kNoInputText);
+    return;
+  }
+  const int32_t open = Layout->View->OpenInput();
+  for (int32_t device = 0; device < static_cast<int32_t>(names.size()) && device < kMaxListedInputs;
+       ++device) {
+    const UINT flags = MF_STRING | (device == open ? MF_CHECKED : MF_UNCHECKED);
+    AppendMenuA(popup, flags, CMD_INPUT_FIRST + device, MenuText(names[device]).c_str());
+  }
 }
 
 void TMainFrame::CmAbout() {
   TDialog about(this, IDD_ABOUT);
   about.Execute();
+}
+
+LRESULT TMainFrame::EvActivate(WPARAM wParam, LPARAM lParam) {
+  if (LOWORD(wParam) == WA_INACTIVE) Layout->View->HideReadout();
+  return DefaultProcessing(WM_ACTIVATE, wParam, lParam);
+}
+
+// Back to the first start's settings; nothing stays stored until the next
+// change (the frame's place is stored again at the end, as always).
+void TMainFrame::CmRestoreDefaults() {
+  StoreDefaultSettings();
+  Input = RememberedInput{};
+  Storage.Forget();
+  CheckSettings();
+  Layout->View->ChooseInput(0);
+  Repaint();
 }

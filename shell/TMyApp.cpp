@@ -5,10 +5,10 @@
 #include "shell/TMainFrame.h"
 
 void TMyApp::InitMainWindow() {
-  // The view exists before the frame stores the settings' defaults; it reads
-  // none of them until its window is set up.
+  // The view exists before the frame stores the settings; it reads none of
+  // them until its window is set up.
   auto* client = new TLayClient;
-  auto* frame = new TMainFrame(nullptr, kTitle, client);
+  auto* frame = new TMainFrame(nullptr, kTitle, client, Storage);
   SetMainWindow(frame);
   frame->AssignMenu(IDM_MAIN);
   frame->SetIcon(IDI_FRELOX);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/SettingsStorage.h"
 #include "windowing/TApplication.h"
 
 // The program: its main window is the frame "Frelox" with the axis frame and
@@ -8,8 +9,13 @@ class TMyApp : public TApplication {
  public:
   static constexpr const char* kTitle = "Frelox";
 
-  TMyApp() : TApplication(nullptr) {}
+  // The frame keeps the user's settings in `storage`, which must outlive
+  // the application.
+  explicit TMyApp(SettingsStorage& storage) : TApplication(nullptr), Storage(storage) {}
 
  protected:
   void InitMainWindow() override;
+
+ private:
+  SettingsStorage& Storage;
 };

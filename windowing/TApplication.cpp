@@ -49,7 +49,7 @@ void TApplication::InitInstance() {
   InitMainWindow();
   if (!MainWindow) throw TXWindowing("Error[application]: no main window");
   MainWindow->Create();
-  ShowWindow(MainWindow->GetHandle(), StartupShowCommand);
+  MainWindow->Show(StartupShowCommand);
   UpdateWindow(MainWindow->GetHandle());
 }
 

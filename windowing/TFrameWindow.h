@@ -19,6 +19,8 @@ class TFrameWindow : public TWindow {
   TWindow* GetClientWindow() const { return Client; }
   // The close request: destroys the window only if it may close.
   void RequestClose();
+  // Shows the window the first time, with the start's show command.
+  virtual void Show(int showCommand) { ShowWindow(GetHandle(), showCommand); }
 
   DECLARE_RESPONSE_TABLE();
 

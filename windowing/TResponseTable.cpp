@@ -5,7 +5,11 @@ const TResponseEntry* TResponseTable::Find(UINT message, WPARAM wParam) const {
     for (std::size_t i = 0; i < table->Count; ++i) {
       const TResponseEntry& row = table->Rows[i];
       if (row.Message != message) continue;
-      if (message == WM_COMMAND && row.Command != LOWORD(wParam)) continue;
+      if (message == WM_COMMAND) {
+        const UINT command = LOWORD(wParam);
+        const UINT last = row.CommandLast == 0 ? row.Command : row.CommandLast;
+        if (command < row.Command || command > last) continue;
+      }
       return &row;
     }
   }

@@ -15,6 +15,7 @@ struct TResponseEntry {
   UINT Message;
   UINT Command;  // command number for WM_COMMAND rows; 0 otherwise
   TDispatchFunction Dispatch;
+  UINT CommandLast = 0;  // a row for the commands Command..CommandLast; 0: Command alone
 };
 
 // A class's static response table. Lookup searches the class's own rows
@@ -57,6 +58,13 @@ LRESULT Message(TWindow& window, WPARAM, LPARAM) {
   return (static_cast<T&>(window).*Handler)();
 }
 
+// WM_INITMENUPOPUP: the popup about to open and its position in its parent.
+template <class T, void (T::*Handler)(HMENU popup, UINT position)>
+LRESULT InitMenuPopup(TWindow& window, WPARAM wParam, LPARAM lParam) {
+  (static_cast<T&>(window).*Handler)(reinterpret_cast<HMENU>(wParam), LOWORD(lParam));
+  return 0;
+}
+
 template <class T, void (T::*Handler)(UINT sizeType, SIZE size)>
 LRESULT Size(TWindow& window, WPARAM wParam, LPARAM lParam) {
   const SIZE size{static_cast<LONG>(LOWORD(lParam)), static_cast<LONG>(HIWORD(lParam))};
@@ -82,6 +90,22 @@ LRESULT PowerBroadcast(TWindow& window, WPARAM wParam, LPARAM) {
   return TRUE;
 }
 
+// WM_MOUSEMOVE: the handler gets the pointer in client coordinates.
+template <class T, void (T::*Handler)(POINT pointer)>
+LRESULT MouseMove(TWindow& window, WPARAM, LPARAM lParam) {
+  const POINT pointer{static_cast<LONG>(static_cast<short>(LOWORD(lParam))),
+                      static_cast<LONG>(static_cast<short>(HIWORD(lParam)))};
+  (static_cast<T&>(window).*Handler)(pointer);
+  return 0;
+}
+
+// Any message: the handler gets both parameters as they came and answers
+// the message itself, e.g. by passing it on to the default processing.
+template <class T, LRESULT (T::*Handler)(WPARAM wParam, LPARAM lParam)>
+LRESULT WithParameters(TWindow& window, WPARAM wParam, LPARAM lParam) {
+  return (static_cast<T&>(window).*Handler)(wParam, lParam);
+}
+
 }  // namespace Dispatch
 
 // Row builders. A class lists its rows as, e.g.,
@@ -98,9 +122,20 @@ constexpr TResponseEntry CommandWithId(UINT command) {
   return {WM_COMMAND, command, &Dispatch::CommandWithId<T, Handler>};
 }
 
+// One handler for a run of command numbers, each passed to it.
+template <class T, void (T::*Handler)(UINT)>
+constexpr TResponseEntry CommandRange(UINT first, UINT last) {
+  return {WM_COMMAND, first, &Dispatch::CommandWithId<T, Handler>, last};
+}
+
 template <class T, LRESULT (T::*Handler)()>
 constexpr TResponseEntry Message(UINT message) {
   return {message, 0, &Dispatch::Message<T, Handler>};
+}
+
+template <class T, void (T::*Handler)(HMENU, UINT)>
+constexpr TResponseEntry InitMenuPopup() {
+  return {WM_INITMENUPOPUP, 0, &Dispatch::InitMenuPopup<T, Handler>};
 }
 
 template <class T, void (T::*Handler)(UINT, SIZE)>
@@ -121,6 +156,16 @@ constexpr TResponseEntry EraseBackground() {
 template <class T, void (T::*Handler)(UINT)>
 constexpr TResponseEntry PowerBroadcast() {
   return {WM_POWERBROADCAST, 0, &Dispatch::PowerBroadcast<T, Handler>};
+}
+
+template <class T, void (T::*Handler)(POINT)>
+constexpr TResponseEntry MouseMove() {
+  return {WM_MOUSEMOVE, 0, &Dispatch::MouseMove<T, Handler>};
+}
+
+template <class T, LRESULT (T::*Handler)(WPARAM, LPARAM)>
+constexpr TResponseEntry WithParameters(UINT message) {
+  return {message, 0, &Dispatch::WithParameters<T, Handler>};
 }
 
 }  // namespace Row

@@ -7,9 +7,9 @@ FRELOX_PACKAGES=(
   cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libfftw3-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 wine32:i386 xvfb xauth xdotool x11-utils
+  wine64 wine32:i386 xvfb xauth xdotool x11-utils openbox wmctrl
   pulseaudio pulseaudio-utils libasound2-plugins libasound2-plugins:i386 sox zip unzip python3
-  python3-pefile python3-pytest python3-numpy python3-pil clang-format
+  python3-pefile python3-pytest python3-numpy python3-pil clang-format tesseract-ocr
 )
 
 # Debian's own Python, which has the libraries above (python3-pefile,

@@ -12,11 +12,13 @@ namespace {
 
 // What the device makes of the recorded calls, by the platform's rules rather
 // than by the order the code happens to use: a header is queued only once
-// prepared, unprepared only while the device does not hold it, and a reset
+// prepared, unprepared only while the device does not hold it, recorded
+// into only once the device is started, and a reset stops the device and
 // hands back what is queued. Calls fail as scripted.
 struct HeaderState {
   bool Prepared = false;
   bool Queued = false;
+  bool Recording = false;
   DWORD QueuedBytes = 0;
   std::vector<std::string> Faults;
 };
@@ -36,8 +38,10 @@ HeaderState Replay(const FakeSystem& fake, const WAVEHDR* header, HeaderState st
         state.Queued = true;
         state.QueuedBytes = call.BufferLength;
       }
+    } else if (f == "waveInStart") {
+      if (fake.StartResult == MMSYSERR_NOERROR) state.Recording = true;
     } else if (f == "waveInReset") {
-      if (fake.ResetResult == MMSYSERR_NOERROR) state.Queued = false;
+      if (fake.ResetResult == MMSYSERR_NOERROR) state.Queued = state.Recording = false;
     } else if (f == "waveInUnprepareHeader") {
       if (state.Queued) {
         state.Faults.push_back("unprepared while queued");
@@ -83,6 +87,7 @@ TEST_F(CaptureDeviceTest, AQueuedCaptureHoldsFourBytesPerFrame) {
     const HeaderState state = Replayed();
     EXPECT_TRUE(state.Prepared);
     EXPECT_TRUE(state.Queued);
+    EXPECT_TRUE(state.Recording);
     EXPECT_EQ(state.QueuedBytes, bytes);
     EXPECT_TRUE(state.Faults.empty()) << state.Faults.front();
   }

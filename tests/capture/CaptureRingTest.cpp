@@ -140,7 +140,12 @@ TEST_F(CaptureRingTest, TheWayOutResetsAnOverdueDeviceAndThenGivesUp) {
   deaf.SetUp();
   deaf.Cycle();
   deaf.RequestClose();
-  deaf.Advance(kLimitMs + CaptureRing::kResetGraceMs - 1);
+  deaf.Advance(kLimitMs);
+  // Asleep while waiting for the reset: the resume watches it afresh.
+  deaf.Deliver(RingEventKind::Suspending);
+  deaf.NowUs += 3600 * 1000 * RingWorld::kUsPerMs;
+  deaf.Deliver(RingEventKind::Resumed);
+  deaf.Advance(CaptureRing::kResetGraceMs - 1);
   EXPECT_EQ(deaf.QuitsPosted, 0);
   deaf.Advance(1);
   EXPECT_EQ(deaf.QuitsPosted, 1);
@@ -193,6 +198,14 @@ TEST_F(CaptureRingTest, TwoEarlyReturnsInARowDropTheBacklogAndASlowStartIsNotEar
   World.Complete(kCaptureMs2048 * 4 / 10);
   World.HandleAllMessages();
   EXPECT_EQ(World.Resets, 1);  // counted anew after the reset
+  // Short captures back at once say nothing of a backlog.
+  World.FinishAnalysis();
+  World.HandleAllMessages();
+  for (int i = 0; i < 2; ++i) {
+    World.Complete(1, 100);
+    World.HandleAllMessages();
+  }
+  EXPECT_EQ(World.Resets, 1);
   // Back at 60 % of the sound's duration: on time, whatever the start took.
   for (int i = 0; i < 4; ++i) {
     World.FinishAnalysis();
@@ -299,6 +312,21 @@ TEST_F(CaptureRingTest, SleepStopsTheWatchdogAndTheResumeGivesTheDeviceAFreshSta
   EXPECT_EQ(World.NowUs - resumedUs, kFirstLimitMs * RingWorld::kUsPerMs);
 }
 
+// Asleep between captures (the worker has the buffer): the device sleeps
+// too, so the next capture gets the time of a start, the one after it not.
+TEST_F(CaptureRingTest, TheFirstCaptureAfterAResumeGetsTheStartLimitWhateverThePhase) {
+  Measuring();
+  World.Complete(kCaptureMs2048);
+  World.HandleAllMessages();
+  World.Deliver(RingEventKind::Suspending);
+  World.Deliver(RingEventKind::Resumed);
+  World.FinishAnalysis();
+  World.HandleAllMessages();
+  EXPECT_EQ(World.TimerPeriodUs, kFirstLimitMs * RingWorld::kUsPerMs);
+  World.Cycle();
+  EXPECT_EQ(World.TimerPeriodUs, kLimitMs * RingWorld::kUsPerMs);
+}
+
 TEST_F(CaptureRingTest, ACaptureQueuedJustBeforeSleepIsWatchedOnlyFromTheResume) {
   World.SetUp();
   World.Complete(kCaptureMs2048);
@@ -338,6 +366,145 @@ TEST_F(CaptureRingTest, AfterTheExceptionBoxNothingIsQueuedOrQuitAndTeardownTake
   EXPECT_EQ(World.Resets, 1);
   EXPECT_FALSE(World.DeviceOpen);
   EXPECT_FALSE(World.Abandoned);
+
+  // Back after the box has come up: taken back, neither analysed nor queued.
+  RingWorld returned;
+  returned.SetUp();
+  returned.Cycle();
+  returned.Deliver(RingEventKind::ExceptionBox);
+  returned.Complete(kCaptureMs2048);
+  returned.HandleAllMessages();
+  EXPECT_EQ(returned.HandOvers, 1);
+  EXPECT_EQ(returned.Queueings, 2);
+  EXPECT_EQ(returned.QuitsPosted, 0);
+  returned.Teardown();
+  EXPECT_EQ(returned.Resets, 0);  // nothing left to ask back
+  EXPECT_FALSE(returned.DeviceOpen);
+  EXPECT_EQ(returned.Violations, std::vector<std::string>{});
+}
+
+// Choosing another input: from every phase a user can choose in, the ring
+// ends up measuring the chosen device, its first capture watched like the
+// first one after the start; nothing the old device recorded after the
+// choice is analysed (the model world flags that).
+TEST_F(CaptureRingTest, ChoosingAnotherInputMeasuresItFromEveryPhase) {
+  enum class Before { Capturing, Analysing, Stopped, StoppedDeviceKeepsBuffer };
+  struct Case {
+    Before Phase;
+    int HandOversBefore;  // handed over before the switch
+    int Resets;           // in all: the switch's, an overdue capture's
+  };
+  for (const Case& c :
+       {Case{Before::Capturing, 1, 1}, Case{Before::Analysing, 2, 0}, Case{Before::Stopped, 1, 1},
+        Case{Before::StoppedDeviceKeepsBuffer, 1, 2}}) {
+    RingWorld world;
+    world.ResetReturnsBuffer = c.Phase != Before::StoppedDeviceKeepsBuffer;
+    world.SetUp();
+    world.Cycle();
+    if (c.Phase == Before::Analysing) {
+      world.Complete(kCaptureMs2048);
+      world.HandleAllMessages();
+    }
+    if (c.Phase == Before::Stopped || c.Phase == Before::StoppedDeviceKeepsBuffer) {
+      world.Advance(kLimitMs);
+      world.HandleAllMessages();
+      ASSERT_TRUE(world.Ring.Stopped());
+    }
+    const int queueings = world.Queueings;
+    world.ChooseInput(2);
+    world.HandleAllMessages();  // a reset's return
+    if (c.Phase == Before::StoppedDeviceKeepsBuffer) {
+      EXPECT_EQ(world.Queueings, queueings);  // the reset gets its time
+      world.Advance(CaptureRing::kResetGraceMs);
+      EXPECT_EQ(world.DevicesLetGo, 1);
+    }
+    if (c.Phase == Before::Analysing) {
+      EXPECT_EQ(world.Queueings, queueings);  // not before the old spectrum is shown
+      world.FinishAnalysis();
+      world.HandleAllMessages();
+    }
+    EXPECT_EQ(world.Ring.OpenInput(), 2);
+    EXPECT_EQ(world.OpenSerial, 2);
+    EXPECT_EQ(world.Ring.CurrentPhase(), Phase::Capturing);
+    EXPECT_EQ(world.Queueings, queueings + 1);
+    EXPECT_EQ(world.TimerPeriodUs, kFirstLimitMs * RingWorld::kUsPerMs);
+    EXPECT_EQ(world.HandOvers, c.HandOversBefore);
+    world.Cycle();
+    EXPECT_EQ(world.HandOvers, c.HandOversBefore + 1);
+    world.ChooseInput(2);  // the open input again: nothing changes
+    EXPECT_EQ(world.OpenSerial, 2);
+    EXPECT_EQ(world.Resets, c.Resets);
+    world.RequestClose();
+    world.Cycle();
+    EXPECT_EQ(world.QuitsPosted, 1);
+    world.Teardown();
+    EXPECT_FALSE(world.DeviceOpen);
+    EXPECT_EQ(world.Violations, std::vector<std::string>{}) << static_cast<int>(c.Phase);
+  }
+}
+
+// A chosen input that cannot be opened stops measuring with one box and the
+// last spectrum; the next choice, the same input's included, tries again.
+// Without memory for a fresh buffer it is the same.
+TEST_F(CaptureRingTest, AnInputThatCannotBeOpenedStopsTheRingUntilTheNextChoice) {
+  Measuring();
+  World.OpenError = "The device is busy.";
+  World.ChooseInput(1);
+  World.HandleAllMessages();
+  EXPECT_EQ(World.Boxes, std::vector<std::string>{"Error: The device is busy."});
+  EXPECT_TRUE(World.Ring.Stopped());
+  EXPECT_EQ(World.Ring.OpenInput(), CaptureRing::kNoDevice);
+  World.Advance(60000);
+  EXPECT_EQ(World.Queueings, 2);
+  World.OpenError.clear();
+  World.ChooseInput(1);
+  World.Cycle();
+  EXPECT_EQ(World.HandOvers, 2);
+
+  RingWorld noMemory;
+  noMemory.ResetReturnsBuffer = false;
+  noMemory.RenewFails = true;
+  noMemory.SetUp();
+  noMemory.Cycle();
+  noMemory.ChooseInput(1);
+  noMemory.Advance(CaptureRing::kResetGraceMs);
+  EXPECT_EQ(noMemory.Boxes,
+            std::vector<std::string>{"Error: Not enough memory for the capture buffer."});
+  EXPECT_TRUE(noMemory.Ring.Stopped());
+  noMemory.RenewFails = false;
+  noMemory.ChooseInput(1);
+  noMemory.Cycle();
+  EXPECT_EQ(noMemory.HandOvers, 2);
+  noMemory.RequestClose();
+  noMemory.Cycle();
+  noMemory.Teardown();
+  EXPECT_EQ(noMemory.QuitsPosted, 1);
+  EXPECT_EQ(noMemory.Violations, std::vector<std::string>{});
+}
+
+// A close while the old device is asked for the buffer ends the program at
+// its return, or a reset grace later; asleep, that grace starts at the resume.
+TEST_F(CaptureRingTest, ACloseOrASleepDuringASwitchIsTheWayOutOfACapture) {
+  for (const bool resetReturns : {true, false}) {
+    RingWorld world;
+    world.ResetReturnsBuffer = resetReturns;
+    world.SetUp();
+    world.Cycle();
+    world.ChooseInput(1);
+    world.Deliver(RingEventKind::Suspending);
+    world.NowUs += 3600 * 1000 * RingWorld::kUsPerMs;
+    world.Deliver(RingEventKind::Resumed);
+    world.RequestClose();
+    world.HandleAllMessages();
+    world.Advance(CaptureRing::kResetGraceMs - 1);
+    EXPECT_EQ(world.QuitsPosted, resetReturns ? 1 : 0);
+    world.Advance(1);
+    EXPECT_EQ(world.QuitsPosted, 1);
+    EXPECT_EQ(world.OpenSerial, 1);  // the chosen input is never opened
+    world.Teardown();
+    EXPECT_TRUE(world.Boxes.size() <= 1u);
+    EXPECT_EQ(world.Violations, std::vector<std::string>{});
+  }
 }
 
 // Random worlds: every kind of event at any moment, against the promises.
@@ -366,7 +533,7 @@ class RandomRing {
 
  private:
   void Step() {
-    switch (Pick(14)) {
+    switch (Pick(16)) {
       case 0:
         World.Complete(Pick(static_cast<int>(World.CaptureMs()) + 1));
         break;  // early
@@ -407,6 +574,13 @@ class RandomRing {
           World.Deliver(RingEventKind::ExceptionBox);
         }
         break;
+      case 13:
+        World.ChooseInput(Pick(3));
+        break;
+      case 14:
+        World.OpenError = Chance(0.3) ? "The device is busy." : "";
+        World.RenewFails = Chance(0.1);
+        break;
       default:
         World.Advance(Pick(50));
         break;
@@ -445,6 +619,8 @@ class RandomRing {
     Asleep = false;
     World.Deliver(RingEventKind::Resumed);
     World.QueueError.clear();
+    World.OpenError.clear();
+    World.RenewFails = false;
     World.RequestClose();
     if (ExceptionShown) return;  // the exception's box ends the run instead
     const bool deviceAlive = Chance(0.5);
@@ -483,9 +659,9 @@ TEST(CaptureRingRandomTest, ThousandsOfRandomSequencesKeepEveryPromise) {
     run.Run(kSteps);
     ASSERT_EQ(run.World.Violations, std::vector<std::string>{}) << "seed " << seed;
   }
-  // Every phase a step can leave the ring in was reached (Created and
-  // Queueing pass within one step, TornDown comes at the end).
-  EXPECT_EQ(phasesSeen.size(), 6u);
+  // Every phase a step can leave the ring in was reached (Created, Queueing
+  // and Switching pass within one step, TornDown comes at the end).
+  EXPECT_EQ(phasesSeen.size(), 7u);
 }
 
 }  // namespace

@@ -30,6 +30,11 @@ MMRESULT WINAPI FakeGetDevCaps(UINT_PTR deviceId, LPWAVEINCAPSA caps, UINT size)
     return fake.CapsResult;
   }
   std::memcpy(caps->szPname, fake.ProductName, sizeof(caps->szPname));
+  if (deviceId < fake.DeviceNames.size()) {
+    const std::string& name = fake.DeviceNames[deviceId];
+    std::memset(caps->szPname, 0, sizeof(caps->szPname));
+    std::memcpy(caps->szPname, name.data(), std::min(name.size(), sizeof(caps->szPname) - 1));
+  }
   return MMSYSERR_NOERROR;
 }
 

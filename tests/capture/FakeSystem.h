@@ -54,6 +54,7 @@ class FakeSystem {
   // Scripted device side.
   UINT DeviceCount = 1;
   char ProductName[MAXPNAMELEN] = "Line In";
+  std::vector<std::string> DeviceNames;  // per device when given; else ProductName for all
   HWAVEIN OpenedHandle = reinterpret_cast<HWAVEIN>(0x5150);
   MMRESULT CapsResult = MMSYSERR_NOERROR;
   MMRESULT OpenResult = MMSYSERR_NOERROR;

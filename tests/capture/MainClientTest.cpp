@@ -104,6 +104,41 @@ TEST_F(RingTest, ASlowStartDoesNotMakeACaptureLookEarly) {
   EXPECT_EQ(CountCalls("waveInReset"), 0u);
 }
 
+// A switch away from a device that keeps the buffer: after the reset's
+// grace the old buffer is left to it (never freed), the chosen input records
+// into a fresh one, and a late return of the old one is not taken for it.
+TEST_F(RingTest, ASwitchFromADeviceThatKeepsTheBufferMeasuresWithAFreshOne) {
+  Fake.DeviceCount = 2;
+  Start();
+  ReturnFull();
+  ASSERT_TRUE(WaitForSpectrum(1));
+  WAVEHDR* const oldHeader = Fake.QueuedHeader;
+  Fake.ResetReturnsBuffer = false;
+  Client->ChooseInput(1);
+  ASSERT_TRUE(PumpUntil([&] { return Fake.CapturesQueued == 3; }, 3000));
+  EXPECT_EQ(Fake.WaveCalls.back().Function, "waveInStart");
+  const auto opened = std::find_if(Fake.WaveCalls.rbegin(), Fake.WaveCalls.rend(),
+                                   [](const auto& call) { return call.Function == "waveInOpen"; });
+  EXPECT_EQ(opened->DeviceId, 1u);
+  EXPECT_EQ(Client->OpenInput(), 1);
+  EXPECT_NE(Fake.QueuedHeader, oldHeader);
+  EXPECT_EQ(Fake.LiveBlocks(), 4);
+
+  PostMessageA(Client->GetHandle(), MM_WIM_DATA, 0, reinterpret_cast<LPARAM>(oldHeader));
+  PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(Fake.CapturesQueued, 3);
+  EXPECT_EQ(Client->RingState().CurrentPhase(), CaptureRing::Phase::Capturing);
+  ReturnFull();
+  ASSERT_TRUE(WaitForSpectrum(3));
+  EXPECT_NEAR(Client->ShownLevels()[256][0], kToneLevel, 2);
+  Client->CanClose();
+  ReturnFull();
+  ASSERT_EQ(WaitForQuit(), 1);
+  Destroy();
+  EXPECT_EQ(Fake.LiveBlocks(), 2);  // the old device's
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Info: Using Line In."}));
+}
+
 TEST_F(RingTest, TeardownStopsTheWorkerThenClosesTheDeviceThenFreesTheBuffer) {
   Start();
   ReturnFull();

@@ -14,8 +14,7 @@ void RingWorld::SetUp(bool bufferValid, bool deviceOpens, const std::string& wor
     Deliver(RingEventKind::DeviceNotOpened);
     return;
   }
-  DeviceOpen = true;
-  Deliver(RingEventKind::DeviceOpened);
+  Open(0);
   if (!workerText.empty()) {
     WorkerText = workerText;
     RingEvent refused = RingEvent::Make(RingEventKind::WorkerNotCreated, NowUs);
@@ -31,6 +30,8 @@ void RingWorld::Complete(int64_t afterMs, int32_t frames) {
   RingEvent returned = RingEvent::Make(RingEventKind::CaptureReturned, 0);
   returned.Frames = frames < 0 ? QueuedFrames : frames;
   Messages.push_back(returned);
+  ReturnSerials.push_back(OpenSerial);
+  ReturnBuffers.push_back(BufferSerial);
 }
 
 bool RingWorld::HandleMessage() {
@@ -39,6 +40,15 @@ bool RingWorld::HandleMessage() {
   Messages.pop_front();
   event.At = NowUs;
   if (event.Kind == RingEventKind::SpectrumShown) WorkerHolds = false;
+  if (event.Kind == RingEventKind::CaptureReturned) {
+    ReturnedSerial = ReturnSerials.front();
+    ReturnSerials.pop_front();
+    const int buffer = ReturnBuffers.front();
+    ReturnBuffers.pop_front();
+    // The view knows a buffer by its header: a late return of one it left
+    // to the old device is not the capture it waits for.
+    if (buffer != BufferSerial) return true;
+  }
   Deliver(event);
   return true;
 }
@@ -75,6 +85,28 @@ void RingWorld::RequestClose() {
   Deliver(RingEventKind::CloseRequested);
 }
 
+void RingWorld::ChooseInput(int32_t device) {
+  if (!CloseAsked && (device != OpenDeviceId || !DeviceOpen || Ring.Stopped())) {
+    SwitchAsked = true;
+    FailureBoxes = 0;  // a new attempt: its failures are new ones
+  }
+  RingEvent chosen = RingEvent::Make(RingEventKind::InputChosen, NowUs);
+  chosen.Device = device;
+  Deliver(chosen);
+}
+
+void RingWorld::Open(int32_t device) {
+  if (DeviceOpen) Violation("a second device opened");
+  DeviceOpen = true;
+  OpenDeviceId = device;
+  ++OpenSerial;
+  SwitchAsked = false;
+  FailureBoxes = 0;  // a new device, its own failures
+  RingEvent opened = RingEvent::Make(RingEventKind::DeviceOpened, NowUs);
+  opened.Device = device;
+  Deliver(opened);
+}
+
 void RingWorld::Teardown() {
   WorkerHolds = false;  // the view stops the worker first
   Deliver(RingEventKind::Teardown);
@@ -91,9 +123,12 @@ void RingWorld::Deliver(RingEvent event) {
   const RingActions actions = Ring.Handle(event);
   for (size_t i = 0; i < actions.size(); ++i) {
     const RingActionKind kind = actions[i].Kind;
-    if ((kind == RingActionKind::ShowError || kind == RingActionKind::QueueCapture) &&
-        i + 1 != actions.size())
-      Violation("an action follows a box or a queueing");
+    const bool bringsEvents =
+        kind == RingActionKind::ShowError || kind == RingActionKind::QueueCapture ||
+        kind == RingActionKind::CloseDevice || kind == RingActionKind::OpenDevice ||
+        kind == RingActionKind::RenewBuffer;
+    if (bringsEvents && i + 1 != actions.size())
+      Violation("an action follows one that brings events");
   }
   for (const RingAction& action : actions) Perform(action);
 }
@@ -145,6 +180,8 @@ void RingWorld::Perform(const RingAction& action) {
     case RingActionKind::HandOver:
       if (DeviceHolds) Violation("handed over while the device holds it");
       if (QuitsPosted > 0 || TornDown) Violation("analysed after the quit");
+      if (SwitchAsked || ReturnedSerial != OpenSerial)
+        Violation("a capture of the old device handed over after the switch began");
       ++HandOvers;
       WorkerHolds = true;
       return;
@@ -159,15 +196,44 @@ void RingWorld::Perform(const RingAction& action) {
       Abandoned = true;
       return;
     case RingActionKind::CloseDevice: {
-      const bool closes = !DeviceHolds;
+      const bool closes = !DeviceHolds && !LostBufferHeld;
       if (!closes && action.ReportFailure) {
         Boxes.push_back("Error: close failed");
         if (++FailureBoxes > 1) Violation("a second box for a failure");
       }
-      if (closes) DeviceOpen = false;
+      if (closes) {
+        DeviceOpen = false;
+      } else if (action.LetGo) {
+        DeviceOpen = false;
+        ++DevicesLetGo;
+        LostBufferHeld = false;  // with the device, out of reach
+      }
       RingEvent closed = RingEvent::Make(RingEventKind::DeviceClosed, NowUs);
       closed.Succeeded = closes;
       Deliver(closed);
+      return;
+    }
+    case RingActionKind::OpenDevice: {
+      if (!OpenError.empty()) {
+        RingEvent failed = RingEvent::Make(RingEventKind::DeviceNotOpened, NowUs);
+        failed.Text = OpenError;
+        Deliver(failed);
+        return;
+      }
+      Open(action.Device);
+      return;
+    }
+    case RingActionKind::RenewBuffer: {
+      if (!Abandoned) Violation("a fresh buffer while the old one is not left to the device");
+      RingEvent renewed = RingEvent::Make(RingEventKind::BufferRenewed, NowUs);
+      renewed.Succeeded = !RenewFails;
+      if (!RenewFails) {
+        LostBufferHeld = DeviceHolds;
+        DeviceHolds = false;
+        ++BufferSerial;
+        Abandoned = false;
+      }
+      Deliver(renewed);
       return;
     }
   }

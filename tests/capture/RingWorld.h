@@ -24,14 +24,21 @@ class RingWorld {
   // The settings and the device's behaviour, as a test chooses them.
   int32_t FftSize = 2048;
   bool ResetReturnsBuffer = true;
-  std::string QueueError;  // when not empty, the next queueing fails with it
+  std::string QueueError;   // when not empty, the next queueing fails with it
+  std::string OpenError;    // when not empty, opening a chosen input fails with it
+  bool RenewFails = false;  // no memory for a fresh buffer
   // Runs while an "Error" box is open: its own message loop.
   std::function<void()> OnBox;
 
   // What happened.
   bool DeviceOpen = false;
-  bool DeviceHolds = false;  // queued and not yet marked done
-  bool WorkerHolds = false;  // handed over, spectrum not yet shown
+  int32_t OpenDeviceId = -1;
+  int OpenSerial = 0;           // counts the opens
+  bool DeviceHolds = false;     // queued and not yet marked done
+  bool LostBufferHeld = false;  // the open device keeps a buffer the ring left to it
+  int DevicesLetGo = 0;         // handles forgotten without a close
+  bool SwitchAsked = false;     // another input chosen, not yet opened
+  bool WorkerHolds = false;     // handed over, spectrum not yet shown
   bool Abandoned = false;
   bool TornDown = false;
   bool SetupFailed = false;
@@ -68,6 +75,8 @@ class RingWorld {
   // worker's spectrum is shown.
   void Cycle();
   void RequestClose();
+  // The user picks input `device` from the menu.
+  void ChooseInput(int32_t device);
   void Teardown();
   void Deliver(RingEventKind kind);
   void Deliver(RingEvent event);
@@ -77,5 +86,10 @@ class RingWorld {
  private:
   void Perform(const RingAction& action);
   void Violation(const std::string& what);
+  void Open(int32_t device);
   int BoxesOpen = 0;
+  int BufferSerial = 0;           // counts the fresh buffers
+  std::deque<int> ReturnSerials;  // the open that recorded each posted return
+  std::deque<int> ReturnBuffers;  // and the buffer it returned
+  int ReturnedSerial = 0;         // ... of the return handled last
 };

@@ -34,6 +34,7 @@ class SpectrumDrawingTest : public ::testing::Test {
   void SetUp() override {
     Range = kFixedDisplayRange;
     Settings.ShowLeft = Settings.ShowRight = Settings.ShowMaximum = 1;
+    Settings.ShowPeaks = 0;
     Dc.Fill(kUntouched);
   }
   void TearDown() override { EXPECT_EQ(TGdiObject::LiveCount(), 0); }
@@ -194,6 +195,50 @@ TEST_F(SpectrumDrawingTest, DrawingPutsBackWhatItSelectedAndDeletesWhatItMade) {
   EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brushBefore);
   EXPECT_EQ(TGdiObject::LiveCount(), 0);
   EXPECT_EQ(Dc.Pixel(59, 42), kLeftGreen);  // it did draw
+}
+
+// The readout and the peak values change only the pixels of their areas (the
+// area the view invalidates for the readout is the one it is drawn in), and
+// hiding them gives back the picture without them.
+TEST_F(SpectrumDrawingTest, ReadoutAndPeaksStayInTheirAreasOverTheTraces) {
+  Rescale(kShownSize);
+  SetLevels(-9000, -11000);
+  (*Levels)[57] = {-1270, -9000};
+  (*Levels)[201] = {-9000, -2660};
+  Draw();
+  TBitmapDC plain{kBitmapWidthPx, kBitmapHeightPx};
+  BitBlt(plain.GetHandle(), 0, 0, kBitmapWidthPx, kBitmapHeightPx, Dc.GetHandle(), 0, 0, SRCCOPY);
+
+  Settings.ShowPeaks = 1;
+  Painter->SetSpectrum(kShownSize, 2);
+  Painter->ShowReadoutAt({300, 150});
+  const ReadoutArea area = Painter->MeasureReadout(Dc, *View, *Levels);
+  Draw();
+  const auto inside = [](const RECT& r, int x, int y) {
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+  };
+  // The peak box sits in the top right corner, above row 60.
+  const RECT peakCorner{kViewWidthPx / 2, 0, kViewWidthPx, 60};
+  int changedInBox = 0;
+  for (int y = 0; y < kBitmapHeightPx; ++y) {
+    for (int x = 0; x < kBitmapWidthPx; ++x) {
+      if (Dc.Pixel(x, y) == plain.Pixel(x, y)) continue;
+      if (inside(area.Box, x, y)) ++changedInBox;
+      ASSERT_TRUE(inside(area.Box, x, y) || inside(area.Marker, x, y) || inside(peakCorner, x, y))
+          << "pixel (" << x << ", " << y << ") changed outside the readouts";
+    }
+  }
+  EXPECT_GT(changedInBox, 0);
+  EXPECT_FALSE(inside(area.Box, 300, 150));
+  EXPECT_EQ(Dc.Pixel(300, kViewHeightPx - 1), RGB(0, 160, 255));  // the pointer's column
+  EXPECT_EQ(Dc.Pixel(area.Box.left, area.Box.top), kLabelGrey);   // the box's frame
+  EXPECT_EQ(TGdiObject::LiveCount(), 0);
+
+  Painter->HideReadout();
+  Settings.ShowPeaks = 0;
+  Draw();
+  for (int y = 0; y < kBitmapHeightPx; ++y)
+    for (int x = 0; x < kBitmapWidthPx; ++x) ASSERT_EQ(Dc.Pixel(x, y), plain.Pixel(x, y));
 }
 
 // Level arrays that a trace with fewer vertices than lines could get wrong:

@@ -8,6 +8,7 @@ CHANNEL_LEFT = ("alt+a", "k", "l")           # &Ansicht > &Kanäle > &Links
 CHANNEL_RIGHT = ("alt+a", "k", "r")          # ... > &Rechts
 CHANNEL_BOTH = ("alt+a", "k", "b")           # ... > &Beide
 SHOW_MAXIMUM = ("alt+a", "m")                # &Ansicht > &Maximum anzeigen
+SHOW_PEAKS = ("alt+a", "s")                  # &Ansicht > &Spitzenwerte anzeigen
 
 _SIZES = ("alt+m", "a")                      # &Messung > &Anzahl Stützpunkte
 SIZE_1024 = _SIZES + ("1",)
@@ -35,6 +36,12 @@ WINDOW_BLACKMAN = _WINDOWS + ("b",)
 WINDOW_PARZEN = _WINDOWS + ("p",)
 
 AUTO_OFFSET = ("alt+m", "o")                 # Automatische &Offsetkorrektur
+RESTORE_DEFAULTS = ("alt+m", "s")            # &Standardeinstellungen
+
+# "&Eingang" lists the inputs by name, without underlined letters: the first
+# item is highlighted when it opens.
+INPUT_0 = ("alt+e", "Return")
+INPUT_1 = ("alt+e", "Down", "Return")
 # "&Über..." is a command on the bar itself: Alt with its letter runs it.
 ABOUT = ("alt+udiaeresis",)
 ABOUT_CAPTION = "Über Frelox..."

@@ -92,7 +92,8 @@ class RunningProgram:
         time.sleep(KEY_DELAY_MS / 1000)
         return sent_s
 
-    def screenshot(self):
+    def frame_rect(self):
+        """The frame's Rect on the screen, or None."""
         frame = self.window(FRAME_TITLE, 0)
         if not frame:
             return None
@@ -101,8 +102,21 @@ class RunningProgram:
         geometry = dict(line.split("=", 1) for line in found.split())
         if not {"X", "Y", "WIDTH", "HEIGHT"} <= geometry.keys():
             return None
-        return Picture.grab(self.env["DISPLAY"], Rect(*(int(geometry[key]) for key in
-                                                        ("X", "Y", "WIDTH", "HEIGHT"))))
+        return Rect(*(int(geometry[key]) for key in ("X", "Y", "WIDTH", "HEIGHT")))
+
+    def screenshot(self):
+        rect = self.frame_rect()
+        return Picture.grab(self.env["DISPLAY"], rect) if rect else None
+
+    def move_pointer(self, x, y):
+        """Moves the mouse pointer to (x, y) of the frame's screenshot."""
+        rect = self.frame_rect()
+        if rect:
+            self.move_pointer_on_screen(max(rect.left, 0) + x, max(rect.top, 0) + y)
+
+    def move_pointer_on_screen(self, x, y):
+        self._xdotool("mousemove", str(x), str(y))
+        time.sleep(FOCUS_SETTLE_S)
 
     def _xdotool(self, *args):
         subprocess.run(["xdotool", *args], env=self.env, stdout=subprocess.DEVNULL,

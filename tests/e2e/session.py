@@ -98,8 +98,12 @@ class Session:
         env["PULSE_SERVER"] = "unix:" + os.path.join(empty, "no-server")
         return env
 
-    def launch(self, name):
-        """Starts the program; its Wine trace goes to <work_dir>/<name>.log."""
+    def launch(self, name, keep_settings=False):
+        """Starts the program; its Wine trace goes to <work_dir>/<name>.log.
+        It starts with the first start's settings unless keep_settings, with
+        what an earlier program in this prefix stored."""
+        if not keep_settings:
+            self.prefix.forget_settings()
         program = RunningProgram(self.prefix.loader, self.exe, self.env(),
                                  os.path.join(self.work_dir, name + ".log"))
         self.programs.append(program)
@@ -114,13 +118,13 @@ class Session:
         finally:
             program.kill()
 
-    def launch_measuring(self, name, device_box=None):
+    def launch_measuring(self, name, device_box=None, keep_settings=False):
         """Starts the program with the sound server running and waits for the
         first spectra. The sound server is the only device, so no box may
         appear; with device_box, the text of the "Info" box that names the
         device when there are several, that box must appear and is dismissed.
         Returns the program, or None with the reason."""
-        program = self.launch(name)
+        program = self.launch(name, keep_settings)
         if device_box:
             if not program.wait_for_message_box(device_box, self.start_timeout_s):
                 return None, "no %r box; boxes: %r" % (device_box, program.message_boxes())

@@ -62,6 +62,9 @@ EMULATED_PREFIX_TIMEOUT_S = 1200
 # The machine field of a PE image's file header.
 PE_ARCHITECTURES = {0x014C: "i686", 0x8664: "x86_64"}
 PE_HEADER_OFFSET_AT = 0x3C
+X11_DRIVER_KEY = "HKCU\\Software\\Wine\\X11 Driver"
+# Where the program keeps its settings, in the prefix's registry.
+SETTINGS_KEY = "HKCU\\Software\\Frelox"
 
 
 def exe_architecture(exe):
@@ -165,6 +168,20 @@ class SoundServer:
         subprocess.run(["pactl", "set-default-source", SINK_NAME + ".monitor"], env=env,
                        timeout=START_TIMEOUT_S, check=True, stdout=subprocess.DEVNULL)
 
+    def add_sink(self, name):
+        """Loads another null sink; returns its module's number (for
+        remove_sink). Its monitor is then an input of its own."""
+        done = subprocess.run(["pactl", "load-module", "module-null-sink", "sink_name=" + name],
+                              env=self.client_env(os.environ), stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, timeout=START_TIMEOUT_S, check=True)
+        return int(done.stdout.decode().strip())
+
+    def remove_sink(self, module):
+        """Unloads a sink as a pulled device goes: its recorders lose it."""
+        subprocess.run(["pactl", "unload-module", str(module)], env=self.client_env(os.environ),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=START_TIMEOUT_S, check=True)
+
     def kill(self):
         """Ends the server at once, as a crash would."""
         if self.pid and _alive(self.pid):
@@ -199,8 +216,9 @@ class TonePlayer:
     """Plays a sine of given frequency and amplitude (full scale 1.0) on each
     channel into the server's sink, as 16-bit stereo at 44100 Hz."""
 
-    def __init__(self, server, left=LEFT_TONE, right=RIGHT_TONE, latency_ms=None):
+    def __init__(self, server, left=LEFT_TONE, right=RIGHT_TONE, latency_ms=None, sink=SINK_NAME):
         self.server = server
+        self.sink = sink
         self.left = left    # (frequency in Hz, amplitude)
         self.right = right
         self.latency_ms = latency_ms  # the player's buffering; the server's default if None
@@ -222,7 +240,7 @@ class TonePlayer:
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         latency = ["--latency-msec=%d" % self.latency_ms] if self.latency_ms else []
         self.player = subprocess.Popen(
-            ["pacat", "--device=" + SINK_NAME, "--format=s16le",
+            ["pacat", "--device=" + self.sink, "--format=s16le",
              "--rate=%d" % SAMPLE_RATE_HZ, "--channels=2"] + latency,
             stdin=self.generator.stdout, env=env,
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -246,6 +264,7 @@ class WinePrefix:
         self.loader = loader
         self.wineserver = os.path.join(os.path.dirname(loader), "wineserver")
         self.fresh = False
+        self.display = None
         self.timeout_s = PREFIX_TIMEOUT_S
         # Wine's own tools (wineboot, reg) are the same in both loaders'
         # prefixes; where the program's loader runs under the emulator they
@@ -257,29 +276,42 @@ class WinePrefix:
             self.tool_loader = wine_loader_for("x86_64")
 
     def env(self, base_env):
+        """The environment of a command in the prefix. Its commands run on the
+        prefix's display: the first Wine process after the prefix's desktop
+        process ended starts it anew, and one started without a display
+        leaves every later program in the prefix without a window."""
         env = dict(base_env)
+        if self.display:
+            env["DISPLAY"] = self.display
         env["WINEPREFIX"] = self.path
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
         env.setdefault("WINEDEBUG", "-all")
         return env
 
-    def open(self, display, fresh):
-        """Makes the prefix, anew if fresh, otherwise only if missing. Without
-        a window manager Wine waits up to 2 s for every managed top-level
-        window to be unmapped, so windows are unmanaged. Wine's PulseAudio
-        driver hands over captures that are not one contiguous stretch of
-        sound; its ALSA driver, reaching the sound server through ALSA's
-        PulseAudio plugin, does not: it is set in every prefix, an older one
-        too. A fresh prefix is this run's alone: it keeps one wineserver until
-        close(), so that every program starts faster."""
+    def open(self, display, fresh, private_display=True):
+        """Makes the prefix, anew if fresh, otherwise only if missing. On a
+        private Xvfb, which has no window manager, Wine would wait up to 2 s
+        for every managed top-level window to be unmapped, so windows are
+        unmanaged there (Managed=N). On the user's own display the window
+        manager manages them: a Managed=N that an earlier headless run left
+        in the prefix is removed. Wine's PulseAudio driver hands over
+        captures that are not one contiguous stretch of sound; its ALSA
+        driver, reaching the sound server through ALSA's PulseAudio plugin,
+        does not: it is set in every prefix, an older one too. A fresh
+        prefix is this run's alone: it keeps one wineserver until close(),
+        so that every program starts faster."""
         self.fresh = fresh
+        self.display = display
         if fresh:
             shutil.rmtree(self.path, ignore_errors=True)
         env = dict(self.env(os.environ), DISPLAY=display or "")
         if not os.path.isdir(self.path):
             os.makedirs(self.path)
             self._run(env, "wineboot", "-i")
-            self._reg(env, "HKCU\\Software\\Wine\\X11 Driver", "Managed", "N")
+        if private_display:
+            self._reg(env, X11_DRIVER_KEY, "Managed", "N")
+        elif self.query(X11_DRIVER_KEY).get("Managed") == "N":
+            self._run(env, "reg", "delete", X11_DRIVER_KEY, "/v", "Managed", "/f")
         self._reg(env, "HKCU\\Software\\Wine\\Drivers", "Audio", "alsa")
         if fresh:
             subprocess.run([self.wineserver, "-p"], env=env, stdout=subprocess.DEVNULL,
@@ -295,6 +327,22 @@ class WinePrefix:
         else:
             self._run(self.env(os.environ), "reg", "delete", key, "/v", "ALSAInputDevices", "/f")
 
+    def query(self, key):
+        """{value name: data as `reg query` prints it} of a registry key in
+        the prefix; empty when the key is missing."""
+        listing = subprocess.run([self.tool_loader, "reg", "query", key], env=self.env(os.environ),
+                                 capture_output=True, timeout=self.timeout_s)
+        values = {}
+        for line in listing.stdout.decode("utf-8", "replace").splitlines():
+            fields = line.split(None, 2)
+            if len(fields) >= 2 and fields[1].startswith("REG_"):
+                values[fields[0]] = fields[2].strip() if len(fields) > 2 else ""
+        return values
+
+    def forget_settings(self):
+        """Removes what the program stored, so that it starts as the first time."""
+        self._run(self.env(os.environ), "reg", "delete", SETTINGS_KEY, "/f")
+
     def close(self):
         """Ends every process of a fresh prefix, the wineserver included; a
         prefix made before may be in use by others and is left alone."""
@@ -305,8 +353,12 @@ class WinePrefix:
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                            timeout=WINE_TIMEOUT_S)
 
-    def _reg(self, env, key, value, data):
-        self._run(env, "reg", "add", key, "/v", value, "/d", data, "/f")
+    def add_value(self, key, value, data, kind="REG_SZ"):
+        """Sets a registry value in the prefix, as `reg add` does."""
+        self._reg(self.env(os.environ), key, value, data, kind)
+
+    def _reg(self, env, key, value, data, kind="REG_SZ"):
+        self._run(env, "reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
 
     def _run(self, env, *command):
         subprocess.run([self.tool_loader, *command], env=env, stdout=subprocess.DEVNULL,
@@ -382,7 +434,7 @@ def main(argv):
                     env[TONES_VARIABLE] = stack.enter_context(started(TonePlayer(server))).variable()
         if args.prefix:
             prefix = WinePrefix(os.path.abspath(args.prefix), args.wine)
-            stack.enter_context(started(prefix, env.get("DISPLAY"), args.fresh))
+            stack.enter_context(started(prefix, env.get("DISPLAY"), args.fresh, args.display))
             env = prefix.env(env)
             env[PREFIX_READY_VARIABLE] = prefix.path
         return subprocess.run(command, env=env).returncode

@@ -4,14 +4,17 @@ its tone's column and level, computed from the tone, the window and the size,
 and stays far down away from the tone; grid, ticks and labels lie where the
 geometry puts them; a tone switched off is soon gone from the picture."""
 
+import numpy as np
 import pytest
 
 import case_support
 import menu_keys
 import plot_checks
-from case_support import has_colour
+import readouts
+import tone_model
+from case_support import SAMPLE_RATE_HZ, has_colour
 from clock import now_s, wait_until
-from picture import LEFT_GREEN, RIGHT_RED
+from picture import BLACK, GRID_GREY, LEFT_GREEN, RIGHT_RED
 from surroundings import LEFT_TONE, RIGHT_TONE
 
 DEFAULT_WINDOW = "hanning"
@@ -134,3 +137,81 @@ def test_the_trace_peaks_at_the_tones_column_and_level(measuring, setting, trace
 @TRACES
 def test_the_trace_stays_quiet_far_below_the_tone(measuring, setting, trace, keep):
     judge_quiet(measuring.plot(setting), trace, keep)
+
+
+# The readouts, at the defaults (2048 points, Hanning): the box under the
+# mouse on the column where the green trace peaks, gone without a trace when
+# the mouse leaves; the peak values of both tones.
+LINE_SPACING_HZ = SAMPLE_RATE_HZ / DEFAULT_SETTING[0]
+PEAK_ACCURACY_LINES = 0.1
+READOUT_LEVEL_TOLERANCE_DB = 0.3
+READOUT_QUIET_BELOW_DB = -90.0
+PLAIN_VIEW_COLOURS = (BLACK, GRID_GREY, LEFT_GREEN, RIGHT_RED)
+
+
+def expected_level_db(tone):
+    return tone_model.expected_peak(tone[0], tone[1], DEFAULT_SETTING[0], DEFAULT_WINDOW)[1]
+
+
+def test_the_readout_under_the_mouse_reads_the_tones_column(measuring, keep):
+    measuring.set(DEFAULT_SETTING)
+    program = measuring.program
+    program.keys()  # the frame gets the focus
+    plot = case_support.plot_when(program, has_colour(LEFT_GREEN, RIGHT_RED))
+    assert plot is not None
+    x, _ = plot.peak(LEFT_GREEN)
+    program.move_pointer(plot.view.left + x, plot.view.top + plot.geometry.height * 2 // 3)
+    shown = case_support.plot_when(program, lambda p: len(readouts.framed_boxes(p)) == 1)
+    keep(shown and shown.picture)
+    boxes = readouts.framed_boxes(shown)
+    assert len(boxes) == 1, "boxes found: %r" % boxes
+    assert shown.view_mask(readouts.MARKER_BLUE)[:, x].sum() > shown.geometry.height // 2
+    text = readouts.read_box(shown, boxes[0])
+    match = readouts.READOUT.search(text)
+    assert match, "readout read as %r" % text
+    frequency_hz, left_db, right_db = map(readouts.german_number, match.groups())
+    geometry = shown.geometry
+    low_hz, high_hz = geometry.x_to_frequency(x), geometry.x_to_frequency(x + 1)
+    assert low_hz <= frequency_hz <= high_hz, "%r: column %d spans %.1f to %.1f Hz" % (
+        text, x, low_hz, high_hz)
+    assert abs(left_db - expected_level_db(LEFT_TONE)) <= READOUT_LEVEL_TOLERANCE_DB, text
+    assert right_db < READOUT_QUIET_BELOW_DB, text
+    measuring.readout_box = boxes[0]
+
+
+def test_the_readout_leaves_no_trace_when_the_mouse_leaves(measuring, keep):
+    program = measuring.program
+    frame = program.frame_rect()
+    program.move_pointer_on_screen(frame.left + frame.width + 20, frame.top + frame.height + 20)
+    plot = case_support.plot_when(program, lambda p: not readouts.framed_boxes(p))
+    keep(plot and plot.picture)
+    assert plot is not None and not readouts.framed_boxes(plot)
+    assert plot.count_in_view(readouts.MARKER_BLUE) == 0
+    left, top, right, bottom = getattr(measuring, "readout_box", (0, 0, plot.geometry.width - 1,
+                                                                  plot.geometry.height - 1))
+    area = plot.picture.codes[plot.view.top + top:plot.view.top + bottom + 1,
+                              plot.view.left + left:plot.view.left + right + 1]
+    plain = np.logical_or.reduce([plot.picture.mask(colour)[plot.view.top + top:plot.view.top + bottom + 1,
+                                                           plot.view.left + left:plot.view.left + right + 1]
+                                  for colour in PLAIN_VIEW_COLOURS])
+    assert plain.all(), "%d pixels of the readout's area are left" % (area.size - plain.sum())
+    ok, detail = plot_checks.grid_where_expected(plot)
+    assert ok, detail
+
+
+def test_the_peak_values_name_both_tones(measuring, keep):
+    program = measuring.program
+    program.keys(*menu_keys.SHOW_PEAKS)
+    plot = case_support.plot_when(program, lambda p: len(readouts.framed_boxes(p)) == 1)
+    program.keys(*menu_keys.SHOW_PEAKS)
+    keep(plot and plot.picture)
+    boxes = readouts.framed_boxes(plot)
+    assert len(boxes) == 1, "boxes found: %r" % boxes
+    text = readouts.read_box(plot, boxes[0])
+    found = {match.group(1): match for match in readouts.PEAK_LINE.finditer(text)}
+    assert set(found) == {"L", "R"}, "peak values read as %r" % text
+    for letter, tone in (("L", LEFT_TONE), ("R", RIGHT_TONE)):
+        frequency_hz, level_db = map(readouts.german_number, found[letter].groups()[1:])
+        # Shown to the whole hertz: the accuracy, 2.2 Hz, supports no decimal.
+        assert abs(frequency_hz - tone[0]) <= PEAK_ACCURACY_LINES * LINE_SPACING_HZ + 0.5, text
+        assert abs(level_db - expected_level_db(tone)) <= READOUT_LEVEL_TOLERANCE_DB, text

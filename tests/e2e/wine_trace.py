@@ -29,5 +29,10 @@ def call_times(log_text, function_name):
             if name == function_name]
 
 
+def calls(log_text):
+    """Every traced wave input call as (timestamp, function name), in order."""
+    return [(float(stamp), name) for stamp, name in _STAMPED_CALL.findall(log_text)]
+
+
 def _unescape(text):
     return re.sub(r"\\(.)", lambda match: {"n": "\n", "t": "\t"}.get(match[1], match[1]), text)

@@ -16,6 +16,7 @@ struct MenuEntry {
   std::wstring caption;
   UINT command;
   std::vector<MenuEntry> items;
+  bool grey = false;
 };
 
 MenuEntry Command(const wchar_t* caption, UINT command) {
@@ -24,14 +25,18 @@ MenuEntry Command(const wchar_t* caption, UINT command) {
 MenuEntry Popup(const wchar_t* caption, std::vector<MenuEntry> items) {
   return {caption, kNoCommand, std::move(items)};
 }
+MenuEntry Grey(const wchar_t* caption, UINT command) {
+  return {caption, command, {}, true};
+}
 
 // The main menu with the command numbers the frame's handlers map.
 const std::vector<MenuEntry>& ExpectedMenuBar() {
   static const std::vector<MenuEntry> bar = {
       Popup(L"&Programm", {Command(L"&Beenden", 24310)}),
-      Popup(L"&Ansicht", {Popup(L"&Kanäle", {Command(L"&Links", 102), Command(L"&Rechts", 101),
-                                             Command(L"&Beide", 103)}),
-                          Command(L"&Maximum anzeigen", 104)}),
+      Popup(L"&Ansicht",
+            {Popup(L"&Kanäle",
+                   {Command(L"&Links", 102), Command(L"&Rechts", 101), Command(L"&Beide", 103)}),
+             Command(L"&Maximum anzeigen", 104), Command(L"&Spitzenwerte anzeigen", 130)}),
       Popup(L"&Messung",
             {Popup(L"&Anzahl Stützpunkte",
                    {Command(L"&1024 Punkte", 117), Command(L"&2048 Punkte", 120),
@@ -47,7 +52,10 @@ const std::vector<MenuEntry>& ExpectedMenuBar() {
                    {Command(L"&Aus", 110), Command(L"&Dreieck", 111), Command(L"&Hanning", 112),
                     Command(L"&Welch", 113), Command(L"Ha&mming", 114), Command(L"&Blackman", 115),
                     Command(L"&Parzen", 116)}),
-             Command(L"Automatische &Offsetkorrektur", 122)}),
+             Command(L"Automatische &Offsetkorrektur", 122),
+             Command(L"&Standardeinstellungen", 131)}),
+      // Filled with the devices when it opens.
+      Popup(L"&Eingang", {Grey(L"Kein Aufnahmegerät gefunden", 199)}),
       Command(L"&Über...", 123),
   };
   return bar;
@@ -72,8 +80,8 @@ void ExpectMenuMatches(HMENU menu, const std::vector<MenuEntry>& expected,
     ASSERT_TRUE(GetMenuItemInfoW(menu, position, TRUE, &info));
     EXPECT_EQ(std::wstring(caption), entry.caption);
     EXPECT_EQ(info.fType, static_cast<UINT>(MFT_STRING)) << "a plain text item";
-    EXPECT_EQ(info.fState, static_cast<UINT>(MFS_ENABLED | MFS_UNCHECKED))
-        << "neither grey nor checked";
+    EXPECT_EQ((info.fState & MFS_GRAYED) != 0, entry.grey) << "grey only where expected";
+    EXPECT_EQ(info.fState & ~MFS_GRAYED, static_cast<UINT>(MFS_UNCHECKED)) << "nothing checked";
     if (entry.items.empty()) {
       EXPECT_EQ(info.hSubMenu, nullptr) << "a command, not a pop-up";
       EXPECT_EQ(info.wID, entry.command);
@@ -113,6 +121,7 @@ TEST_F(MainMenuTest, CommandNamesReachTheirItems) {
       {CMD_CHANNEL_RIGHT, L"&Rechts"},
       {CMD_CHANNEL_BOTH, L"&Beide"},
       {CMD_SHOW_MAXIMUM, L"&Maximum anzeigen"},
+      {CMD_SHOW_PEAKS, L"&Spitzenwerte anzeigen"},
       {CMD_SIZE_1024, L"&1024 Punkte"},
       {CMD_SIZE_2048, L"&2048 Punkte"},
       {CMD_SIZE_4096, L"&4096 Punkte"},

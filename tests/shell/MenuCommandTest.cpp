@@ -1,3 +1,4 @@
+#include "settings/SettingsCodec.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace {
@@ -63,6 +64,14 @@ TEST_F(MenuTest, TogglesFollowTheMarkAndTwiceGiveBackTheFirstState) {
   EXPECT_TRUE(Checked(CMD_SHOW_MAXIMUM));
 
   Validate();
+  Command(CMD_SHOW_PEAKS);
+  EXPECT_EQ(Settings.ShowPeaks, 1);
+  EXPECT_TRUE(Checked(CMD_SHOW_PEAKS));
+  EXPECT_TRUE(RepaintPending());
+  Command(CMD_SHOW_PEAKS);
+  EXPECT_EQ(Settings.ShowPeaks, 0);
+
+  Validate();
   Command(CMD_AUTO_OFFSET);
   EXPECT_EQ(Read(Settings.AutoOffset), 0);
   EXPECT_FALSE(Checked(CMD_AUTO_OFFSET));
@@ -115,6 +124,86 @@ TEST_F(MenuTest, RateAndWindowCommandsSetTheirValues) {
     EXPECT_EQ(CheckedOf(windows), (std::vector<UINT>{command}));
   }
   EXPECT_FALSE(RepaintPending());
+}
+
+// "&Eingang" lists the inputs there are when it opens, the measured one
+// checked; a choice measures from it, a refused one leaves none checked.
+TEST_F(MenuTest, TheInputMenuListsTheDevicesAndAChoiceMeasuresFromIt) {
+  const HMENU inputs = GetSubMenu(Menu(), TMainFrame::kInputMenuPosition);
+  const auto open = [&] {
+    SendMessageA(Frame().GetHandle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(inputs),
+                 TMainFrame::kInputMenuPosition);
+  };
+  const auto items = [&] {
+    std::vector<std::string> listed;
+    for (int i = 0; i < GetMenuItemCount(inputs); ++i) {
+      char text[64] = {};
+      GetMenuStringA(inputs, i, text, sizeof(text), MF_BYPOSITION);
+      const UINT state = GetMenuState(inputs, i, MF_BYPOSITION);
+      listed.push_back(std::string(state & MF_CHECKED ? "* " : "") +
+                       (state & MF_GRAYED ? "- " : "") + text);
+    }
+    return listed;
+  };
+  Fake.DeviceCount = 3;
+  Fake.DeviceNames = {"Mic & Line", "USB", "Monitor"};
+  open();
+  EXPECT_EQ(items(), (std::vector<std::string>{"* Mic && Line", "USB", "Monitor"}));
+
+  Command(CMD_INPUT_FIRST + 2);
+  ASSERT_TRUE(PumpUntil([&] { return View().OpenInput() == 2; }));
+  EXPECT_EQ(LoadSettings(Stored).Input.Name, "Monitor");  // remembered by name
+  EXPECT_EQ(Fake.WaveCalls.back().Function, "waveInStart");
+  open();
+  EXPECT_EQ(items(), (std::vector<std::string>{"Mic && Line", "USB", "* Monitor"}));
+
+  Fake.OpenResult = MMSYSERR_ALLOCATED;
+  Fake.ErrorTexts[MMSYSERR_ALLOCATED] = "The device is in use.";
+  Command(CMD_INPUT_FIRST + 1);
+  ASSERT_TRUE(PumpUntil([&] { return View().RingStopped(); }));
+  EXPECT_EQ(Fake.Boxes.back().Text, "The device is in use.");
+  open();
+  EXPECT_EQ(items(), (std::vector<std::string>{"Mic && Line", "USB", "Monitor"}));
+
+  Fake.DeviceCount = 0;
+  open();
+  EXPECT_EQ(items(), (std::vector<std::string>{"- Kein Aufnahmeger\xE4t gefunden"}));
+}
+
+TEST_F(MenuTest, EachCommandStoresItsSettingAtOnceAndStandardeinstellungenForgetsThem) {
+  const struct {
+    UINT Command;
+    const char* Name;
+    uint32_t Value;
+  } commands[] = {
+      {CMD_SIZE_65536, kFftSizeValue, 65536},    {CMD_RATE_1, kIntervalMsValue, 1000},
+      {CMD_WINDOW_BLACKMAN, kWeightingValue, 5}, {CMD_CHANNEL_RIGHT, kChannelsValue, 2},
+      {CMD_SHOW_MAXIMUM, kShowMaximumValue, 0},  {CMD_AUTO_OFFSET, kAutoOffsetValue, 0},
+  };
+  for (const auto& c : commands) {
+    Stored.Values.clear();
+    Command(c.Command);
+    ASSERT_TRUE(Stored.Values.count(c.Name)) << c.Name;
+    EXPECT_EQ(Stored.Values[c.Name].Number, c.Value) << c.Name;
+  }
+  Stored.Values.erase(kFftSizeValue);  // the earlier commands' values are all there
+  Command(CMD_CHANNEL_BOTH);
+  EXPECT_EQ(Stored.Values[kFftSizeValue].Number, 65536u);
+
+  Validate();
+  Command(CMD_RESTORE_DEFAULTS);
+  EXPECT_TRUE(Stored.Values.empty());
+  EXPECT_TRUE(RepaintPending());
+  EXPECT_EQ(Read(Settings.FftSize), 2048);
+  EXPECT_EQ(Read(Settings.IntervalMs), 200);
+  EXPECT_EQ(Read(Settings.Weighting), 2);
+  EXPECT_EQ(Read(Settings.AutoOffset), 1);
+  EXPECT_EQ(Settings.ShowMaximum + Settings.ShowLeft + Settings.ShowRight, 3);
+  EXPECT_EQ(CheckedOf({CMD_CHANNEL_LEFT, CMD_CHANNEL_RIGHT, CMD_CHANNEL_BOTH, CMD_SHOW_MAXIMUM,
+                       CMD_SIZE_1024, CMD_SIZE_2048, CMD_SIZE_65536, CMD_RATE_1, CMD_RATE_5,
+                       CMD_WINDOW_HANNING, CMD_WINDOW_BLACKMAN, CMD_AUTO_OFFSET}),
+            (std::vector<UINT>{CMD_CHANNEL_BOTH, CMD_SHOW_MAXIMUM, CMD_SIZE_2048, CMD_RATE_5,
+                               CMD_WINDOW_HANNING, CMD_AUTO_OFFSET}));
 }
 
 }  // namespace

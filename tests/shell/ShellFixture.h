@@ -13,6 +13,7 @@
 #include "shell/TMainFrame.h"
 #include "shell/TMyApp.h"
 #include "tests/capture/FakeSystem.h"
+#include "tests/settings/MemorySettingsStorage.h"
 #include "tests/windowing/MessagePump.h"
 
 // The program's windows as its application builds them, with a scripted
@@ -22,6 +23,8 @@
 class TTestApp : public TMyApp {
  public:
   static constexpr UINT kThrowMessage = WM_APP + 1;
+
+  explicit TTestApp(SettingsStorage& storage) : TMyApp(storage) {}
 
   // Builds, creates and shows the main window, as the run does first.
   void Build() { InitInstance(); }
@@ -50,7 +53,7 @@ class ShellTest : public ::testing::Test {
     };
   }
   void Build() {
-    App = std::make_unique<TTestApp>();
+    App = std::make_unique<TTestApp>(Stored);
     App->Build();
   }
   TMainFrame& Frame() { return static_cast<TMainFrame&>(*App->GetMainWindow()); }
@@ -67,6 +70,8 @@ class ShellTest : public ::testing::Test {
   }
 
   FakeSystem Fake;
+  // What the program keeps between runs; it outlives the application.
+  MemorySettingsStorage Stored;
   std::unique_ptr<TTestApp> App;
   bool AutoReturn = false;
   int QuitCode = kNoQuit;

@@ -1,3 +1,4 @@
+#include "settings/SettingsCodec.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace {
@@ -10,15 +11,31 @@ const UINT kAllItems[] = {
     CMD_RATE_10,        CMD_RATE_20,       CMD_WINDOW_OFF,     CMD_WINDOW_TRIANGLE,
     CMD_WINDOW_HANNING, CMD_WINDOW_WELCH,  CMD_WINDOW_HAMMING, CMD_WINDOW_BLACKMAN,
     CMD_WINDOW_PARZEN,  CMD_AUTO_OFFSET,   CMD_ABOUT,          CMD_EXIT,
+    CMD_SHOW_PEAKS,
 };
 
+// Legal choices, none of them a default.
+StoredSettings Chosen() {
+  StoredSettings chosen;
+  chosen.FftSize = 8192;
+  chosen.Weighting = 5;
+  chosen.AutoOffset = 0;
+  chosen.IntervalMs = 1000;
+  chosen.ShowMaximum = 0;
+  chosen.ShowRight = 0;
+  return chosen;
+}
+
+// Stored settings that cannot be read count as none: the first start's.
 TEST_F(ShellTest, TheFrameStoresTheDefaultsWhateverTheSettingsHeld) {
-  // Legal choices, none of them a default.
   Write(Settings.FftSize, 65536);
   Write(Settings.Weighting, 5);
   Write(Settings.AutoOffset, 0);
   Write(Settings.IntervalMs, 1000);
   Settings.ShowMaximum = Settings.ShowLeft = Settings.ShowRight = 0;
+  Settings.ShowPeaks = 1;
+  SaveChoices(Stored, Chosen());
+  Stored.Readable = Stored.Writable = false;
   Build();
   EXPECT_EQ(Read(Settings.FftSize), 2048);
   EXPECT_EQ(Read(Settings.Weighting), 2);
@@ -27,6 +44,45 @@ TEST_F(ShellTest, TheFrameStoresTheDefaultsWhateverTheSettingsHeld) {
   EXPECT_EQ(Settings.ShowMaximum, 1);
   EXPECT_EQ(Settings.ShowLeft, 1);
   EXPECT_EQ(Settings.ShowRight, 1);
+  EXPECT_EQ(Settings.ShowPeaks, 0);
+  Command(CMD_SIZE_4096);
+  EXPECT_EQ(Read(Settings.FftSize), 4096);
+  EXPECT_TRUE(Fake.Boxes.empty());
+}
+
+TEST_F(ShellTest, StartTakesTheStoredSettingsWithTheirMarksAndMovesALostPlaceOnScreen) {
+  SaveChoices(Stored, Chosen());
+  SavePlacement(Stored, {{-4000, 50, -3400, 450}, false});  // on a monitor unplugged since
+  Build();
+  std::vector<UINT> checked;
+  for (UINT item : kAllItems)
+    if (Checked(item)) checked.push_back(item);
+  EXPECT_EQ(checked,
+            (std::vector<UINT>{CMD_CHANNEL_LEFT, CMD_SIZE_8192, CMD_RATE_1, CMD_WINDOW_BLACKMAN}));
+  EXPECT_EQ(Fake.QueuedFrames(), 8192);
+  RECT frame;
+  GetWindowRect(Frame().GetHandle(), &frame);
+  EXPECT_EQ(frame.left, 0);
+  EXPECT_EQ(frame.right - frame.left, 600);
+  EXPECT_EQ(frame.bottom - frame.top, 400);
+  EXPECT_TRUE(IsWindowVisible(Frame().GetHandle()));
+}
+
+TEST_F(ShellTest, AMaximisedFrameStartsSoAndItsPlaceIsStoredAtTheEnd) {
+  SavePlacement(Stored, {{100, 80, 740, 560}, true});
+  Build();
+  EXPECT_TRUE(IsZoomed(Frame().GetHandle()));
+  ShowWindow(Frame().GetHandle(), SW_RESTORE);
+  RECT frame;
+  GetWindowRect(Frame().GetHandle(), &frame);
+  EXPECT_EQ(frame.left, 100);
+  EXPECT_EQ(frame.bottom, 560);
+  SetWindowPos(Frame().GetHandle(), nullptr, 120, 90, 700, 500, SWP_NOZORDER);
+  ShowWindow(Frame().GetHandle(), SW_MINIMIZE);
+  App.reset();
+  const StoredPlacement expected{{120, 90, 820, 590}, false};
+  EXPECT_EQ(LoadSettings(Stored).Placement->Normal, expected.Normal);
+  EXPECT_FALSE(LoadSettings(Stored).Placement->Maximized);
 }
 
 TEST_F(ShellTest, StartChecksExactlyTheSixDefaultItemsAndQueuesTwoThousandFrames) {
@@ -110,14 +166,50 @@ TEST_F(ShellTest, TheFrameShowsTheProgramsIconInBothSizes) {
   if (info.hbmColor) DeleteObject(info.hbmColor);
 }
 
+// The input chosen last is measured from the start, found by its name; one
+// that is gone gives device 0, named in the "Info" box even when alone.
+TEST_F(ShellTest, TheRememberedInputIsMeasuredFromTheStartOrDevice0NamedIfItIsGone) {
+  struct Case {
+    const char* Name;  // remembered, with its number
+    int32_t Number;
+    std::vector<std::string> Devices;
+    UINT Opened;
+    std::vector<std::string> Boxes;
+  };
+  const Case cases[] = {
+      {"USB", 1, {"Mic", "USB"}, 1, {"Using USB."}},
+      {"USB", 0, {"Line", "Mic", "USB"}, 2, {"Using USB."}},  // moved since
+      {"USB", 1, {"Mic"}, 0, {"Using Mic."}},                 // gone
+      {"", 0, {"Mic"}, 0, {}},
+  };
+  for (const Case& c : cases) {
+    StoredSettings stored;
+    stored.Input.Name = c.Name;
+    stored.Input.NumberHint = c.Number;
+    SaveChoices(Stored, stored);
+    Fake.DeviceNames = c.Devices;
+    Fake.DeviceCount = static_cast<UINT>(c.Devices.size());
+    Fake.Boxes.clear();
+    Build();
+    EXPECT_EQ(View().OpenInput(), static_cast<int32_t>(c.Opened)) << c.Name;
+    std::vector<std::string> boxes;
+    for (const auto& box : Fake.Boxes) boxes.push_back(box.Text);
+    EXPECT_EQ(boxes, c.Boxes);
+    App.reset();
+  }
+}
+
 TEST_F(ShellTest, AWindowThatCannotBeCreatedEndsTheRunWithMinusOne) {
   class TBrokenApp : public TTestApp {
+   public:
+    using TTestApp::TTestApp;
+
    protected:
     void InitMainWindow() override {
       TTestApp::InitMainWindow();
       GetMainWindow()->AssignMenu(4711);  // no such menu: the frame cannot be created
     }
-  } app;
+  } app(Stored);
   EXPECT_EQ(app.Run(), -1);
   ASSERT_EQ(app.ExceptionBoxes.size(), 1u);
   EXPECT_NE(app.ExceptionBoxes[0].find("LoadMenu"), std::string::npos);

@@ -199,3 +199,49 @@ TEST_F(WindowPaintingTest, APartialRepaintChangesOnlyItsRectangle) {
 }
 
 }  // namespace
+
+// A mouse move redraws the readout's area only, marker and box; the frame's
+// deactivation takes the readout off, redrawing that area as it was.
+TEST_F(WindowPaintingTest, TheReadoutRedrawsOnlyItsAreaAndGoesWithTheActivation) {
+  const HWND view = View().GetHandle();
+  TBitmapDC plain(kViewWidthPx, kViewHeightPx);
+  plain.CopyWindow(view);
+  const auto overpaint = [&] {
+    const HDC dc = GetDC(view);
+    const HBRUSH marker = CreateSolidBrush(kUntouched);
+    const RECT all{0, 0, kViewWidthPx, kViewHeightPx};
+    FillRect(dc, &all, marker);
+    DeleteObject(marker);
+    ReleaseDC(view, dc);
+  };
+  SetActiveWindow(Frame().GetHandle());
+  overpaint();
+  SendMessageA(view, WM_MOUSEMOVE, 0, MAKELPARAM(300, 200));
+  UpdateWindow(view);
+  TBitmapDC shown(kViewWidthPx, kViewHeightPx);
+  shown.CopyWindow(view);
+  int redrawn = 0, frame = 0;
+  for (int y = 0; y < kViewHeightPx; ++y) {
+    EXPECT_NE(shown.Pixel(300, y), kUntouched) << y;
+    for (int x = 0; x < kViewWidthPx; ++x) {
+      redrawn += shown.Pixel(x, y) != kUntouched;
+      frame += shown.Pixel(x, y) == kLabelGrey;
+    }
+  }
+  EXPECT_GT(frame, 100);
+  EXPECT_LT(redrawn, kViewWidthPx * kViewHeightPx / 10);
+
+  overpaint();
+  SendMessageA(Frame().GetHandle(), WM_ACTIVATE, WA_INACTIVE, 0);
+  UpdateWindow(view);
+  shown.CopyWindow(view);
+  int restored = 0;
+  for (int y = 0; y < kViewHeightPx; ++y) {
+    for (int x = 0; x < kViewWidthPx; ++x) {
+      if (shown.Pixel(x, y) == kUntouched) continue;
+      ++restored;
+      EXPECT_EQ(shown.Pixel(x, y), plain.Pixel(x, y)) << x << ", " << y;
+    }
+  }
+  EXPECT_EQ(restored, redrawn);
+}

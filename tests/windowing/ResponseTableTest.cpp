@@ -11,6 +11,8 @@ constexpr UINT kSharedCommand = 10;
 constexpr UINT kBaseCommand = 11;
 constexpr UINT kGroupCommandA = 20;
 constexpr UINT kGroupCommandB = 21;
+constexpr UINT kRangeFirst = 30;
+constexpr UINT kRangeLast = 33;
 
 class TBaseProbe : public TProbeWindow {
  public:
@@ -57,6 +59,7 @@ const TResponseEntry TDerivedProbe::Rows[] = {
     Row::Command<TDerivedProbe, &TDerivedProbe::CmShared>(kSharedCommand),
     Row::CommandWithId<TDerivedProbe, &TDerivedProbe::CmGroup>(kGroupCommandA),
     Row::CommandWithId<TDerivedProbe, &TDerivedProbe::CmGroup>(kGroupCommandB),
+    Row::CommandRange<TDerivedProbe, &TDerivedProbe::CmGroup>(kRangeFirst, kRangeLast),
 };
 const TResponseTable TDerivedProbe::Table{&TBaseProbe::Table, TDerivedProbe::Rows};
 
@@ -87,9 +90,12 @@ TEST_F(ResponseTableTest, OwnRowsComeFirstThenTheBaseTable) {
 TEST_F(ResponseTableTest, CommandRowsReceiveTheirIdAndUnknownOnesGoToDefaultProcessing) {
   Send(WM_COMMAND, kGroupCommandB);
   Send(WM_COMMAND, kGroupCommandA);
+  for (UINT command = kRangeFirst - 1; command <= kRangeLast + 1; ++command)
+    Send(WM_COMMAND, command);
   Send(WM_COMMAND, 99);
   EXPECT_EQ(Send(kUnhandledMessage), 0);
-  EXPECT_EQ(Probe->Log, (std::vector<std::string>{"group 21", "group 20"}));
+  EXPECT_EQ(Probe->Log, (std::vector<std::string>{"group 21", "group 20", "group 30", "group 31",
+                                                  "group 32", "group 33"}));
 }
 
 TEST_F(ResponseTableTest, SizeMessagesArriveUnpacked) {

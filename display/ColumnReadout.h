@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "analysis/LevelTypes.h"
+#include "display/ViewGeometry.h"
+
+// What the readout under the mouse shows for one pixel column of the view:
+// the column's frequency and, per channel, the level the trace is drawn from
+// there. Portable; reads the process-wide DisplayRange. GUI thread only.
+class ColumnReadout {
+ public:
+  ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels, int32_t shownSize);
+
+  // Centre frequency of column x, the middle (on the logarithmic axis) of
+  // the frequencies that FreqToX puts on it. 0 when the view has no scale.
+  double FrequencyHz(int32_t x) const;
+  // Half the span of frequencies on column x: how far the centre may lie
+  // from the frequency meant.
+  double UncertaintyHz(int32_t x) const;
+
+  // Level (hundredths of a decibel) of `channel` at column x, as the trace
+  // is drawn there. On a column that holds spectral lines: with showMaximum
+  // the largest of them (the column's vertex), otherwise the line nearest to
+  // the column's centre frequency. On a column between two vertices: that of
+  // the nearer of the two lines either side (by frequency), taken as above
+  // for its own column. False when there is no spectrum.
+  bool Level(int32_t x, int32_t channel, bool showMaximum, int32_t& levelHundredthsDb) const;
+
+  // The readout's text for column x: the frequency to the digit its
+  // uncertainty supports, then the level of each channel shown, in German
+  // number format: "1238 Hz  L -12,7 dB  R -96,3 dB".
+  std::wstring Text(int32_t x, bool showLeft, bool showRight, bool showMaximum) const;
+
+ private:
+  double LineFrequencyHz(int32_t line) const;
+
+  const ViewGeometry& View;
+  const SpectrumLevels& Levels;
+  int32_t ShownSize;
+};

@@ -1,0 +1,59 @@
+#include "display/PeakFinder.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/DisplayRange.h"
+
+namespace {
+
+constexpr double kAccuracyLinesWithoutWindow = 0.5;
+constexpr double kAccuracyLinesWithWindow = 0.1;
+// Stored levels are hundredths of a decibel; amplitude = 10^(dB / 20).
+constexpr double kHundredthsPerAmplitudeDecade = 2000.0;
+
+}  // namespace
+
+PeakFinder::PeakFinder() = default;
+PeakFinder::~PeakFinder() = default;
+
+double PeakFinder::AccuracyLines(int32_t window) {
+  return window == kWindowOff ? kAccuracyLinesWithoutWindow : kAccuracyLinesWithWindow;
+}
+
+const MainLobe& PeakFinder::Lobe(int32_t window) {
+  const int32_t index = std::clamp(window, 0, kWindowCount - 1);
+  if (!Lobes[index]) Lobes[index] = std::make_unique<MainLobe>(WindowTable[index]);
+  return *Lobes[index];
+}
+
+SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
+                              int32_t window) {
+  SpectralPeak peak;
+  const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
+  if (lines < 2) return peak;
+  peak.LineSpacingHz = static_cast<double>(kSampleRateHz) / shownSize;
+  const int32_t lowest =
+      std::max(1, static_cast<int32_t>(std::ceil(Range.FreqMin / peak.LineSpacingHz)));
+  if (lowest >= lines) return peak;
+
+  int32_t strongest = lowest;
+  for (int32_t i = lowest + 1; i < lines; ++i)
+    if (levels[i][channel] > levels[strongest][channel]) strongest = i;
+
+  const bool hasLower = strongest - 1 >= 1;
+  const bool hasUpper = strongest + 1 < lines;
+  double offsetLines = 0.0;
+  if (hasLower || hasUpper) {
+    const bool upper =
+        hasUpper && (!hasLower || levels[strongest + 1][channel] >= levels[strongest - 1][channel]);
+    const int32_t neighbour = upper ? strongest + 1 : strongest - 1;
+    const double ratio = std::pow(10.0, (levels[neighbour][channel] - levels[strongest][channel]) /
+                                            kHundredthsPerAmplitudeDecade);
+    offsetLines = Lobe(window).OffsetForRatio(ratio) * (upper ? 1 : -1);
+  }
+  peak.Found = true;
+  peak.FrequencyHz = (strongest + offsetLines) * peak.LineSpacingHz;
+  peak.LevelHundredthsDb = levels[strongest][channel];
+  return peak;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "analysis/LevelTypes.h"
+#include "display/MainLobe.h"
+
+// A channel's strongest spectral line, its frequency refined between lines.
+struct SpectralPeak {
+  bool Found = false;
+  double FrequencyHz = 0.0;       // refined, see PeakFinder
+  int32_t LevelHundredthsDb = 0;  // the strongest line's stored level
+  double LineSpacingHz = 0.0;     // of the spectrum it was found in
+};
+
+// Finds each channel's strongest line and refines its frequency through the
+// main lobe of the window the spectrum was analysed with. Portable; holds the
+// lobes of the windows met so far. GUI thread only.
+class PeakFinder {
+ public:
+  PeakFinder();
+  ~PeakFinder();
+
+  // The strongest of the lines at or above FreqMin among the shownSize / 2
+  // lines of `channel` (the lowest one of equal levels), moved towards its
+  // stronger neighbour by the offset that the two lines' amplitude ratio
+  // gives in `window`'s main lobe. The DC line is no neighbour: it is scaled
+  // differently. Not found without such a line.
+  SpectralPeak Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
+                    int32_t window);
+
+  // Within how many line spacings the refined frequency of a steady tone
+  // is promised to lie of the true one, which sets the digits shown: 0.5
+  // without a window, whose high side lobes let leakage from other lines
+  // disturb the two lines' ratio, else 0.1.
+  static double AccuracyLines(int32_t window);
+
+ private:
+  const MainLobe& Lobe(int32_t window);
+
+  std::array<std::unique_ptr<MainLobe>, kWindowCount> Lobes;
+};

@@ -1,0 +1,59 @@
+#include "settings/RegistryStorage.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+
+// Texts longer than this are not ours: they read as a value of another kind.
+constexpr DWORD kMaxTextBytes = 1024;
+
+}  // namespace
+
+std::optional<StoredValue> RegistryStorage::Read(const char* name) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, SubKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return std::nullopt;
+  BYTE data[kMaxTextBytes + 1] = {};
+  DWORD type = REG_NONE;
+  DWORD size = kMaxTextBytes;
+  const LONG result = RegQueryValueExA(key, name, nullptr, &type, data, &size);
+  RegCloseKey(key);
+  StoredValue value;
+  if (result == ERROR_MORE_DATA) return value;  // Other
+  if (result != ERROR_SUCCESS) return std::nullopt;
+  if (type == REG_DWORD && size == sizeof(DWORD)) {
+    value.ValueKind = StoredValue::Kind::Number;
+    CopyMemory(&value.Number, data, sizeof(DWORD));
+  } else if (type == REG_SZ) {
+    // The stored text may or may not carry its terminating zero.
+    value.ValueKind = StoredValue::Kind::Text;
+    value.Text.assign(reinterpret_cast<const char*>(data), size);
+    value.Text.erase(std::min(value.Text.find('\0'), value.Text.size()));
+  }
+  return value;
+}
+
+void RegistryStorage::WriteNumber(const char* name, uint32_t value) {
+  const DWORD number = value;
+  WriteValue(name, REG_DWORD, &number, sizeof number);
+}
+
+void RegistryStorage::WriteText(const char* name, const std::string& value) {
+  WriteValue(name, REG_SZ, value.c_str(), static_cast<unsigned long>(value.size() + 1));
+}
+
+void RegistryStorage::WriteValue(const char* name, unsigned long type, const void* data,
+                                 unsigned long size) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, SubKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+}
+
+void RegistryStorage::Forget() {
+  RegDeleteKeyA(HKEY_CURRENT_USER, SubKey.c_str());
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "settings/SettingsStorage.h"
+
+// The settings under one key of HKEY_CURRENT_USER: numbers as REG_DWORD,
+// texts as REG_SZ. The key is opened for each access and made by the first
+// write. A key that cannot be opened, read or written costs only the
+// remembering: no box, no exception.
+class RegistryStorage : public SettingsStorage {
+ public:
+  static constexpr const char* kProgramKey = "Software\\Frelox";
+
+  explicit RegistryStorage(std::string subKey = kProgramKey) : SubKey(std::move(subKey)) {}
+
+  std::optional<StoredValue> Read(const char* name) override;
+  void WriteNumber(const char* name, uint32_t value) override;
+  void WriteText(const char* name, const std::string& value) override;
+  void Forget() override;
+
+ private:
+  // Makes the key if needed and sets the value; a failure is dropped.
+  void WriteValue(const char* name, unsigned long type, const void* data, unsigned long size);
+
+  std::string SubKey;
+};

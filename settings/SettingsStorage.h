@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// One value as the storage holds it. A value of any other kind than a 32-bit
+// number or a text is Other, so that a reader can tell it from a missing one.
+struct StoredValue {
+  enum class Kind { Number, Text, Other };
+  Kind ValueKind = Kind::Other;
+  uint32_t Number = 0;
+  std::string Text;
+};
+
+// Where the user's settings are kept between runs: named values in one
+// place per user. Implementations never throw and never show anything: a
+// place that cannot be read reads as empty, and a failed write is dropped,
+// so that storage that is locked away costs nothing but the remembering.
+class SettingsStorage {
+ public:
+  virtual ~SettingsStorage() = default;
+
+  // The value of that name; nothing when it is missing or cannot be read.
+  virtual std::optional<StoredValue> Read(const char* name) = 0;
+  virtual void WriteNumber(const char* name, uint32_t value) = 0;
+  virtual void WriteText(const char* name, const std::string& value) = 0;
+  // Removes every stored value.
+  virtual void Forget() = 0;
+};
