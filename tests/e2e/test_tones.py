@@ -4,6 +4,8 @@ its tone's column and level, computed from the tone, the window and the size,
 and stays far down away from the tone; grid, ticks and labels lie where the
 geometry puts them; a tone switched off is soon gone from the picture."""
 
+import time
+
 import numpy as np
 import pytest
 
@@ -32,8 +34,10 @@ QUIET_TO_HZ = 200.0
 QUIET_BELOW_DB = -100.0
 # A tone switched off is gone from the picture within this time: the pause,
 # one capture, the drawing and the player's and sound server's buffering. A
-# device that hands over sound recorded long before falls seconds behind.
+# device that hands over sound recorded long before falls seconds behind, at
+# every one of the tries.
 GONE_WITHIN_S = 1.5
+GONE_TRIES = 3
 TONE_BACK_WITHIN_S = 10
 
 
@@ -115,14 +119,31 @@ def test_a_tone_switched_off_is_gone_from_the_picture_soon(measuring, tones):
         plot = case_support.plot_now(program)
         return plot is not None and plot_checks.tone_shown(plot, LEFT_GREEN, LEFT_TONE[0])
 
-    tones.tone.stop()
-    off_s = now_s()
-    gone = wait_until(lambda: not left_tone_shown(), GONE_WITHIN_S + TONE_BACK_WITHIN_S, poll_s=0.02)
-    took_s = now_s() - off_s
-    tones.tone.start()
-    back = wait_until(left_tone_shown, TONE_BACK_WITHIN_S)
-    assert gone and took_s <= GONE_WITHIN_S and back, \
-        "gone after %.2f s (at most %.1f s); back after switching on: %s" % (took_s, GONE_WITHIN_S, bool(back))
+    def time_to_gone():
+        """Seconds from the player's end to the screenshot that no longer
+        shows the tone (timed from its start: grabbing it is not the
+        program's delay), None if never; the tone is playing again after."""
+        tones.tone.stop()
+        off_s = now_s()
+        gone_s = None
+        while gone_s is None and now_s() - off_s < GONE_WITHIN_S + TONE_BACK_WITHIN_S:
+            taken_s = now_s()
+            if not left_tone_shown():
+                gone_s = taken_s - off_s
+            else:
+                time.sleep(0.02)
+        tones.tone.start()
+        assert wait_until(left_tone_shown, TONE_BACK_WITHIN_S), "the tone is not back after switching on"
+        return gone_s
+
+    # A loaded machine delays a screenshot or the sound server now and then;
+    # a program that falls behind is late at every try.
+    tries = []
+    while len(tries) < GONE_TRIES and (not tries or tries[-1] is None or tries[-1] > GONE_WITHIN_S):
+        tries.append(time_to_gone())
+    assert tries[-1] is not None and tries[-1] <= GONE_WITHIN_S, \
+        "gone after %s s (at most %.1f s at one of %d tries)" % (
+            ", ".join("never" if s is None else "%.2f" % s for s in tries), GONE_WITHIN_S, GONE_TRIES)
 
 
 def test_a_screenshot_shows_both_traces(measuring, setting):
