@@ -38,8 +38,11 @@ STOPPED_TEXT = "The input device stopped delivering sound."
 # slack is for the screenshots.
 SWITCH_BOUND_S = capture_s(FFT_SIZE) + 1.0
 SWITCH_SLACK_S = 0.3
-# The overdue report: the capture time plus 2 s, and slack for Wine.
-STOPPED_BOX_BOUND_S = capture_s(FFT_SIZE) + 2.0 + 2.0
+# The overdue report: the capture time plus the 2 s the ring grants a late
+# buffer, counted from the last capture queued (traced), and slack for Wine
+# and the box's start. A pulled input may go on delivering for a while (seen:
+# three captures in 2.4 s after its sink was unloaded); that is the platform's.
+STOPPED_BOX_BOUND_S = capture_s(FFT_SIZE) + 2.0 + 1.0
 SWITCHES_MEASURED = 10
 
 STEPS = ("device 0 measures its tones at start",
@@ -82,6 +85,16 @@ def _device_start_s(program):
     if not queued or not returned:
         return 0.0
     return max(0.0, returned[0] - queued[0] - capture_s(FFT_SIZE))
+
+
+def _box_after_last_queued_s(program, text):
+    """Seconds from the last capture queued before the box with this text to
+    the box (both traced), or None without either."""
+    log_text = program.log_text()
+    shown = [stamp for stamp, shown_text in wine_trace.message_box_times(log_text) if shown_text == text]
+    queued = [stamp for stamp in wine_trace.call_times(log_text, wine_trace.CAPTURE_QUEUED)
+              if shown and stamp < shown[0]]
+    return shown[0] - queued[-1] if queued else None
 
 
 def _switch(program, keys, shown):
@@ -161,15 +174,18 @@ class Switching:
         pulled_s = now_s()
         shown = program.wait_for_message_box(STOPPED_TEXT, STOPPED_BOX_BOUND_S + WAIT_MARGIN_S)
         box_after_s = now_s() - pulled_s
+        after_queued_s = _box_after_last_queued_s(program, STOPPED_TEXT)
         boxes = program.message_boxes()
         dismissed = program.dismiss(ERROR_CAPTION)
         time.sleep(0.5)
         plot = plot_now(program)
         kept = plot is not None and SECOND_SHOWN(plot)
-        if not record(STEPS[3], shown and box_after_s <= STOPPED_BOX_BOUND_S and dismissed and kept
-                      and boxes == [DEVICE_0_BOX, STOPPED_TEXT] and program.running(),
-                      "box after %.2f s (at most %.2f s); boxes %r; last spectrum kept %s"
-                      % (box_after_s, STOPPED_BOX_BOUND_S, boxes, kept), plot and plot.picture):
+        if not record(STEPS[3], shown and after_queued_s is not None and after_queued_s <= STOPPED_BOX_BOUND_S
+                      and dismissed and kept and boxes == [DEVICE_0_BOX, STOPPED_TEXT] and program.running(),
+                      "box %s s after the last capture queued (at most %.2f s), %.2f s after the pull; "
+                      "boxes %r; last spectrum kept %s"
+                      % ("-" if after_queued_s is None else "%.2f" % after_queued_s, STOPPED_BOX_BOUND_S,
+                         box_after_s, boxes, kept), plot and plot.picture):
             return
 
         took_s, plot = _switch(program, menu_keys.INPUT_0, DEVICE_0_SHOWN)

@@ -11,6 +11,8 @@ import re
 TRACE_CHANNELS = "-all,+timestamp,+winmm,trace+msgbox"
 
 _MESSAGE_BOX = re.compile(r'MSGBOX_OnInit L"((?:[^"\\]|\\.)*)"')
+_STAMPED_MESSAGE_BOX = re.compile(
+    r'^\s*(\d+\.\d{3}):[0-9a-f]+:trace:msgbox:MSGBOX_OnInit L"((?:[^"\\]|\\.)*)"', re.MULTILINE)
 _STAMPED_CALL = re.compile(r"^\s*(\d+\.\d{3}):[0-9a-f]+:trace:winmm:(\w+) ", re.MULTILINE)
 
 CAPTURE_QUEUED = "waveInAddBuffer"
@@ -20,6 +22,11 @@ DEVICE_RESET = "waveInReset"
 
 def message_box_texts(log_text):
     return [_unescape(text) for text in _MESSAGE_BOX.findall(log_text)]
+
+
+def message_box_times(log_text):
+    """Every message box as (timestamp, text), in order."""
+    return [(float(stamp), _unescape(text)) for stamp, text in _STAMPED_MESSAGE_BOX.findall(log_text)]
 
 
 def call_times(log_text, function_name):
