@@ -125,3 +125,12 @@ class Outcomes:
         ok, detail = self.found.get(step, (False, "not reached: the scenario stopped at %r"
                                            % self.stopped_at))
         assert ok, detail
+
+
+def run_scenario(session, scenario, *args):
+    """The outcomes of scenario(session, outcomes, *args); the programs it
+    started are ended after it."""
+    outcomes = Outcomes(session.work_dir)
+    scenario(session, outcomes, *args)
+    session.end_programs()
+    return outcomes

@@ -7,8 +7,8 @@ import pytest
 import case_support
 import menu_keys
 from case_support import (EXIT_ALLOWANCE_S, FIRST_RETURN_LATENCY_S, LARGEST_FFT_SIZE, QUIT_STATUS,
-                          RETURN_REPORT_LATENCY_S, WAIT_MARGIN_S, Outcomes, capture_s, lacks_colour,
-                          request_to_end_bound_s, switch_to_largest_size)
+                          RETURN_REPORT_LATENCY_S, WAIT_MARGIN_S, capture_s, lacks_colour,
+                          request_to_end_bound_s, run_scenario, switch_to_largest_size)
 from clock import now_s
 from picture import RIGHT_RED
 
@@ -32,18 +32,12 @@ LARGEST_STEPS = ("measures before the change to 262144 points", "two captures at
 
 @pytest.fixture(scope="module", params=CLOSINGS, ids=list(CLOSINGS))
 def closed_at_default_size(request, tones):
-    outcomes = Outcomes(tones.work_dir)
-    _close_at_default_size(tones, outcomes, request.param, CLOSINGS[request.param])
-    tones.end_programs()
-    return outcomes
+    return run_scenario(tones, _close_at_default_size, request.param, CLOSINGS[request.param])
 
 
 @pytest.fixture(scope="module")
 def closed_during_largest_capture(tones):
-    outcomes = Outcomes(tones.work_dir)
-    _close_during_largest_capture(tones, outcomes)
-    tones.end_programs()
-    return outcomes
+    return run_scenario(tones, _close_during_largest_capture)
 
 
 def test_the_program_measures_before_the_close(closed_at_default_size):

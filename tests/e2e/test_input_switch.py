@@ -16,7 +16,7 @@ import menu_keys
 import plot_checks
 import wine_trace
 from case_support import (EXIT_ALLOWANCE_S, QUIT_STATUS, WAIT_MARGIN_S, Outcomes, capture_s,
-                          has_colour, plot_now)
+                          plot_now)
 from clock import now_s, wait_until
 from picture import LEFT_GREEN, RIGHT_RED
 from program import ERROR_CAPTION

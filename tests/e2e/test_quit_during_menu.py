@@ -9,7 +9,7 @@ import pytest
 
 import menu_keys
 from case_support import (EXIT_ALLOWANCE_S, LARGEST_FFT_SIZE, QUIT_STATUS, WAIT_MARGIN_S,
-                          Outcomes, capture_s, switch_to_largest_size)
+                          capture_s, run_scenario, switch_to_largest_size)
 from clock import wait_until
 
 MENU_HELD_AFTER_RETURN_S = 1.0
@@ -19,9 +19,7 @@ STEPS = ("the program measures", "after the menu is closed the program ends with
 
 @pytest.fixture(scope="module")
 def quit_during_menu(tones):
-    outcomes = Outcomes(tones.work_dir)
-    _quit_during_menu(tones, outcomes)
-    return outcomes
+    return run_scenario(tones, _quit_during_menu)
 
 
 @pytest.mark.parametrize("step", STEPS, ids=["measures", "ends-after-menu"])

@@ -9,8 +9,8 @@ import time
 import pytest
 
 import menu_keys
-from case_support import (EXIT_ALLOWANCE_S, QUIT_STATUS, WAIT_MARGIN_S, Outcomes, capture_s,
-                          has_colour, plot_now)
+from case_support import (EXIT_ALLOWANCE_S, QUIT_STATUS, WAIT_MARGIN_S, capture_s,
+                          has_colour, plot_now, run_scenario)
 from clock import now_s
 from picture import LEFT_GREEN, RIGHT_RED
 from program import ERROR_CAPTION
@@ -28,9 +28,7 @@ STEPS = ("the program measures first", 'one "Error" box says so in time',
 
 @pytest.fixture(scope="module")
 def server_killed(tones):
-    outcomes = Outcomes(tones.work_dir)
-    _kill_the_server(tones, outcomes)
-    return outcomes
+    return run_scenario(tones, _kill_the_server)
 
 
 @pytest.mark.parametrize("step", STEPS, ids=["measures", "error-box", "keeps-last-spectrum",

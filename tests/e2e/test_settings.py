@@ -9,7 +9,7 @@ import pytest
 import case_support
 import menu_keys
 import plot_checks
-from case_support import QUIT_STATUS, Outcomes, has_colour, lacks_colour
+from case_support import QUIT_STATUS, has_colour, lacks_colour, run_scenario
 from picture import LEFT_GREEN, RIGHT_RED
 from surroundings import LEFT_TONE, RIGHT_TONE, SETTINGS_KEY
 
@@ -40,18 +40,12 @@ NONSENSE_STEPS = ("a start over nonsense values measures without a box",
 
 @pytest.fixture(scope="module")
 def remembered(tones):
-    outcomes = Outcomes(tones.work_dir)
-    _remember(tones, outcomes)
-    tones.end_programs()
-    return outcomes
+    return run_scenario(tones, _remember)
 
 
 @pytest.fixture(scope="module")
 def over_nonsense(tones):
-    outcomes = Outcomes(tones.work_dir)
-    _start_over_nonsense(tones, outcomes)
-    tones.end_programs()
-    return outcomes
+    return run_scenario(tones, _start_over_nonsense)
 
 
 @pytest.mark.parametrize("step", REMEMBERED_STEPS, ids=["chosen", "ends", "stored", "shown-again",
