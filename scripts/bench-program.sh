@@ -12,12 +12,4 @@
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$FRELOX_ROOT"
-ensure_packages
-ensure_program bench-program || {
-  cat build/bench-program.build.log
-  exit 1
-}
-mkdir -p build
-WORK=$(mktemp -d "$FRELOX_ROOT/build/bench-program.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-"$FRELOX_PYTHON" tests/e2e/measure_program.py "$FRELOX_EXE" "$WORK" "$@"
+measure_program bench-program measure_program.py "$@"

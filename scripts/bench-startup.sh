@@ -7,12 +7,4 @@
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$FRELOX_ROOT"
-ensure_packages
-ensure_program bench-startup || {
-  cat build/bench-startup.build.log
-  exit 1
-}
-mkdir -p build
-WORK=$(mktemp -d "$FRELOX_ROOT/build/bench-startup.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-"$FRELOX_PYTHON" tests/e2e/measure_startup.py "$FRELOX_EXE" "$WORK" "$@"
+measure_program bench-startup measure_startup.py "$@"

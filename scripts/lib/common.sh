@@ -50,6 +50,23 @@ ensure_program() {
       >"$FRELOX_ROOT/build/$1.build.log" 2>&1
 }
 
+# Runs the measurement tests/e2e/SCRIPT (its arguments: the program, a
+# work folder, then ARGS) on the program ensure_program NAME builds, in a
+# folder of its own under build/ that is removed afterwards.
+measure_program() {
+  local name=$1 script=$2
+  shift 2
+  ensure_packages
+  ensure_program "$name" || {
+    cat "$FRELOX_ROOT/build/$name.build.log"
+    exit 1
+  }
+  mkdir -p "$FRELOX_ROOT/build"
+  WORK=$(mktemp -d "$FRELOX_ROOT/build/$name.XXXXXX")
+  trap 'rm -rf "$WORK"' EXIT
+  "$FRELOX_PYTHON" "$FRELOX_ROOT/tests/e2e/$script" "$FRELOX_EXE" "$WORK" "$@"
+}
+
 # Installs whatever of FRELOX_PACKAGES is missing (as root, with apt).
 ensure_packages() {
   local missing=()

@@ -22,9 +22,12 @@ DEFAULT_STARTS = 10
 START_TIMEOUT_S = 30
 FRAME_POLL_S = 0.01
 TOOL_TIMEOUT_S = 20
+# The input is device 0 by its name under Wine's ALSA driver ("Using In:
+# default." names it): a remembered input that is gone is named in a box, and
+# the start waits for it.
 STORED = [("FftSize", "65536"), ("Weighting", "5"), ("IntervalMs", "1000"), ("Channels", "1"),
           ("ShowMaximum", "0"), ("AutoOffset", "0"), ("ShowPeaks", "0"),
-          ("InputName", "PulseAudio", "REG_SZ"), ("InputNumber", "0"), ("WindowLeft", "100"),
+          ("InputName", "In: default", "REG_SZ"), ("InputNumber", "0"), ("WindowLeft", "100"),
           ("WindowTop", "80"), ("WindowRight", "900"), ("WindowBottom", "680"),
           ("WindowMaximized", "0")]
 
