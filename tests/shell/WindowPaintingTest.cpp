@@ -33,6 +33,17 @@ std::pair<int, COLORREF> TopTracePixel(const TBitmapDC& picture, int x) {
   return {-1, kBlack};
 }
 
+// Paints a window's whole client area in the marker colour, so that what a
+// repaint draws stands out.
+void Overpaint(HWND window, int widthPx, int heightPx) {
+  const HDC dc = GetDC(window);
+  const HBRUSH marker = CreateSolidBrush(kUntouched);
+  const RECT all{0, 0, widthPx, heightPx};
+  FillRect(dc, &all, marker);
+  DeleteObject(marker);
+  ReleaseDC(window, dc);
+}
+
 // The axis frame of the program at 641 x 341 pixels (the view 600 x 310),
 // showing a spectrum.
 class WindowPaintingTest : public ShellTest {
@@ -168,12 +179,7 @@ TEST_F(WindowPaintingTest, APartialRepaintChangesOnlyItsRectangle) {
   // Overpaint everything, then let the frame repaint the ticks and the label
   // of 1 kHz only.
   const HWND frame = Client().GetHandle();
-  const HDC dc = GetDC(frame);
-  const HBRUSH marker = CreateSolidBrush(kUntouched);
-  const RECT all{0, 0, kWidthPx, kHeightPx};
-  FillRect(dc, &all, marker);
-  DeleteObject(marker);
-  ReleaseDC(frame, dc);
+  Overpaint(frame, kWidthPx, kHeightPx);
   const RECT update{370, 320, 420, 338};
   InvalidateRect(frame, &update, TRUE);
   UpdateWindow(frame);
@@ -206,16 +212,8 @@ TEST_F(WindowPaintingTest, TheReadoutRedrawsOnlyItsAreaAndGoesWithTheActivation)
   const HWND view = View().GetHandle();
   TBitmapDC plain(kViewWidthPx, kViewHeightPx);
   plain.CopyWindow(view);
-  const auto overpaint = [&] {
-    const HDC dc = GetDC(view);
-    const HBRUSH marker = CreateSolidBrush(kUntouched);
-    const RECT all{0, 0, kViewWidthPx, kViewHeightPx};
-    FillRect(dc, &all, marker);
-    DeleteObject(marker);
-    ReleaseDC(view, dc);
-  };
   SetActiveWindow(Frame().GetHandle());
-  overpaint();
+  Overpaint(view, kViewWidthPx, kViewHeightPx);
   SendMessageA(view, WM_MOUSEMOVE, 0, MAKELPARAM(300, 200));
   UpdateWindow(view);
   TBitmapDC shown(kViewWidthPx, kViewHeightPx);
@@ -231,7 +229,7 @@ TEST_F(WindowPaintingTest, TheReadoutRedrawsOnlyItsAreaAndGoesWithTheActivation)
   EXPECT_GT(frame, 100);
   EXPECT_LT(redrawn, kViewWidthPx * kViewHeightPx / 10);
 
-  overpaint();
+  Overpaint(view, kViewWidthPx, kViewHeightPx);
   SendMessageA(Frame().GetHandle(), WM_ACTIVATE, WA_INACTIVE, 0);
   UpdateWindow(view);
   shown.CopyWindow(view);
