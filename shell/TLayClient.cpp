@@ -1,6 +1,6 @@
 #include "shell/TLayClient.h"
 
-#include "capture/TMainClient.h"
+#include "display/TMainClient.h"
 #include "display/AxisPainter.h"
 #include "display/ViewPlacement.h"
 

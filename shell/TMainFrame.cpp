@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "analysis/MeasurementSettings.h"
-#include "capture/TMainClient.h"
+#include "display/TMainClient.h"
 #include "capture/WaveInput.h"
 #include "resources/ResourceIds.h"
 #include "settings/PlacementFit.h"
@@ -153,7 +153,7 @@ TMainFrame::~TMainFrame() {
 void TMainFrame::SetupWindow() {
   // The view opens the remembered input (device 0 if it is gone, and says so).
   const InputResolution start = ResolveInput(Input, WaveInputNames());
-  Layout->View->StartWith(start.Device, start.RememberedGone);
+  Layout->View->Capture().StartWith(start.Device, start.RememberedGone);
   TDecoratedFrame::SetupWindow();
   CheckSettings();
   PlaceAsRemembered();
@@ -288,7 +288,7 @@ void TMainFrame::CmWindow(UINT command) {
 void TMainFrame::CmInput(UINT command) {
   const int32_t device = static_cast<int32_t>(command - CMD_INPUT_FIRST);
   const std::vector<std::string> names = WaveInputNames();
-  Layout->View->ChooseInput(device);
+  Layout->View->Capture().ChooseInput(device);
   if (device < static_cast<int32_t>(names.size())) RememberInput({names[device], device});
 }
 
@@ -305,7 +305,7 @@ void TMainFrame::FillInputMenu(HMENU popup) {
     AppendMenuA(popup, MF_STRING | MF_GRAYED, CMD_INPUT_NONE, kNoInputText);
     return;
   }
-  const int32_t open = Layout->View->OpenInput();
+  const int32_t open = Layout->View->Capture().OpenInput();
   for (int32_t device = 0; device < static_cast<int32_t>(names.size()) && device < kMaxListedInputs;
        ++device) {
     const UINT flags = MF_STRING | (device == open ? MF_CHECKED : MF_UNCHECKED);
@@ -330,6 +330,6 @@ void TMainFrame::CmRestoreDefaults() {
   Input = RememberedInput{};
   Storage.Forget();
   CheckSettings();
-  Layout->View->ChooseInput(0);
+  Layout->View->Capture().ChooseInput(0);
   Repaint();
 }

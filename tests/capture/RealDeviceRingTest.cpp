@@ -80,7 +80,7 @@ TEST_F(RingTest, TheRealWaveInputRunsTheRingAndEndsOnClose) {
   }
   if (waveInGetNumDevs() == 0) GTEST_SKIP() << "no wave input device here";
   Start();
-  ASSERT_TRUE(Client->IsStarted());
+  ASSERT_TRUE(Client->Capture().IsStarted());
   ASSERT_TRUE(PumpUntil([&] { return Client->ShownSize() == kFftSize; }, kSpectrumTimeoutMs));
   if (tonesPlaying) {
     PumpUntil(nullptr, kLaterSpectraMs);

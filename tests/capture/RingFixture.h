@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "analysis/MeasurementSettings.h"
-#include "capture/TMainClient.h"
+#include "display/TMainClient.h"
 #include "tests/capture/FakeSystem.h"
 #include "tests/windowing/MessagePump.h"
 
@@ -32,21 +32,30 @@ class THost : public TWindow {
   }
 };
 
-// Set by the worker of TObservedClient when its body returns.
+// Set when the body of a worker thread made through ObservedCreateThread returns.
 inline std::atomic<bool> WorkerEnded{false};
 
-// A view whose worker reports when it has ended.
-class TObservedClient : public TMainClient {
- public:
-  explicit TObservedClient(TWindow* parent) : TMainClient(parent) { WorkerEnded = false; }
-
- protected:
-  int Run() override {
-    const int result = TMainClient::Run();
-    WorkerEnded = true;
-    return result;
-  }
-};
+// Creates the worker as the system would, with a body that reports its end
+// in WorkerEnded. Stands in for TThread::CreateThreadCall.
+inline HANDLE WINAPI ObservedCreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,
+                                          LPTHREAD_START_ROUTINE routine, LPVOID argument,
+                                          DWORD flags, LPDWORD id) {
+  struct Body {
+    LPTHREAD_START_ROUTINE Routine;
+    LPVOID Argument;
+    static DWORD WINAPI Run(LPVOID self) {
+      std::unique_ptr<Body> body(static_cast<Body*>(self));
+      const DWORD result = body->Routine(body->Argument);
+      WorkerEnded = true;
+      return result;
+    }
+  };
+  WorkerEnded = false;
+  auto* body = new Body{routine, argument};
+  const HANDLE thread = ::CreateThread(attributes, stackSize, &Body::Run, body, flags, id);
+  if (thread == nullptr) delete body;
+  return thread;
+}
 
 // Fills the frames with a full-scale tone on line frames / 8 (left) and
 // frames / 16 (right), so a spectrum shows which capture size it came from.
@@ -68,12 +77,13 @@ class RingTest : public ::testing::Test {
     // The watchdog's timers run in real time; tests of scripted capture
     // times stop the clock.
     Fake.ClockFollowsRealTime = true;
+    TThread::CreateThreadCall = &ObservedCreateThread;
   }
   void TearDown() override { TThread::CreateThreadCall = &::CreateThread; }
 
   void Start() {
     Host = std::make_unique<THost>();
-    Client = new TObservedClient(Host.get());
+    Client = new TMainClient(Host.get());
     Host->Create();
     SetWindowPos(Client->GetHandle(), nullptr, 0, 0, kViewWidthPx, kViewHeightPx,
                  SWP_NOZORDER | SWP_NOMOVE);
@@ -103,6 +113,6 @@ class RingTest : public ::testing::Test {
 
   FakeSystem Fake;
   std::unique_ptr<THost> Host;
-  TObservedClient* Client = nullptr;  // owned by Host
+  TMainClient* Client = nullptr;  // owned by Host
   int QuitCode = kNoQuit;
 };

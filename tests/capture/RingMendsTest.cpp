@@ -18,9 +18,9 @@ TEST_F(RingTest, ThreeShortRecordingsInARowStopTheRingAndACloseThenEndsAtOnce) {
   for (int i = 0; i < 3; ++i) {
     const int queued = Fake.CapturesQueued;
     ASSERT_TRUE(Fake.ReturnCapture(kShortFrames));
-    PumpUntil([&] { return Fake.CapturesQueued > queued || Client->RingStopped(); });
+    PumpUntil([&] { return Fake.CapturesQueued > queued || Client->Capture().Stopped(); });
   }
-  EXPECT_TRUE(Client->RingStopped());
+  EXPECT_TRUE(Client->Capture().Stopped());
   EXPECT_EQ(Fake.CapturesQueued, 3);
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kShortText}));
   EXPECT_EQ(Client->ShownSize(), 0);
@@ -37,7 +37,7 @@ TEST_F(RingTest, AFailedAddAtSetUpIsShownOnceUndoneAndACloseEndsAtOnce) {
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error: Out of memory."}));
   EXPECT_EQ(CountCalls("waveInUnprepareHeader"), 1u);
   EXPECT_EQ(CountCalls("waveInStart"), 0u);
-  EXPECT_TRUE(Client->RingStopped());
+  EXPECT_TRUE(Client->Capture().Stopped());
   EXPECT_FALSE(PumpUntil(nullptr, 100));
   EXPECT_EQ(QuitCode, kNoQuit);  // the window stays until the user closes it
   Client->CanClose();
@@ -74,14 +74,14 @@ TEST_F(RingTest, AnOverdueCaptureIsReportedOnceAndTheEndSaysNothingMore) {
 // The system tells the view (through the frame) that it sleeps and wakes.
 TEST_F(RingTest, SuspendAndResumeReachTheWatchdog) {
   Start();
-  ASSERT_TRUE(Client->RingState().WatchdogArmed());
+  ASSERT_TRUE(Client->Capture().RingState().WatchdogArmed());
   EXPECT_EQ(SendMessageA(Client->GetHandle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
-  EXPECT_FALSE(Client->RingState().WatchdogArmed());
+  EXPECT_FALSE(Client->Capture().RingState().WatchdogArmed());
   SendMessageA(Client->GetHandle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-  EXPECT_TRUE(Client->RingState().WatchdogArmed());
+  EXPECT_TRUE(Client->Capture().RingState().WatchdogArmed());
   SendMessageA(Client->GetHandle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
   SendMessageA(Client->GetHandle(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
-  EXPECT_TRUE(Client->RingState().WatchdogArmed());
+  EXPECT_TRUE(Client->Capture().RingState().WatchdogArmed());
   ReturnFull();
   ASSERT_TRUE(WaitForSpectrum(1));
   EXPECT_TRUE(Fake.Boxes.empty());

@@ -151,7 +151,7 @@ TEST_F(MenuTest, TheInputMenuListsTheDevicesAndAChoiceMeasuresFromIt) {
   EXPECT_EQ(items(), (std::vector<std::string>{"* Mic && Line", "USB", "Monitor"}));
 
   Command(CMD_INPUT_FIRST + 2);
-  ASSERT_TRUE(PumpUntil([&] { return View().OpenInput() == 2; }));
+  ASSERT_TRUE(PumpUntil([&] { return View().Capture().OpenInput() == 2; }));
   EXPECT_EQ(LoadSettings(Stored).Input.Name, "Monitor");  // remembered by name
   EXPECT_EQ(Fake.WaveCalls.back().Function, "waveInStart");
   open();
@@ -160,7 +160,7 @@ TEST_F(MenuTest, TheInputMenuListsTheDevicesAndAChoiceMeasuresFromIt) {
   Fake.OpenResult = MMSYSERR_ALLOCATED;
   Fake.ErrorTexts[MMSYSERR_ALLOCATED] = "The device is in use.";
   Command(CMD_INPUT_FIRST + 1);
-  ASSERT_TRUE(PumpUntil([&] { return View().RingStopped(); }));
+  ASSERT_TRUE(PumpUntil([&] { return View().Capture().Stopped(); }));
   EXPECT_EQ(Fake.Boxes.back().Text, "The device is in use.");
   open();
   EXPECT_EQ(items(), (std::vector<std::string>{"Mic && Line", "USB", "Monitor"}));

@@ -55,7 +55,7 @@ TEST_F(ShellTest, TheExceptionBoxStaysOpenWhenTheQuitMessageWasPostedBeforeIt) {
   PostMessageA(Frame().GetHandle(), TTestApp::kThrowMessage, 0, 0);
   int quitWhileBoxOpen = kNoQuit;
   App->OnExceptionBox = [&] {
-    PumpMessagesUntil(nullptr, 4 * TMainClient::kQuitRepeatMs, &quitWhileBoxOpen);
+    PumpMessagesUntil(nullptr, 4 * CaptureDriver::kQuitRepeatMs, &quitWhileBoxOpen);
   };
   EXPECT_EQ(App->Run(), TApplication::kExceptionExitCode);
   EXPECT_EQ(App->ExceptionBoxes, (std::vector<std::string>{"thrown in the loop"}));

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "analysis/MeasurementSettings.h"
-#include "capture/TMainClient.h"
+#include "display/TMainClient.h"
 #include "resources/ResourceIds.h"
 #include "shell/TLayClient.h"
 #include "shell/TMainFrame.h"

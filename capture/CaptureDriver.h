@@ -1,0 +1,109 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "analysis/AnalysisWorker.h"
+#include "capture/CaptureRing.h"
+#include "capture/SpectrumDisplay.h"
+#include "capture/TSampleBuffer.h"
+#include "windowing/TThread.h"
+
+// Measures: owns the wave input device, the one capture buffer, the worker
+// thread that analyses it and the timers, and carries out what the capture
+// ring (capture/CaptureRing.h) decides. Window messages, timer expiries and
+// power events reach it through the window it was started with (the
+// spectrum view), which passes them on; each becomes a ring event, and the
+// ring's actions become calls to the device, the worker, the timers and the
+// display.
+//
+// Thread safety. One capture buffer travels a ring of three holders, which is
+// what keeps the two threads apart without a lock:
+//  - the device records into it (queued by the GUI thread);
+//  - MM_WIM_DATA returns it to the GUI thread, which hands it to the worker
+//    through the analyser's DataReady flag (release/acquire). The worker alone
+//    reads the samples and writes DcOffset, CycleSize and WorkLevels, then
+//    posts kSpectrumReadyMessage;
+//  - the GUI thread, handling that message, has the display show the levels;
+//    only then does it queue the buffer again.
+// The ring, the buffer pointer and the timers belong to the GUI thread. The
+// settings the worker reads are relaxed atomics (analysis/MeasurementSettings.h).
+// The thread base's stop request is the only other signal; the destructor
+// sets it.
+//
+// The quit message is posted again every kQuitRepeatMs until the message
+// loop has taken it: a menu's own loop, open at the moment of the first one,
+// may swallow it.
+//
+// Large (several MiB): create it on the heap.
+class CaptureDriver : public TThread {
+ public:
+  static constexpr UINT kSpectrumReadyMessage = WM_USER;
+  static constexpr int kQuitStatus = 1;
+  static constexpr UINT kQuitRepeatMs = 100;
+
+  explicit CaptureDriver(SpectrumDisplay& display);
+  // Stops the worker before anything it reads goes, and closes the device
+  // before the buffer it may hold is freed. Throws nothing.
+  ~CaptureDriver() override;
+
+  // Before Start: the input to start with (the one remembered from the last
+  // run), and whether to name device 0 in any case (that one is gone).
+  void StartWith(int32_t device, bool announce);
+
+  // Opens the input with `window` as the target of the device's, the
+  // timers' and the worker's messages, queues the first capture and starts
+  // the worker. A failure is shown and ends the program.
+  void Start(HWND window);
+
+  // The user chose input `device`: measure from it (nothing changes if it
+  // is the one measured from).
+  void ChooseInput(int32_t device);
+
+  // A close request: the program ends once the buffer is back.
+  void RequestClose();
+
+  // Neither timer runs on, and no capture's return posts a quit message any
+  // more: the run ends when the exception's box is closed.
+  void StopBeforeExceptionBox();
+
+  // The messages of the window given to Start, passed on by it.
+  void OnCaptureDone(LPARAM header);
+  void OnSpectrumReady();
+  void OnTimer(UINT_PTR timerId);
+  void OnPowerEvent(UINT powerEvent);
+
+  // GUI thread only.
+  bool ClosePending() const { return Ring.ClosePending(); }
+  // The input measured from, or CaptureRing::kNoDevice.
+  int32_t OpenInput() const { return Ring.OpenInput(); }
+  bool Stopped() const { return Ring.Stopped(); }
+  const CaptureRing& RingState() const { return Ring; }
+
+ protected:
+  int Run() override;
+
+ private:
+  // Hands the event to the ring and carries out what it answers.
+  void Deliver(RingEventKind kind);
+  void Deliver(const RingEvent& event);
+  void Perform(const RingAction& action);
+  void QueueCapture();
+  void CloseDevice(const RingAction& action);
+  void OpenDevice(int32_t device);
+  void RenewBuffer();
+  void PostQuit();
+  void StopQuitTimer();
+
+  SpectrumDisplay& Display;
+  // The one capture buffer; replaced only when a device keeps the old one.
+  std::unique_ptr<TSampleBuffer> Buffer;     // GUI thread
+  std::unique_ptr<AnalysisWorker> Analyser;  // the worker's state, see above
+  HWND Window = nullptr;                     // written before the worker starts
+  CaptureRing Ring;                          // GUI thread
+  bool QuitTimerRunning = false;             // GUI thread
+  int32_t StartInput = 0;                    // GUI thread, read by Start
+  bool AnnounceStartInput = false;           // GUI thread, read by Start
+};

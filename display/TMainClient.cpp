@@ -1,0 +1,146 @@
+#include "display/TMainClient.h"
+
+#include <algorithm>
+
+#include "analysis/DisplayRange.h"
+#include "capture/MessageBoxes.h"
+#include "windowing/FpuPrecision.h"
+#include "windowing/TClientDC.h"
+
+const TResponseEntry TMainClient::Rows[] = {
+    Row::Message<TWindow, &TWindow::EvPaint>(WM_PAINT),
+    Row::EraseBackground<TMainClient, &TMainClient::EraseBackground>(),
+    Row::Size<TMainClient, &TMainClient::SizeChanged>(),
+    Row::WithParameters<TMainClient, &TMainClient::OnCaptureDone>(MM_WIM_DATA),
+    Row::Message<TMainClient, &TMainClient::OnSpectrumReady>(CaptureDriver::kSpectrumReadyMessage),
+    Row::Timer<TMainClient, &TMainClient::OnTimer>(),
+    Row::PowerBroadcast<TMainClient, &TMainClient::OnPowerEvent>(),
+    Row::MouseMove<TMainClient, &TMainClient::OnMouseMove>(),
+    Row::Message<TMainClient, &TMainClient::OnMouseLeave>(WM_MOUSELEAVE),
+};
+const TResponseTable TMainClient::Table{&TWindow::Table, TMainClient::Rows};
+
+TMainClient::TMainClient(TWindow* parent)
+    : TWindow(parent),
+      Shown(std::make_unique<SpectrumLevels>()),
+      Driver(std::make_unique<CaptureDriver>(*this)) {
+  Range = kFixedDisplayRange;
+}
+
+// The driver goes first: its teardown may still open a box.
+TMainClient::~TMainClient() {
+  Driver.reset();
+}
+
+void TMainClient::SetupWindow() {
+  TWindow::SetupWindow();
+  Driver->Start(GetHandle());
+}
+
+bool TMainClient::CanClose() {
+  Driver->RequestClose();
+  return false;
+}
+
+void TMainClient::StopBeforeExceptionBox() {
+  Driver->StopBeforeExceptionBox();
+  TWindow::StopBeforeExceptionBox();
+}
+
+LRESULT TMainClient::OnCaptureDone(WPARAM, LPARAM header) {
+  Driver->OnCaptureDone(header);
+  return 0;
+}
+
+LRESULT TMainClient::OnSpectrumReady() {
+  Driver->OnSpectrumReady();
+  return 0;
+}
+
+void TMainClient::OnTimer(UINT_PTR timerId) {
+  Driver->OnTimer(timerId);
+}
+
+// Sent to top-level windows only: the frame passes it on.
+void TMainClient::OnPowerEvent(UINT powerEvent) {
+  Driver->OnPowerEvent(powerEvent);
+}
+
+void TMainClient::ShowSpectrum(int32_t cycleSize, int32_t weighting, const SpectrumLevels& levels) {
+  std::copy_n(levels.begin(), cycleSize / 2, Shown->begin());
+  Painter.SetSpectrum(cycleSize, weighting);
+  if (ShownFrames == cycleSize) {
+    Rescale(false);
+  } else {
+    ShownFrames = cycleSize;
+    Rescale(true);
+  }
+  TClientDC dc(GetHandle());
+  DrawSpectrum(dc);
+}
+
+void TMainClient::ShowErrorBox(const char* text) {
+  ShowError(text);
+}
+
+void TMainClient::Rescale(bool forced) {
+  EnsureExtendedPrecision();  // the column cache is computed here
+  RECT area;
+  GetClientRect(GetHandle(), &area);
+  View.Rescale(area.right, area.bottom, ShownFrames, forced);
+}
+
+void TMainClient::Paint(TDC& dc, bool, const RECT&) {
+  Rescale(false);
+  DrawSpectrum(dc);
+}
+
+void TMainClient::DrawSpectrum(TDC& dc) {
+  Painter.DrawSpectrum(dc, View, *Shown);
+}
+
+bool TMainClient::EraseBackground(HDC) {
+  return true;
+}
+
+void TMainClient::SizeChanged(UINT, SIZE) {
+  InvalidateRect(GetHandle(), nullptr, TRUE);
+}
+
+// A mouse move only moves the readout: its old and its new area are redrawn
+// from the levels and scales at hand, nothing is analysed or rescaled.
+void TMainClient::OnMouseMove(POINT pointer) {
+  if (GetActiveWindow() != GetAncestor(GetHandle(), GA_ROOT)) {
+    HideReadout();
+    return;
+  }
+  if (!TrackingMouse) {
+    TRACKMOUSEEVENT request{sizeof(TRACKMOUSEEVENT), TME_LEAVE, GetHandle(), 0};
+    TrackingMouse = TrackMouseEvent(&request) != FALSE;
+  }
+  const PixelPoint at{pointer.x, pointer.y};
+  if (Painter.ReadoutVisible() && Painter.ReadoutPointer() == at) return;
+  InvalidateReadout();
+  Painter.ShowReadoutAt(at);
+  InvalidateReadout();
+}
+
+LRESULT TMainClient::OnMouseLeave() {
+  TrackingMouse = false;
+  HideReadout();
+  return 0;
+}
+
+void TMainClient::HideReadout() {
+  if (!Painter.ReadoutVisible()) return;
+  InvalidateReadout();
+  Painter.HideReadout();
+}
+
+void TMainClient::InvalidateReadout() {
+  if (!Painter.ReadoutVisible()) return;
+  TClientDC dc(GetHandle());
+  const ReadoutArea area = Painter.MeasureReadout(dc, View, *Shown);
+  InvalidateRect(GetHandle(), &area.Marker, FALSE);
+  InvalidateRect(GetHandle(), &area.Box, FALSE);
+}

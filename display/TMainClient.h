@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "analysis/LevelTypes.h"
+#include "capture/CaptureDriver.h"
+#include "capture/SpectrumDisplay.h"
+#include "display/ViewGeometry.h"
+#include "display/ViewPainter.h"
+#include "windowing/TWindow.h"
+
+// The spectrum view: a child window that shows the latest spectrum, with the
+// readout under the mouse and the peak values. It owns the capture driver
+// that measures for it: the driver's device, timer and worker messages
+// arrive at this window, which passes them on, and the driver hands back
+// each spectrum to show and each box to open.
+//
+// Everything here belongs to the GUI thread.
+//
+// Large (several MiB): the parent creates it on the heap.
+class TMainClient : public TWindow, public SpectrumDisplay {
+ public:
+  explicit TMainClient(TWindow* parent);
+  ~TMainClient() override;
+
+  // Records the close request and answers no, every time: the driver ends
+  // the program once the buffer is back.
+  bool CanClose() override;
+
+  // Brings the view's scales up to date with its client size (and, when
+  // forced, with ShownSize).
+  void Rescale(bool forced);
+  const ViewGeometry& Geometry() const { return View; }
+  int32_t FreqToX(double frequencyHz) const { return View.FreqToX(frequencyHz); }
+  int32_t LevelToY(double levelDb) const { return View.LevelToY(levelDb); }
+
+  // Takes the readout under the mouse off the picture, redrawing only its
+  // area; called when the pointer leaves the view or the frame loses the
+  // activation.
+  void HideReadout();
+
+  // What tests and the axis frame may look at.
+  int32_t ShownSize() const { return ShownFrames; }
+  const SpectrumLevels& ShownLevels() const { return *Shown; }
+
+  CaptureDriver& Capture() { return *Driver; }
+  const CaptureDriver& Capture() const { return *Driver; }
+
+  void StopBeforeExceptionBox() override;
+
+  // SpectrumDisplay
+  void ShowSpectrum(int32_t cycleSize, int32_t weighting, const SpectrumLevels& levels) override;
+  void ShowErrorBox(const char* text) override;
+
+  DECLARE_RESPONSE_TABLE();
+
+ protected:
+  void SetupWindow() override;
+  void Paint(TDC& dc, bool erase, const RECT& updateRect) override;
+
+ private:
+  bool EraseBackground(HDC dc);
+  void SizeChanged(UINT sizeType, SIZE size);
+  LRESULT OnCaptureDone(WPARAM device, LPARAM header);
+  LRESULT OnSpectrumReady();
+  void OnTimer(UINT_PTR timerId);
+  void OnPowerEvent(UINT powerEvent);
+  void OnMouseMove(POINT pointer);
+  LRESULT OnMouseLeave();
+  void InvalidateReadout();
+  void DrawSpectrum(TDC& dc);
+
+  std::unique_ptr<SpectrumLevels> Shown;
+  int32_t ShownFrames = 0;
+  ViewGeometry View;
+  ViewPainter Painter;
+  bool TrackingMouse = false;  // a WM_MOUSELEAVE is asked for
+  // Last, so that it is made once the rest is there; the destructor ends it
+  // first, while the window still exists.
+  std::unique_ptr<CaptureDriver> Driver;
+};
