@@ -192,6 +192,7 @@ void CaptureDriver::OpenDevice(int32_t device) {
       opened ? RingEventKind::DeviceOpened : RingEventKind::DeviceNotOpened, CaptureClockUs());
   event.Device = device;
   event.Text = why;
+  if (opened && InputOpened) InputOpened(device);
   Deliver(event);
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "analysis/AnalysisWorker.h"
@@ -62,6 +63,12 @@ class CaptureDriver : public TThread {
   // is the one measured from).
   void ChooseInput(int32_t device);
 
+  // `listener` hears of every input opened from now on, with its number;
+  // it is called before measuring from it begins.
+  void ListenForOpenedInputs(std::function<void(int32_t device)> listener) {
+    InputOpened = std::move(listener);
+  }
+
   // A close request: the program ends once the buffer is back.
   void RequestClose();
 
@@ -106,4 +113,5 @@ class CaptureDriver : public TThread {
   bool QuitTimerRunning = false;             // GUI thread
   int32_t StartInput = 0;                    // GUI thread, read by Start
   bool AnnounceStartInput = false;           // GUI thread, read by Start
+  std::function<void(int32_t)> InputOpened;  // GUI thread
 };

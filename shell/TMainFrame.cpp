@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "analysis/MeasurementSettings.h"
-#include "display/TMainClient.h"
 #include "capture/WaveInput.h"
+#include "display/TMainClient.h"
 #include "resources/ResourceIds.h"
 #include "settings/PlacementFit.h"
 #include "settings/SettingsCodec.h"
@@ -154,6 +154,7 @@ void TMainFrame::SetupWindow() {
   // The view opens the remembered input (device 0 if it is gone, and says so).
   const InputResolution start = ResolveInput(Input, WaveInputNames());
   Layout->View->Capture().StartWith(start.Device, start.RememberedGone);
+  Layout->View->Capture().ListenForOpenedInputs([this](int32_t device) { InputOpened(device); });
   TDecoratedFrame::SetupWindow();
   CheckSettings();
   PlaceAsRemembered();
@@ -284,12 +285,22 @@ void TMainFrame::CmWindow(UINT command) {
   StoreChoices();
 }
 
-// The choice is remembered by the input's name, its number a hint.
+// The choice is remembered by the name the menu showed, its number a hint,
+// once the input is open: a device plugged in since the menu opened does not
+// lend it its name, and an input that cannot be opened is not remembered.
 void TMainFrame::CmInput(UINT command) {
   const int32_t device = static_cast<int32_t>(command - CMD_INPUT_FIRST);
-  const std::vector<std::string> names = WaveInputNames();
-  Layout->View->Capture().ChooseInput(device);
-  if (device < static_cast<int32_t>(names.size())) RememberInput({names[device], device});
+  if (device >= static_cast<int32_t>(ListedInputs.size())) return;
+  ChosenInput = RememberedInput{ListedInputs[device], device};
+  CaptureDriver& capture = Layout->View->Capture();
+  if (capture.OpenInput() == device && !capture.Stopped()) InputOpened(device);
+  capture.ChooseInput(device);
+}
+
+void TMainFrame::InputOpened(int32_t device) {
+  if (!ChosenInput || ChosenInput->NumberHint != device) return;
+  RememberInput(*ChosenInput);
+  ChosenInput.reset();
 }
 
 // Built afresh each time it opens: a device plugged in since then is listed.
@@ -300,7 +311,8 @@ void TMainFrame::MenuOpening(HMENU popup, UINT position) {
 
 void TMainFrame::FillInputMenu(HMENU popup) {
   while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
-  const std::vector<std::string> names = WaveInputNames();
+  ListedInputs = WaveInputNames();
+  const std::vector<std::string>& names = ListedInputs;
   if (names.empty()) {
     AppendMenuA(popup, MF_STRING | MF_GRAYED, CMD_INPUT_NONE, kNoInputText);
     return;
@@ -328,6 +340,7 @@ LRESULT TMainFrame::EvActivate(WPARAM wParam, LPARAM lParam) {
 void TMainFrame::CmRestoreDefaults() {
   StoreDefaultSettings();
   Input = RememberedInput{};
+  ChosenInput.reset();
   Storage.Forget();
   CheckSettings();
   Layout->View->Capture().ChooseInput(0);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "settings/SettingsStorage.h"
 #include "settings/StoredSettings.h"
@@ -55,6 +57,8 @@ class TMainFrame : public TDecoratedFrame {
   void CmAutoOffset();
   void CmAbout();
   void CmInput(UINT command);
+  // The driver opened input `device`: a choice of it is remembered now.
+  void InputOpened(int32_t device);
   void MenuOpening(HMENU popup, UINT position);
   // Lists the inputs there are now, the one measured from checked.
   void FillInputMenu(HMENU popup);
@@ -76,5 +80,9 @@ class TMainFrame : public TDecoratedFrame {
   TLayClient* Layout;  // the client window, holding the spectrum view
   SettingsStorage& Storage;
   RememberedInput Input;
+  // The names the inputs' menu showed when it last opened, in device order.
+  std::vector<std::string> ListedInputs;
+  // Chosen in the menu, remembered once it is open.
+  std::optional<RememberedInput> ChosenInput;
   std::optional<StoredPlacement> Placement;
 };

@@ -150,9 +150,14 @@ TEST_F(MenuTest, TheInputMenuListsTheDevicesAndAChoiceMeasuresFromIt) {
   open();
   EXPECT_EQ(items(), (std::vector<std::string>{"* Mic && Line", "USB", "Monitor"}));
 
+  // A device plugged in while the menu is open does not lend the choice its name.
+  Fake.DeviceCount = 4;
+  Fake.DeviceNames = {"Mic & Line", "Headset", "USB", "Monitor"};
   Command(CMD_INPUT_FIRST + 2);
   ASSERT_TRUE(PumpUntil([&] { return View().Capture().OpenInput() == 2; }));
-  EXPECT_EQ(LoadSettings(Stored).Input.Name, "Monitor");  // remembered by name
+  EXPECT_EQ(LoadSettings(Stored).Input.Name, "Monitor");  // remembered by the name shown
+  Fake.DeviceCount = 3;
+  Fake.DeviceNames = {"Mic & Line", "USB", "Monitor"};
   EXPECT_EQ(Fake.WaveCalls.back().Function, "waveInStart");
   open();
   EXPECT_EQ(items(), (std::vector<std::string>{"Mic && Line", "USB", "* Monitor"}));
@@ -162,6 +167,7 @@ TEST_F(MenuTest, TheInputMenuListsTheDevicesAndAChoiceMeasuresFromIt) {
   Command(CMD_INPUT_FIRST + 1);
   ASSERT_TRUE(PumpUntil([&] { return View().Capture().Stopped(); }));
   EXPECT_EQ(Fake.Boxes.back().Text, "The device is in use.");
+  EXPECT_EQ(LoadSettings(Stored).Input.Name, "Monitor");  // a refused input is not remembered
   open();
   EXPECT_EQ(items(), (std::vector<std::string>{"Mic && Line", "USB", "Monitor"}));
 
