@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's picture, docs/frelox.png, from the headless run
 # (tests/e2e/demo.py: Xvfb, the private sound server playing the test tones,
-# a throw-away Wine prefix, so the first start's settings): the screenshot of
+# a throw-away Wine prefix, so the first start's settings, but with
+# "&Spitzenwerte anzeigen" on, stored as ShowPeaks=1): the screenshot of
 # the window below Wine's own caption (which a desktop's window manager
 # replaces, and whose buttons read "0 1 r" on the headless display, Wine
 # finding no Marlett glyphs there), its colours reduced to a palette so that
@@ -23,7 +24,7 @@ ensure_program readme-picture || {
 }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$FRELOX_PYTHON" tests/e2e/demo.py "$FRELOX_EXE" "$work/window.png"
+"$FRELOX_PYTHON" tests/e2e/demo.py "$FRELOX_EXE" "$work/window.png" ShowPeaks=1
 mkdir -p "$(dirname "$OUTPUT")"
 "$FRELOX_PYTHON" - "$work/window.png" "$OUTPUT" "$PALETTE_COLOURS" <<'PY'
 import sys

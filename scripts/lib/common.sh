@@ -50,9 +50,10 @@ ensure_program() {
       >"$FRELOX_ROOT/build/$1.build.log" 2>&1
 }
 
-# Runs the measurement tests/e2e/SCRIPT (its arguments: the program, a
-# work folder, then ARGS) on the program ensure_program NAME builds, in a
-# folder of its own under build/ that is removed afterwards.
+# Runs the measurement bench/SCRIPT (its arguments: the program, a work
+# folder, then ARGS) on the program ensure_program NAME builds, in a folder
+# of its own under build/ that is removed afterwards. It drives the program
+# with the end-to-end tests' helpers, which it imports from tests/e2e.
 measure_program() {
   local name=$1 script=$2
   shift 2
@@ -64,7 +65,8 @@ measure_program() {
   mkdir -p "$FRELOX_ROOT/build"
   WORK=$(mktemp -d "$FRELOX_ROOT/build/$name.XXXXXX")
   trap 'rm -rf "$WORK"' EXIT
-  "$FRELOX_PYTHON" "$FRELOX_ROOT/tests/e2e/$script" "$FRELOX_EXE" "$WORK" "$@"
+  PYTHONPATH="$FRELOX_ROOT/tests/e2e${PYTHONPATH:+:$PYTHONPATH}" \
+    "$FRELOX_PYTHON" "$FRELOX_ROOT/bench/$script" "$FRELOX_EXE" "$WORK" "$@"
 }
 
 # Installs whatever of FRELOX_PACKAGES is missing (as root, with apt).

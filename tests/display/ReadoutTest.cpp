@@ -16,8 +16,8 @@
 
 namespace {
 
-// The design's worked example: a 601 x 301 view, 2048 points; line 1 on
-// column 59, line 2 on 113, lines 1011 to 1023 on column 599.
+// A view of 601 x 301 pixels at 2048 points, worked out by hand: line 1 lies
+// on column 59, line 2 on 113, lines 1011 to 1023 on column 599.
 class ColumnReadoutTest : public ::testing::Test {
  protected:
   void SetUp() override {

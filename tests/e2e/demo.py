@@ -5,8 +5,10 @@ measure, writes a screenshot of the window, closes the program through its
 menu ("&Programm" > "&Beenden") and reports the exit status. Everything it
 started is ended again. Exits with 0 after the program's normal end (status
 1), otherwise with the program's status, or 1 when something failed.
+Each NAME=NUMBER is stored as a setting (REG_DWORD under the program's key)
+before the start, e.g. ShowPeaks=1; without any, the first start's settings.
 
-Usage: demo.py EXE SCREENSHOT"""
+Usage: demo.py EXE SCREENSHOT [NAME=NUMBER ...]"""
 
 import os
 import shutil
@@ -19,6 +21,7 @@ import menu_keys
 from clock import wait_until
 from program import FRAME_TITLE, INFO_CAPTION
 from session import Session
+from surroundings import SETTINGS_KEY
 
 NORMAL_EXIT_STATUS = 1
 START_TIMEOUT_S = 30
@@ -26,14 +29,16 @@ MEASURE_S = 4
 END_TIMEOUT_S = 30
 
 
-def main(exe, screenshot):
+def main(exe, screenshot, stored):
     signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
     work_dir = tempfile.mkdtemp(prefix="frelox-demo-")
     try:
         print("setting up a Wine prefix (a few seconds) ...", flush=True)
         with Session(exe, work_dir) as session, session.sound():
             print("running %s under %s" % (exe, session.prefix.loader), flush=True)
-            return show(session.launch("demo"), screenshot)
+            for name, number in stored:
+                session.prefix.add_value(SETTINGS_KEY, name, number, "REG_DWORD")
+            return show(session.launch("demo", keep_settings=True), screenshot)
     finally:
         shutil.rmtree(work_dir, ignore_errors=True)
 
@@ -71,6 +76,7 @@ def show(program, screenshot):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
+    settings = [argument.partition("=")[::2] for argument in sys.argv[3:]]
+    if len(sys.argv) < 3 or any(not name or not number.isdigit() for name, number in settings):
         sys.exit(__doc__)
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+    sys.exit(main(sys.argv[1], sys.argv[2], settings))

@@ -1,5 +1,5 @@
-"""Measures the program's start-up with and without stored settings, for the
-README's figures: from the process's start to the first capture queued
+"""Measures the program's start-up with and without stored settings, for
+docs/measurements.md: from the process's start to the first capture queued
 (Wine's trace of waveInAddBuffer, during the frame's set-up) and to the
 frame visible on the display. Starts alternate between an empty settings
 key and one holding a full set of settings (placement included), after one

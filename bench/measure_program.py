@@ -1,4 +1,4 @@
-"""Measures the running program from outside, for the README's figures.
+"""Measures the running program from outside, for docs/measurements.md.
 
 For every transform size at two of the menu's rates, the program (under
 Wine, recording a test tone from a private sound server) is set through its
