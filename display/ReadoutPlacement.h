@@ -10,11 +10,10 @@
 // at the top, then shifted into the view. The box never covers the hot spot
 // or the arrow below and right of it while the view is larger than the box
 // plus the gaps. Portable.
-PixelPoint ReadoutBoxOrigin(PixelPoint pointer, int32_t boxWidthPx, int32_t boxHeightPx,
-                            int32_t viewWidthPx, int32_t viewHeightPx);
+// `pointerHeightPx`: the height of the pointer's image below its hot spot
+// (the system's cursor height).
+PixelPoint ReadoutBoxOrigin(PixelPoint pointer, int32_t pointerHeightPx, int32_t boxWidthPx,
+                            int32_t boxHeightPx, int32_t viewWidthPx, int32_t viewHeightPx);
 
 // Gap between the pointer's hot spot and the box.
 constexpr int32_t kReadoutPointerGapPx = 8;
-// Height of the arrow pointer below its hot spot; a box placed below the
-// pointer starts under it.
-constexpr int32_t kReadoutPointerHeightPx = 24;

@@ -169,8 +169,11 @@ ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
                                               Settings.ShowRight != 0, Settings.ShowMaximum != 0));
   const int32_t width = text.cx + 2 * kBoxPaddingPx;
   const int32_t height = text.cy + 2 * kBoxPaddingPx;
+  // The pointer's image may be larger than the classic arrow (a larger
+  // pointer chosen by the user, a high-DPI screen).
+  const int32_t pointerHeight = GetSystemMetrics(SM_CYCURSOR);
   const PixelPoint origin =
-      ReadoutBoxOrigin(Pointer, width, height, view.ViewWidth(), view.ViewHeight());
+      ReadoutBoxOrigin(Pointer, pointerHeight, width, height, view.ViewWidth(), view.ViewHeight());
   return {{Pointer.x, 0, Pointer.x + 1, view.ViewHeight()},
           {origin.x, origin.y, origin.x + width, origin.y + height}};
 }

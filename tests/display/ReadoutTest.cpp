@@ -92,16 +92,19 @@ TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {
 
 TEST(ReadoutPlacementTest, BoxStaysInTheViewAndOffThePointer) {
   constexpr int32_t kWidth = 600, kHeight = 300, kBoxWidth = 220, kBoxHeight = 18;
-  EXPECT_EQ(ReadoutBoxOrigin({100, 100}, kBoxWidth, kBoxHeight, kWidth, kHeight),
+  EXPECT_EQ(ReadoutBoxOrigin({100, 100}, 32, kBoxWidth, kBoxHeight, kWidth, kHeight),
             (PixelPoint{108, 74}));
-  for (int32_t y = 0; y < kHeight; y += 7) {
-    for (int32_t x = 0; x < kWidth; x += 5) {
-      const PixelPoint box = ReadoutBoxOrigin({x, y}, kBoxWidth, kBoxHeight, kWidth, kHeight);
-      ASSERT_TRUE(box.x >= 0 && box.y >= 0 && box.x + kBoxWidth <= kWidth &&
-                  box.y + kBoxHeight <= kHeight);
-      const bool clearOfArrow = box.x + kBoxWidth <= x || box.x > x || box.y + kBoxHeight <= y ||
-                                box.y >= y + kReadoutPointerHeightPx;
-      ASSERT_TRUE(clearOfArrow) << x << ", " << y;
+  for (int32_t pointerHeight : {24, 32, 48, 64}) {
+    for (int32_t y = 0; y < kHeight; y += 7) {
+      for (int32_t x = 0; x < kWidth; x += 5) {
+        const PixelPoint box =
+            ReadoutBoxOrigin({x, y}, pointerHeight, kBoxWidth, kBoxHeight, kWidth, kHeight);
+        ASSERT_TRUE(box.x >= 0 && box.y >= 0 && box.x + kBoxWidth <= kWidth &&
+                    box.y + kBoxHeight <= kHeight);
+        const bool clearOfPointer = box.x + kBoxWidth <= x || box.x > x ||
+                                    box.y + kBoxHeight <= y || box.y >= y + pointerHeight;
+        ASSERT_TRUE(clearOfPointer) << x << ", " << y << ", pointer " << pointerHeight;
+      }
     }
   }
 }
