@@ -24,10 +24,33 @@ void AnalysisWorker::AnalyseCapture() {
   // The size of the capture in hand, not the FftSize of the moment: a size
   // chosen while the buffer was recording takes effect with the next capture,
   // so frames that were never recorded are never analysed.
+  const int32_t lastFrames = CycleFrames;
+  const int32_t lastWindow = CycleWindow;
+  const int32_t lastLength = Averager.AverageLength();
   CycleFrames = QueuedFrames;
   const int32_t n = CycleFrames;
   CycleWindow = Read(Settings.Weighting);
+  const int32_t autoOffset = Read(Settings.AutoOffset);
+  const int32_t length = Read(Settings.AverageLength);
+  // A line of another size, window or offset correction is another quantity.
+  const bool newMeaning =
+      n != lastFrames || CycleWindow != lastWindow || autoOffset != LastAutoOffset;
+  LastAutoOffset = autoOffset;
+  Averager.BeginSpectrum(length, newMeaning || QueuedRestartsAverage);
+
   const double* weights = Weights.Weights(WindowTable[CycleWindow], n);
+  SpectrumAverager* averager = Averager.Active() ? &Averager : nullptr;
   for (int32_t channel = 0; channel < 2; ++channel)
-    AnalyseChannel(Samples, channel, n, weights, Settings.AutoOffset, Offsets[channel], Levels);
+    AnalyseChannel(Samples, channel, n, weights, Settings.AutoOffset, Offsets[channel], averager,
+                   Levels);
+
+  const bool holdAfresh = newMeaning || QueuedRestartsHold || length != lastLength;
+  for (int32_t j = 0; j < n / 2; ++j) {
+    for (int32_t channel = 0; channel < 2; ++channel) {
+      int32_t& held = Held[j][channel];
+      if (holdAfresh || Levels[j][channel] > held) held = Levels[j][channel];
+    }
+  }
+  QueuedRestartsAverage = false;
+  QueuedRestartsHold = false;
 }

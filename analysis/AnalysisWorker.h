@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "analysis/LevelTypes.h"
+#include "analysis/SpectrumAverager.h"
 #include "analysis/WeightTable.h"
 #include "analysis/WorkerServices.h"
 
@@ -25,6 +26,14 @@ class AnalysisWorker {
 
   // GUI thread, while the buffer is idle: the capture about to be queued holds `frames` frames.
   void RecordQueuedFrames(int32_t frames) { QueuedFrames = frames; }
+  // GUI thread, while the buffer is idle: the capture about to be queued
+  // starts the average, the held maximum, or both afresh (another input, a
+  // restart asked for by the user). Other changes that alter what a line
+  // means (size, window, offset correction, averaging) the worker finds itself.
+  void RecordRestarts(bool average, bool hold) {
+    QueuedRestartsAverage = average;
+    QueuedRestartsHold = hold;
+  }
   // GUI thread: the frame count of the capture last queued.
   int32_t QueuedFrameCount() const { return QueuedFrames; }
   // GUI thread: the capture buffer is now another one (the old one was left
@@ -49,7 +58,14 @@ class AnalysisWorker {
   int32_t CycleSize() const { return CycleFrames; }
   // The weighting window the last spectrum was analysed with.
   int32_t CycleWeighting() const { return CycleWindow; }
+  // The levels to show: the average when averaging.
   const SpectrumLevels& WorkLevels() const { return Levels; }
+  // Each line's highest shown level since the held maximum's last restart.
+  const SpectrumLevels& HeldLevels() const { return Held; }
+  // The spectra in the average shown, and the averaging length
+  // (SpectrumAverager::kOff, kContinuous or N).
+  int32_t CycleAverageCount() const { return Averager.Count(); }
+  int32_t CycleAverageLength() const { return Averager.AverageLength(); }
   int16_t DcOffset(int32_t channel) const { return Offsets[channel]; }
 
  private:
@@ -63,11 +79,20 @@ class AnalysisWorker {
   std::atomic<int32_t> DataReady{0};
   // Writer: GUI thread when queueing. Reader: worker, after the acquire of DataReady.
   int32_t QueuedFrames = 0;
+  // Writer: GUI thread when queueing. Reader: worker, after the acquire of DataReady.
+  bool QueuedRestartsAverage = false;
+  bool QueuedRestartsHold = false;
   // Writer and reader: worker. Offsets persist from cycle to cycle.
   int16_t Offsets[2] = {0, 0};
   // Writer: worker. Reader: GUI thread, after receiving the spectrum-ready message.
   int32_t CycleFrames = 0;
   int32_t CycleWindow = 0;
   SpectrumLevels Levels{};
+  SpectrumLevels Held{};
+  // Writer: worker. Reader: worker, and the GUI thread's count and length
+  // as the levels above.
+  SpectrumAverager Averager;
+  // What the lines of the last spectrum meant; worker only.
+  int32_t LastAutoOffset = -1;
   WeightTable Weights;  // worker only
 };

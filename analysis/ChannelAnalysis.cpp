@@ -5,6 +5,7 @@
 #include "analysis/DisplayRange.h"
 #include "analysis/Fft.h"
 #include "analysis/FftWorkArrays.h"
+#include "analysis/SpectrumAverager.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ int16_t UpdatedDcOffset(int16_t oldOffset, double line0Real, int32_t n) {
 
 void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const double* weights,
                     const std::atomic<int32_t>& autoOffset, int16_t& dcOffset,
-                    SpectrumLevels& levels) {
+                    SpectrumAverager* averager, SpectrumLevels& levels) {
   const int32_t offset = dcOffset;
   for (int32_t j = 0; j < n; ++j) {
     FftInput[j] = (frames[2 * j + channel] - offset) * kSampleScale;
@@ -48,9 +49,17 @@ void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const dou
   const int32_t lines = n / 2;
   const double lineZeroNorm = n;
   const double lineNorm = lines;
+  if (averager == nullptr) {
+    for (int32_t j = 0; j < lines; ++j) {
+      double m = std::sqrt(FftRe[j] * FftRe[j] + FftIm[j] * FftIm[j]);
+      m /= (j == 0) ? lineZeroNorm : lineNorm;
+      levels[j][channel] = LevelFromMagnitude(m);
+    }
+    return;
+  }
   for (int32_t j = 0; j < lines; ++j) {
-    double m = std::sqrt(FftRe[j] * FftRe[j] + FftIm[j] * FftIm[j]);
-    m /= (j == 0) ? lineZeroNorm : lineNorm;
-    levels[j][channel] = LevelFromMagnitude(m);
+    const double norm = (j == 0) ? lineZeroNorm : lineNorm;
+    const double power = (FftRe[j] * FftRe[j] + FftIm[j] * FftIm[j]) / (norm * norm);
+    levels[j][channel] = LevelFromMagnitude(std::sqrt(averager->Add(j, channel, power)));
   }
 }

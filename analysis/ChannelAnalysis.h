@@ -5,6 +5,8 @@
 
 #include "analysis/LevelTypes.h"
 
+class SpectrumAverager;
+
 // Level in hundredths of a decibel of a normalised line magnitude:
 // 2000 log10(m), truncated toward zero; the floor LevelMin * 100 for m <= 1e-7.
 int32_t LevelFromMagnitude(double magnitude);
@@ -18,7 +20,9 @@ int16_t UpdatedDcOffset(int16_t oldOffset, double line0Real, int32_t n);
 // first n interleaved stereo frames, subtracts dcOffset, scales by 2^-15,
 // applies the weights, transforms, updates dcOffset (or sets it to 0 when
 // autoOffset, read after the transform, is 0) and writes the levels of lines 0 .. n/2 - 1 into
-// element `channel` of `levels`. Uses the process-wide FFT work arrays: worker thread only.
+// element `channel` of `levels`: with an `averager`, the levels of the
+// averaged powers, the spectrum begun there taking this one's. Uses the
+// process-wide FFT work arrays: worker thread only.
 void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const double* weights,
                     const std::atomic<int32_t>& autoOffset, int16_t& dcOffset,
-                    SpectrumLevels& levels);
+                    SpectrumAverager* averager, SpectrumLevels& levels);

@@ -12,4 +12,6 @@ void StoreDefaultSettings() {
   Write(Settings.AutoOffset, kDefaultAutoOffset);
   Write(Settings.IntervalMs, kDefaultIntervalMs);
   Settings.ShowPeaks = kDefaultShowPeaks;
+  Write(Settings.AverageLength, kDefaultAverageLength);
+  Settings.HoldMaximum = kDefaultHoldMaximum;
 }

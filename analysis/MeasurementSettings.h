@@ -17,10 +17,13 @@ struct MeasurementSettings {
   std::atomic<int32_t> Weighting;   // Writer: GUI. Reader: worker, once per cycle.
   std::atomic<int32_t> AutoOffset;  // Writer: GUI. Reader: worker, once per channel.
   std::atomic<int32_t> IntervalMs;  // Writer: GUI. Reader: worker, before each pause.
-  int32_t ShowMaximum;              // GUI thread only.
-  int32_t ShowLeft;                 // GUI thread only.
-  int32_t ShowRight;                // GUI thread only.
-  int32_t ShowPeaks;                // GUI thread only: each channel's strongest line shown
+  // Spectra averaged (SpectrumAverager's kOff, kContinuous or N).
+  std::atomic<int32_t> AverageLength;  // Writer: GUI. Reader: worker, once per cycle.
+  int32_t ShowMaximum;                 // GUI thread only.
+  int32_t ShowLeft;                    // GUI thread only.
+  int32_t ShowRight;                   // GUI thread only.
+  int32_t ShowPeaks;                   // GUI thread only: each channel's strongest line shown
+  int32_t HoldMaximum;                 // GUI thread only: each line's highest level drawn
 };
 
 extern MeasurementSettings Settings;
@@ -34,6 +37,8 @@ constexpr int32_t kDefaultShowMaximum = 1;
 constexpr int32_t kDefaultShowLeft = 1;
 constexpr int32_t kDefaultShowRight = 1;
 constexpr int32_t kDefaultShowPeaks = 0;
+constexpr int32_t kDefaultAverageLength = 0;  // off
+constexpr int32_t kDefaultHoldMaximum = 0;
 
 // Stores the defaults of all fields. Called on the GUI thread only.
 void StoreDefaultSettings();

@@ -15,12 +15,13 @@ namespace {
 
 constexpr int32_t kOffsetCorrectionOn = 1;
 
-void TwoChannelAnalysis(benchmark::State& state) {
+void AnalysisCycles(benchmark::State& state, int32_t averageLength) {
   const int32_t n = static_cast<int32_t>(state.range(0));
   Range = kFixedDisplayRange;
   StoreDefaultSettings();
   Write(Settings.Weighting, kWindowHanning);
   Write(Settings.AutoOffset, kOffsetCorrectionOn);
+  Write(Settings.AverageLength, averageLength);
 
   auto analyser = std::make_unique<AnalysisWorker>(TestCaptureFrames().data());
   analyser->RecordQueuedFrames(n);
@@ -32,6 +33,17 @@ void TwoChannelAnalysis(benchmark::State& state) {
   }
 }
 
+void TwoChannelAnalysis(benchmark::State& state) {
+  AnalysisCycles(state, 0);
+}
+
+// The same cycle averaging 64 spectra: the difference is the averaging
+// stage's cost (powers averaged per line and channel).
+void TwoChannelAnalysisAveraged(benchmark::State& state) {
+  AnalysisCycles(state, 64);
+}
+
 }  // namespace
 
 BENCHMARK(TwoChannelAnalysis)->Apply(ForEachFftSize);
+BENCHMARK(TwoChannelAnalysisAveraged)->Apply(ForEachFftSize);

@@ -27,7 +27,8 @@ namespace {
 
 constexpr int kWindowWidthPx = 1000;
 constexpr int kWindowHeightPx = 600;
-constexpr int32_t kMeasuredSizes[] = {1024, 2048, 4096, 8192, 16384, 32768, 65536, 131072, kMaxFftSize};
+constexpr int32_t kMeasuredSizes[] = {1024,  2048,  4096,   8192,       16384,
+                                      32768, 65536, 131072, kMaxFftSize};
 // The mouse moves to and fro between these view points.
 constexpr PixelPoint kPointerPath[] = {{400, 300}, {420, 310}};
 
