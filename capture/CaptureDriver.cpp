@@ -93,7 +93,9 @@ void CaptureDriver::OnCaptureDone(LPARAM header) {
 }
 
 void CaptureDriver::OnSpectrumReady() {
-  Display.ShowSpectrum(Analyser->CycleSize(), Analyser->CycleWeighting(), Analyser->WorkLevels());
+  Display.ShowSpectrum({Analyser->CycleSize(), Analyser->CycleWeighting(), Analyser->WorkLevels(),
+                        Analyser->HeldLevels(), Analyser->CycleAverageCount(),
+                        Analyser->CycleAverageLength()});
   Deliver(RingEventKind::SpectrumShown);
 }
 

@@ -4,16 +4,28 @@
 
 #include "analysis/LevelTypes.h"
 
+// One analysed spectrum as the worker left it: `Size` points analysed with
+// weighting window `Weighting`; the first Size / 2 lines of `Levels` (the
+// average of `AverageCount` spectra when averaging with `AverageLength`)
+// and of `Held` (each line's held maximum) are valid.
+struct AnalysedSpectrum {
+  int32_t Size;
+  int32_t Weighting;
+  const SpectrumLevels& Levels;
+  const SpectrumLevels& Held;
+  int32_t AverageCount;
+  int32_t AverageLength;
+};
+
 // What the capture driver needs of the window that shows its spectra: a
 // spectrum to show and a box to open. Called on the GUI thread only.
 class SpectrumDisplay {
  public:
   virtual ~SpectrumDisplay() = default;
 
-  // A spectrum of `cycleSize` points, analysed with weighting window
-  // `weighting`: its first cycleSize / 2 lines of `levels`. Drawn before the
-  // call returns, since the driver queues the next capture right after.
-  virtual void ShowSpectrum(int32_t cycleSize, int32_t weighting, const SpectrumLevels& levels) = 0;
+  // Drawn before the call returns, since the driver queues the next capture
+  // right after: the worker's levels are then written again.
+  virtual void ShowSpectrum(const AnalysedSpectrum& spectrum) = 0;
 
   // The modal "Error" box with `text`; returns once the user has closed it.
   virtual void ShowErrorBox(const char* text) = 0;

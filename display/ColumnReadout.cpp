@@ -13,8 +13,8 @@ constexpr double kColumnCentre = 0.5;
 }  // namespace
 
 ColumnReadout::ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels,
-                             int32_t shownSize)
-    : View(view), Levels(levels), ShownSize(shownSize) {}
+                             int32_t shownSize, const SpectrumLevels* held)
+    : View(view), Levels(levels), Held(held), ShownSize(shownSize) {}
 
 double ColumnReadout::FrequencyHz(int32_t x) const {
   if (!(View.XScale() > 0.0)) return 0.0;
@@ -32,8 +32,8 @@ double ColumnReadout::LineFrequencyHz(int32_t line) const {
   return static_cast<double>(kSampleRateHz) / ShownSize * line;
 }
 
-bool ColumnReadout::Level(int32_t x, int32_t channel, bool showMaximum,
-                          int32_t& levelHundredthsDb) const {
+bool ColumnReadout::LevelIn(const SpectrumLevels& levels, int32_t x, int32_t channel,
+                            bool showMaximum, int32_t& levelHundredthsDb) const {
   const int32_t lines = View.BinCount();
   if (lines < 1 || ShownSize < 2) return false;
   const int32_t* columns = View.BinX();
@@ -48,7 +48,7 @@ bool ColumnReadout::Level(int32_t x, int32_t channel, bool showMaximum,
         (first > 0 && centreHz - LineFrequencyHz(first - 1) <= LineFrequencyHz(first) - centreHz))
       nearest = first - 1;
     if (!showMaximum) {
-      levelHundredthsDb = Levels[nearest][channel];
+      levelHundredthsDb = levels[nearest][channel];
       return true;
     }
     const int32_t column = columns[nearest];
@@ -56,14 +56,14 @@ bool ColumnReadout::Level(int32_t x, int32_t channel, bool showMaximum,
     last = static_cast<int32_t>(std::upper_bound(columns, columns + lines, column) - columns);
   }
   if (showMaximum) {
-    int32_t loudest = Levels[first][channel];
-    for (int32_t i = first + 1; i < last; ++i) loudest = std::max(loudest, Levels[i][channel]);
+    int32_t loudest = levels[first][channel];
+    for (int32_t i = first + 1; i < last; ++i) loudest = std::max(loudest, levels[i][channel]);
     levelHundredthsDb = loudest;
     return true;
   }
   const double spacingHz = LineFrequencyHz(1);
   const auto nearestLine = static_cast<int32_t>(std::lround(centreHz / spacingHz));
-  levelHundredthsDb = Levels[std::clamp(nearestLine, first, last - 1)][channel];
+  levelHundredthsDb = levels[std::clamp(nearestLine, first, last - 1)][channel];
   return true;
 }
 
@@ -75,8 +75,10 @@ std::wstring ColumnReadout::Text(int32_t x, bool showLeft, bool showRight, bool 
   } channels[] = {{showLeft, L"  L "}, {showRight, L"  R "}};
   for (int32_t channel = 0; channel < 2; ++channel) {
     int32_t level = 0;
-    if (channels[channel].Shown && Level(x, channel, showMaximum, level))
-      text += channels[channel].Prefix + FormatLevel(level);
+    if (!channels[channel].Shown || !Level(x, channel, showMaximum, level)) continue;
+    text += channels[channel].Prefix + FormatLevel(level);
+    if (Held && LevelIn(*Held, x, channel, showMaximum, level))
+      text += L" (max " + FormatLevelNumber(level) + L")";
   }
   return text;
 }

@@ -11,7 +11,9 @@
 // there. Portable; reads the process-wide DisplayRange. GUI thread only.
 class ColumnReadout {
  public:
-  ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels, int32_t shownSize);
+  // `held`: each line's held maximum, named beside each level; none when null.
+  ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels, int32_t shownSize,
+                const SpectrumLevels* held = nullptr);
 
   // Centre frequency of column x, the middle (on the logarithmic axis) of
   // the frequencies that FreqToX puts on it. 0 when the view has no scale.
@@ -26,17 +28,23 @@ class ColumnReadout {
   // the column's centre frequency. On a column between two vertices: that of
   // the nearer of the two lines either side (by frequency), taken as above
   // for its own column. False when there is no spectrum.
-  bool Level(int32_t x, int32_t channel, bool showMaximum, int32_t& levelHundredthsDb) const;
+  bool Level(int32_t x, int32_t channel, bool showMaximum, int32_t& levelHundredthsDb) const {
+    return LevelIn(Levels, x, channel, showMaximum, levelHundredthsDb);
+  }
 
   // The readout's text for column x: the frequency to the digit its
   // uncertainty supports, then the level of each channel shown, in German
-  // number format: "1238 Hz  L -12,7 dB  R -96,3 dB".
+  // number format: "1238 Hz  L -12,7 dB  R -96,3 dB"; with a held maximum,
+  // its level at the column after each: "L -12,7 dB (max -9,3)".
   std::wstring Text(int32_t x, bool showLeft, bool showRight, bool showMaximum) const;
 
  private:
   double LineFrequencyHz(int32_t line) const;
+  bool LevelIn(const SpectrumLevels& levels, int32_t x, int32_t channel, bool showMaximum,
+               int32_t& levelHundredthsDb) const;
 
   const ViewGeometry& View;
   const SpectrumLevels& Levels;
+  const SpectrumLevels* Held;
   int32_t ShownSize;
 };

@@ -49,6 +49,10 @@ std::wstring FormatFrequency(double frequencyHz, int32_t lastDigitExponent) {
 }
 
 std::wstring FormatLevel(int32_t levelHundredthsDb) {
+  return FormatLevelNumber(levelHundredthsDb) + L" dB";
+}
+
+std::wstring FormatLevelNumber(int32_t levelHundredthsDb) {
   const int32_t floor = static_cast<int32_t>(Range.LevelMin * kHundredthsPerDb);
   std::wstring prefix;
   if (levelHundredthsDb <= floor) {
@@ -60,7 +64,7 @@ std::wstring FormatLevel(int32_t levelHundredthsDb) {
       (levelHundredthsDb >= 0 ? levelHundredthsDb + half : levelHundredthsDb - half) /
       kHundredthsPerTenth;
   const wchar_t* sign = tenths < 0 ? L"-" : (tenths > 0 ? L"+" : L"");
-  return prefix + sign + WithDecimalComma(std::llabs(tenths), 1) + L" dB";
+  return prefix + sign + WithDecimalComma(std::llabs(tenths), 1);
 }
 
 std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak, double accuracyLines) {

@@ -22,6 +22,8 @@ std::wstring FormatFrequency(double frequencyHz, int32_t lastDigitExponent);
 // zero, and " dB": "-12,7 dB", "0,0 dB", "+3,0 dB". The analysis floor and
 // anything below it reads "≤-140,0 dB": the true level lies at or below it.
 std::wstring FormatLevel(int32_t levelHundredthsDb);
+// The same without the unit: "-12,7", "≤-140,0".
+std::wstring FormatLevelNumber(int32_t levelHundredthsDb);
 
 struct SpectralPeak;
 

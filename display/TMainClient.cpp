@@ -23,8 +23,10 @@ const TResponseTable TMainClient::Table{&TWindow::Table, TMainClient::Rows};
 TMainClient::TMainClient(TWindow* parent)
     : TWindow(parent),
       Shown(std::make_unique<SpectrumLevels>()),
+      ShownHeld(std::make_unique<SpectrumLevels>()),
       Driver(std::make_unique<CaptureDriver>(*this)) {
   Range = kFixedDisplayRange;
+  Painter.SetHeldLevels(ShownHeld.get());
 }
 
 // The driver goes first: its teardown may still open a box.
@@ -66,9 +68,12 @@ void TMainClient::OnPowerEvent(UINT powerEvent) {
   Driver->OnPowerEvent(powerEvent);
 }
 
-void TMainClient::ShowSpectrum(int32_t cycleSize, int32_t weighting, const SpectrumLevels& levels) {
-  std::copy_n(levels.begin(), cycleSize / 2, Shown->begin());
-  Painter.SetSpectrum(cycleSize, weighting);
+void TMainClient::ShowSpectrum(const AnalysedSpectrum& spectrum) {
+  const int32_t cycleSize = spectrum.Size;
+  std::copy_n(spectrum.Levels.begin(), cycleSize / 2, Shown->begin());
+  std::copy_n(spectrum.Held.begin(), cycleSize / 2, ShownHeld->begin());
+  Painter.SetSpectrum(cycleSize, spectrum.Weighting);
+  Painter.SetAveraging(spectrum.AverageCount, spectrum.AverageLength);
   if (ShownFrames == cycleSize) {
     Rescale(false);
   } else {

@@ -43,6 +43,7 @@ class TMainClient : public TWindow, public SpectrumDisplay {
   // What tests and the axis frame may look at.
   int32_t ShownSize() const { return ShownFrames; }
   const SpectrumLevels& ShownLevels() const { return *Shown; }
+  const SpectrumLevels& HeldLevels() const { return *ShownHeld; }
 
   CaptureDriver& Capture() { return *Driver; }
   const CaptureDriver& Capture() const { return *Driver; }
@@ -50,7 +51,7 @@ class TMainClient : public TWindow, public SpectrumDisplay {
   void StopBeforeExceptionBox() override;
 
   // SpectrumDisplay
-  void ShowSpectrum(int32_t cycleSize, int32_t weighting, const SpectrumLevels& levels) override;
+  void ShowSpectrum(const AnalysedSpectrum& spectrum) override;
   void ShowErrorBox(const char* text) override;
 
   DECLARE_RESPONSE_TABLE();
@@ -72,6 +73,7 @@ class TMainClient : public TWindow, public SpectrumDisplay {
   void DrawSpectrum(TDC& dc);
 
   std::unique_ptr<SpectrumLevels> Shown;
+  std::unique_ptr<SpectrumLevels> ShownHeld;
   int32_t ShownFrames = 0;
   ViewGeometry View;
   ViewPainter Painter;

@@ -19,6 +19,10 @@ namespace {
 constexpr COLORREF kGridColour = RGB(80, 80, 80);
 constexpr COLORREF kLeftTraceColour = RGB(0, 255, 0);
 constexpr COLORREF kRightTraceColour = RGB(255, 0, 0);
+// Half the brightness: clearly the same channel, clearly not the live trace,
+// and still apart from the grid's grey.
+constexpr COLORREF kLeftHeldColour = RGB(0, 128, 0);
+constexpr COLORREF kRightHeldColour = RGB(140, 0, 0);
 // The readouts' texts stand on black boxes framed in the axis labels' grey,
 // so they read alike over the grid and both traces; the pointer's column is
 // marked in a blue that neither the grid nor a trace has.
@@ -103,6 +107,19 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const Spectrum
   const TPen rightPen(kRightTraceColour);
   dc.SelectPen(gridPen);
   DrawGrid(handle, view);
+  if (const SpectrumLevels* held = ShownHeld()) {
+    const TPen leftHeldPen(kLeftHeldColour);
+    const TPen rightHeldPen(kRightHeldColour);
+    if (Settings.ShowLeft) {
+      dc.SelectPen(leftHeldPen);
+      DrawTrace(dc, view, *held, kLeftChannel);
+    }
+    if (Settings.ShowRight) {
+      dc.SelectPen(rightHeldPen);
+      DrawTrace(dc, view, *held, kRightChannel);
+    }
+    dc.SelectPen(gridPen);  // the held pens go with this block
+  }
   if (Settings.ShowLeft) {
     dc.SelectPen(leftPen);
     DrawTrace(dc, view, levels, kLeftChannel);
@@ -113,13 +130,15 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const Spectrum
     DrawTrace(dc, view, levels, kRightChannel);
   }
   dc.RestoreObjects();
-  if (!Settings.ShowPeaks && !ReadoutShown) return;
+  const bool averaged = AverageLength != 0 && ShownSize > 0;
+  if (!Settings.ShowPeaks && !ReadoutShown && !averaged) return;
 
   const TPen framePen(kReadoutFrameColour);
   const TPen markerPen(kMarkerColour);
   const ReadoutTextStyle style(dc, view);
   dc.SelectPen(framePen);
   if (Settings.ShowPeaks) DrawPeaks(handle, view, levels);
+  if (averaged) DrawAveraging(handle);
   if (ReadoutShown) {
     const ReadoutArea area = PlaceReadout(handle, view, levels);
     dc.SelectPen(markerPen);
@@ -150,6 +169,15 @@ void ViewPainter::SetSpectrum(int32_t shownSize, int32_t weighting) {
   Weighting = weighting;
 }
 
+void ViewPainter::SetAveraging(int32_t count, int32_t length) {
+  AverageCount = count;
+  AverageLength = length;
+}
+
+const SpectrumLevels* ViewPainter::ShownHeld() const {
+  return Settings.HoldMaximum && ShownSize > 0 ? Held : nullptr;
+}
+
 void ViewPainter::ShowReadoutAt(PixelPoint pointer) {
   ReadoutShown = true;
   Pointer = pointer;
@@ -164,7 +192,7 @@ ReadoutArea ViewPainter::MeasureReadout(TDC& dc, const ViewGeometry& view,
 
 ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
                                       const SpectrumLevels& levels) {
-  const ColumnReadout readout(view, levels, ShownSize);
+  const ColumnReadout readout(view, levels, ShownSize, ShownHeld());
   const SIZE text = TextSize(dc, readout.Text(Pointer.x, Settings.ShowLeft != 0,
                                               Settings.ShowRight != 0, Settings.ShowMaximum != 0));
   const int32_t width = text.cx + 2 * kBoxPaddingPx;
@@ -180,7 +208,7 @@ ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
 
 void ViewPainter::DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
                               const SpectrumLevels& levels) {
-  const ColumnReadout readout(view, levels, ShownSize);
+  const ColumnReadout readout(view, levels, ShownSize, ShownHeld());
   DrawBox(dc, area.Box);
   DrawText(dc, area.Box.left + kBoxPaddingPx, area.Box.top + kBoxPaddingPx, kReadoutTextColour,
            readout.Text(Pointer.x, Settings.ShowLeft != 0, Settings.ShowRight != 0,
@@ -222,4 +250,16 @@ void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLeve
   for (int32_t i = 0; i < count; ++i)
     DrawText(dc, box.left + kBoxPaddingPx, box.top + kBoxPaddingPx + i * lineHeight,
              lines[i].Colour, lines[i].Text);
+}
+
+// "Mittelung 12/64" in the top left corner: how far the average has
+// settled ("Mittelung 37" for the plain mean of everything since the restart).
+void ViewPainter::DrawAveraging(HDC dc) {
+  std::wstring text = L"Mittelung " + std::to_wstring(AverageCount);
+  if (AverageLength > 0) text += L"/" + std::to_wstring(AverageLength);
+  const SIZE size = TextSize(dc, text);
+  const RECT box{kPeakBoxMarginPx, kPeakBoxMarginPx, kPeakBoxMarginPx + size.cx + 2 * kBoxPaddingPx,
+                 kPeakBoxMarginPx + size.cy + 2 * kBoxPaddingPx};
+  DrawBox(dc, box);
+  DrawText(dc, box.left + kBoxPaddingPx, box.top + kBoxPaddingPx, kReadoutTextColour, text);
 }

@@ -20,9 +20,11 @@ struct ReadoutArea {
 };
 
 // Draws the spectrum view: black area, grey grid of decades and 10-dB steps,
+// when asked for each channel's held maximum in a dark shade of its colour,
 // the left channel's trace in green and the right one's in red over it; on
 // top of them, when asked for, each channel's strongest line in the top
-// right corner and the readout under the mouse. Reads the display flags of
+// right corner, the averaging's progress in the top left one and the
+// readout under the mouse. Reads the display flags of
 // the process-wide MeasurementSettings at each drawing. The caller rescales
 // the view first. GUI thread only.
 class ViewPainter {
@@ -42,6 +44,12 @@ class ViewPainter {
   // The transform size and the weighting window of the levels drawn next:
   // the readout's line frequencies and the peaks' interpolation need them.
   void SetSpectrum(int32_t shownSize, int32_t weighting);
+  // How many spectra the levels drawn next average, of how many
+  // (SpectrumAverager's lengths; kOff: not averaged).
+  void SetAveraging(int32_t count, int32_t length);
+  // Each line's held maximum, drawn behind the traces and named in the
+  // readout while "Maximum halten" is on; it must outlive the painter.
+  void SetHeldLevels(const SpectrumLevels* held) { Held = held; }
 
   // The readout is drawn for the pointer at `pointer` (view pixels) from the
   // next drawing on, until hidden.
@@ -57,6 +65,9 @@ class ViewPainter {
 
  private:
   void DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLevels& levels);
+  void DrawAveraging(HDC dc);
+  // The held maximum when it is to be drawn, else null.
+  const SpectrumLevels* ShownHeld() const;
   void DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
                    const SpectrumLevels& levels);
   ReadoutArea PlaceReadout(HDC dc, const ViewGeometry& view, const SpectrumLevels& levels);
@@ -65,6 +76,9 @@ class ViewPainter {
   PeakFinder Peaks;
   int32_t ShownSize = 0;
   int32_t Weighting = 0;
+  int32_t AverageCount = 0;
+  int32_t AverageLength = 0;
+  const SpectrumLevels* Held = nullptr;
   bool ReadoutShown = false;
   PixelPoint Pointer{0, 0};
 };
