@@ -529,7 +529,6 @@ class RandomRing {
   }
 
   RingWorld World;
-  bool ExceptionShown = false;
 
  private:
   void Step() {
@@ -569,10 +568,7 @@ class RandomRing {
         World.QueueError = Chance(0.05) ? "No driver." : "";
         break;
       case 12:
-        if (Chance(0.02)) {
-          ExceptionShown = true;
-          World.Deliver(RingEventKind::ExceptionBox);
-        }
+        if (Chance(0.02)) World.Deliver(RingEventKind::ExceptionBox);
         break;
       case 13:
         World.ChooseInput(Pick(3));
@@ -622,7 +618,7 @@ class RandomRing {
     World.OpenError.clear();
     World.RenewFails = false;
     World.RequestClose();
-    if (ExceptionShown) return;  // the exception's box ends the run instead
+    if (World.ExceptionShown) return;  // the exception's box ends the run instead
     const bool deviceAlive = Chance(0.5);
     const int64_t startUs = World.NowUs;
     const int32_t frames = std::max(World.QueuedFrames, World.FftSize);

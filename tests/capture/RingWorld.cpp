@@ -86,7 +86,12 @@ void RingWorld::RequestClose() {
 }
 
 void RingWorld::ChooseInput(int32_t device) {
-  if (!CloseAsked && (device != OpenDeviceId || !DeviceOpen || Ring.Stopped())) {
+  // As the user sees it: the program being ended switches nothing, and
+  // choosing the input that is measuring (open, no failure shown since)
+  // changes nothing; any other choice begins a switch.
+  const bool ending = CloseAsked || SetupFailed || !WorkerText.empty() || ExceptionShown;
+  const bool measuring = DeviceOpen && FailureBoxes == 0;
+  if (!ending && !(measuring && device == OpenDeviceId)) {
     SwitchAsked = true;
     FailureBoxes = 0;  // a new attempt: its failures are new ones
   }
@@ -120,6 +125,7 @@ void RingWorld::Deliver(RingEventKind kind) {
 
 void RingWorld::Deliver(RingEvent event) {
   event.At = NowUs;
+  if (event.Kind == RingEventKind::ExceptionBox) ExceptionShown = true;
   const RingActions actions = Ring.Handle(event);
   for (size_t i = 0; i < actions.size(); ++i) {
     const RingActionKind kind = actions[i].Kind;
