@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <random>
 #include <set>
+#include <utility>
 
 #include "tests/capture/RingWorld.h"
 
 namespace {
 
 using Phase = CaptureRing::Phase;
+using Holder = CaptureRing::Holder;
+using RingState = std::pair<Phase, Holder>;
 
 constexpr const char* kStoppedBox = "Error: The input device stopped delivering sound.";
 constexpr const char* kShortBox = "Error: The input device keeps returning incomplete recordings.";
@@ -510,7 +513,8 @@ TEST_F(CaptureRingTest, ACloseOrASleepDuringASwitchIsTheWayOutOfACapture) {
 // Random worlds: every kind of event at any moment, against the promises.
 class RandomRing {
  public:
-  RandomRing(uint32_t seed, std::set<Phase>& phasesSeen) : Random(seed), PhasesSeen(phasesSeen) {
+  RandomRing(uint32_t seed, std::set<RingState>& statesSeen)
+      : Random(seed), StatesSeen(statesSeen) {
     World.ResetReturnsBuffer = Chance(0.7);
     World.FftSize = Size();
   }
@@ -581,7 +585,7 @@ class RandomRing {
         World.Advance(Pick(50));
         break;
     }
-    PhasesSeen.insert(World.Ring.CurrentPhase());
+    StatesSeen.insert({World.Ring.CurrentPhase(), World.Ring.BufferHolder()});
   }
 
   // Suspend, a long time asleep, wake: the resume notice may come after the
@@ -640,7 +644,7 @@ class RandomRing {
 
   static constexpr int64_t kDrainStepMs = 10;
   std::mt19937 Random;
-  std::set<Phase>& PhasesSeen;
+  std::set<RingState>& StatesSeen;
   int64_t LastResumeUs = 0;
   bool Asleep = false;
   bool Checked = false;
@@ -649,15 +653,23 @@ class RandomRing {
 TEST(CaptureRingRandomTest, ThousandsOfRandomSequencesKeepEveryPromise) {
   constexpr uint32_t kSequences = 20000;
   constexpr int kSteps = 60;
-  std::set<Phase> phasesSeen;
+  std::set<RingState> statesSeen;
   for (uint32_t seed = 1; seed <= kSequences; ++seed) {
-    RandomRing run(seed, phasesSeen);
+    RandomRing run(seed, statesSeen);
     run.Run(kSteps);
     ASSERT_EQ(run.World.Violations, std::vector<std::string>{}) << "seed " << seed;
   }
-  // Every phase a step can leave the ring in was reached (Created, Queueing
-  // and Switching pass within one step, TornDown comes at the end).
-  EXPECT_EQ(phasesSeen.size(), 7u);
+  // Every state a step can leave the ring in was reached, and no other
+  // (Created and Queueing pass within one step, as does a switch whose old
+  // device has given the buffer back; TornDown comes at the end).
+  const std::set<RingState> reachable = {
+      {Phase::Capturing, Holder::Device},  {Phase::Analysing, Holder::Worker},
+      {Phase::Switching, Holder::Device},  {Phase::Stopped, Holder::View},
+      {Phase::Stopped, Holder::Device},    {Phase::Stopped, Holder::Worker},
+      {Phase::Stopped, Holder::Abandoned}, {Phase::ClosingAfterReset, Holder::Device},
+      {Phase::Ended, Holder::View},        {Phase::Ended, Holder::Device},
+      {Phase::Ended, Holder::Worker},      {Phase::Ended, Holder::Abandoned}};
+  EXPECT_EQ(statesSeen, reachable);
 }
 
 }  // namespace

@@ -246,5 +246,6 @@ void RingWorld::Perform(const RingAction& action) {
 }
 
 void RingWorld::Violation(const std::string& what) {
-  Violations.push_back(what + " (phase " + PhaseName(Ring.CurrentPhase()) + ")");
+  Violations.push_back(what + " (phase " + PhaseName(Ring.CurrentPhase()) + ", buffer with " +
+                       HolderName(Ring.BufferHolder()) + ")");
 }
