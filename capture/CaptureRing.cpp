@@ -122,7 +122,7 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       break;
     case RingEventKind::DeviceClosed:
       if (RingPhase == Phase::Switching) {
-        DeviceOpen = false;  // closed, or let go of
+        DeviceOpen = false;  // closed, or abandoned
         ContinueSwitch(actions);
         break;
       }
@@ -216,10 +216,10 @@ void CaptureRing::ContinueSwitch(RingActions& actions) {
     return;
   }
   if (DeviceOpen) {
-    // Leaving it: a device that cannot be closed is let go of, unreported,
+    // Leaving it: a device that cannot be closed is abandoned, unreported,
     // so that the chosen one can still be opened.
     RingAction close{RingActionKind::CloseDevice};
-    close.LetGo = true;
+    close.AbandonOnFailure = true;
     actions.push_back(close);
     return;
   }
@@ -309,7 +309,7 @@ void CaptureRing::OnWatchdogExpired(const RingEvent& event, RingActions& actions
       Quit(actions);
       break;
     case Phase::Switching:
-      // The old device keeps the buffer: leave it there and measure the
+      // The old device keeps the buffer: abandon it there and measure the
       // chosen input with a fresh one.
       Abandon(actions);
       ContinueSwitch(actions);

@@ -223,7 +223,7 @@ void TMainClient::CloseDevice(const RingAction& action) {
   CloseWaveInput(action.ReportFailure);
   RingEvent closed = RingEvent::Make(RingEventKind::DeviceClosed, CaptureClockUs());
   closed.Succeeded = InputOpen == 0;
-  if (action.LetGo) ForgetWaveInput();
+  if (action.AbandonOnFailure) ForgetWaveInput();
   Deliver(closed);
 }
 

@@ -126,7 +126,7 @@ TEST_F(CaptureRingTest, ACloseDuringTheAnalysisShowsItAndRecordsOneMoreCapture) 
 
 // On the way out a device that keeps the buffer is reset at the limit; if
 // the reset does not bring it back either, the program ends a second later
-// and leaves the buffer to the device. That close failure is the one box.
+// and abandons the buffer to the device. That close failure is the one box.
 TEST_F(CaptureRingTest, TheWayOutResetsAnOverdueDeviceAndThenGivesUp) {
   Measuring();
   World.RequestClose();
@@ -419,7 +419,7 @@ TEST_F(CaptureRingTest, ChoosingAnotherInputMeasuresItFromEveryPhase) {
     if (c.Phase == Before::StoppedDeviceKeepsBuffer) {
       EXPECT_EQ(world.Queueings, queueings);  // the reset gets its time
       world.Advance(CaptureRing::kResetGraceMs);
-      EXPECT_EQ(world.DevicesLetGo, 1);
+      EXPECT_EQ(world.DevicesAbandoned, 1);
     }
     if (c.Phase == Before::Analysing) {
       EXPECT_EQ(world.Queueings, queueings);  // not before the old spectrum is shown

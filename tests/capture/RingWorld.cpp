@@ -202,17 +202,17 @@ void RingWorld::Perform(const RingAction& action) {
       Abandoned = true;
       return;
     case RingActionKind::CloseDevice: {
-      const bool closes = !DeviceHolds && !LostBufferHeld;
+      const bool closes = !DeviceHolds && !AbandonedBufferHeld;
       if (!closes && action.ReportFailure) {
         Boxes.push_back("Error: close failed");
         if (++FailureBoxes > 1) Violation("a second box for a failure");
       }
       if (closes) {
         DeviceOpen = false;
-      } else if (action.LetGo) {
+      } else if (action.AbandonOnFailure) {
         DeviceOpen = false;
-        ++DevicesLetGo;
-        LostBufferHeld = false;  // with the device, out of reach
+        ++DevicesAbandoned;
+        AbandonedBufferHeld = false;  // with the device, out of reach
       }
       RingEvent closed = RingEvent::Make(RingEventKind::DeviceClosed, NowUs);
       closed.Succeeded = closes;
@@ -230,11 +230,11 @@ void RingWorld::Perform(const RingAction& action) {
       return;
     }
     case RingActionKind::RenewBuffer: {
-      if (!Abandoned) Violation("a fresh buffer while the old one is not left to the device");
+      if (!Abandoned) Violation("a fresh buffer while the old one is not abandoned");
       RingEvent renewed = RingEvent::Make(RingEventKind::BufferRenewed, NowUs);
       renewed.Succeeded = !RenewFails;
       if (!RenewFails) {
-        LostBufferHeld = DeviceHolds;
+        AbandonedBufferHeld = DeviceHolds;
         DeviceHolds = false;
         ++BufferSerial;
         Abandoned = false;

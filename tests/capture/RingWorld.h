@@ -34,12 +34,12 @@ class RingWorld {
   // What happened.
   bool DeviceOpen = false;
   int32_t OpenDeviceId = -1;
-  int OpenSerial = 0;           // counts the opens
-  bool DeviceHolds = false;     // queued and not yet marked done
-  bool LostBufferHeld = false;  // the open device keeps a buffer the ring left to it
-  int DevicesLetGo = 0;         // handles forgotten without a close
-  bool SwitchAsked = false;     // another input chosen, not yet opened
-  bool WorkerHolds = false;     // handed over, spectrum not yet shown
+  int OpenSerial = 0;                // counts the opens
+  bool DeviceHolds = false;          // queued and not yet marked done
+  bool AbandonedBufferHeld = false;  // the open device keeps a buffer the ring abandoned
+  int DevicesAbandoned = 0;          // forgotten without a close
+  bool SwitchAsked = false;          // another input chosen, not yet opened
+  bool WorkerHolds = false;          // handed over, spectrum not yet shown
   bool Abandoned = false;
   bool TornDown = false;
   bool SetupFailed = false;
