@@ -48,8 +48,10 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       HeldBy = Holder::Device;
       QueuedAtUs = event.At;
       QueuedFrames = event.Frames;
-      Watch(event.At, CaptureTimeMs(QueuedFrames) + (FirstCapture ? kStartGraceMs : kReturnGraceMs),
+      Watch(event.At,
+            CaptureTimeMs(QueuedFrames) + (StartLimitDue ? kStartGraceMs : kReturnGraceMs),
             actions);
+      StartLimitDue = false;
       break;
     case RingEventKind::QueueRefused:
       if (RingPhase != Phase::Queueing) break;
@@ -100,9 +102,11 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       break;
     case RingEventKind::Resumed:
       Asleep = false;
-      // The device slept too: the capture out now, or else the next one
-      // queued, gets the time of a start, from then.
-      FirstCapture = true;
+      // The device slept too: the capture out now and the next one queued
+      // get the time of a start, from then. A capture out may already be
+      // back, its return posted as the system suspended and not yet handled:
+      // the one queued after that return is the device's first.
+      StartLimitDue = true;
       if (RingPhase == Phase::Capturing) {
         Watch(event.At, CaptureTimeMs(QueuedFrames) + kStartGraceMs, actions);
       } else if (RingPhase == Phase::ClosingAfterReset ||
@@ -155,7 +159,7 @@ void CaptureRing::OnDeviceOpened(const RingEvent& event, RingActions& actions) {
   if (RingPhase != Phase::Created && RingPhase != Phase::Switching) return;
   DeviceOpen = true;
   OpenDeviceId = event.Device;
-  FirstCapture = true;
+  StartLimitDue = true;
   // A new device: its failures are its own, its returns counted afresh.
   FailureReported = false;
   EarlyReturnsInARow = 0;
@@ -237,7 +241,6 @@ void CaptureRing::OnCaptureReturned(const RingEvent& event, RingActions& actions
   actions.push_back(Do(RingActionKind::ReleaseBuffer));
   switch (RingPhase) {
     case Phase::Capturing:
-      FirstCapture = false;
       if (CloseRequested) {
         Quit(actions);
       } else {

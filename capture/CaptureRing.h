@@ -79,7 +79,7 @@
 // latest choice counts); the watchdog: Armed (its one timer runs, only while
 // the device has the buffer), DeadlineUs (when that buffer is overdue),
 // Asleep (between suspend and resume, when the timer is off) and
-// FirstCapture (the next capture gets kStartGraceMs); the outstanding
+// StartLimitDue (the next capture queued gets kStartGraceMs); the outstanding
 // capture's QueuedAtUs and QueuedFrames, and the returns measured against
 // them, EarlyReturnsInARow and ShortCapturesInARow; FailureReported (one box
 // per failure of the open device); and BoxesOpen, QuitDue and QuitWasPosted:
@@ -102,9 +102,10 @@ class CaptureRing {
 
   // A buffer not back by its capture time plus this is overdue.
   static constexpr int64_t kReturnGraceMs = 2000;
-  // The same for the first capture after the device is opened or the system
-  // has woken up: a device may take seconds to start (a wireless headset
-  // switching to its microphone profile, a USB microphone waking up).
+  // The same for the first capture queued after the device is opened or the
+  // system has woken up, and for a capture out at the wake: a device may take
+  // seconds to start (a wireless headset switching to its microphone profile,
+  // a USB microphone waking up).
   static constexpr int64_t kStartGraceMs = 10000;
   // On the way out, how long a reset device gets to give the buffer back.
   static constexpr int64_t kResetGraceMs = 1000;
@@ -168,7 +169,7 @@ class CaptureRing {
   bool Armed = false;
   int64_t DeadlineUs = 0;
   bool Asleep = false;
-  bool FirstCapture = false;
+  bool StartLimitDue = false;
   int64_t QueuedAtUs = 0;  // when the queueing of the outstanding capture began
   int32_t QueuedFrames = 0;
   int32_t EarlyReturnsInARow = 0;
