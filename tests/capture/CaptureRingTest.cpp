@@ -468,7 +468,8 @@ TEST_F(CaptureRingTest, ChoosingAnotherInputMeasuresItFromEveryPhase) {
 
 // A chosen input that cannot be opened stops measuring with one box and the
 // last spectrum; the next choice, the same input's included, tries again.
-// Without memory for a fresh buffer it is the same.
+// Without memory for a fresh buffer it is the same. A worker analysing a
+// capture of the old device keeps it: nothing is queued before its spectrum.
 TEST_F(CaptureRingTest, AnInputThatCannotBeOpenedStopsTheRingUntilTheNextChoice) {
   Measuring();
   World.OpenError = "The device is busy.";
@@ -503,6 +504,25 @@ TEST_F(CaptureRingTest, AnInputThatCannotBeOpenedStopsTheRingUntilTheNextChoice)
   noMemory.Teardown();
   EXPECT_EQ(noMemory.QuitsPosted, 1);
   EXPECT_EQ(noMemory.Violations, std::vector<std::string>{});
+
+  RingWorld analysing;
+  analysing.SetUp();
+  analysing.Complete(kCaptureMs2048);
+  analysing.HandleAllMessages();
+  analysing.OpenError = "The device is busy.";
+  analysing.ChooseInput(1);
+  EXPECT_TRUE(analysing.Ring.Stopped());
+  EXPECT_EQ(analysing.Ring.BufferHolder(), Holder::Worker);
+  analysing.OpenError.clear();
+  analysing.ChooseInput(1);
+  EXPECT_EQ(analysing.Ring.OpenInput(), 1);
+  EXPECT_EQ(analysing.Queueings, 1);
+  analysing.FinishAnalysis();
+  analysing.HandleAllMessages();
+  EXPECT_EQ(analysing.Queueings, 2);
+  analysing.Cycle();
+  EXPECT_EQ(analysing.HandOvers, 2);
+  EXPECT_EQ(analysing.Violations, std::vector<std::string>{});
 }
 
 // A close while the old device is asked for the buffer ends the program at

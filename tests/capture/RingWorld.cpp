@@ -231,6 +231,7 @@ void RingWorld::Perform(const RingAction& action) {
     }
     case RingActionKind::RenewBuffer: {
       if (!Abandoned) Violation("a fresh buffer while the old one is not abandoned");
+      if (WorkerHolds) Violation("a fresh buffer while the worker has the old one");
       RingEvent renewed = RingEvent::Make(RingEventKind::BufferRenewed, NowUs);
       renewed.Succeeded = !RenewFails;
       if (!RenewFails) {
