@@ -126,13 +126,13 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       break;
     case RingEventKind::DeviceClosed:
       if (RingPhase == Phase::Switching) {
-        DeviceOpen = false;  // closed, or abandoned
+        OpenDeviceId = kNoDevice;  // closed, or abandoned
         ContinueSwitch(actions);
         break;
       }
       if (RingPhase != Phase::TornDown) break;
       if (event.Succeeded) {
-        DeviceOpen = false;
+        OpenDeviceId = kNoDevice;
         if (HeldBy == Holder::Device) HeldBy = Holder::View;
       } else if (HeldBy != Holder::Abandoned) {
         // A device that could not be closed may still write into the buffer.
@@ -157,7 +157,6 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
 
 void CaptureRing::OnDeviceOpened(const RingEvent& event, RingActions& actions) {
   if (RingPhase != Phase::Created && RingPhase != Phase::Switching) return;
-  DeviceOpen = true;
   OpenDeviceId = event.Device;
   StartLimitDue = true;
   // A new device: its failures are its own, its returns counted afresh.
@@ -176,7 +175,7 @@ void CaptureRing::OnDeviceOpened(const RingEvent& event, RingActions& actions) {
 // close pending, a switch can no longer begin.
 void CaptureRing::OnInputChosen(const RingEvent& event, RingActions& actions) {
   if (CloseRequested) return;
-  const bool sameAsMeasured = DeviceOpen && event.Device == OpenDeviceId;
+  const bool sameAsMeasured = OpenDeviceId != kNoDevice && event.Device == OpenDeviceId;
   switch (RingPhase) {
     case Phase::Capturing:
       if (sameAsMeasured) return;
@@ -219,7 +218,7 @@ void CaptureRing::ContinueSwitch(RingActions& actions) {
     actions.push_back(Do(RingActionKind::RenewBuffer));
     return;
   }
-  if (DeviceOpen) {
+  if (OpenDeviceId != kNoDevice) {
     // Leaving it: a device that cannot be closed is abandoned, unreported,
     // so that the chosen one can still be opened.
     RingAction close{RingActionKind::CloseDevice};
@@ -325,7 +324,7 @@ void CaptureRing::OnWatchdogExpired(const RingEvent& event, RingActions& actions
 void CaptureRing::OnTeardown(RingActions& actions) {
   Unwatch(actions);
   RingPhase = Phase::TornDown;
-  if (!DeviceOpen) return;
+  if (OpenDeviceId == kNoDevice) return;
   if (DeviceHasBuffer()) {
     // Only a way out that gave up, an overdue capture or an escaped
     // exception leaves the buffer queued: ask for it back first.

@@ -73,11 +73,11 @@
 // later choice, the same input's included, tries again.
 //
 // Beside the phase (RingPhase) and the holder (HeldBy) the ring keeps:
-// CloseRequested, set by any close request and never cleared (the next
-// return of the buffer ends the program); DeviceOpen and OpenDeviceId, the
-// device measured from, and ChosenDevice, the input a switch opens (the
-// latest choice counts); the watchdog: Armed (its one timer runs, only while
-// the device has the buffer), DeadlineUs (when that buffer is overdue),
+// CloseRequested, set by any close request and never cleared (the next return
+// of the buffer ends the program); OpenDeviceId, the device measured from
+// (kNoDevice while none is open), and ChosenDevice, the input a switch opens
+// (the latest choice counts); the watchdog: Armed (its one timer runs, only
+// while the device has the buffer), DeadlineUs (when that buffer is overdue),
 // Asleep (between suspend and resume, when the timer is off) and
 // StartLimitDue (the next capture queued gets kStartGraceMs); the outstanding
 // capture's QueuedAtUs and QueuedFrames, and the returns measured against
@@ -135,7 +135,7 @@ class CaptureRing {
   bool Stopped() const { return RingPhase == Phase::Stopped; }
   bool WatchdogArmed() const { return Armed; }
   // The input device measured from, or kNoDevice.
-  int32_t OpenInput() const { return DeviceOpen ? OpenDeviceId : kNoDevice; }
+  int32_t OpenInput() const { return OpenDeviceId; }
 
   static constexpr int32_t kNoDevice = -1;
 
@@ -163,7 +163,6 @@ class CaptureRing {
   Phase RingPhase = Phase::Created;
   Holder HeldBy = Holder::View;
   bool CloseRequested = false;
-  bool DeviceOpen = false;
   int32_t OpenDeviceId = kNoDevice;
   int32_t ChosenDevice = kNoDevice;
   bool Armed = false;
