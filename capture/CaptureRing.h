@@ -22,13 +22,15 @@
 //
 // Who holds the one capture buffer (one at a time):
 //
-//   View       idle: only the view queues it, hands it over or renews it
+//   View       idle: it is queued or handed over only from here
 //   Device     queued: the device records into it, or was reset and has
 //              not yet given it back
 //   Worker     handed over: the worker analyses it until its spectrum is
 //              shown
 //   Abandoned  left to a device that did not give it back in time: it is
-//              never freed, and a switch measures with a fresh one
+//              never freed, and only from here is it renewed (a switch
+//              measures with a fresh one); should it come back after all,
+//              the view has it again
 //
 // Phases (one at a time: what the ring is doing), and who may hold the
 // buffer in each:
