@@ -183,7 +183,7 @@ void CaptureDriver::CloseDevice(const RingAction& action) {
   CloseWaveInput(action.ReportFailure);
   RingEvent closed = RingEvent::Make(RingEventKind::DeviceClosed, CaptureClockUs());
   closed.Succeeded = InputOpen == 0;
-  if (action.LetGo) ForgetWaveInput();
+  if (action.AbandonOnFailure) ForgetWaveInput();
   Deliver(closed);
 }
 

@@ -17,8 +17,8 @@ int64_t CaptureRing::CaptureTimeMs(int32_t frames) {
   return (static_cast<int64_t>(frames) * 1000 + kSampleRateHz - 1) / kSampleRateHz;
 }
 
-bool CaptureRing::Stopped() const {
-  return Now == Phase::Stopped || Now == Phase::StoppedResetPending;
+bool CaptureRing::DeviceHasBuffer() const {
+  return HeldBy == Holder::Device || HeldBy == Holder::Abandoned;
 }
 
 // Every transition of the ring. An event that its phase does not expect
@@ -27,41 +27,43 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
   RingActions actions;
   switch (event.Kind) {
     case RingEventKind::BufferMissing:
-      if (Now != Phase::Created) break;
+      if (RingPhase != Phase::Created) break;
       // The set-up failed: the program ends once the box is closed.
       CloseRequested = true;
-      Fail(Phase::Stopped, kNoBufferText, actions);
+      Fail(kNoBufferText, actions);
       break;
     case RingEventKind::DeviceNotOpened:
-      if (Now == Phase::Created) {
+      if (RingPhase == Phase::Created) {
         Quit(actions);  // the open has shown why
-      } else if (Now == Phase::Switching) {
-        Fail(Phase::Stopped, event.Text.c_str(), actions);
+      } else if (RingPhase == Phase::Switching) {
+        Fail(event.Text.c_str(), actions);
       }
       break;
     case RingEventKind::DeviceOpened:
       OnDeviceOpened(event, actions);
       break;
     case RingEventKind::CaptureQueued:
-      if (Now != Phase::Queueing) break;
-      Now = Phase::Capturing;
-      HeldByDevice = true;
+      if (RingPhase != Phase::Queueing) break;
+      RingPhase = Phase::Capturing;
+      HeldBy = Holder::Device;
       QueuedAtUs = event.At;
       QueuedFrames = event.Frames;
-      Watch(event.At, CaptureTimeMs(QueuedFrames) + (FirstCapture ? kStartGraceMs : kReturnGraceMs),
+      Watch(event.At,
+            CaptureTimeMs(QueuedFrames) + (StartLimitDue ? kStartGraceMs : kReturnGraceMs),
             actions);
+      StartLimitDue = false;
       break;
     case RingEventKind::QueueRefused:
-      if (Now != Phase::Queueing) break;
-      Fail(Phase::Stopped, event.Text.c_str(), actions);
+      if (RingPhase != Phase::Queueing) break;
+      Fail(event.Text.c_str(), actions);
       break;
     case RingEventKind::CaptureReturned:
       OnCaptureReturned(event, actions);
       break;
     case RingEventKind::SpectrumShown:
-      HeldByWorker = false;
-      if (Now != Phase::Analysing) break;
-      Now = Phase::Queueing;
+      if (HeldBy == Holder::Worker) HeldBy = Holder::View;
+      if (RingPhase != Phase::Analysing) break;
+      RingPhase = Phase::Queueing;
       actions.push_back(Do(RingActionKind::QueueCapture));
       break;
     case RingEventKind::WatchdogExpired:
@@ -71,23 +73,24 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       if (BoxesOpen > 0) --BoxesOpen;
       // A failure while a close was pending ends the program once the
       // user has read why; so does a quit that came while the box was open.
-      if (Now == Phase::Stopped && CloseRequested) Quit(actions);
+      if (RingPhase == Phase::Stopped && CloseRequested) Quit(actions);
       if (QuitDue && BoxesOpen == 0) Quit(actions);
       break;
     case RingEventKind::CloseRequested:
-      if (Now == Phase::TornDown) break;
+      if (RingPhase == Phase::TornDown) break;
       CloseRequested = true;
       // Measuring has stopped: nothing is left to wait for.
-      if (Now == Phase::StoppedResetPending) {
-        actions.push_back(Do(RingActionKind::AbandonBuffer));
-        Abandoned = true;
+      if (Stopped()) {
+        if (HeldBy == Holder::Device) Abandon(actions);
+        Quit(actions);
       }
-      if (Stopped()) Quit(actions);
       // The reset's return, or the limit, ends the program instead.
-      if (Now == Phase::SwitchResetPending) Now = Phase::ClosingAfterReset;
+      if (RingPhase == Phase::Switching && HeldBy == Holder::Device) {
+        RingPhase = Phase::ClosingAfterReset;
+      }
       break;
     case RingEventKind::WorkerNotCreated:
-      if (Now == Phase::Ended || Now == Phase::TornDown) break;
+      if (RingPhase == Phase::Ended || RingPhase == Phase::TornDown) break;
       // The program ends in order, as after a close request: when the
       // capture already queued comes back.
       CloseRequested = true;
@@ -99,53 +102,53 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       break;
     case RingEventKind::Resumed:
       Asleep = false;
-      // The device slept too: the capture out now, or else the next one
-      // queued, gets the time of a start, from then.
-      FirstCapture = true;
-      if (Now == Phase::Capturing) {
+      // The device slept too: the capture out now and the next one queued
+      // get the time of a start, from then. A capture out may already be
+      // back, its return posted as the system suspended and not yet handled:
+      // the one queued after that return is the device's first.
+      StartLimitDue = true;
+      if (RingPhase == Phase::Capturing) {
         Watch(event.At, CaptureTimeMs(QueuedFrames) + kStartGraceMs, actions);
-      } else if (Now == Phase::ClosingAfterReset || Now == Phase::SwitchResetPending) {
+      } else if (RingPhase == Phase::ClosingAfterReset ||
+                 (RingPhase == Phase::Switching && HeldBy == Holder::Device)) {
         Watch(event.At, kResetGraceMs, actions);
       }
       break;
     case RingEventKind::ExceptionBox:
-      if (Now == Phase::TornDown) break;
+      if (RingPhase == Phase::TornDown) break;
       // The run ends when that box is closed; nothing may end it sooner.
       Unwatch(actions);
-      Now = Phase::Ended;
+      RingPhase = Phase::Ended;
       break;
     case RingEventKind::Teardown:
-      if (Now == Phase::TornDown) break;
+      if (RingPhase == Phase::TornDown) break;
       OnTeardown(actions);
       break;
     case RingEventKind::DeviceClosed:
-      if (Now == Phase::Switching) {
-        DeviceOpen = false;  // closed, or let go of
+      if (RingPhase == Phase::Switching) {
+        OpenDeviceId = kNoDevice;  // closed, or abandoned
         ContinueSwitch(actions);
         break;
       }
-      if (Now != Phase::TornDown) break;
+      if (RingPhase != Phase::TornDown) break;
       if (event.Succeeded) {
-        DeviceOpen = false;
-        HeldByDevice = false;
-      } else if (!Abandoned) {
+        OpenDeviceId = kNoDevice;
+        if (HeldBy == Holder::Device) HeldBy = Holder::View;
+      } else if (HeldBy != Holder::Abandoned) {
         // A device that could not be closed may still write into the buffer.
-        actions.push_back(Do(RingActionKind::AbandonBuffer));
-        Abandoned = true;
+        Abandon(actions);
       }
       break;
     case RingEventKind::InputChosen:
       OnInputChosen(event, actions);
       break;
     case RingEventKind::BufferRenewed:
-      if (Now != Phase::Switching) break;
+      if (RingPhase != Phase::Switching) break;
       if (!event.Succeeded) {
-        Fail(Phase::Stopped, kNoBufferText, actions);
+        Fail(kNoBufferText, actions);
         break;
       }
-      BufferLost = false;
-      Abandoned = false;
-      HeldByDevice = false;  // the old buffer stays with the old device
+      HeldBy = Holder::View;  // the old buffer stays with the old device
       ContinueSwitch(actions);
       break;
   }
@@ -153,19 +156,18 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
 }
 
 void CaptureRing::OnDeviceOpened(const RingEvent& event, RingActions& actions) {
-  if (Now != Phase::Created && Now != Phase::Switching) return;
-  DeviceOpen = true;
+  if (RingPhase != Phase::Created && RingPhase != Phase::Switching) return;
   OpenDeviceId = event.Device;
-  FirstCapture = true;
+  StartLimitDue = true;
   // A new device: its failures are its own, its returns counted afresh.
   FailureReported = false;
   EarlyReturnsInARow = 0;
   ShortCapturesInARow = 0;
-  if (HeldByWorker) {
-    Now = Phase::Analysing;  // the next capture is queued after the spectrum
+  if (HeldBy == Holder::Worker) {
+    RingPhase = Phase::Analysing;  // the next capture is queued after the spectrum
     return;
   }
-  Now = Phase::Queueing;
+  RingPhase = Phase::Queueing;
   actions.push_back(Do(RingActionKind::QueueCapture));
 }
 
@@ -173,8 +175,8 @@ void CaptureRing::OnDeviceOpened(const RingEvent& event, RingActions& actions) {
 // close pending, a switch can no longer begin.
 void CaptureRing::OnInputChosen(const RingEvent& event, RingActions& actions) {
   if (CloseRequested) return;
-  const bool sameAsMeasured = DeviceOpen && event.Device == OpenDeviceId;
-  switch (Now) {
+  const bool sameAsMeasured = OpenDeviceId != kNoDevice && event.Device == OpenDeviceId;
+  switch (RingPhase) {
     case Phase::Capturing:
       if (sameAsMeasured) return;
       ChosenDevice = event.Device;
@@ -187,13 +189,12 @@ void CaptureRing::OnInputChosen(const RingEvent& event, RingActions& actions) {
       break;
     case Phase::Stopped:
       ChosenDevice = event.Device;
-      ContinueSwitch(actions);
+      if (HeldBy == Holder::Device) {
+        ResetForSwitch(event.At, actions);
+      } else {
+        ContinueSwitch(actions);
+      }
       break;
-    case Phase::StoppedResetPending:
-      ChosenDevice = event.Device;
-      ResetForSwitch(event.At, actions);
-      break;
-    case Phase::SwitchResetPending:
     case Phase::Switching:
       ChosenDevice = event.Device;  // the latest choice counts
       break;
@@ -204,7 +205,7 @@ void CaptureRing::OnInputChosen(const RingEvent& event, RingActions& actions) {
 
 // The device holds the buffer: a reset brings it back, never to be analysed.
 void CaptureRing::ResetForSwitch(int64_t at, RingActions& actions) {
-  Now = Phase::SwitchResetPending;
+  RingPhase = Phase::Switching;
   Unwatch(actions);
   actions.push_back(Do(RingActionKind::ResetDevice));
   Watch(at, kResetGraceMs, actions);
@@ -212,16 +213,16 @@ void CaptureRing::ResetForSwitch(int64_t at, RingActions& actions) {
 
 // The next step of a switch whose buffer the old device no longer holds.
 void CaptureRing::ContinueSwitch(RingActions& actions) {
-  Now = Phase::Switching;
-  if (BufferLost) {
+  RingPhase = Phase::Switching;
+  if (HeldBy == Holder::Abandoned) {
     actions.push_back(Do(RingActionKind::RenewBuffer));
     return;
   }
-  if (DeviceOpen) {
-    // Leaving it: a device that cannot be closed is let go of, unreported,
+  if (OpenDeviceId != kNoDevice) {
+    // Leaving it: a device that cannot be closed is abandoned, unreported,
     // so that the chosen one can still be opened.
     RingAction close{RingActionKind::CloseDevice};
-    close.LetGo = true;
+    close.AbandonOnFailure = true;
     actions.push_back(close);
     return;
   }
@@ -233,30 +234,26 @@ void CaptureRing::ContinueSwitch(RingActions& actions) {
 void CaptureRing::OnCaptureReturned(const RingEvent& event, RingActions& actions) {
   // A return the ring did not wait for (a failed start's own reset) changes
   // nothing: the queueing already took the buffer back.
-  if (!HeldByDevice || Now == Phase::TornDown) return;
-  HeldByDevice = false;
+  if (!DeviceHasBuffer() || RingPhase == Phase::TornDown) return;
+  HeldBy = Holder::View;
   Unwatch(actions);
   actions.push_back(Do(RingActionKind::ReleaseBuffer));
-  switch (Now) {
+  switch (RingPhase) {
     case Phase::Capturing:
-      FirstCapture = false;
       if (CloseRequested) {
         Quit(actions);
       } else {
         MeasureReturnedCapture(event, actions);
       }
       break;
-    case Phase::StoppedResetPending:
-      Now = Phase::Stopped;  // the overdue capture: never analysed
-      break;
     case Phase::ClosingAfterReset:
       Quit(actions);
       break;
-    case Phase::SwitchResetPending:
+    case Phase::Switching:
       ContinueSwitch(actions);  // recorded by the old device: never analysed
       break;
     default:
-      break;  // Ended: only taken back
+      break;  // Stopped (an overdue capture: never analysed), Ended: only taken back
   }
 }
 
@@ -274,16 +271,16 @@ void CaptureRing::MeasureReturnedCapture(const RingEvent& event, RingActions& ac
   if (event.Frames < QueuedFrames) {
     // Never analyse frames that were not recorded: try again, a few times.
     if (++ShortCapturesInARow >= kMaxShortCapturesInARow) {
-      Fail(Phase::Stopped, kShortCapturesText, actions);
+      Fail(kShortCapturesText, actions);
     } else {
-      Now = Phase::Queueing;
+      RingPhase = Phase::Queueing;
       actions.push_back(Do(RingActionKind::QueueCapture));
     }
     return;
   }
   ShortCapturesInARow = 0;
-  Now = Phase::Analysing;
-  HeldByWorker = true;
+  RingPhase = Phase::Analysing;
+  HeldBy = Holder::Worker;
   actions.push_back(Do(RingActionKind::HandOver));
 }
 
@@ -295,31 +292,28 @@ void CaptureRing::OnWatchdogExpired(const RingEvent& event, RingActions& actions
     Watch(event.At, (DeadlineUs - event.At + kMicrosecondsPerMs - 1) / kMicrosecondsPerMs, actions);
     return;
   }
-  switch (Now) {
+  switch (RingPhase) {
     case Phase::Capturing:
       actions.push_back(Do(RingActionKind::ResetDevice));
       if (CloseRequested) {
         // The reset returns the buffer, and its return ends the program.
-        Now = Phase::ClosingAfterReset;
+        RingPhase = Phase::ClosingAfterReset;
         Watch(event.At, kResetGraceMs, actions);
       } else {
         // The reset may return the buffer while the box is open: it is
         // then only taken back, never analysed.
-        Fail(Phase::StoppedResetPending, kStoppedDeliveringText, actions);
+        Fail(kStoppedDeliveringText, actions);
       }
       break;
     case Phase::ClosingAfterReset:
       // Still nothing: end anyway, and never free memory the device may still write.
-      actions.push_back(Do(RingActionKind::AbandonBuffer));
-      Abandoned = true;
+      Abandon(actions);
       Quit(actions);
       break;
-    case Phase::SwitchResetPending:
-      // The old device keeps the buffer: leave it there and measure the
+    case Phase::Switching:
+      // The old device keeps the buffer: abandon it there and measure the
       // chosen input with a fresh one.
-      actions.push_back(Do(RingActionKind::AbandonBuffer));
-      Abandoned = true;
-      BufferLost = true;
+      Abandon(actions);
       ContinueSwitch(actions);
       break;
     default:
@@ -329,9 +323,9 @@ void CaptureRing::OnWatchdogExpired(const RingEvent& event, RingActions& actions
 
 void CaptureRing::OnTeardown(RingActions& actions) {
   Unwatch(actions);
-  Now = Phase::TornDown;
-  if (!DeviceOpen) return;
-  if (HeldByDevice) {
+  RingPhase = Phase::TornDown;
+  if (OpenDeviceId == kNoDevice) return;
+  if (DeviceHasBuffer()) {
     // Only a way out that gave up, an overdue capture or an escaped
     // exception leaves the buffer queued: ask for it back first.
     actions.push_back(Do(RingActionKind::ResetDevice));
@@ -359,10 +353,16 @@ void CaptureRing::Unwatch(RingActions& actions) {
   Armed = false;
 }
 
-void CaptureRing::Fail(Phase phase, const char* text, RingActions& actions) {
-  Now = phase;
+// Measuring stops; a device that has the buffer keeps it until it gives it back.
+void CaptureRing::Fail(const char* text, RingActions& actions) {
+  RingPhase = Phase::Stopped;
   FailureReported = true;
   ShowError(text, actions);
+}
+
+void CaptureRing::Abandon(RingActions& actions) {
+  actions.push_back(Do(RingActionKind::AbandonBuffer));
+  HeldBy = Holder::Abandoned;
 }
 
 void CaptureRing::ShowError(const std::string& text, RingActions& actions) {
@@ -373,7 +373,7 @@ void CaptureRing::ShowError(const std::string& text, RingActions& actions) {
 }
 
 void CaptureRing::Quit(RingActions& actions) {
-  Now = Phase::Ended;
+  RingPhase = Phase::Ended;
   if (QuitWasPosted) return;
   // The quit message would end the box at once, before anyone has read it.
   QuitDue = BoxesOpen > 0;
@@ -398,20 +398,30 @@ const char* PhaseName(CaptureRing::Phase phase) {
       return "Capturing";
     case CaptureRing::Phase::Analysing:
       return "Analysing";
-    case CaptureRing::Phase::SwitchResetPending:
-      return "SwitchResetPending";
     case CaptureRing::Phase::Switching:
       return "Switching";
     case CaptureRing::Phase::Stopped:
       return "Stopped";
-    case CaptureRing::Phase::StoppedResetPending:
-      return "StoppedResetPending";
     case CaptureRing::Phase::ClosingAfterReset:
       return "ClosingAfterReset";
     case CaptureRing::Phase::Ended:
       return "Ended";
     case CaptureRing::Phase::TornDown:
       return "TornDown";
+  }
+  return "?";
+}
+
+const char* HolderName(CaptureRing::Holder holder) {
+  switch (holder) {
+    case CaptureRing::Holder::View:
+      return "View";
+    case CaptureRing::Holder::Device:
+      return "Device";
+    case CaptureRing::Holder::Worker:
+      return "Worker";
+    case CaptureRing::Holder::Abandoned:
+      return "Abandoned";
   }
   return "?";
 }

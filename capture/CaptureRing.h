@@ -20,35 +20,52 @@
 // that an action opened: the ring takes its new state before it returns any
 // action, and ShowError or QueueCapture always ends an action list.
 //
-// Phases (one at a time), and who holds the buffer in each:
+// Who holds the one capture buffer (one at a time):
 //
-//   Created             set-up not yet done                   the view
-//   Queueing            the buffer is being queued: the       the view
-//                       first capture of the set-up, the
-//                       next after a spectrum is shown, or
-//                       a short capture recorded again
-//   Capturing           the device records                    the device
-//   Analysing           the worker analyses (handed over,     the worker
-//                       until its spectrum is shown)
-//   SwitchResetPending  the user chose another input while    the device
-//                       the device held the buffer: reset,
-//                       given kResetGraceMs to give it back;
-//                       that capture is never analysed
-//   Switching           the old device is being closed and    the view, or the
-//                       the chosen one opened (a fresh        worker if the
-//                       buffer first if the old device kept   choice came during
-//                       the last one)                         its analysis
-//   Stopped             a device failure ended measuring;     the view
-//                       the last spectrum stays
-//   StoppedResetPending like Stopped, but the reset has not   the device
-//                       yet given the overdue buffer back
-//   ClosingAfterReset   a close is pending and the buffer     the device
-//                       was overdue: reset, given a last
-//                       kResetGraceMs
-//   Ended               the quit message is posted (or an     the view, or the
-//                       escaped exception's box ends the      device if it never
-//                       run); nothing is queued or analysed   gave it back
-//   TornDown            the view is being destroyed
+//   View       idle: it is queued or handed over only from here
+//   Device     queued: the device records into it, or was reset and has
+//              not yet given it back
+//   Worker     handed over: the worker analyses it until its spectrum is
+//              shown
+//   Abandoned  left to a device that did not give it back in time: it is
+//              never freed, and only from here is it renewed (a switch
+//              measures with a fresh one); should it come back after all,
+//              the view has it again
+//
+// Phases (one at a time: what the ring is doing), and who may hold the
+// buffer in each:
+//
+//   Created            set-up not yet done                  View
+//   Queueing           the buffer is being queued: the      View
+//                      first capture of the set-up, the
+//                      next after a spectrum is shown, or
+//                      a short capture recorded again
+//   Capturing          the device records                   Device
+//   Analysing          the worker analyses                  Worker
+//   Switching          the user chose another input.        Device, Worker,
+//                      Device: reset, it has kResetGraceMs  View, Abandoned
+//                      to give the buffer back, and that
+//                      capture is never analysed. Then the
+//                      old device is closed (a fresh buffer
+//                      first if it kept the last one) and
+//                      the chosen one opened; the worker may
+//                      still analyse a capture the old
+//                      device recorded before the choice
+//   Stopped            a failure ended measuring; the last  View, Device,
+//                      spectrum stays. Device: an overdue   Worker, Abandoned
+//                      capture's reset has not brought it
+//                      back; Worker: the chosen input could
+//                      not be opened while the worker
+//                      analysed; Abandoned: no memory for a
+//                      fresh buffer
+//   ClosingAfterReset  a close is pending and the buffer    Device
+//                      was overdue: reset, given a last
+//                      kResetGraceMs
+//   Ended              the quit message is posted or due    any
+//                      (or an escaped exception's box ends
+//                      the run); nothing is queued or
+//                      analysed
+//   TornDown           the view is being destroyed          any
 //
 // A switch ends where measuring goes on: Queueing (the new device's first
 // capture, watched like the first one after the start), or Analysing when
@@ -57,12 +74,19 @@
 // A device that cannot be opened stops the ring (Stopped, one box); any
 // later choice, the same input's included, tries again.
 //
-// Orthogonal to the phase: ClosePending (set by any close request, never
-// cleared: the next return of the buffer ends the program), the watchdog
-// (one timer watching the outstanding buffer, off while the system sleeps),
-// whether a device failure has been reported (one box per failure) and the
-// "Error" boxes open: the quit message waits until they are closed, since
-// it would close a box before anyone has read it.
+// Beside the phase (RingPhase) and the holder (HeldBy) the ring keeps:
+// CloseRequested, set by any close request and never cleared (the next return
+// of the buffer ends the program); OpenDeviceId, the device measured from
+// (kNoDevice while none is open), and ChosenDevice, the input a switch opens
+// (the latest choice counts); the watchdog: Armed (its one timer runs, only
+// while the device has the buffer), DeadlineUs (when that buffer is overdue),
+// Asleep (between suspend and resume, when the timer is off) and
+// StartLimitDue (the next capture queued gets kStartGraceMs); the outstanding
+// capture's QueuedAtUs and QueuedFrames, and the returns measured against
+// them, EarlyReturnsInARow and ShortCapturesInARow; FailureReported (one box
+// per failure of the open device); and BoxesOpen, QuitDue and QuitWasPosted:
+// the quit message is posted once, and only when no "Error" box is open,
+// since it would close a box before anyone has read it.
 class CaptureRing {
  public:
   enum class Phase {
@@ -70,20 +94,20 @@ class CaptureRing {
     Queueing,
     Capturing,
     Analysing,
-    SwitchResetPending,
     Switching,
     Stopped,
-    StoppedResetPending,
     ClosingAfterReset,
     Ended,
     TornDown,
   };
+  enum class Holder { View, Device, Worker, Abandoned };
 
   // A buffer not back by its capture time plus this is overdue.
   static constexpr int64_t kReturnGraceMs = 2000;
-  // The same for the first capture after the device is opened or the system
-  // has woken up: a device may take seconds to start (a wireless headset
-  // switching to its microphone profile, a USB microphone waking up).
+  // The same for the first capture queued after the device is opened or the
+  // system has woken up, and for a capture out at the wake: a device may take
+  // seconds to start (a wireless headset switching to its microphone profile,
+  // a USB microphone waking up).
   static constexpr int64_t kStartGraceMs = 10000;
   // On the way out, how long a reset device gets to give the buffer back.
   static constexpr int64_t kResetGraceMs = 1000;
@@ -107,12 +131,13 @@ class CaptureRing {
   // Takes one event and answers what to do, in order.
   RingActions Handle(const RingEvent& event);
 
-  Phase CurrentPhase() const { return Now; }
+  Phase CurrentPhase() const { return RingPhase; }
+  Holder BufferHolder() const { return HeldBy; }
   bool ClosePending() const { return CloseRequested; }
-  bool Stopped() const;
+  bool Stopped() const { return RingPhase == Phase::Stopped; }
   bool WatchdogArmed() const { return Armed; }
   // The input device measured from, or kNoDevice.
-  int32_t OpenInput() const { return DeviceOpen ? OpenDeviceId : kNoDevice; }
+  int32_t OpenInput() const { return OpenDeviceId; }
 
   static constexpr int32_t kNoDevice = -1;
 
@@ -130,32 +155,31 @@ class CaptureRing {
   void MeasureReturnedCapture(const RingEvent& event, RingActions& actions);
   void Watch(int64_t at, int64_t limitMs, RingActions& actions);
   void Unwatch(RingActions& actions);
-  void Fail(Phase phase, const char* text, RingActions& actions);
+  void Fail(const char* text, RingActions& actions);
+  void Abandon(RingActions& actions);
+  bool DeviceHasBuffer() const;
   void ShowError(const std::string& text, RingActions& actions);
   void Quit(RingActions& actions);
   bool ReturnedEarly(int64_t at) const;
 
-  Phase Now = Phase::Created;
+  Phase RingPhase = Phase::Created;
+  Holder HeldBy = Holder::View;
   bool CloseRequested = false;
-  bool DeviceOpen = false;
-  bool HeldByDevice = false;
-  bool HeldByWorker = false;  // handed over, its spectrum not yet shown
-  bool Abandoned = false;
-  bool BufferLost = false;  // left to a device that never gave it back
-  bool FailureReported = false;
-  bool QuitWasPosted = false;
-  bool QuitDue = false;       // to be posted once the open boxes are closed
-  bool Armed = false;         // the watchdog's timer runs
-  bool Asleep = false;        // between Suspending and Resumed
-  bool FirstCapture = false;  // the next capture gets the start limit
   int32_t OpenDeviceId = kNoDevice;
-  int32_t ChosenDevice = kNoDevice;  // the input a switch is opening
-  int64_t DeadlineUs = 0;            // when the watched buffer is overdue
-  int64_t QueuedAtUs = 0;            // when the queueing of the outstanding capture began
+  int32_t ChosenDevice = kNoDevice;
+  bool Armed = false;
+  int64_t DeadlineUs = 0;
+  bool Asleep = false;
+  bool StartLimitDue = false;
+  int64_t QueuedAtUs = 0;  // when the queueing of the outstanding capture began
   int32_t QueuedFrames = 0;
   int32_t EarlyReturnsInARow = 0;
   int32_t ShortCapturesInARow = 0;
+  bool FailureReported = false;
   int32_t BoxesOpen = 0;  // "Error" boxes asked for and not yet closed
+  bool QuitDue = false;   // to be posted once the open boxes are closed
+  bool QuitWasPosted = false;
 };
 
 const char* PhaseName(CaptureRing::Phase phase);
+const char* HolderName(CaptureRing::Holder holder);

@@ -19,10 +19,11 @@ enum class RingActionKind {
   HandOver,        // give the returned capture to the worker
   PostQuit,        // end the message loop with the program's status
   AbandonBuffer,   // never free the buffer: the device may still write it
-  CloseDevice,     // close it; ReportFailure: show a failure in a box; LetGo:
-                   // forget its handle even if it cannot be closed
+  CloseDevice,     // close it; ReportFailure: show a failure in a box;
+                   // AbandonOnFailure: if it cannot be closed, abandon it (forget
+                   // its handle; any buffer it keeps stays with it)
   OpenDevice,      // open input Device in the recording format, without a box
-  RenewBuffer,     // leave the buffer to the device that holds it; take a fresh one
+  RenewBuffer,     // take a fresh buffer; the abandoned one stays with its device
 };
 
 struct RingAction {
@@ -31,13 +32,14 @@ struct RingAction {
   RingActionKind Kind;
   int64_t DelayMs = 0;
   bool ReportFailure = false;
-  bool LetGo = false;
+  bool AbandonOnFailure = false;
   int32_t Device = 0;
   std::string Text;
 
   bool operator==(const RingAction& other) const {
     return Kind == other.Kind && DelayMs == other.DelayMs && ReportFailure == other.ReportFailure &&
-           LetGo == other.LetGo && Device == other.Device && Text == other.Text;
+           AbandonOnFailure == other.AbandonOnFailure && Device == other.Device &&
+           Text == other.Text;
   }
 };
 

@@ -39,8 +39,8 @@ bool OpenWaveInputDevice(HWND window, UINT device, std::string& why);
 // whose capabilities cannot be read is named by its number).
 std::vector<std::string> WaveInputNames();
 
-// Lets go of a device that could not be closed: it is no longer used, and
-// another may be opened.
+// Forgets the handle of a device that could not be closed (the ring abandons
+// it): it is no longer used, and another may be opened.
 void ForgetWaveInput();
 
 // Closes the device if it is open; a failed close leaves the device open and

@@ -86,7 +86,12 @@ void RingWorld::RequestClose() {
 }
 
 void RingWorld::ChooseInput(int32_t device) {
-  if (!CloseAsked && (device != OpenDeviceId || !DeviceOpen || Ring.Stopped())) {
+  // As the user sees it: the program being ended switches nothing, and
+  // choosing the input that is measuring (open, no failure shown since)
+  // changes nothing; any other choice begins a switch.
+  const bool ending = CloseAsked || SetupFailed || !WorkerText.empty() || ExceptionShown;
+  const bool measuring = DeviceOpen && FailureBoxes == 0;
+  if (!ending && !(measuring && device == OpenDeviceId)) {
     SwitchAsked = true;
     FailureBoxes = 0;  // a new attempt: its failures are new ones
   }
@@ -120,6 +125,7 @@ void RingWorld::Deliver(RingEventKind kind) {
 
 void RingWorld::Deliver(RingEvent event) {
   event.At = NowUs;
+  if (event.Kind == RingEventKind::ExceptionBox) ExceptionShown = true;
   const RingActions actions = Ring.Handle(event);
   for (size_t i = 0; i < actions.size(); ++i) {
     const RingActionKind kind = actions[i].Kind;
@@ -196,17 +202,17 @@ void RingWorld::Perform(const RingAction& action) {
       Abandoned = true;
       return;
     case RingActionKind::CloseDevice: {
-      const bool closes = !DeviceHolds && !LostBufferHeld;
+      const bool closes = !DeviceHolds && !AbandonedBufferHeld;
       if (!closes && action.ReportFailure) {
         Boxes.push_back("Error: close failed");
         if (++FailureBoxes > 1) Violation("a second box for a failure");
       }
       if (closes) {
         DeviceOpen = false;
-      } else if (action.LetGo) {
+      } else if (action.AbandonOnFailure) {
         DeviceOpen = false;
-        ++DevicesLetGo;
-        LostBufferHeld = false;  // with the device, out of reach
+        ++DevicesAbandoned;
+        AbandonedBufferHeld = false;  // with the device, out of reach
       }
       RingEvent closed = RingEvent::Make(RingEventKind::DeviceClosed, NowUs);
       closed.Succeeded = closes;
@@ -224,11 +230,12 @@ void RingWorld::Perform(const RingAction& action) {
       return;
     }
     case RingActionKind::RenewBuffer: {
-      if (!Abandoned) Violation("a fresh buffer while the old one is not left to the device");
+      if (!Abandoned) Violation("a fresh buffer while the old one is not abandoned");
+      if (WorkerHolds) Violation("a fresh buffer while the worker has the old one");
       RingEvent renewed = RingEvent::Make(RingEventKind::BufferRenewed, NowUs);
       renewed.Succeeded = !RenewFails;
       if (!RenewFails) {
-        LostBufferHeld = DeviceHolds;
+        AbandonedBufferHeld = DeviceHolds;
         DeviceHolds = false;
         ++BufferSerial;
         Abandoned = false;
@@ -240,5 +247,6 @@ void RingWorld::Perform(const RingAction& action) {
 }
 
 void RingWorld::Violation(const std::string& what) {
-  Violations.push_back(what + " (phase " + PhaseName(Ring.CurrentPhase()) + ")");
+  Violations.push_back(what + " (phase " + PhaseName(Ring.CurrentPhase()) + ", buffer with " +
+                       HolderName(Ring.BufferHolder()) + ")");
 }

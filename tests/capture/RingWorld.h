@@ -12,8 +12,9 @@
 // the program: a device that holds the buffer from its queueing until it
 // marks it done, a window message queue, one timer, a worker, boxes and a
 // clock that only the test moves. The model carries out the ring's actions
-// as the view does, and records every breach of the ring's promises in
-// Violations, at the moment it happens.
+// as the view does, keeps what its device, worker and user have done from
+// them, never asking the ring, and records every breach of the ring's
+// promises in Violations, at the moment it happens.
 class RingWorld {
  public:
   static constexpr int64_t kUsPerMs = 1000;
@@ -33,15 +34,16 @@ class RingWorld {
   // What happened.
   bool DeviceOpen = false;
   int32_t OpenDeviceId = -1;
-  int OpenSerial = 0;           // counts the opens
-  bool DeviceHolds = false;     // queued and not yet marked done
-  bool LostBufferHeld = false;  // the open device keeps a buffer the ring left to it
-  int DevicesLetGo = 0;         // handles forgotten without a close
-  bool SwitchAsked = false;     // another input chosen, not yet opened
-  bool WorkerHolds = false;     // handed over, spectrum not yet shown
+  int OpenSerial = 0;                // counts the opens
+  bool DeviceHolds = false;          // queued and not yet marked done
+  bool AbandonedBufferHeld = false;  // the open device keeps a buffer the ring abandoned
+  int DevicesAbandoned = 0;          // forgotten without a close
+  bool SwitchAsked = false;          // another input chosen, not yet opened
+  bool WorkerHolds = false;          // handed over, spectrum not yet shown
   bool Abandoned = false;
   bool TornDown = false;
   bool SetupFailed = false;
+  bool ExceptionShown = false;  // an escaped exception's box ends the run
   bool CloseAsked = false;
   int32_t QueuedFrames = 0;
   int64_t QueuedAtUs = 0;
@@ -52,7 +54,8 @@ class RingWorld {
   int64_t QuitAtUs = -1;
   std::vector<std::string> Boxes;  // every box, "Error: " + text
   std::string WorkerText;          // the text of a worker that could not be created
-  int FailureBoxes = 0;            // boxes that report a failure of the device
+  int FailureBoxes = 0;            // boxes that report a failure (which stops measuring) since the
+                                   // device was opened or a choice began a switch
   bool TimerArmed = false;
   int64_t TimerDueUs = 0;
   int64_t TimerPeriodUs = 0;
