@@ -62,6 +62,7 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       break;
     case RingEventKind::SpectrumShown:
       if (HeldBy == Holder::Worker) HeldBy = Holder::View;
+      if (RingPhase == Phase::Paused && CloseRequested) Quit(actions);
       if (RingPhase != Phase::Analysing) break;
       RingPhase = Phase::Queueing;
       actions.push_back(Do(RingActionKind::QueueCapture));
@@ -84,6 +85,8 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
         if (HeldBy == Holder::Device) Abandon(actions);
         Quit(actions);
       }
+      // Held with nothing out: nothing to wait for either.
+      if (RingPhase == Phase::Paused && HeldBy == Holder::View) Quit(actions);
       // The reset's return, or the limit, ends the program instead.
       if (RingPhase == Phase::Switching && HeldBy == Holder::Device) {
         RingPhase = Phase::ClosingAfterReset;
@@ -107,7 +110,8 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       // back, its return posted as the system suspended and not yet handled:
       // the one queued after that return is the device's first.
       StartLimitDue = true;
-      if (RingPhase == Phase::Capturing) {
+      if (RingPhase == Phase::Capturing ||
+          (RingPhase == Phase::Paused && HeldBy == Holder::Device)) {
         Watch(event.At, CaptureTimeMs(QueuedFrames) + kStartGraceMs, actions);
       } else if (RingPhase == Phase::ClosingAfterReset ||
                  (RingPhase == Phase::Switching && HeldBy == Holder::Device)) {
@@ -142,6 +146,9 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
     case RingEventKind::InputChosen:
       OnInputChosen(event, actions);
       break;
+    case RingEventKind::PauseToggled:
+      OnPauseToggled(actions);
+      break;
     case RingEventKind::BufferRenewed:
       if (RingPhase != Phase::Switching) break;
       if (!event.Succeeded) {
@@ -163,6 +170,11 @@ void CaptureRing::OnDeviceOpened(const RingEvent& event, RingActions& actions) {
   FailureReported = false;
   EarlyReturnsInARow = 0;
   ShortCapturesInARow = 0;
+  if (SwitchEndsPaused) {
+    SwitchEndsPaused = false;
+    RingPhase = Phase::Paused;  // the chosen input is measured once the picture is let go
+    return;
+  }
   if (HeldBy == Holder::Worker) {
     RingPhase = Phase::Analysing;  // the next capture is queued after the spectrum
     return;
@@ -180,15 +192,28 @@ void CaptureRing::OnInputChosen(const RingEvent& event, RingActions& actions) {
     case Phase::Capturing:
       if (sameAsMeasured) return;
       ChosenDevice = event.Device;
+      SwitchEndsPaused = false;
       ResetForSwitch(event.At, actions);
       break;
     case Phase::Analysing:
       if (sameAsMeasured) return;
       ChosenDevice = event.Device;
+      SwitchEndsPaused = false;
       ContinueSwitch(actions);
+      break;
+    case Phase::Paused:
+      if (sameAsMeasured) return;
+      ChosenDevice = event.Device;
+      SwitchEndsPaused = true;
+      if (HeldBy == Holder::Device) {
+        ResetForSwitch(event.At, actions);
+      } else {
+        ContinueSwitch(actions);
+      }
       break;
     case Phase::Stopped:
       ChosenDevice = event.Device;
+      SwitchEndsPaused = false;
       if (HeldBy == Holder::Device) {
         ResetForSwitch(event.At, actions);
       } else {
@@ -199,6 +224,46 @@ void CaptureRing::OnInputChosen(const RingEvent& event, RingActions& actions) {
       ChosenDevice = event.Device;  // the latest choice counts
       break;
     default:
+      break;
+  }
+}
+
+// "Anhalten": measuring stops where it is, or goes on from there. A close
+// pending, nothing changes any more; stopped, there is nothing to hold.
+void CaptureRing::OnPauseToggled(RingActions& actions) {
+  if (CloseRequested) return;
+  switch (RingPhase) {
+    case Phase::Capturing:  // the capture out is watched on, never analysed
+    case Phase::Analysing:  // its spectrum is still shown
+      RingPhase = Phase::Paused;
+      break;
+    case Phase::Switching:
+      SwitchEndsPaused = !SwitchEndsPaused;
+      break;
+    case Phase::Paused:
+      MeasureAgain(actions);
+      break;
+    default:
+      break;
+  }
+}
+
+// After a pause the next capture is the device's first in a while.
+void CaptureRing::MeasureAgain(RingActions& actions) {
+  StartLimitDue = true;
+  switch (HeldBy) {
+    case Holder::Device:
+      RingPhase = Phase::Capturing;  // that capture is measured when it returns
+      break;
+    case Holder::Worker:
+      RingPhase = Phase::Analysing;  // the next capture follows its spectrum
+      break;
+    default:
+      // A device that records while no buffer is queued has the whole pause
+      // in store: a reset drops it, so the first capture is fresh sound.
+      RingPhase = Phase::Queueing;
+      actions.push_back(Do(RingActionKind::ResetDevice));
+      actions.push_back(Do(RingActionKind::QueueCapture));
       break;
   }
 }
@@ -249,6 +314,9 @@ void CaptureRing::OnCaptureReturned(const RingEvent& event, RingActions& actions
     case Phase::ClosingAfterReset:
       Quit(actions);
       break;
+    case Phase::Paused:
+      if (CloseRequested) Quit(actions);  // recorded as the picture was held: never analysed
+      break;
     case Phase::Switching:
       ContinueSwitch(actions);  // recorded by the old device: never analysed
       break;
@@ -294,6 +362,7 @@ void CaptureRing::OnWatchdogExpired(const RingEvent& event, RingActions& actions
   }
   switch (RingPhase) {
     case Phase::Capturing:
+    case Phase::Paused:  // the device has the buffer: it is watched while held too
       actions.push_back(Do(RingActionKind::ResetDevice));
       if (CloseRequested) {
         // The reset returns the buffer, and its return ends the program.
@@ -356,6 +425,7 @@ void CaptureRing::Unwatch(RingActions& actions) {
 // Measuring stops; a device that has the buffer keeps it until it gives it back.
 void CaptureRing::Fail(const char* text, RingActions& actions) {
   RingPhase = Phase::Stopped;
+  SwitchEndsPaused = false;
   FailureReported = true;
   ShowError(text, actions);
 }
@@ -400,6 +470,8 @@ const char* PhaseName(CaptureRing::Phase phase) {
       return "Analysing";
     case CaptureRing::Phase::Switching:
       return "Switching";
+    case CaptureRing::Phase::Paused:
+      return "Paused";
     case CaptureRing::Phase::Stopped:
       return "Stopped";
     case CaptureRing::Phase::ClosingAfterReset:

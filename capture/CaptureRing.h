@@ -51,6 +51,11 @@
 //                      the chosen one opened; the worker may
 //                      still analyse a capture the old
 //                      device recorded before the choice
+//   Paused             the user holds the picture: nothing  View, Device,
+//                      is queued or analysed. Device: the   Worker
+//                      capture out when the picture was
+//                      held, still watched, never analysed;
+//                      Worker: its spectrum is still shown
 //   Stopped            a failure ended measuring; the last  View, Device,
 //                      spectrum stays. Device: an overdue   Worker, Abandoned
 //                      capture's reset has not brought it
@@ -72,13 +77,20 @@
 // the worker still has a capture the old device recorded before the choice;
 // its spectrum is shown and the next capture is queued on the new device.
 // A device that cannot be opened stops the ring (Stopped, one box); any
-// later choice, the same input's included, tries again.
+// later choice, the same input's included, tries again. A switch chosen
+// while the picture is held, or a hold chosen during a switch, ends in
+// Paused instead of measuring (SwitchEndsPaused).
+//
+// Measuring again after a pause drops what the device recorded meanwhile (a
+// reset while no buffer is queued) and watches the first capture like the
+// first after the start. A failure or a close while paused behaves as while
+// measuring; a hold chosen while Stopped changes nothing.
 //
 // Beside the phase (RingPhase) and the holder (HeldBy) the ring keeps:
 // CloseRequested, set by any close request and never cleared (the next return
 // of the buffer ends the program); OpenDeviceId, the device measured from
-// (kNoDevice while none is open), and ChosenDevice, the input a switch opens
-// (the latest choice counts); the watchdog: Armed (its one timer runs, only
+// (kNoDevice while none is open), ChosenDevice, the input a switch opens
+// (the latest choice counts), and SwitchEndsPaused; the watchdog: Armed (its one timer runs, only
 // while the device has the buffer), DeadlineUs (when that buffer is overdue),
 // Asleep (between suspend and resume, when the timer is off) and
 // StartLimitDue (the next capture queued gets kStartGraceMs); the outstanding
@@ -95,6 +107,7 @@ class CaptureRing {
     Capturing,
     Analysing,
     Switching,
+    Paused,
     Stopped,
     ClosingAfterReset,
     Ended,
@@ -135,6 +148,10 @@ class CaptureRing {
   Holder BufferHolder() const { return HeldBy; }
   bool ClosePending() const { return CloseRequested; }
   bool Stopped() const { return RingPhase == Phase::Stopped; }
+  // The picture is held, or will be once a switch has opened the chosen input.
+  bool PictureHeld() const {
+    return RingPhase == Phase::Paused || (RingPhase == Phase::Switching && SwitchEndsPaused);
+  }
   bool WatchdogArmed() const { return Armed; }
   // The input device measured from, or kNoDevice.
   int32_t OpenInput() const { return OpenDeviceId; }
@@ -149,6 +166,8 @@ class CaptureRing {
   void OnWatchdogExpired(const RingEvent& event, RingActions& actions);
   void OnTeardown(RingActions& actions);
   void OnInputChosen(const RingEvent& event, RingActions& actions);
+  void OnPauseToggled(RingActions& actions);
+  void MeasureAgain(RingActions& actions);
   void ResetForSwitch(int64_t at, RingActions& actions);
   void ContinueSwitch(RingActions& actions);
   void OnDeviceOpened(const RingEvent& event, RingActions& actions);
@@ -167,6 +186,7 @@ class CaptureRing {
   bool CloseRequested = false;
   int32_t OpenDeviceId = kNoDevice;
   int32_t ChosenDevice = kNoDevice;
+  bool SwitchEndsPaused = false;  // the switch under way ends with the picture held
   bool Armed = false;
   int64_t DeadlineUs = 0;
   bool Asleep = false;

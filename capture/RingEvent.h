@@ -27,6 +27,7 @@ enum class RingEventKind {
   InputChosen,       // the user chose an input device; Device: its number
   BufferRenewed,     // a fresh capture buffer was asked for; Succeeded: whether
                      // there is one
+  PauseToggled,      // the user chose "Anhalten": hold the picture, or measure again
 };
 
 struct RingEvent {

@@ -548,6 +548,85 @@ TEST_F(CaptureRingTest, ACloseOrASleepDuringASwitchIsTheWayOutOfACapture) {
   }
 }
 
+// "Anhalten" from each holder: nothing is queued or analysed while held (the
+// model world flags that), the capture out is taken back unanalysed, and
+// measuring again drops the device's backlog and watches the first capture
+// like the first after the start. While held: a close ends at once or at the
+// return, sleep keeps watching the capture out, a device that stops is
+// reported once, and a switch opens the chosen input but stays held.
+TEST_F(CaptureRingTest, APictureHeldFromEveryHolderMeasuresAgainWhenLetGo) {
+  enum class While { Capturing, Analysing, CaptureBack };
+  enum class Then { GoOn, Close, SleepAndWake, DeviceStops, Switch };
+  for (const While when : {While::Capturing, While::Analysing, While::CaptureBack}) {
+    for (const Then then :
+         {Then::GoOn, Then::Close, Then::SleepAndWake, Then::DeviceStops, Then::Switch}) {
+      const std::string name =
+          std::to_string(static_cast<int>(when)) + "/" + std::to_string(static_cast<int>(then));
+      RingWorld world;
+      world.SetUp();
+      world.Cycle();
+      if (when == While::Analysing) {
+        world.Complete(kCaptureMs2048);
+        world.HandleAllMessages();
+      }
+      world.TogglePause();
+      ASSERT_EQ(world.Ring.CurrentPhase(), Phase::Paused) << name;
+      if (when == While::CaptureBack) {
+        world.Complete(kCaptureMs2048);
+        world.HandleAllMessages();
+      }
+      world.FinishAnalysis();  // the spectrum in analysis is still shown
+      world.HandleAllMessages();
+      const int handOvers = world.HandOvers;
+      const int resets = world.Resets;
+      if (then == Then::Close) {
+        world.RequestClose();
+        world.Complete(kCaptureMs2048);  // the capture out, if any
+        world.HandleAllMessages();
+        EXPECT_EQ(world.QuitsPosted, 1) << name;
+        EXPECT_EQ(world.HandOvers, handOvers) << name;
+        EXPECT_TRUE(world.Boxes.empty()) << name;
+      } else if (then == Then::DeviceStops) {
+        world.Advance(kFirstLimitMs);
+        world.HandleAllMessages();
+        const bool captureOut = when == While::Capturing;
+        EXPECT_EQ(world.Boxes.size(), captureOut ? 1u : 0u) << name;
+        EXPECT_EQ(world.Ring.Stopped(), captureOut) << name;
+        if (!captureOut) {
+          EXPECT_EQ(world.Ring.CurrentPhase(), Phase::Paused) << name;
+        }
+      } else {
+        if (then == Then::SleepAndWake) {
+          world.Deliver(RingEventKind::Suspending);
+          world.NowUs += 3600 * 1000 * RingWorld::kUsPerMs;
+          world.Deliver(RingEventKind::Resumed);
+          EXPECT_EQ(world.TimerArmed, when == While::Capturing) << name;
+        }
+        if (then == Then::Switch) {
+          world.ChooseInput(1);
+          world.HandleAllMessages();
+          world.Advance(CaptureRing::kResetGraceMs);
+          EXPECT_EQ(world.Ring.OpenInput(), 1) << name;
+          EXPECT_EQ(world.Ring.CurrentPhase(), Phase::Paused) << name;
+        }
+        world.Complete(kCaptureMs2048);
+        world.HandleAllMessages();
+        EXPECT_EQ(world.HandOvers, handOvers) << name;
+        const int queueings = world.Queueings;
+        world.TogglePause();  // measure again
+        EXPECT_EQ(world.Queueings, queueings + 1) << name;
+        EXPECT_GT(world.Resets, resets) << name;  // the backlog dropped
+        EXPECT_EQ(world.TimerPeriodUs, kFirstLimitMs * RingWorld::kUsPerMs) << name;
+        world.Cycle();
+        EXPECT_EQ(world.HandOvers, handOvers + 1) << name;
+        EXPECT_TRUE(world.Boxes.empty()) << name;
+      }
+      world.Teardown();
+      EXPECT_EQ(world.Violations, std::vector<std::string>{}) << name;
+    }
+  }
+}
+
 // Random worlds: every kind of event at any moment, against the promises.
 class RandomRing {
  public:
@@ -574,7 +653,7 @@ class RandomRing {
 
  private:
   void Step() {
-    switch (Pick(16)) {
+    switch (Pick(17)) {
       case 0:
         World.Complete(Pick(static_cast<int>(World.CaptureMs()) + 1));
         break;  // early
@@ -618,6 +697,9 @@ class RandomRing {
       case 14:
         World.OpenError = Chance(0.3) ? "The device is busy." : "";
         World.RenewFails = Chance(0.1);
+        break;
+      case 15:
+        World.TogglePause();
         break;
       default:
         World.Advance(Pick(50));
@@ -700,13 +782,21 @@ TEST(CaptureRingRandomTest, ThousandsOfRandomSequencesKeepEveryPromise) {
   // Every state a step can leave the ring in was reached, and no other
   // (Created and Queueing pass within one step, as does a switch whose old
   // device has given the buffer back; TornDown comes at the end).
-  const std::set<RingState> reachable = {
-      {Phase::Capturing, Holder::Device},  {Phase::Analysing, Holder::Worker},
-      {Phase::Switching, Holder::Device},  {Phase::Stopped, Holder::View},
-      {Phase::Stopped, Holder::Device},    {Phase::Stopped, Holder::Worker},
-      {Phase::Stopped, Holder::Abandoned}, {Phase::ClosingAfterReset, Holder::Device},
-      {Phase::Ended, Holder::View},        {Phase::Ended, Holder::Device},
-      {Phase::Ended, Holder::Worker},      {Phase::Ended, Holder::Abandoned}};
+  const std::set<RingState> reachable = {{Phase::Capturing, Holder::Device},
+                                         {Phase::Analysing, Holder::Worker},
+                                         {Phase::Switching, Holder::Device},
+                                         {Phase::Paused, Holder::View},
+                                         {Phase::Paused, Holder::Device},
+                                         {Phase::Paused, Holder::Worker},
+                                         {Phase::Stopped, Holder::View},
+                                         {Phase::Stopped, Holder::Device},
+                                         {Phase::Stopped, Holder::Worker},
+                                         {Phase::Stopped, Holder::Abandoned},
+                                         {Phase::ClosingAfterReset, Holder::Device},
+                                         {Phase::Ended, Holder::View},
+                                         {Phase::Ended, Holder::Device},
+                                         {Phase::Ended, Holder::Worker},
+                                         {Phase::Ended, Holder::Abandoned}};
   EXPECT_EQ(statesSeen, reachable);
 }
 

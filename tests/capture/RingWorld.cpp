@@ -100,6 +100,15 @@ void RingWorld::ChooseInput(int32_t device) {
   Deliver(chosen);
 }
 
+void RingWorld::TogglePause() {
+  // As the user sees it: the program being ended holds nothing, and a
+  // stopped ring (a failure shown) has nothing to hold.
+  const bool ending = CloseAsked || SetupFailed || !WorkerText.empty() || ExceptionShown;
+  const bool measuring = (DeviceOpen || SwitchAsked) && FailureBoxes == 0;
+  if (!ending && measuring) PictureHeld = !PictureHeld;
+  Deliver(RingEventKind::PauseToggled);
+}
+
 void RingWorld::Open(int32_t device) {
   if (DeviceOpen) Violation("a second device opened");
   DeviceOpen = true;
@@ -145,6 +154,7 @@ void RingWorld::Perform(const RingAction& action) {
       if (DeviceHolds || WorkerHolds) Violation("queued while the device or the worker has it");
       if (QuitsPosted > 0 || TornDown) Violation("queued after the quit");
       if (FailureBoxes > 0) Violation("queued after a device failure");
+      if (PictureHeld) Violation("queued while the picture is held");
       const int64_t queueingUs = NowUs;
       if (!QueueError.empty()) {
         RingEvent refused = RingEvent::Make(RingEventKind::QueueRefused, queueingUs);
@@ -178,6 +188,7 @@ void RingWorld::Perform(const RingAction& action) {
     case RingActionKind::ShowError:
       Boxes.push_back("Error: " + action.Text);
       if (action.Text != WorkerText && ++FailureBoxes > 1) Violation("a second box for a failure");
+      if (action.Text != WorkerText) PictureHeld = false;  // measuring stopped: nothing held
       ++BoxesOpen;
       if (OnBox && BoxesOpen == 1) OnBox();
       --BoxesOpen;
@@ -185,6 +196,7 @@ void RingWorld::Perform(const RingAction& action) {
       return;
     case RingActionKind::HandOver:
       if (DeviceHolds) Violation("handed over while the device holds it");
+      if (PictureHeld) Violation("analysed while the picture is held");
       if (QuitsPosted > 0 || TornDown) Violation("analysed after the quit");
       if (SwitchAsked || ReturnedSerial != OpenSerial)
         Violation("a capture of the old device handed over after the switch began");

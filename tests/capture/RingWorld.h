@@ -45,6 +45,7 @@ class RingWorld {
   bool SetupFailed = false;
   bool ExceptionShown = false;  // an escaped exception's box ends the run
   bool CloseAsked = false;
+  bool PictureHeld = false;  // the user holds the picture ("Anhalten" checked)
   int32_t QueuedFrames = 0;
   int64_t QueuedAtUs = 0;
   int Queueings = 0;
@@ -80,6 +81,8 @@ class RingWorld {
   void RequestClose();
   // The user picks input `device` from the menu.
   void ChooseInput(int32_t device);
+  // The user chooses "Anhalten".
+  void TogglePause();
   void Teardown();
   void Deliver(RingEventKind kind);
   void Deliver(RingEvent event);
