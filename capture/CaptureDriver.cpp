@@ -63,6 +63,10 @@ void CaptureDriver::Start(HWND window) {
   }
 }
 
+void CaptureDriver::TogglePause() {
+  Deliver(RingEventKind::PauseToggled);
+}
+
 void CaptureDriver::RequestClose() {
   Deliver(RingEventKind::CloseRequested);
 }
@@ -168,6 +172,9 @@ void CaptureDriver::Perform(const RingAction& action) {
 void CaptureDriver::QueueCapture() {
   const int32_t frames = Read(Settings.FftSize);
   Analyser->RecordQueuedFrames(frames);
+  Analyser->RecordRestarts(AverageRestartDue, HoldRestartDue);
+  AverageRestartDue = false;
+  HoldRestartDue = false;
   // The device may start recording while the start call is still running.
   RingEvent queued = RingEvent::Make(RingEventKind::CaptureQueued, CaptureClockUs());
   queued.Frames = frames;
@@ -194,7 +201,12 @@ void CaptureDriver::OpenDevice(int32_t device) {
       opened ? RingEventKind::DeviceOpened : RingEventKind::DeviceNotOpened, CaptureClockUs());
   event.Device = device;
   event.Text = why;
-  if (opened && InputOpened) InputOpened(device);
+  if (opened) {
+    // Another input's lines are another quantity.
+    AverageRestartDue = true;
+    HoldRestartDue = true;
+    if (InputOpened) InputOpened(device);
+  }
   Deliver(event);
 }
 

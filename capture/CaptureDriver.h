@@ -69,6 +69,12 @@ class CaptureDriver : public TThread {
     InputOpened = std::move(listener);
   }
 
+  // "Anhalten": holds the picture, or measures again.
+  void TogglePause();
+  // The next spectrum starts the average, or the held maximum, afresh.
+  void RestartAveraging() { AverageRestartDue = true; }
+  void RestartHeldMaximum() { HoldRestartDue = true; }
+
   // A close request: the program ends once the buffer is back.
   void RequestClose();
 
@@ -87,6 +93,7 @@ class CaptureDriver : public TThread {
   // The input measured from, or CaptureRing::kNoDevice.
   int32_t OpenInput() const { return Ring.OpenInput(); }
   bool Stopped() const { return Ring.Stopped(); }
+  bool PictureHeld() const { return Ring.PictureHeld(); }
   const CaptureRing& RingState() const { return Ring; }
 
  protected:
@@ -114,4 +121,7 @@ class CaptureDriver : public TThread {
   int32_t StartInput = 0;                    // GUI thread, read by Start
   bool AnnounceStartInput = false;           // GUI thread, read by Start
   std::function<void(int32_t)> InputOpened;  // GUI thread
+  // Restarts for the next capture queued (another input, the user's wish).
+  bool AverageRestartDue = false;  // GUI thread
+  bool HoldRestartDue = false;     // GUI thread
 };
