@@ -9,6 +9,7 @@ namespace {
 
 constexpr double kAccuracyLinesWithoutWindow = 0.5;
 constexpr double kAccuracyLinesWithWindow = 0.1;
+constexpr double kHundredthsPerDb = 100.0;
 // Stored levels are hundredths of a decibel; amplitude = 10^(dB / 20).
 constexpr double kHundredthsPerAmplitudeDecade = 2000.0;
 
@@ -44,16 +45,20 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
   const bool hasLower = strongest - 1 >= 1;
   const bool hasUpper = strongest + 1 < lines;
   double offsetLines = 0.0;
+  peak.LevelHundredthsDb = levels[strongest][channel];
   if (hasLower || hasUpper) {
     const bool upper =
         hasUpper && (!hasLower || levels[strongest + 1][channel] >= levels[strongest - 1][channel]);
     const int32_t neighbour = upper ? strongest + 1 : strongest - 1;
     const double ratio = std::pow(10.0, (levels[neighbour][channel] - levels[strongest][channel]) /
                                             kHundredthsPerAmplitudeDecade);
-    offsetLines = Lobe(window).OffsetForRatio(ratio) * (upper ? 1 : -1);
+    const MainLobe& lobe = Lobe(window);
+    offsetLines = lobe.OffsetForRatio(ratio);
+    peak.LevelHundredthsDb +=
+        static_cast<int32_t>(std::lround(lobe.LossDb(offsetLines) * kHundredthsPerDb));
+    if (!upper) offsetLines = -offsetLines;
   }
   peak.Found = true;
   peak.FrequencyHz = (strongest + offsetLines) * peak.LineSpacingHz;
-  peak.LevelHundredthsDb = levels[strongest][channel];
   return peak;
 }

@@ -7,17 +7,19 @@
 #include "analysis/LevelTypes.h"
 #include "display/MainLobe.h"
 
-// A channel's strongest spectral line, its frequency refined between lines.
+// A channel's strongest spectral line, taken for a steady tone: its frequency
+// and level refined between lines.
 struct SpectralPeak {
   bool Found = false;
   double FrequencyHz = 0.0;       // refined, see PeakFinder
-  int32_t LevelHundredthsDb = 0;  // the strongest line's stored level
+  int32_t LevelHundredthsDb = 0;  // the tone's: the line's, plus the loss at the offset
   double LineSpacingHz = 0.0;     // of the spectrum it was found in
 };
 
-// Finds each channel's strongest line and refines its frequency through the
-// main lobe of the window the spectrum was analysed with. Portable; holds the
-// lobes of the windows met so far. GUI thread only.
+// Finds each channel's strongest line and refines the frequency and level of
+// the tone it stands for through the main lobe of the window the spectrum was
+// analysed with. Portable; holds the lobes of the windows met so far. GUI
+// thread only.
 class PeakFinder {
  public:
   PeakFinder();
@@ -26,8 +28,9 @@ class PeakFinder {
   // The strongest of the lines at or above FreqMin among the shownSize / 2
   // lines of `channel` (the lowest one of equal levels), moved towards its
   // stronger neighbour by the offset that the two lines' amplitude ratio
-  // gives in `window`'s main lobe. The DC line is no neighbour: it is scaled
-  // differently. Not found without such a line.
+  // gives in `window`'s main lobe, and its level raised by the lobe's loss at
+  // that offset. The DC line is no neighbour: it is scaled differently and
+  // holds the tone's mirror image too. Not found without such a line.
   SpectralPeak Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
                     int32_t window);
 
