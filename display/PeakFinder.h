@@ -8,12 +8,15 @@
 #include "display/MainLobe.h"
 
 // A channel's strongest spectral line, taken for a steady tone: its frequency
-// and level refined between lines.
+// and level refined between lines where the line has a neighbour on each side.
 struct SpectralPeak {
   bool Found = false;
   double FrequencyHz = 0.0;       // refined, see PeakFinder
   int32_t LevelHundredthsDb = 0;  // the tone's: the line's, plus the loss at the offset
   double LineSpacingHz = 0.0;     // of the spectrum it was found in
+  // Within how many line spacings the frequency of a steady tone is promised
+  // to lie of the true one, which sets the digits shown.
+  double AccuracyLines = 0.0;
 };
 
 // Finds each channel's strongest line and refines the frequency and level of
@@ -26,19 +29,17 @@ class PeakFinder {
   ~PeakFinder();
 
   // The strongest of the lines at or above FreqMin among the shownSize / 2
-  // lines of `channel` (the lowest one of equal levels), moved towards its
-  // stronger neighbour by the offset that the two lines' amplitude ratio
-  // gives in `window`'s main lobe, and its level raised by the lobe's loss at
-  // that offset. The DC line is no neighbour: it is scaled differently and
-  // holds the tone's mirror image too. Not found without such a line.
+  // lines of `channel` (the lowest one of equal levels). With a neighbour on
+  // each side the line is moved towards its stronger neighbour by the offset
+  // that the two lines' amplitude ratio gives in `window`'s main lobe, and
+  // its level raised by the lobe's loss at that offset: promised to 0.1 line
+  // (0.5 without a window, whose high side lobes let leakage from other lines
+  // disturb the ratio). The DC line is no neighbour: it is scaled differently
+  // and holds the tone's mirror image too. At the spectrum's ends, which side
+  // the tone lies on is unknown: the line's own frequency and level are
+  // given, promised to a whole line. Not found without such a line.
   SpectralPeak Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
                     int32_t window);
-
-  // Within how many line spacings the refined frequency of a steady tone
-  // is promised to lie of the true one, which sets the digits shown: 0.5
-  // without a window, whose high side lobes let leakage from other lines
-  // disturb the two lines' ratio, else 0.1.
-  static double AccuracyLines(int32_t window);
 
  private:
   const MainLobe& Lobe(int32_t window);

@@ -63,10 +63,10 @@ std::wstring FormatLevel(int32_t levelHundredthsDb) {
   return prefix + sign + WithDecimalComma(std::llabs(tenths), 1) + L" dB";
 }
 
-std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak, double accuracyLines) {
+std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak) {
   std::wstring text(1, channelLetter);
   if (!peak.Found) return text;
-  const int32_t exponent = LastDigitExponent(accuracyLines * peak.LineSpacingHz);
+  const int32_t exponent = LastDigitExponent(peak.AccuracyLines * peak.LineSpacingHz);
   return text + L" " + FormatFrequency(peak.FrequencyHz, exponent) + L"  " +
          FormatLevel(peak.LevelHundredthsDb);
 }

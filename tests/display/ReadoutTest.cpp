@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cwchar>
 #include <initializer_list>
 #include <memory>
 #include <random>
@@ -85,12 +86,14 @@ TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {
   EXPECT_EQ(FormatFrequency(21.533, -2), L"21,53 Hz");
   EXPECT_EQ(FormatFrequency(0.05, -3), L"0,050 Hz");
 
-  SpectralPeak peak{true, 4321.26, -2660, 21.533203125};
-  EXPECT_EQ(FormatPeak(L'R', peak, 0.1), L"R 4321 Hz  -26,6 dB");
-  EXPECT_EQ(FormatPeak(L'R', peak, 0.5), L"R 4320 Hz  -26,6 dB");
+  SpectralPeak peak{true, 4321.26, -2660, 21.533203125, 0.1};
+  EXPECT_EQ(FormatPeak(L'R', peak), L"R 4321 Hz  -26,6 dB");
+  peak.AccuracyLines = 0.5;
+  EXPECT_EQ(FormatPeak(L'R', peak), L"R 4320 Hz  -26,6 dB");
   peak.LineSpacingHz = 44100.0 / 262144;
-  EXPECT_EQ(FormatPeak(L'R', peak, 0.1), L"R 4321,26 Hz  -26,6 dB");
-  EXPECT_EQ(FormatPeak(L'L', SpectralPeak{}, 0.1), L"L");
+  peak.AccuracyLines = 0.1;
+  EXPECT_EQ(FormatPeak(L'R', peak), L"R 4321,26 Hz  -26,6 dB");
+  EXPECT_EQ(FormatPeak(L'L', SpectralPeak{}), L"L");
 }
 
 TEST(ReadoutPlacementTest, BoxStaysInTheViewAndOffThePointer) {
@@ -122,8 +125,9 @@ TEST(ReadoutPlacementTest, BoxStaysInTheViewAndOffThePointer) {
 // (from line 20: 0.020 lines and 0.021 dB without a window, falling with the
 // line, 0.0022 lines and 0.010 dB with one; below: 0.23 lines and 0.17 dB,
 // 0.020 lines and 0.17 dB). A lobe misread by a few percent exceeds those
-// from line 20.
-TEST(PeakFinderTest, TonesBetweenLinesPerWindow) {
+// from line 20. Tones beyond the first or last line's neighbour: that line's
+// frequency to the tens a whole line spacing (21.5 Hz) supports.
+TEST(PeakFinderTest, TonesBetweenLinesAndAtTheEndsPerWindow) {
   constexpr int32_t kPoints = 2048;
   constexpr double kAmplitude = 0.5;
   const char* names[kWindowCount] = {"Aus",     "Dreieck",  "Hanning", "Welch",
@@ -183,6 +187,13 @@ TEST(PeakFinderTest, TonesBetweenLinesPerWindow) {
       EXPECT_LT(largestLines, band.Lines[windowed]) << names[window] << " " << band.FromLine;
       EXPECT_LT(largestDb, band.Db[windowed]) << names[window] << " " << band.FromLine;
     }
+
+    for (const auto& [cycles, text] :
+         {std::pair{0.7, L"L 20 Hz  "}, std::pair{1023.3, L"L 22030 Hz  "},
+          std::pair{1023.7, L"L 22030 Hz  "}})
+      EXPECT_EQ(FormatPeak(L'L', find(window, {{cycles, kAmplitude}})).substr(0, std::wcslen(text)),
+                text)
+          << names[window] << " " << cycles;
   }
 }
 
@@ -191,10 +202,11 @@ TEST(PeakFinderTest, StrongestLineAtOrAboveTheLowestShownFrequency) {
   auto levels = std::make_unique<SpectrumLevels>();
   for (LevelPair& line : *levels) line = {-14000, -14000};
   PeakFinder finder;
-  // Silence: the first line from 10 Hz on, at the floor, nothing to refine.
+  // Silence: the first line from 10 Hz on, at the floor, with no neighbour
+  // below it above the DC line: its own frequency.
   SpectralPeak peak = finder.Find(*levels, 0, 2048, kWindowHanning);
   EXPECT_TRUE(peak.Found);
-  EXPECT_NEAR(peak.FrequencyHz, 21.533203125 * 1.5, 1e-9);
+  EXPECT_EQ(peak.FrequencyHz, 21.533203125);
   // 65536 points: line 13 (8.7 Hz) lies below the view, line 15 (10.1 Hz) is the lowest shown.
   (*levels)[0][0] = (*levels)[13][0] = 0;
   (*levels)[15][0] = -3000;
