@@ -10,6 +10,7 @@ namespace {
 constexpr double kAccuracyLinesWithoutWindow = 0.5;
 constexpr double kAccuracyLinesWithWindow = 0.1;
 constexpr double kAccuracyLinesUnrefined = 1.0;
+constexpr double kPeakAboveFloorDb = 20.0;
 constexpr double kHundredthsPerDb = 100.0;
 // Stored levels are hundredths of a decibel; amplitude = 10^(dB / 20).
 constexpr double kHundredthsPerAmplitudeDecade = 2000.0;
@@ -42,6 +43,11 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
   const int32_t level = levels[strongest][channel];
   const bool hasLower = strongest - 1 >= 1;
   const bool hasUpper = strongest + 1 < lines;
+  const auto threshold =
+      static_cast<int32_t>(std::lround((Range.LevelMin + kPeakAboveFloorDb) * kHundredthsPerDb));
+  // The search leaves no stronger line above; the one below may lie below FreqMin.
+  if (level < threshold || (hasLower && levels[strongest - 1][channel] > level)) return peak;
+
   peak.Found = true;
   peak.FrequencyHz = strongest * peak.LineSpacingHz;
   peak.LevelHundredthsDb = level;
