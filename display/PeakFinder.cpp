@@ -9,6 +9,9 @@ namespace {
 
 constexpr double kAccuracyLinesWithoutWindow = 0.5;
 constexpr double kAccuracyLinesWithWindow = 0.1;
+constexpr double kAccuracyLinesUnrefined = 1.0;
+constexpr double kPeakAboveFloorDb = 20.0;
+constexpr double kHundredthsPerDb = 100.0;
 // Stored levels are hundredths of a decibel; amplitude = 10^(dB / 20).
 constexpr double kHundredthsPerAmplitudeDecade = 2000.0;
 
@@ -16,10 +19,6 @@ constexpr double kHundredthsPerAmplitudeDecade = 2000.0;
 
 PeakFinder::PeakFinder() = default;
 PeakFinder::~PeakFinder() = default;
-
-double PeakFinder::AccuracyLines(int32_t window) {
-  return window == kWindowOff ? kAccuracyLinesWithoutWindow : kAccuracyLinesWithWindow;
-}
 
 const MainLobe& PeakFinder::Lobe(int32_t window) {
   const int32_t index = std::clamp(window, 0, kWindowCount - 1);
@@ -41,19 +40,31 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
   for (int32_t i = lowest + 1; i < lines; ++i)
     if (levels[i][channel] > levels[strongest][channel]) strongest = i;
 
+  const int32_t level = levels[strongest][channel];
   const bool hasLower = strongest - 1 >= 1;
   const bool hasUpper = strongest + 1 < lines;
-  double offsetLines = 0.0;
-  if (hasLower || hasUpper) {
-    const bool upper =
-        hasUpper && (!hasLower || levels[strongest + 1][channel] >= levels[strongest - 1][channel]);
-    const int32_t neighbour = upper ? strongest + 1 : strongest - 1;
-    const double ratio = std::pow(10.0, (levels[neighbour][channel] - levels[strongest][channel]) /
-                                            kHundredthsPerAmplitudeDecade);
-    offsetLines = Lobe(window).OffsetForRatio(ratio) * (upper ? 1 : -1);
-  }
+  const auto threshold =
+      static_cast<int32_t>(std::lround((Range.LevelMin + kPeakAboveFloorDb) * kHundredthsPerDb));
+  // The search leaves no stronger line above; the one below may lie below FreqMin.
+  if (level < threshold || (hasLower && levels[strongest - 1][channel] > level)) return peak;
+
   peak.Found = true;
-  peak.FrequencyHz = (strongest + offsetLines) * peak.LineSpacingHz;
-  peak.LevelHundredthsDb = levels[strongest][channel];
+  peak.FrequencyHz = strongest * peak.LineSpacingHz;
+  peak.LevelHundredthsDb = level;
+  if (!hasLower || !hasUpper) {
+    peak.AccuracyLines = kAccuracyLinesUnrefined;
+    return peak;
+  }
+  const bool upper = levels[strongest + 1][channel] >= levels[strongest - 1][channel];
+  const int32_t neighbour = upper ? strongest + 1 : strongest - 1;
+  const double ratio =
+      std::pow(10.0, (levels[neighbour][channel] - level) / kHundredthsPerAmplitudeDecade);
+  const MainLobe& lobe = Lobe(window);
+  const double offsetLines = lobe.OffsetForRatio(ratio);
+  peak.FrequencyHz += (upper ? offsetLines : -offsetLines) * peak.LineSpacingHz;
+  peak.LevelHundredthsDb +=
+      static_cast<int32_t>(std::lround(lobe.LossDb(offsetLines) * kHundredthsPerDb));
+  peak.AccuracyLines =
+      window == kWindowOff ? kAccuracyLinesWithoutWindow : kAccuracyLinesWithWindow;
   return peak;
 }

@@ -15,6 +15,8 @@ constexpr int32_t kHundredthsPerTenth = 10;
 constexpr int32_t kHundredthsPerDb = 100;
 constexpr wchar_t kDecimalComma = L',';
 constexpr const wchar_t* kFloorSign = L"\u2264";
+// An en dash, not the minus sign of the levels: no number is missing.
+constexpr const wchar_t* kNoPeakMark = L" \u2013";
 
 // Digits of a non-negative integer count of 10^-decimals units, with the
 // decimal comma before the last `decimals` digits.
@@ -67,10 +69,10 @@ std::wstring FormatLevelNumber(int32_t levelHundredthsDb) {
   return prefix + sign + WithDecimalComma(std::llabs(tenths), 1);
 }
 
-std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak, double accuracyLines) {
+std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak) {
   std::wstring text(1, channelLetter);
-  if (!peak.Found) return text;
-  const int32_t exponent = LastDigitExponent(accuracyLines * peak.LineSpacingHz);
+  if (!peak.Found) return text + kNoPeakMark;
+  const int32_t exponent = LastDigitExponent(peak.AccuracyLines * peak.LineSpacingHz);
   return text + L" " + FormatFrequency(peak.FrequencyHz, exponent) + L"  " +
          FormatLevel(peak.LevelHundredthsDb);
 }

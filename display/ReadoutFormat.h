@@ -28,6 +28,7 @@ std::wstring FormatLevelNumber(int32_t levelHundredthsDb);
 struct SpectralPeak;
 
 // One channel's line of the peak values: its letter, the refined frequency
-// to the digit that accuracyLines line spacings support, and the level:
-// "L 1234 Hz  -12,7 dB". A channel without a peak shows its letter alone.
-std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak, double accuracyLines);
+// to the digit that the peak's accuracy supports, and the level:
+// "L 1234 Hz  -12,7 dB". A channel without a peak shows its letter and an en
+// dash: "L –".
+std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak);

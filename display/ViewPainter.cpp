@@ -231,9 +231,7 @@ void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLeve
   for (const auto& channel : channels) {
     if (!channel.Shown) continue;
     const SpectralPeak peak = Peaks.Find(levels, channel.Channel, ShownSize, Weighting);
-    if (!peak.Found) continue;
-    lines[count++] = {FormatPeak(channel.Letter, peak, PeakFinder::AccuracyLines(Weighting)),
-                      channel.Colour};
+    lines[count++] = {FormatPeak(channel.Letter, peak), channel.Colour};
   }
   if (count == 0) return;
   int32_t width = 0;

@@ -39,6 +39,15 @@ def line_levels_db(frequency_hz, amplitude, fft_size, window):
     return levels
 
 
+def tone_level_db(amplitude, fft_size, window):
+    """The level of a sine of the given amplitude in a line right on its
+    frequency: half the amplitude times the sum of the weights, normalised by
+    N / 2 (the mirror image's share, far off, left out). The peak values show
+    it for a tone between lines too."""
+    weight = WINDOWS[window]
+    return 20 * math.log10(amplitude * sum(weight(j, fft_size) for j in range(fft_size)) / fft_size)
+
+
 def expected_peak(frequency_hz, amplitude, fft_size, window):
     """(frequency of the strongest line, its level in dB)."""
     levels = line_levels_db(frequency_hz, amplitude, fft_size, window)
