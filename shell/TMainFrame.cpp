@@ -4,36 +4,21 @@
 #include <string>
 #include <vector>
 
-#include "analysis/MeasurementSettings.h"
 #include "capture/TMainClient.h"
 #include "capture/WaveInput.h"
 #include "resources/ResourceIds.h"
 #include "settings/PlacementFit.h"
 #include "settings/SettingsCodec.h"
+#include "settings/SettingsTable.h"
 #include "shell/TLayClient.h"
 #include "windowing/TDialog.h"
 
 namespace {
 
-struct CommandValue {
-  UINT Command;
-  int32_t Value;
-};
-
-// The groups in menu order, with the value each item stands for.
-constexpr CommandValue kFftSizes[] = {
-    {CMD_SIZE_1024, 1024},   {CMD_SIZE_2048, 2048},     {CMD_SIZE_4096, 4096},
-    {CMD_SIZE_8192, 8192},   {CMD_SIZE_16384, 16384},   {CMD_SIZE_32768, 32768},
-    {CMD_SIZE_65536, 65536}, {CMD_SIZE_131072, 131072}, {CMD_SIZE_262144, 262144},
-};
-constexpr CommandValue kRates[] = {
-    {CMD_RATE_1, 1000}, {CMD_RATE_2, 500}, {CMD_RATE_5, 200}, {CMD_RATE_10, 100}, {CMD_RATE_20, 50},
-};
-constexpr CommandValue kWindows[] = {
-    {CMD_WINDOW_OFF, 0},    {CMD_WINDOW_TRIANGLE, 1}, {CMD_WINDOW_HANNING, 2},
-    {CMD_WINDOW_WELCH, 3},  {CMD_WINDOW_HAMMING, 4},  {CMD_WINDOW_BLACKMAN, 5},
-    {CMD_WINDOW_PARZEN, 6},
-};
+// The menu's items of the settings table reach CmSetting.
+bool IsSettingCommand(UINT command) {
+  return FindSettingCommand(command).Setting != nullptr;
+}
 
 // Windows-1252, as the menu is.
 constexpr char kNoInputText[] = "Kein Aufnahmeger\xE4t gefunden";
@@ -46,13 +31,6 @@ std::string MenuText(const std::string& name) {
     text += c;
   }
   return text;
-}
-
-template <size_t N>
-const CommandValue* Find(const CommandValue (&group)[N], UINT command) {
-  for (const CommandValue& item : group)
-    if (item.Command == command) return &item;
-  return nullptr;
 }
 
 ScreenRect ToScreenRect(const RECT& rect) {
@@ -87,33 +65,7 @@ std::vector<ScreenRect> WorkAreasForPlacement() {
 }  // namespace
 
 const TResponseEntry TMainFrame::Rows[] = {
-    Row::Command<TMainFrame, &TMainFrame::CmChannelLeft>(CMD_CHANNEL_LEFT),
-    Row::Command<TMainFrame, &TMainFrame::CmChannelRight>(CMD_CHANNEL_RIGHT),
-    Row::Command<TMainFrame, &TMainFrame::CmChannelBoth>(CMD_CHANNEL_BOTH),
-    Row::Command<TMainFrame, &TMainFrame::CmShowMaximum>(CMD_SHOW_MAXIMUM),
-    Row::Command<TMainFrame, &TMainFrame::CmShowPeaks>(CMD_SHOW_PEAKS),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_1024),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_2048),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_4096),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_8192),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_16384),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_32768),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_65536),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_131072),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_262144),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmRate>(CMD_RATE_1),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmRate>(CMD_RATE_2),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmRate>(CMD_RATE_5),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmRate>(CMD_RATE_10),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmRate>(CMD_RATE_20),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_OFF),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_TRIANGLE),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_HANNING),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_WELCH),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_HAMMING),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_BLACKMAN),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_PARZEN),
-    Row::Command<TMainFrame, &TMainFrame::CmAutoOffset>(CMD_AUTO_OFFSET),
+    Row::CommandsAccepted<TMainFrame, &TMainFrame::CmSetting>(&IsSettingCommand),
     Row::Command<TMainFrame, &TMainFrame::CmAbout>(CMD_ABOUT),
     Row::Command<TMainFrame, &TMainFrame::CmRestoreDefaults>(CMD_RESTORE_DEFAULTS),
     Row::CommandRange<TMainFrame, &TMainFrame::CmInput>(CMD_INPUT_FIRST,
@@ -126,16 +78,9 @@ const TResponseTable TMainFrame::Table{&TDecoratedFrame::Table, TMainFrame::Rows
 TMainFrame::TMainFrame(TWindow* parent, const char* title, TLayClient* client,
                        SettingsStorage& storage)
     : TDecoratedFrame(parent, title, client), Layout(client), Storage(storage) {
-  StoreDefaultSettings();
+  // What is not stored, or not usable, loads as its default.
   const StoredSettings stored = LoadSettings(Storage);
-  Settings.ShowLeft = stored.ShowLeft;
-  Settings.ShowRight = stored.ShowRight;
-  Write(Settings.FftSize, stored.FftSize);
-  Settings.ShowMaximum = stored.ShowMaximum;
-  Write(Settings.Weighting, stored.Weighting);
-  Write(Settings.AutoOffset, stored.AutoOffset);
-  Write(Settings.IntervalMs, stored.IntervalMs);
-  Settings.ShowPeaks = stored.ShowPeaks;
+  StoreSettingValues(stored.Choices);
   Input = stored.Input;
   Placement = stored.Placement;
 }
@@ -181,33 +126,19 @@ void TMainFrame::RememberInput(const RememberedInput& input) {
 
 void TMainFrame::StoreChoices() {
   StoredSettings now;
-  now.FftSize = Read(Settings.FftSize);
-  now.Weighting = Read(Settings.Weighting);
-  now.AutoOffset = Read(Settings.AutoOffset);
-  now.IntervalMs = Read(Settings.IntervalMs);
-  now.ShowMaximum = Settings.ShowMaximum;
-  now.ShowLeft = Settings.ShowLeft;
-  now.ShowRight = Settings.ShowRight;
-  now.ShowPeaks = Settings.ShowPeaks;
+  now.Choices = CurrentSettingValues();
   now.Input = Input;
   SaveChoices(Storage, now);
 }
 
 void TMainFrame::CheckSettings() {
-  const UINT channels = (Settings.ShowLeft && Settings.ShowRight) ? CMD_CHANNEL_BOTH
-                        : Settings.ShowLeft                       ? CMD_CHANNEL_LEFT
-                                                                  : CMD_CHANNEL_RIGHT;
-  for (UINT command : {CMD_CHANNEL_LEFT, CMD_CHANNEL_RIGHT, CMD_CHANNEL_BOTH})
-    Check(command, command == channels);
-  for (const CommandValue& item : kFftSizes)
-    Check(item.Command, item.Value == Read(Settings.FftSize));
-  for (const CommandValue& item : kRates)
-    Check(item.Command, item.Value == Read(Settings.IntervalMs));
-  Check(CMD_SHOW_MAXIMUM, Settings.ShowMaximum != 0);
-  Check(CMD_SHOW_PEAKS, Settings.ShowPeaks != 0);
-  for (const CommandValue& item : kWindows)
-    Check(item.Command, item.Value == Read(Settings.Weighting));
-  Check(CMD_AUTO_OFFSET, Read(Settings.AutoOffset) != 0);
+  for (const SettingDefinition& setting : kSettings) CheckChoices(setting);
+}
+
+void TMainFrame::CheckChoices(const SettingDefinition& setting) {
+  const int32_t value = setting.Place.Get();
+  for (const MenuChoice& choice : setting.Choices)
+    Check(choice.Command, setting.Kind == SettingKind::Switch ? value != 0 : value == choice.Value);
 }
 
 void TMainFrame::Check(UINT command, bool checked) {
@@ -219,25 +150,6 @@ void TMainFrame::Repaint() {
   InvalidateRect(GetClientWindow()->GetHandle(), nullptr, TRUE);
 }
 
-void TMainFrame::SetChannels(int32_t left, int32_t right, UINT checkedCommand) {
-  Settings.ShowLeft = left;
-  Settings.ShowRight = right;
-  for (UINT command : {CMD_CHANNEL_LEFT, CMD_CHANNEL_RIGHT, CMD_CHANNEL_BOTH})
-    Check(command, command == checkedCommand);
-  StoreChoices();
-  Repaint();
-}
-
-void TMainFrame::CmChannelLeft() {
-  SetChannels(1, 0, CMD_CHANNEL_LEFT);
-}
-void TMainFrame::CmChannelRight() {
-  SetChannels(0, 1, CMD_CHANNEL_RIGHT);
-}
-void TMainFrame::CmChannelBoth() {
-  SetChannels(1, 1, CMD_CHANNEL_BOTH);
-}
-
 int32_t TMainFrame::Toggle(UINT command) {
   // The new value follows from the menu's mark, not from the stored setting.
   const DWORD previous = CheckMenuItem(GetMenu(GetHandle()), command, MF_BYCOMMAND | MF_UNCHECKED);
@@ -246,42 +158,18 @@ int32_t TMainFrame::Toggle(UINT command) {
   return value;
 }
 
-void TMainFrame::CmShowMaximum() {
-  Settings.ShowMaximum = Toggle(CMD_SHOW_MAXIMUM);
+void TMainFrame::CmSetting(UINT command) {
+  const SettingCommand found = FindSettingCommand(command);
+  if (!found.Setting) return;
+  const SettingDefinition& setting = *found.Setting;
+  if (setting.Kind == SettingKind::Switch) {
+    setting.Place.Set(Toggle(command));
+  } else {
+    setting.Place.Set(found.Choice->Value);
+    CheckChoices(setting);
+  }
   StoreChoices();
-  Repaint();
-}
-
-void TMainFrame::CmShowPeaks() {
-  Settings.ShowPeaks = Toggle(CMD_SHOW_PEAKS);
-  StoreChoices();
-  Repaint();
-}
-
-void TMainFrame::CmAutoOffset() {
-  Write(Settings.AutoOffset, Toggle(CMD_AUTO_OFFSET));
-  StoreChoices();
-}
-
-void TMainFrame::CmFftSize(UINT command) {
-  for (const CommandValue& item : kFftSizes) Check(item.Command, false);
-  Check(command, true);
-  if (const CommandValue* item = Find(kFftSizes, command)) Write(Settings.FftSize, item->Value);
-  StoreChoices();
-}
-
-void TMainFrame::CmRate(UINT command) {
-  for (const CommandValue& item : kRates) Check(item.Command, false);
-  Check(command, true);
-  if (const CommandValue* item = Find(kRates, command)) Write(Settings.IntervalMs, item->Value);
-  StoreChoices();
-}
-
-void TMainFrame::CmWindow(UINT command) {
-  for (const CommandValue& item : kWindows) Check(item.Command, false);
-  if (const CommandValue* item = Find(kWindows, command)) Write(Settings.Weighting, item->Value);
-  Check(command, true);
-  StoreChoices();
+  if (setting.Effect == SettingEffect::Repaint) Repaint();
 }
 
 // The choice is remembered by the input's name, its number a hint.

@@ -3,15 +3,16 @@
 #include <optional>
 
 #include "settings/SettingsStorage.h"
+#include "settings/SettingsTable.h"
 #include "settings/StoredSettings.h"
 #include "windowing/TDecoratedFrame.h"
 
 class TLayClient;
 
 // The program's only top-level window. Its menu is the user's only control:
-// each command rewrites one or two settings, moves the check mark of its
-// group and stores the settings; the commands that change only what is
-// drawn repaint at once. GUI thread only.
+// each command of a setting (settings/SettingsTable.h) rewrites it, moves the
+// check mark of its group and stores the settings; the settings that change
+// only what is drawn repaint at once. GUI thread only.
 class TMainFrame : public TDecoratedFrame {
  public:
   // Stores the settings' defaults, then what `storage` kept of the last run
@@ -44,15 +45,8 @@ class TMainFrame : public TDecoratedFrame {
   void SetupWindow() override;
 
  private:
-  void CmChannelLeft();
-  void CmChannelRight();
-  void CmChannelBoth();
-  void CmShowMaximum();
-  void CmShowPeaks();
-  void CmFftSize(UINT command);
-  void CmRate(UINT command);
-  void CmWindow(UINT command);
-  void CmAutoOffset();
+  // Any command of the settings table.
+  void CmSetting(UINT command);
   void CmAbout();
   void CmInput(UINT command);
   void MenuOpening(HMENU popup, UINT position);
@@ -63,11 +57,12 @@ class TMainFrame : public TDecoratedFrame {
   LRESULT EvActivate(WPARAM wParam, LPARAM lParam);
   void CmRestoreDefaults();
 
-  void SetChannels(int32_t left, int32_t right, UINT checkedCommand);
   // Flips a toggle item's mark; returns the new setting (1 when now checked).
   int32_t Toggle(UINT command);
   void Check(UINT command, bool checked);
   void CheckSettings();
+  // Checks the items of the setting's value.
+  void CheckChoices(const SettingDefinition& setting);
   void Repaint();
   // Stores the measurement settings and the input; failures are dropped.
   void StoreChoices();

@@ -8,6 +8,7 @@
 #include "analysis/ChannelAnalysis.h"
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
+#include "settings/SettingsTable.h"
 #include "analysis/WeightingWindow.h"
 #include "tests/analysis/TestSignals.h"
 

@@ -12,6 +12,7 @@
 
 #include "analysis/MeasurementSettings.h"
 #include "capture/TMainClient.h"
+#include "settings/SettingsTable.h"
 #include "tests/capture/FakeSystem.h"
 #include "tests/windowing/MessagePump.h"
 

@@ -17,12 +17,12 @@ const UINT kAllItems[] = {
 // Legal choices, none of them a default.
 StoredSettings Chosen() {
   StoredSettings chosen;
-  chosen.FftSize = 8192;
-  chosen.Weighting = 5;
-  chosen.AutoOffset = 0;
-  chosen.IntervalMs = 1000;
-  chosen.ShowMaximum = 0;
-  chosen.ShowRight = 0;
+  chosen.Choice("FftSize") = 8192;
+  chosen.Choice("Weighting") = 5;
+  chosen.Choice("AutoOffset") = 0;
+  chosen.Choice("IntervalMs") = 1000;
+  chosen.Choice("ShowMaximum") = 0;
+  chosen.Choice("Channels") = 1;  // the left one alone
   return chosen;
 }
 
