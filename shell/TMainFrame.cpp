@@ -62,6 +62,22 @@ std::vector<ScreenRect> WorkAreasForPlacement() {
   return areas;
 }
 
+// The show command the start asked for. SW_SHOWDEFAULT stands for the one
+// in the process's start-up information (a shortcut's "Run:" choice), if
+// its starter gave one.
+int StartShowCommand(int showCommand) {
+  if (showCommand != SW_SHOWDEFAULT) return showCommand;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  return (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : showCommand;
+}
+
+bool Minimizes(int showCommand) {
+  return showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ||
+         showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_FORCEMINIMIZE;
+}
+
 }  // namespace
 
 const TResponseEntry TMainFrame::Rows[] = {
@@ -116,7 +132,25 @@ void TMainFrame::PlaceAsRemembered() {
 }
 
 void TMainFrame::Show(int showCommand) {
-  TDecoratedFrame::Show(Placement && Placement->Maximized ? SW_SHOWMAXIMIZED : showCommand);
+  if (!Placement || !Placement->Maximized) {
+    TDecoratedFrame::Show(showCommand);
+    return;
+  }
+  const int started = StartShowCommand(showCommand);
+  if (!Minimizes(started)) {
+    TDecoratedFrame::Show(SW_SHOWMAXIMIZED);
+    return;
+  }
+  // Minimised as the start asks; a restore maximises the frame.
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(GetHandle(), &placement)) {
+    TDecoratedFrame::Show(started);
+    return;
+  }
+  placement.flags |= WPF_RESTORETOMAXIMIZED;
+  placement.showCmd = started == SW_FORCEMINIMIZE ? SW_MINIMIZE : started;
+  SetWindowPlacement(GetHandle(), &placement);
 }
 
 void TMainFrame::RememberInput(const RememberedInput& input) {

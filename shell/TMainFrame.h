@@ -27,7 +27,10 @@ class TMainFrame : public TDecoratedFrame {
   const RememberedInput& GetRememberedInput() const { return Input; }
   void RememberInput(const RememberedInput& input);
 
-  // Shows the frame maximised if it was when the program last ended.
+  // Shows the frame maximised if it was when the program last ended, unless
+  // the start asks for it minimised (showCommand, or for SW_SHOWDEFAULT the
+  // process's start-up information): then it starts minimised, and a
+  // restore maximises it.
   void Show(int showCommand) override;
 
   // The most inputs the "&Eingang" menu lists.
