@@ -45,20 +45,9 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
   return TRUE;
 }
 
-// The monitors' work areas in the coordinates of a window's placement, whose
-// origin is the top left corner of the primary monitor's work area.
-std::vector<ScreenRect> WorkAreasForPlacement() {
+std::vector<ScreenRect> EnumerateWorkAreas() {
   std::vector<ScreenRect> areas;
   EnumDisplayMonitors(nullptr, nullptr, &AddWorkArea, reinterpret_cast<LPARAM>(&areas));
-  MONITORINFO primary = {};
-  primary.cbSize = sizeof primary;
-  if (!GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary)) return areas;
-  for (ScreenRect& area : areas) {
-    area.Left -= primary.rcWork.left;
-    area.Right -= primary.rcWork.left;
-    area.Top -= primary.rcWork.top;
-    area.Bottom -= primary.rcWork.top;
-  }
   return areas;
 }
 
@@ -90,6 +79,8 @@ const TResponseEntry TMainFrame::Rows[] = {
     Row::WithParameters<TMainFrame, &TMainFrame::EvActivate>(WM_ACTIVATE),
 };
 const TResponseTable TMainFrame::Table{&TDecoratedFrame::Table, TMainFrame::Rows};
+
+std::vector<ScreenRect> (*TMainFrame::MonitorWorkAreas)() = &EnumerateWorkAreas;
 
 TMainFrame::TMainFrame(TWindow* parent, const char* title, TLayClient* client,
                        SettingsStorage& storage)
@@ -124,11 +115,21 @@ void TMainFrame::PlaceAsRemembered() {
   WINDOWPLACEMENT placement = {};
   placement.length = sizeof placement;
   if (!Placement || !GetWindowPlacement(GetHandle(), &placement)) return;
-  const ScreenRect normal = FitOntoMonitors(Placement->Normal, WorkAreasForPlacement());
+  const ScreenRect& normal = Placement->Normal;
   placement.rcNormalPosition = {normal.Left, normal.Top, normal.Right, normal.Bottom};
   // Still hidden: the application shows the frame.
   placement.showCmd = SW_HIDE;
   SetWindowPlacement(GetHandle(), &placement);
+  // A placement's coordinates may be offset from the screen's by a task bar
+  // at the left or top, of one monitor or another: the fit takes the
+  // window's real rectangle on the screen, whatever the offset was.
+  RECT placed;
+  if (!GetWindowRect(GetHandle(), &placed)) return;
+  const ScreenRect onScreen = ToScreenRect(placed);
+  const ScreenRect fitted = FitOntoMonitors(onScreen, MonitorWorkAreas());
+  if (fitted == onScreen) return;
+  SetWindowPos(GetHandle(), nullptr, fitted.Left, fitted.Top, fitted.Width(), fitted.Height(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TMainFrame::Show(int showCommand) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "settings/SettingsStorage.h"
 #include "settings/SettingsTable.h"
@@ -32,6 +33,10 @@ class TMainFrame : public TDecoratedFrame {
   // process's start-up information): then it starts minimised, and a
   // restore maximises it.
   void Show(int showCommand) override;
+
+  // The monitors' work areas in screen coordinates, against which the
+  // remembered place is fitted; tests put monitors of their own here.
+  static std::vector<ScreenRect> (*MonitorWorkAreas)();
 
   // The most inputs the "&Eingang" menu lists.
   static constexpr int kMaxListedInputs = 64;

@@ -71,6 +71,23 @@ TEST_F(ShellTest, StartTakesTheStoredSettingsWithTheirMarksAndMovesALostPlaceOnS
   EXPECT_TRUE(IsWindowVisible(Frame().GetHandle()));
 }
 
+// A monitor with task bars at its left and top, its work area starting at
+// (150, 60); the system's placement coordinates here are the screen's. A
+// place whose title bar lies under the top bar moves down into the work area.
+TEST_F(ShellTest, APlaceUnderATaskBarMovesIntoTheWorkAreaWhereverItsOriginIs) {
+  const auto realAreas = TMainFrame::MonitorWorkAreas;
+  TMainFrame::MonitorWorkAreas = [] { return std::vector<ScreenRect>{{150, 60, 1280, 1024}}; };
+  SavePlacement(Stored, {{200, 5, 800, 405}, false});
+  Build();
+  TMainFrame::MonitorWorkAreas = realAreas;
+  RECT frame;
+  GetWindowRect(Frame().GetHandle(), &frame);
+  EXPECT_EQ(frame.left, 200);
+  EXPECT_EQ(frame.top, 60);
+  EXPECT_EQ(frame.right - frame.left, 600);
+  EXPECT_EQ(frame.bottom - frame.top, 400);
+}
+
 TEST_F(ShellTest, AMaximisedFrameStartsSoAndItsPlaceIsStoredAtTheEnd) {
   SavePlacement(Stored, {{100, 80, 740, 560}, true});
   Build();
