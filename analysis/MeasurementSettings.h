@@ -4,9 +4,10 @@
 #include <cstdint>
 
 // The user's choices, one process-wide record. Every field is 0 until the
-// main frame's constructor stores the defaults and then what was kept of the
-// last run; afterwards only the menu commands change them, always on the GUI
-// thread.
+// main frame's constructor stores the settings (settings/SettingsTable.h
+// declares each one: its default, its legal values, its menu items and
+// where it is kept); afterwards only the menu commands change them, always
+// on the GUI thread.
 //
 // The worker thread reads FftSize, Weighting, AutoOffset and IntervalMs while
 // the GUI thread may write them: those are atomics, written and read relaxed
@@ -27,21 +28,6 @@ struct MeasurementSettings {
 };
 
 extern MeasurementSettings Settings;
-
-// The values the main frame stores at start-up.
-constexpr int32_t kDefaultFftSize = 2048;
-constexpr int32_t kDefaultWeighting = 2;  // Hanning
-constexpr int32_t kDefaultAutoOffset = 1;
-constexpr int32_t kDefaultIntervalMs = 200;
-constexpr int32_t kDefaultShowMaximum = 1;
-constexpr int32_t kDefaultShowLeft = 1;
-constexpr int32_t kDefaultShowRight = 1;
-constexpr int32_t kDefaultShowPeaks = 0;
-constexpr int32_t kDefaultAverageLength = 0;  // off
-constexpr int32_t kDefaultHoldMaximum = 0;
-
-// Stores the defaults of all fields. Called on the GUI thread only.
-void StoreDefaultSettings();
 
 // Relaxed accessors for the fields the worker shares with the GUI thread.
 inline int32_t Read(const std::atomic<int32_t>& field) {

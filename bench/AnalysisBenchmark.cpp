@@ -7,6 +7,7 @@
 #include "analysis/AnalysisWorker.h"
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
+#include "settings/SettingsTable.h"
 #include "analysis/WeightingWindow.h"
 #include "bench/BenchmarkSizes.h"
 #include "bench/TestSignal.h"

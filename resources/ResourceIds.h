@@ -7,6 +7,7 @@
 #define IDM_MAIN 1      // menu of the main frame
 #define IDD_ABOUT 1     // About box
 #define IDI_FRELOX 128  // the program's only icon group
+#define IDA_MAIN 1      // the main frame's keys
 
 // "&Programm". The exit command is the number the frame window answers with a
 // close request.
@@ -18,6 +19,8 @@
 #define CMD_CHANNEL_BOTH 103
 #define CMD_SHOW_MAXIMUM 104
 #define CMD_SHOW_PEAKS 130
+#define CMD_HOLD_MAXIMUM 140
+#define CMD_HOLD_RESET 141
 
 // "&Messung", measurements per second.
 #define CMD_RATE_1 105
@@ -48,6 +51,17 @@
 #define CMD_SIZE_262144 128
 
 #define CMD_AUTO_OFFSET 122
+
+// "&Messung", "M&ittelung": spectra averaged, and a fresh start of the average.
+#define CMD_AVERAGE_OFF 150
+#define CMD_AVERAGE_4 151
+#define CMD_AVERAGE_16 152
+#define CMD_AVERAGE_64 153
+#define CMD_AVERAGE_CONTINUOUS 154
+#define CMD_AVERAGE_RESTART 155
+
+// "&Messung": the picture held (the Space key too).
+#define CMD_PAUSE 156
 
 // "&Messung", last item: back to the first start's settings.
 #define CMD_RESTORE_DEFAULTS 131

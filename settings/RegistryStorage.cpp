@@ -54,6 +54,7 @@ void RegistryStorage::WriteValue(const char* name, unsigned long type, const voi
   RegCloseKey(key);
 }
 
+// The whole tree: a key with subkeys cannot be deleted on its own.
 void RegistryStorage::Forget() {
-  RegDeleteKeyA(HKEY_CURRENT_USER, SubKey.c_str());
+  RegDeleteTreeA(HKEY_CURRENT_USER, SubKey.c_str());
 }

@@ -17,6 +17,7 @@ class RegistryStorage : public SettingsStorage {
   std::optional<StoredValue> Read(const char* name) override;
   void WriteNumber(const char* name, uint32_t value) override;
   void WriteText(const char* name, const std::string& value) override;
+  // Deletes the key with everything below it.
   void Forget() override;
 
  private:

@@ -1,17 +1,8 @@
 #include "settings/SettingsCodec.h"
 
-#include <algorithm>
 #include <initializer_list>
 
 namespace {
-
-constexpr int32_t kChannelLeftBit = 1;
-constexpr int32_t kChannelRightBit = 2;
-
-constexpr int32_t kFftSizes[] = {1024, 2048, 4096, 8192, 16384, 32768, 65536, 131072, 262144};
-constexpr int32_t kIntervalsMs[] = {1000, 500, 200, 100, 50};
-constexpr int32_t kFirstWeighting = 0;
-constexpr int32_t kLastWeighting = 6;  // Parzen
 
 std::optional<int32_t> ReadNumber(SettingsStorage& storage, const char* name) {
   const std::optional<StoredValue> value = storage.Read(name);
@@ -19,23 +10,10 @@ std::optional<int32_t> ReadNumber(SettingsStorage& storage, const char* name) {
   return static_cast<int32_t>(value->Number);
 }
 
-template <size_t N>
-int32_t ReadOneOf(SettingsStorage& storage, const char* name, const int32_t (&legal)[N],
-                  int32_t fallback) {
-  const std::optional<int32_t> value = ReadNumber(storage, name);
-  if (value && std::find(std::begin(legal), std::end(legal), *value) != std::end(legal))
-    return *value;
-  return fallback;
-}
-
 int32_t ReadInRange(SettingsStorage& storage, const char* name, int32_t low, int32_t high,
                     int32_t fallback) {
   const std::optional<int32_t> value = ReadNumber(storage, name);
   return (value && *value >= low && *value <= high) ? *value : fallback;
-}
-
-int32_t ReadSwitch(SettingsStorage& storage, const char* name, int32_t fallback) {
-  return ReadInRange(storage, name, 0, 1, fallback);
 }
 
 std::optional<int32_t> ReadCoordinate(SettingsStorage& storage, const char* name) {
@@ -61,18 +39,10 @@ std::optional<StoredPlacement> ReadPlacement(SettingsStorage& storage) {
 
 StoredSettings LoadSettings(SettingsStorage& storage) {
   StoredSettings loaded;
-  loaded.FftSize = ReadOneOf(storage, kFftSizeValue, kFftSizes, loaded.FftSize);
-  loaded.IntervalMs = ReadOneOf(storage, kIntervalMsValue, kIntervalsMs, loaded.IntervalMs);
-  loaded.Weighting =
-      ReadInRange(storage, kWeightingValue, kFirstWeighting, kLastWeighting, loaded.Weighting);
-  loaded.AutoOffset = ReadSwitch(storage, kAutoOffsetValue, loaded.AutoOffset);
-  loaded.ShowMaximum = ReadSwitch(storage, kShowMaximumValue, loaded.ShowMaximum);
-  loaded.ShowPeaks = ReadSwitch(storage, kShowPeaksValue, loaded.ShowPeaks);
-  const int32_t channels = ReadInRange(
-      storage, kChannelsValue, kChannelLeftBit, kChannelLeftBit | kChannelRightBit,
-      (loaded.ShowLeft ? kChannelLeftBit : 0) | (loaded.ShowRight ? kChannelRightBit : 0));
-  loaded.ShowLeft = (channels & kChannelLeftBit) ? 1 : 0;
-  loaded.ShowRight = (channels & kChannelRightBit) ? 1 : 0;
+  for (size_t i = 0; i < kSettingCount; ++i) {
+    const std::optional<int32_t> value = ReadNumber(storage, kSettings[i].StoredName);
+    if (value && kSettings[i].IsLegal(*value)) loaded.Choices[i] = *value;
+  }
 
   const std::optional<StoredValue> name = storage.Read(kInputNameValue);
   if (name && name->ValueKind == StoredValue::Kind::Text) loaded.Input.Name = name->Text;
@@ -83,15 +53,8 @@ StoredSettings LoadSettings(SettingsStorage& storage) {
 }
 
 void SaveChoices(SettingsStorage& storage, const StoredSettings& settings) {
-  storage.WriteNumber(kFftSizeValue, static_cast<uint32_t>(settings.FftSize));
-  storage.WriteNumber(kIntervalMsValue, static_cast<uint32_t>(settings.IntervalMs));
-  storage.WriteNumber(kWeightingValue, static_cast<uint32_t>(settings.Weighting));
-  storage.WriteNumber(kAutoOffsetValue, static_cast<uint32_t>(settings.AutoOffset));
-  storage.WriteNumber(kShowMaximumValue, static_cast<uint32_t>(settings.ShowMaximum));
-  storage.WriteNumber(kShowPeaksValue, static_cast<uint32_t>(settings.ShowPeaks));
-  const int32_t channels =
-      (settings.ShowLeft ? kChannelLeftBit : 0) | (settings.ShowRight ? kChannelRightBit : 0);
-  storage.WriteNumber(kChannelsValue, static_cast<uint32_t>(channels));
+  for (size_t i = 0; i < kSettingCount; ++i)
+    storage.WriteNumber(kSettings[i].StoredName, static_cast<uint32_t>(settings.Choices[i]));
   storage.WriteText(kInputNameValue, settings.Input.Name);
   storage.WriteNumber(kInputNumberValue, static_cast<uint32_t>(settings.Input.NumberHint));
 }

@@ -3,15 +3,8 @@
 #include "settings/SettingsStorage.h"
 #include "settings/StoredSettings.h"
 
-// The names of the stored values. Channels holds 1 for the left channel
-// alone, 2 for the right alone, 3 for both.
-constexpr const char* kFftSizeValue = "FftSize";
-constexpr const char* kWeightingValue = "Weighting";
-constexpr const char* kAutoOffsetValue = "AutoOffset";
-constexpr const char* kIntervalMsValue = "IntervalMs";
-constexpr const char* kShowMaximumValue = "ShowMaximum";
-constexpr const char* kChannelsValue = "Channels";
-constexpr const char* kShowPeaksValue = "ShowPeaks";
+// The names of the stored values besides the menu's settings, whose names
+// are in their rows of the settings table.
 constexpr const char* kInputNameValue = "InputName";
 constexpr const char* kInputNumberValue = "InputNumber";
 constexpr const char* kWindowLeftValue = "WindowLeft";
@@ -26,8 +19,8 @@ constexpr int32_t kMaxWindowCoordinatePx = 32767;
 constexpr int32_t kMaxInputNumber = 255;
 
 // Reads what was stored. Each value that is missing, of another kind, out of
-// range or not one of the menu's values gives its own default and nothing
-// else: the input's name and number fall back one by one, the placement
+// range or not one of its setting's legal values gives its own default and
+// nothing else: the input's name and number fall back one by one, the placement
 // (its four edges and the maximised flag) as a whole.
 StoredSettings LoadSettings(SettingsStorage& storage);
 

@@ -1,7 +1,7 @@
 #include "shell/TLayClient.h"
 
-#include "display/TMainClient.h"
 #include "display/AxisPainter.h"
+#include "display/TMainClient.h"
 #include "display/ViewPlacement.h"
 
 const TResponseEntry TLayClient::Rows[] = {

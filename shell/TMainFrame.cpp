@@ -10,30 +10,16 @@
 #include "resources/ResourceIds.h"
 #include "settings/PlacementFit.h"
 #include "settings/SettingsCodec.h"
+#include "settings/SettingsTable.h"
 #include "shell/TLayClient.h"
 #include "windowing/TDialog.h"
 
 namespace {
 
-struct CommandValue {
-  UINT Command;
-  int32_t Value;
-};
-
-// The groups in menu order, with the value each item stands for.
-constexpr CommandValue kFftSizes[] = {
-    {CMD_SIZE_1024, 1024},   {CMD_SIZE_2048, 2048},     {CMD_SIZE_4096, 4096},
-    {CMD_SIZE_8192, 8192},   {CMD_SIZE_16384, 16384},   {CMD_SIZE_32768, 32768},
-    {CMD_SIZE_65536, 65536}, {CMD_SIZE_131072, 131072}, {CMD_SIZE_262144, 262144},
-};
-constexpr CommandValue kRates[] = {
-    {CMD_RATE_1, 1000}, {CMD_RATE_2, 500}, {CMD_RATE_5, 200}, {CMD_RATE_10, 100}, {CMD_RATE_20, 50},
-};
-constexpr CommandValue kWindows[] = {
-    {CMD_WINDOW_OFF, 0},    {CMD_WINDOW_TRIANGLE, 1}, {CMD_WINDOW_HANNING, 2},
-    {CMD_WINDOW_WELCH, 3},  {CMD_WINDOW_HAMMING, 4},  {CMD_WINDOW_BLACKMAN, 5},
-    {CMD_WINDOW_PARZEN, 6},
-};
+// The menu's items of the settings table reach CmSetting.
+bool IsSettingCommand(UINT command) {
+  return FindSettingCommand(command).Setting != nullptr;
+}
 
 // Windows-1252, as the menu is.
 constexpr char kNoInputText[] = "Kein Aufnahmeger\xE4t gefunden";
@@ -48,13 +34,6 @@ std::string MenuText(const std::string& name) {
   return text;
 }
 
-template <size_t N>
-const CommandValue* Find(const CommandValue (&group)[N], UINT command) {
-  for (const CommandValue& item : group)
-    if (item.Command == command) return &item;
-  return nullptr;
-}
-
 ScreenRect ToScreenRect(const RECT& rect) {
   return {rect.left, rect.top, rect.right, rect.bottom};
 }
@@ -67,54 +46,36 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
   return TRUE;
 }
 
-// The monitors' work areas in the coordinates of a window's placement, whose
-// origin is the top left corner of the primary monitor's work area.
-std::vector<ScreenRect> WorkAreasForPlacement() {
+std::vector<ScreenRect> EnumerateWorkAreas() {
   std::vector<ScreenRect> areas;
   EnumDisplayMonitors(nullptr, nullptr, &AddWorkArea, reinterpret_cast<LPARAM>(&areas));
-  MONITORINFO primary = {};
-  primary.cbSize = sizeof primary;
-  if (!GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary)) return areas;
-  for (ScreenRect& area : areas) {
-    area.Left -= primary.rcWork.left;
-    area.Right -= primary.rcWork.left;
-    area.Top -= primary.rcWork.top;
-    area.Bottom -= primary.rcWork.top;
-  }
   return areas;
+}
+
+// The show command the start asked for. SW_SHOWDEFAULT stands for the one
+// in the process's start-up information (a shortcut's "Run:" choice), if
+// its starter gave one.
+int StartShowCommand(int showCommand) {
+  if (showCommand != SW_SHOWDEFAULT) return showCommand;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  return (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : showCommand;
+}
+
+bool Minimizes(int showCommand) {
+  return showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ||
+         showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_FORCEMINIMIZE;
 }
 
 }  // namespace
 
 const TResponseEntry TMainFrame::Rows[] = {
-    Row::Command<TMainFrame, &TMainFrame::CmChannelLeft>(CMD_CHANNEL_LEFT),
-    Row::Command<TMainFrame, &TMainFrame::CmChannelRight>(CMD_CHANNEL_RIGHT),
-    Row::Command<TMainFrame, &TMainFrame::CmChannelBoth>(CMD_CHANNEL_BOTH),
-    Row::Command<TMainFrame, &TMainFrame::CmShowMaximum>(CMD_SHOW_MAXIMUM),
-    Row::Command<TMainFrame, &TMainFrame::CmShowPeaks>(CMD_SHOW_PEAKS),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_1024),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_2048),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_4096),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_8192),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_16384),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_32768),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_65536),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_131072),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmFftSize>(CMD_SIZE_262144),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmRate>(CMD_RATE_1),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmRate>(CMD_RATE_2),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmRate>(CMD_RATE_5),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmRate>(CMD_RATE_10),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmRate>(CMD_RATE_20),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_OFF),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_TRIANGLE),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_HANNING),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_WELCH),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_HAMMING),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_BLACKMAN),
-    Row::CommandWithId<TMainFrame, &TMainFrame::CmWindow>(CMD_WINDOW_PARZEN),
-    Row::Command<TMainFrame, &TMainFrame::CmAutoOffset>(CMD_AUTO_OFFSET),
+    Row::CommandsAccepted<TMainFrame, &TMainFrame::CmSetting>(&IsSettingCommand),
     Row::Command<TMainFrame, &TMainFrame::CmAbout>(CMD_ABOUT),
+    Row::Command<TMainFrame, &TMainFrame::CmRestartAveraging>(CMD_AVERAGE_RESTART),
+    Row::Command<TMainFrame, &TMainFrame::CmResetHeldMaximum>(CMD_HOLD_RESET),
+    Row::Command<TMainFrame, &TMainFrame::CmPause>(CMD_PAUSE),
     Row::Command<TMainFrame, &TMainFrame::CmRestoreDefaults>(CMD_RESTORE_DEFAULTS),
     Row::CommandRange<TMainFrame, &TMainFrame::CmInput>(CMD_INPUT_FIRST,
                                                         CMD_INPUT_FIRST + kMaxListedInputs - 1),
@@ -123,19 +84,14 @@ const TResponseEntry TMainFrame::Rows[] = {
 };
 const TResponseTable TMainFrame::Table{&TDecoratedFrame::Table, TMainFrame::Rows};
 
+std::vector<ScreenRect> (*TMainFrame::MonitorWorkAreas)() = &EnumerateWorkAreas;
+
 TMainFrame::TMainFrame(TWindow* parent, const char* title, TLayClient* client,
                        SettingsStorage& storage)
     : TDecoratedFrame(parent, title, client), Layout(client), Storage(storage) {
-  StoreDefaultSettings();
+  // What is not stored, or not usable, loads as its default.
   const StoredSettings stored = LoadSettings(Storage);
-  Settings.ShowLeft = stored.ShowLeft;
-  Settings.ShowRight = stored.ShowRight;
-  Write(Settings.FftSize, stored.FftSize);
-  Settings.ShowMaximum = stored.ShowMaximum;
-  Write(Settings.Weighting, stored.Weighting);
-  Write(Settings.AutoOffset, stored.AutoOffset);
-  Write(Settings.IntervalMs, stored.IntervalMs);
-  Settings.ShowPeaks = stored.ShowPeaks;
+  StoreSettingValues(stored.Choices);
   Input = stored.Input;
   Placement = stored.Placement;
 }
@@ -164,15 +120,43 @@ void TMainFrame::PlaceAsRemembered() {
   WINDOWPLACEMENT placement = {};
   placement.length = sizeof placement;
   if (!Placement || !GetWindowPlacement(GetHandle(), &placement)) return;
-  const ScreenRect normal = FitOntoMonitors(Placement->Normal, WorkAreasForPlacement());
+  const ScreenRect& normal = Placement->Normal;
   placement.rcNormalPosition = {normal.Left, normal.Top, normal.Right, normal.Bottom};
   // Still hidden: the application shows the frame.
   placement.showCmd = SW_HIDE;
   SetWindowPlacement(GetHandle(), &placement);
+  // A placement's coordinates may be offset from the screen's by a task bar
+  // at the left or top, of one monitor or another: the fit takes the
+  // window's real rectangle on the screen, whatever the offset was.
+  RECT placed;
+  if (!GetWindowRect(GetHandle(), &placed)) return;
+  const ScreenRect onScreen = ToScreenRect(placed);
+  const ScreenRect fitted = FitOntoMonitors(onScreen, MonitorWorkAreas());
+  if (fitted == onScreen) return;
+  SetWindowPos(GetHandle(), nullptr, fitted.Left, fitted.Top, fitted.Width(), fitted.Height(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TMainFrame::Show(int showCommand) {
-  TDecoratedFrame::Show(Placement && Placement->Maximized ? SW_SHOWMAXIMIZED : showCommand);
+  if (!Placement || !Placement->Maximized) {
+    TDecoratedFrame::Show(showCommand);
+    return;
+  }
+  const int started = StartShowCommand(showCommand);
+  if (!Minimizes(started)) {
+    TDecoratedFrame::Show(SW_SHOWMAXIMIZED);
+    return;
+  }
+  // Minimised as the start asks; a restore maximises the frame.
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(GetHandle(), &placement)) {
+    TDecoratedFrame::Show(started);
+    return;
+  }
+  placement.flags |= WPF_RESTORETOMAXIMIZED;
+  placement.showCmd = started == SW_FORCEMINIMIZE ? SW_MINIMIZE : started;
+  SetWindowPlacement(GetHandle(), &placement);
 }
 
 void TMainFrame::RememberInput(const RememberedInput& input) {
@@ -182,33 +166,19 @@ void TMainFrame::RememberInput(const RememberedInput& input) {
 
 void TMainFrame::StoreChoices() {
   StoredSettings now;
-  now.FftSize = Read(Settings.FftSize);
-  now.Weighting = Read(Settings.Weighting);
-  now.AutoOffset = Read(Settings.AutoOffset);
-  now.IntervalMs = Read(Settings.IntervalMs);
-  now.ShowMaximum = Settings.ShowMaximum;
-  now.ShowLeft = Settings.ShowLeft;
-  now.ShowRight = Settings.ShowRight;
-  now.ShowPeaks = Settings.ShowPeaks;
+  now.Choices = CurrentSettingValues();
   now.Input = Input;
   SaveChoices(Storage, now);
 }
 
 void TMainFrame::CheckSettings() {
-  const UINT channels = (Settings.ShowLeft && Settings.ShowRight) ? CMD_CHANNEL_BOTH
-                        : Settings.ShowLeft                       ? CMD_CHANNEL_LEFT
-                                                                  : CMD_CHANNEL_RIGHT;
-  for (UINT command : {CMD_CHANNEL_LEFT, CMD_CHANNEL_RIGHT, CMD_CHANNEL_BOTH})
-    Check(command, command == channels);
-  for (const CommandValue& item : kFftSizes)
-    Check(item.Command, item.Value == Read(Settings.FftSize));
-  for (const CommandValue& item : kRates)
-    Check(item.Command, item.Value == Read(Settings.IntervalMs));
-  Check(CMD_SHOW_MAXIMUM, Settings.ShowMaximum != 0);
-  Check(CMD_SHOW_PEAKS, Settings.ShowPeaks != 0);
-  for (const CommandValue& item : kWindows)
-    Check(item.Command, item.Value == Read(Settings.Weighting));
-  Check(CMD_AUTO_OFFSET, Read(Settings.AutoOffset) != 0);
+  for (const SettingDefinition& setting : kSettings) CheckChoices(setting);
+}
+
+void TMainFrame::CheckChoices(const SettingDefinition& setting) {
+  const int32_t value = setting.Place.Get();
+  for (const MenuChoice& choice : setting.Choices)
+    Check(choice.Command, setting.Kind == SettingKind::Switch ? value != 0 : value == choice.Value);
 }
 
 void TMainFrame::Check(UINT command, bool checked) {
@@ -220,25 +190,6 @@ void TMainFrame::Repaint() {
   InvalidateRect(GetClientWindow()->GetHandle(), nullptr, TRUE);
 }
 
-void TMainFrame::SetChannels(int32_t left, int32_t right, UINT checkedCommand) {
-  Settings.ShowLeft = left;
-  Settings.ShowRight = right;
-  for (UINT command : {CMD_CHANNEL_LEFT, CMD_CHANNEL_RIGHT, CMD_CHANNEL_BOTH})
-    Check(command, command == checkedCommand);
-  StoreChoices();
-  Repaint();
-}
-
-void TMainFrame::CmChannelLeft() {
-  SetChannels(1, 0, CMD_CHANNEL_LEFT);
-}
-void TMainFrame::CmChannelRight() {
-  SetChannels(0, 1, CMD_CHANNEL_RIGHT);
-}
-void TMainFrame::CmChannelBoth() {
-  SetChannels(1, 1, CMD_CHANNEL_BOTH);
-}
-
 int32_t TMainFrame::Toggle(UINT command) {
   // The new value follows from the menu's mark, not from the stored setting.
   const DWORD previous = CheckMenuItem(GetMenu(GetHandle()), command, MF_BYCOMMAND | MF_UNCHECKED);
@@ -247,42 +198,34 @@ int32_t TMainFrame::Toggle(UINT command) {
   return value;
 }
 
-void TMainFrame::CmShowMaximum() {
-  Settings.ShowMaximum = Toggle(CMD_SHOW_MAXIMUM);
+void TMainFrame::CmSetting(UINT command) {
+  const SettingCommand found = FindSettingCommand(command);
+  if (!found.Setting) return;
+  const SettingDefinition& setting = *found.Setting;
+  if (setting.Kind == SettingKind::Switch) {
+    setting.Place.Set(Toggle(command));
+  } else {
+    setting.Place.Set(found.Choice->Value);
+    CheckChoices(setting);
+  }
   StoreChoices();
-  Repaint();
+  // A maximum switched on holds from now on.
+  if (command == CMD_HOLD_MAXIMUM && Settings.HoldMaximum)
+    Layout->View->Capture().RestartHeldMaximum();
+  if (setting.Effect == SettingEffect::Repaint) Repaint();
 }
 
-void TMainFrame::CmShowPeaks() {
-  Settings.ShowPeaks = Toggle(CMD_SHOW_PEAKS);
-  StoreChoices();
-  Repaint();
+void TMainFrame::CmRestartAveraging() {
+  Layout->View->Capture().RestartAveraging();
 }
 
-void TMainFrame::CmAutoOffset() {
-  Write(Settings.AutoOffset, Toggle(CMD_AUTO_OFFSET));
-  StoreChoices();
+void TMainFrame::CmResetHeldMaximum() {
+  Layout->View->Capture().RestartHeldMaximum();
 }
 
-void TMainFrame::CmFftSize(UINT command) {
-  for (const CommandValue& item : kFftSizes) Check(item.Command, false);
-  Check(command, true);
-  if (const CommandValue* item = Find(kFftSizes, command)) Write(Settings.FftSize, item->Value);
-  StoreChoices();
-}
-
-void TMainFrame::CmRate(UINT command) {
-  for (const CommandValue& item : kRates) Check(item.Command, false);
-  Check(command, true);
-  if (const CommandValue* item = Find(kRates, command)) Write(Settings.IntervalMs, item->Value);
-  StoreChoices();
-}
-
-void TMainFrame::CmWindow(UINT command) {
-  for (const CommandValue& item : kWindows) Check(item.Command, false);
-  if (const CommandValue* item = Find(kWindows, command)) Write(Settings.Weighting, item->Value);
-  Check(command, true);
-  StoreChoices();
+void TMainFrame::CmPause() {
+  Layout->View->Capture().TogglePause();
+  Check(CMD_PAUSE, Layout->View->Capture().PictureHeld());
 }
 
 // The choice is remembered by the name the menu showed, its number a hint,
@@ -305,8 +248,10 @@ void TMainFrame::InputOpened(int32_t device) {
 
 // Built afresh each time it opens: a device plugged in since then is listed.
 void TMainFrame::MenuOpening(HMENU popup, UINT position) {
-  if (position != kInputMenuPosition || popup != GetSubMenu(GetMenu(GetHandle()), position)) return;
-  FillInputMenu(popup);
+  if (popup != GetSubMenu(GetMenu(GetHandle()), position)) return;
+  // The picture may have stopped being held meanwhile (a failure, a close).
+  if (position == kMeasurementMenuPosition) Check(CMD_PAUSE, Layout->View->Capture().PictureHeld());
+  if (position == kInputMenuPosition) FillInputMenu(popup);
 }
 
 void TMainFrame::FillInputMenu(HMENU popup) {

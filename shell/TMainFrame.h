@@ -5,15 +5,16 @@
 #include <vector>
 
 #include "settings/SettingsStorage.h"
+#include "settings/SettingsTable.h"
 #include "settings/StoredSettings.h"
 #include "windowing/TDecoratedFrame.h"
 
 class TLayClient;
 
 // The program's only top-level window. Its menu is the user's only control:
-// each command rewrites one or two settings, moves the check mark of its
-// group and stores the settings; the commands that change only what is
-// drawn repaint at once. GUI thread only.
+// each command of a setting (settings/SettingsTable.h) rewrites it, moves the
+// check mark of its group and stores the settings; the settings that change
+// only what is drawn repaint at once. GUI thread only.
 class TMainFrame : public TDecoratedFrame {
  public:
   // Stores the settings' defaults, then what `storage` kept of the last run
@@ -28,13 +29,21 @@ class TMainFrame : public TDecoratedFrame {
   const RememberedInput& GetRememberedInput() const { return Input; }
   void RememberInput(const RememberedInput& input);
 
-  // Shows the frame maximised if it was when the program last ended.
+  // Shows the frame maximised if it was when the program last ended, unless
+  // the start asks for it minimised (showCommand, or for SW_SHOWDEFAULT the
+  // process's start-up information): then it starts minimised, and a
+  // restore maximises it.
   void Show(int showCommand) override;
+
+  // The monitors' work areas in screen coordinates, against which the
+  // remembered place is fitted; tests put monitors of their own here.
+  static std::vector<ScreenRect> (*MonitorWorkAreas)();
 
   // The most inputs the "&Eingang" menu lists.
   static constexpr int kMaxListedInputs = 64;
-  // Its position in the menu bar.
+  // Its position in the menu bar, and that of "&Messung".
   static constexpr UINT kInputMenuPosition = 3;
+  static constexpr UINT kMeasurementMenuPosition = 2;
 
   DECLARE_RESPONSE_TABLE();
 
@@ -46,16 +55,13 @@ class TMainFrame : public TDecoratedFrame {
   void SetupWindow() override;
 
  private:
-  void CmChannelLeft();
-  void CmChannelRight();
-  void CmChannelBoth();
-  void CmShowMaximum();
-  void CmShowPeaks();
-  void CmFftSize(UINT command);
-  void CmRate(UINT command);
-  void CmWindow(UINT command);
-  void CmAutoOffset();
+  // Any command of the settings table.
+  void CmSetting(UINT command);
   void CmAbout();
+  void CmRestartAveraging();
+  void CmResetHeldMaximum();
+  // "An&halten": holds the picture or measures again; the mark follows.
+  void CmPause();
   void CmInput(UINT command);
   // The driver opened input `device`: a choice of it is remembered now.
   void InputOpened(int32_t device);
@@ -67,11 +73,12 @@ class TMainFrame : public TDecoratedFrame {
   LRESULT EvActivate(WPARAM wParam, LPARAM lParam);
   void CmRestoreDefaults();
 
-  void SetChannels(int32_t left, int32_t right, UINT checkedCommand);
   // Flips a toggle item's mark; returns the new setting (1 when now checked).
   int32_t Toggle(UINT command);
   void Check(UINT command, bool checked);
   void CheckSettings();
+  // Checks the items of the setting's value.
+  void CheckChoices(const SettingDefinition& setting);
   void Repaint();
   // Stores the measurement settings and the input; failures are dropped.
   void StoreChoices();

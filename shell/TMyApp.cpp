@@ -13,3 +13,10 @@ void TMyApp::InitMainWindow() {
   frame->AssignMenu(IDM_MAIN);
   frame->SetIcon(IDI_FRELOX);
 }
+
+bool TMyApp::PreProcessMessage(MSG& message) {
+  if (!Keys) Keys = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
+  const TWindow* frame = GetMainWindow();
+  if (!Keys || !frame || !frame->GetHandle()) return false;
+  return TranslateAcceleratorA(frame->GetHandle(), Keys, &message) != 0;
+}

@@ -15,7 +15,10 @@ class TMyApp : public TApplication {
 
  protected:
   void InitMainWindow() override;
+  // The main frame's keys (Space: "An&halten").
+  bool PreProcessMessage(MSG& message) override;
 
  private:
   SettingsStorage& Storage;
+  HACCEL Keys = nullptr;  // loaded with the main window
 };

@@ -8,7 +8,8 @@ const TResponseEntry* TResponseTable::Find(UINT message, WPARAM wParam) const {
       if (message == WM_COMMAND) {
         const UINT command = LOWORD(wParam);
         const UINT last = row.CommandLast == 0 ? row.Command : row.CommandLast;
-        if (command < row.Command || command > last) continue;
+        if (row.Accepts ? !row.Accepts(command) : (command < row.Command || command > last))
+          continue;
       }
       return &row;
     }

@@ -16,6 +16,8 @@ struct TResponseEntry {
   UINT Command;  // command number for WM_COMMAND rows; 0 otherwise
   TDispatchFunction Dispatch;
   UINT CommandLast = 0;  // a row for the commands Command..CommandLast; 0: Command alone
+  // A row for every command this accepts (Command and CommandLast unused); null: none.
+  bool (*Accepts)(UINT command) = nullptr;
 };
 
 // A class's static response table. Lookup searches the class's own rows
@@ -126,6 +128,13 @@ constexpr TResponseEntry CommandWithId(UINT command) {
 template <class T, void (T::*Handler)(UINT)>
 constexpr TResponseEntry CommandRange(UINT first, UINT last) {
   return {WM_COMMAND, first, &Dispatch::CommandWithId<T, Handler>, last};
+}
+
+// One handler for every command that `accepts` answers true for, each
+// passed to it: for commands that a table outside the class lists.
+template <class T, void (T::*Handler)(UINT)>
+constexpr TResponseEntry CommandsAccepted(bool (*accepts)(UINT command)) {
+  return {WM_COMMAND, 0, &Dispatch::CommandWithId<T, Handler>, 0, accepts};
 }
 
 template <class T, LRESULT (T::*Handler)()>

@@ -9,6 +9,7 @@
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
 #include "analysis/WeightingWindow.h"
+#include "settings/SettingsTable.h"
 #include "tests/analysis/TestSignals.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "analysis/MeasurementSettings.h"
 #include "analysis/SpectrumAverager.h"
 #include "analysis/WeightingWindow.h"
+#include "settings/SettingsTable.h"
 #include "tests/analysis/TestSignals.h"
 
 namespace {

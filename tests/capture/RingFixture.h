@@ -12,6 +12,7 @@
 
 #include "analysis/MeasurementSettings.h"
 #include "display/TMainClient.h"
+#include "settings/SettingsTable.h"
 #include "tests/capture/FakeSystem.h"
 #include "tests/windowing/MessagePump.h"
 

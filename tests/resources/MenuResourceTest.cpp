@@ -17,6 +17,7 @@ struct MenuEntry {
   UINT command;
   std::vector<MenuEntry> items;
   bool grey = false;
+  bool separator = false;
 };
 
 MenuEntry Command(const wchar_t* caption, UINT command) {
@@ -28,15 +29,20 @@ MenuEntry Popup(const wchar_t* caption, std::vector<MenuEntry> items) {
 MenuEntry Grey(const wchar_t* caption, UINT command) {
   return {caption, command, {}, true};
 }
+MenuEntry Separator() {
+  return {L"", kNoCommand, {}, false, true};
+}
 
 // The main menu with the command numbers the frame's handlers map.
 const std::vector<MenuEntry>& ExpectedMenuBar() {
   static const std::vector<MenuEntry> bar = {
       Popup(L"&Programm", {Command(L"&Beenden", 24310)}),
-      Popup(L"&Ansicht",
-            {Popup(L"&Kanäle",
-                   {Command(L"&Links", 102), Command(L"&Rechts", 101), Command(L"&Beide", 103)}),
-             Command(L"&Maximum anzeigen", 104), Command(L"&Spitzenwerte anzeigen", 130)}),
+      Popup(
+          L"&Ansicht",
+          {Popup(L"&Kanäle",
+                 {Command(L"&Links", 102), Command(L"&Rechts", 101), Command(L"&Beide", 103)}),
+           Command(L"&Maximum anzeigen", 104), Command(L"&Spitzenwerte anzeigen", 130), Separator(),
+           Command(L"Maximum &halten", 140), Command(L"Gehaltenes Maximum &zurücksetzen", 141)}),
       Popup(L"&Messung",
             {Popup(L"&Anzahl Stützpunkte",
                    {Command(L"&1024 Punkte", 117), Command(L"&2048 Punkte", 120),
@@ -52,7 +58,12 @@ const std::vector<MenuEntry>& ExpectedMenuBar() {
                    {Command(L"&Aus", 110), Command(L"&Dreieck", 111), Command(L"&Hanning", 112),
                     Command(L"&Welch", 113), Command(L"Ha&mming", 114), Command(L"&Blackman", 115),
                     Command(L"&Parzen", 116)}),
-             Command(L"Automatische &Offsetkorrektur", 122),
+             Popup(L"M&ittelung", {Command(L"&Aus", 150), Command(L"&4 Messungen", 151),
+                                   Command(L"&16 Messungen", 152), Command(L"&64 Messungen", 153),
+                                   Command(L"&Fortlaufend", 154), Separator(),
+                                   Command(L"Mittelung &neu beginnen", 155)}),
+             Command(L"Automatische &Offsetkorrektur", 122), Separator(),
+             Command(L"An&halten\tLeertaste", 156), Separator(),
              Command(L"&Standardeinstellungen", 131)}),
       // Filled with the devices when it opens.
       Popup(L"&Eingang", {Grey(L"Kein Aufnahmegerät gefunden", 199)}),
@@ -78,6 +89,10 @@ void ExpectMenuMatches(HMENU menu, const std::vector<MenuEntry>& expected,
     info.dwTypeData = caption;
     info.cch = kCaptionCapacity;
     ASSERT_TRUE(GetMenuItemInfoW(menu, position, TRUE, &info));
+    if (entry.separator) {
+      EXPECT_EQ(info.fType, static_cast<UINT>(MFT_SEPARATOR));
+      continue;
+    }
     EXPECT_EQ(std::wstring(caption), entry.caption);
     EXPECT_EQ(info.fType, static_cast<UINT>(MFT_STRING)) << "a plain text item";
     EXPECT_EQ((info.fState & MFS_GRAYED) != 0, entry.grey) << "grey only where expected";
@@ -107,6 +122,30 @@ class MainMenuTest : public ::testing::Test {
 
 TEST_F(MainMenuTest, HasEveryCaptionAndCommandInOrder) {
   ExpectMenuMatches(menu_, ExpectedMenuBar(), L"menu bar");
+}
+
+// Keyboard users reach an item by its underlined letter: within one pop-up
+// (or the bar) no two items may share it.
+void ExpectUniqueAccessKeys(HMENU menu, const std::wstring& path) {
+  std::wstring keys;
+  for (int position = 0; position < GetMenuItemCount(menu); ++position) {
+    wchar_t caption[kCaptionCapacity] = {};
+    GetMenuStringW(menu, position, caption, kCaptionCapacity, MF_BYPOSITION);
+    const wchar_t* mark = wcschr(caption, L'&');
+    if (mark && mark[1]) {
+      const wchar_t key = towlower(mark[1]);
+      EXPECT_EQ(keys.find(key), std::wstring::npos)
+          << "'" << static_cast<char>(key) << "' twice in "
+          << std::string(path.begin(), path.end());
+      keys += key;
+    }
+    if (HMENU popup = GetSubMenu(menu, position))
+      ExpectUniqueAccessKeys(popup, path + L" > " + caption);
+  }
+}
+
+TEST_F(MainMenuTest, AccessKeysAreUniqueWithinEachPopup) {
+  ExpectUniqueAccessKeys(menu_, L"menu bar");
 }
 
 // The command names the program's handlers use must reach the items with
@@ -144,6 +183,12 @@ TEST_F(MainMenuTest, CommandNamesReachTheirItems) {
       {CMD_WINDOW_BLACKMAN, L"&Blackman"},
       {CMD_WINDOW_PARZEN, L"&Parzen"},
       {CMD_AUTO_OFFSET, L"Automatische &Offsetkorrektur"},
+      {CMD_HOLD_MAXIMUM, L"Maximum &halten"},
+      {CMD_HOLD_RESET, L"Gehaltenes Maximum &zurücksetzen"},
+      {CMD_AVERAGE_OFF, L"&Aus"},
+      {CMD_AVERAGE_CONTINUOUS, L"&Fortlaufend"},
+      {CMD_AVERAGE_RESTART, L"Mittelung &neu beginnen"},
+      {CMD_PAUSE, L"An&halten\tLeertaste"},
       {CMD_ABOUT, L"&Über..."},
   };
   for (const auto& command : commands) {

@@ -21,22 +21,20 @@ namespace {
 auto Fields(const StoredSettings& s) {
   const StoredPlacement none{{-1, -1, -1, -1}, false};
   const StoredPlacement& p = s.Placement ? *s.Placement : none;
-  return std::make_tuple(s.FftSize, s.Weighting, s.AutoOffset, s.IntervalMs, s.ShowMaximum,
-                         s.ShowLeft, s.ShowRight, s.ShowPeaks, s.Input.Name, s.Input.NumberHint,
-                         p.Normal.Left, p.Normal.Top, p.Normal.Right, p.Normal.Bottom, p.Maximized);
+  return std::make_tuple(s.Choices, s.Input.Name, s.Input.NumberHint, p.Normal.Left, p.Normal.Top,
+                         p.Normal.Right, p.Normal.Bottom, p.Maximized);
 }
 
 // Legal values, none of them a default.
 StoredSettings Chosen() {
   StoredSettings chosen;
-  chosen.FftSize = 65536;
-  chosen.Weighting = 5;
-  chosen.AutoOffset = 0;
-  chosen.IntervalMs = 1000;
-  chosen.ShowMaximum = 0;
-  chosen.ShowLeft = 1;
-  chosen.ShowRight = 0;
-  chosen.ShowPeaks = 1;
+  chosen.Choice("FftSize") = 65536;
+  chosen.Choice("Weighting") = 5;
+  chosen.Choice("AutoOffset") = 0;
+  chosen.Choice("IntervalMs") = 1000;
+  chosen.Choice("ShowMaximum") = 0;
+  chosen.Choice("Channels") = 1;  // the left one alone
+  chosen.Choice("ShowPeaks") = 1;
   chosen.Input = {"USB Audio CODEC", 2};
   chosen.Placement = StoredPlacement{{-1900, -20, -700, 800}, true};
   return chosen;
@@ -59,12 +57,11 @@ TEST(StoredSettings, NothingStoredOrNothingReadableGivesTheFirstStart) {
 }
 
 TEST(StoredSettings, WhatIsSavedIsLoadedAgain) {
-  for (const auto& [left, right] : {std::pair{1, 0}, {0, 1}, {1, 1}}) {
+  for (const int32_t channels : {1, 2, 3}) {
     StoredSettings chosen = Chosen();
-    chosen.ShowLeft = left;
-    chosen.ShowRight = right;
+    chosen.Choice("Channels") = channels;
     MemorySettingsStorage storage = StorageHolding(chosen);
-    SCOPED_TRACE("channels " + std::to_string(left) + std::to_string(right));
+    SCOPED_TRACE("channels " + std::to_string(channels));
     EXPECT_EQ(Fields(LoadSettings(storage)), Fields(chosen));
   }
 }
@@ -79,30 +76,30 @@ StoredValue OtherKind() {
   return {StoredValue::Kind::Other, 0, {}};
 }
 
+std::function<void(StoredSettings&)> BackToDefault(const char* name) {
+  return [name](StoredSettings& s) { s.Choice(name) = StoredSettings{}.Choice(name); };
+}
+
 // One stored value spoilt: only its own setting (or the placement as a
 // whole) falls back to the default.
 TEST(StoredSettings, EachBadValueFallsBackAlone) {
-  const StoredSettings defaults;
   struct Case {
     const char* Name;
     std::optional<StoredValue> Value;  // nothing: the value is missing
     std::function<void(StoredSettings&)> Expect;
   };
   const Case cases[] = {
-      {kFftSizeValue, Number(3000), [&](StoredSettings& s) { s.FftSize = defaults.FftSize; }},
-      {kFftSizeValue, Text("65536"), [&](StoredSettings& s) { s.FftSize = defaults.FftSize; }},
-      {kFftSizeValue, std::nullopt, [&](StoredSettings& s) { s.FftSize = defaults.FftSize; }},
-      {kIntervalMsValue, Number(300),
-       [&](StoredSettings& s) { s.IntervalMs = defaults.IntervalMs; }},
-      {kWeightingValue, Number(7), [&](StoredSettings& s) { s.Weighting = defaults.Weighting; }},
-      {kWeightingValue, Number(0xFFFFFFFF),
-       [&](StoredSettings& s) { s.Weighting = defaults.Weighting; }},
-      {kAutoOffsetValue, Number(2), [&](StoredSettings& s) { s.AutoOffset = defaults.AutoOffset; }},
-      {kShowMaximumValue, OtherKind(),
-       [&](StoredSettings& s) { s.ShowMaximum = defaults.ShowMaximum; }},
-      {kShowPeaksValue, Number(2), [&](StoredSettings& s) { s.ShowPeaks = defaults.ShowPeaks; }},
-      {kChannelsValue, Number(0), [&](StoredSettings& s) { s.ShowLeft = s.ShowRight = 1; }},
-      {kChannelsValue, Number(4), [&](StoredSettings& s) { s.ShowLeft = s.ShowRight = 1; }},
+      {"FftSize", Number(3000), BackToDefault("FftSize")},
+      {"FftSize", Text("65536"), BackToDefault("FftSize")},
+      {"FftSize", std::nullopt, BackToDefault("FftSize")},
+      {"IntervalMs", Number(300), BackToDefault("IntervalMs")},
+      {"Weighting", Number(7), BackToDefault("Weighting")},
+      {"Weighting", Number(0xFFFFFFFF), BackToDefault("Weighting")},
+      {"AutoOffset", Number(2), BackToDefault("AutoOffset")},
+      {"ShowMaximum", OtherKind(), BackToDefault("ShowMaximum")},
+      {"ShowPeaks", Number(2), BackToDefault("ShowPeaks")},
+      {"Channels", Number(0), [&](StoredSettings& s) { s.Choice("Channels") = 3; }},
+      {"Channels", Number(4), [&](StoredSettings& s) { s.Choice("Channels") = 3; }},
       {kInputNameValue, Number(1), [&](StoredSettings& s) { s.Input.Name.clear(); }},
       {kInputNumberValue, Number(256), [&](StoredSettings& s) { s.Input.NumberHint = 0; }},
       {kWindowLeftValue, std::nullopt, [&](StoredSettings& s) { s.Placement.reset(); }},

@@ -1,4 +1,5 @@
 #include "settings/SettingsCodec.h"
+#include "settings/SettingsTable.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace {
@@ -28,6 +29,14 @@ class MenuTest : public ShellTest {
     return checked;
   }
 };
+
+// A setting whose row names a command the menu lacks could never be chosen.
+TEST_F(MenuTest, EveryCommandOfTheSettingsTableIsAnItemOfTheMenu) {
+  for (const SettingDefinition& setting : kSettings)
+    for (const MenuChoice& choice : setting.Choices)
+      EXPECT_NE(GetMenuState(Menu(), choice.Command, MF_BYCOMMAND), static_cast<UINT>(-1))
+          << setting.StoredName << " " << choice.Command;
+}
 
 TEST_F(MenuTest, ChannelCommandsSetBothFlagsMoveTheMarkAndRepaint) {
   const std::initializer_list<UINT> channels = {CMD_CHANNEL_LEFT, CMD_CHANNEL_RIGHT,
@@ -176,15 +185,36 @@ TEST_F(MenuTest, TheInputMenuListsTheDevicesAndAChoiceMeasuresFromIt) {
   EXPECT_EQ(items(), (std::vector<std::string>{"- Kein Aufnahmeger\xE4t gefunden"}));
 }
 
+// "An&halten" holds the picture: the capture out comes back and nothing more
+// is queued or shown; the Space key measures again. Never stored.
+TEST_F(MenuTest, AnhaltenHoldsThePictureAndTheSpaceKeyMeasuresAgain) {
+  AutoReturn = true;
+  Fake.ReturnCapture(Fake.QueuedFrames());  // the first, queued before AutoReturn
+  ASSERT_TRUE(PumpUntil([&] { return Fake.CapturesQueued >= 3; }));
+  Stored.Values.clear();
+  Command(CMD_PAUSE);
+  EXPECT_TRUE(Checked(CMD_PAUSE));
+  EXPECT_TRUE(View().Capture().PictureHeld());
+  const int queued = Fake.CapturesQueued;
+  PumpUntil(nullptr, 300);
+  EXPECT_EQ(Fake.CapturesQueued, queued);
+
+  MSG space = {Frame().GetHandle(), WM_KEYDOWN, VK_SPACE, 0, 0, {0, 0}};
+  EXPECT_TRUE(App->Offer(space));
+  EXPECT_FALSE(Checked(CMD_PAUSE));
+  ASSERT_TRUE(PumpUntil([&] { return Fake.CapturesQueued >= queued + 2; }));
+  EXPECT_TRUE(Stored.Values.empty());
+}
+
 TEST_F(MenuTest, EachCommandStoresItsSettingAtOnceAndStandardeinstellungenForgetsThem) {
   const struct {
     UINT Command;
     const char* Name;
     uint32_t Value;
   } commands[] = {
-      {CMD_SIZE_65536, kFftSizeValue, 65536},    {CMD_RATE_1, kIntervalMsValue, 1000},
-      {CMD_WINDOW_BLACKMAN, kWeightingValue, 5}, {CMD_CHANNEL_RIGHT, kChannelsValue, 2},
-      {CMD_SHOW_MAXIMUM, kShowMaximumValue, 0},  {CMD_AUTO_OFFSET, kAutoOffsetValue, 0},
+      {CMD_SIZE_65536, "FftSize", 65536},    {CMD_RATE_1, "IntervalMs", 1000},
+      {CMD_WINDOW_BLACKMAN, "Weighting", 5}, {CMD_CHANNEL_RIGHT, "Channels", 2},
+      {CMD_SHOW_MAXIMUM, "ShowMaximum", 0},  {CMD_AUTO_OFFSET, "AutoOffset", 0},
   };
   for (const auto& c : commands) {
     Stored.Values.clear();
@@ -192,9 +222,9 @@ TEST_F(MenuTest, EachCommandStoresItsSettingAtOnceAndStandardeinstellungenForget
     ASSERT_TRUE(Stored.Values.count(c.Name)) << c.Name;
     EXPECT_EQ(Stored.Values[c.Name].Number, c.Value) << c.Name;
   }
-  Stored.Values.erase(kFftSizeValue);  // the earlier commands' values are all there
+  Stored.Values.erase("FftSize");  // the earlier commands' values are all there
   Command(CMD_CHANNEL_BOTH);
-  EXPECT_EQ(Stored.Values[kFftSizeValue].Number, 65536u);
+  EXPECT_EQ(Stored.Values["FftSize"].Number, 65536u);
 
   Validate();
   Command(CMD_RESTORE_DEFAULTS);

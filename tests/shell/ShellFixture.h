@@ -28,13 +28,15 @@ class TTestApp : public TMyApp {
 
   // Builds, creates and shows the main window, as the run does first.
   void Build() { InitInstance(); }
+  // Offers a message as the message loop does; true when it was taken (a key).
+  bool Offer(MSG& message) { return PreProcessMessage(message); }
   std::vector<std::string> ExceptionBoxes;
   std::function<void()> OnExceptionBox;
 
  protected:
   bool PreProcessMessage(MSG& message) override {
     if (message.message == kThrowMessage) throw std::runtime_error("thrown in the loop");
-    return false;
+    return TMyApp::PreProcessMessage(message);
   }
   void ShowUnhandledException(const char* text) override {
     ExceptionBoxes.push_back(text);

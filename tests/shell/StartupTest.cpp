@@ -1,5 +1,8 @@
+#include <string>
+
 #include "settings/SettingsCodec.h"
 #include "tests/shell/ShellFixture.h"
+#include "windowing/TApplication.h"
 
 namespace {
 
@@ -17,12 +20,12 @@ const UINT kAllItems[] = {
 // Legal choices, none of them a default.
 StoredSettings Chosen() {
   StoredSettings chosen;
-  chosen.FftSize = 8192;
-  chosen.Weighting = 5;
-  chosen.AutoOffset = 0;
-  chosen.IntervalMs = 1000;
-  chosen.ShowMaximum = 0;
-  chosen.ShowRight = 0;
+  chosen.Choice("FftSize") = 8192;
+  chosen.Choice("Weighting") = 5;
+  chosen.Choice("AutoOffset") = 0;
+  chosen.Choice("IntervalMs") = 1000;
+  chosen.Choice("ShowMaximum") = 0;
+  chosen.Choice("Channels") = 1;  // the left one alone
   return chosen;
 }
 
@@ -68,6 +71,23 @@ TEST_F(ShellTest, StartTakesTheStoredSettingsWithTheirMarksAndMovesALostPlaceOnS
   EXPECT_TRUE(IsWindowVisible(Frame().GetHandle()));
 }
 
+// A monitor with task bars at its left and top, its work area starting at
+// (150, 60); the system's placement coordinates here are the screen's. A
+// place whose title bar lies under the top bar moves down into the work area.
+TEST_F(ShellTest, APlaceUnderATaskBarMovesIntoTheWorkAreaWhereverItsOriginIs) {
+  const auto realAreas = TMainFrame::MonitorWorkAreas;
+  TMainFrame::MonitorWorkAreas = [] { return std::vector<ScreenRect>{{150, 60, 1280, 1024}}; };
+  SavePlacement(Stored, {{200, 5, 800, 405}, false});
+  Build();
+  TMainFrame::MonitorWorkAreas = realAreas;
+  RECT frame;
+  GetWindowRect(Frame().GetHandle(), &frame);
+  EXPECT_EQ(frame.left, 200);
+  EXPECT_EQ(frame.top, 60);
+  EXPECT_EQ(frame.right - frame.left, 600);
+  EXPECT_EQ(frame.bottom - frame.top, 400);
+}
+
 TEST_F(ShellTest, AMaximisedFrameStartsSoAndItsPlaceIsStoredAtTheEnd) {
   SavePlacement(Stored, {{100, 80, 740, 560}, true});
   Build();
@@ -83,6 +103,77 @@ TEST_F(ShellTest, AMaximisedFrameStartsSoAndItsPlaceIsStoredAtTheEnd) {
   const StoredPlacement expected{{120, 90, 820, 590}, false};
   EXPECT_EQ(LoadSettings(Stored).Placement->Normal, expected.Normal);
   EXPECT_FALSE(LoadSettings(Stored).Placement->Maximized);
+}
+
+const StoredPlacement kMaximisedAt{{100, 80, 740, 560}, true};
+
+// Started minimised, a frame that was maximised when the program last ended
+// stays minimised; restored, it is maximised, and restored again it stands
+// at its remembered place.
+void ExpectMinimisedRestoringMaximised(HWND frame) {
+  EXPECT_TRUE(IsIconic(frame));
+  ShowWindow(frame, SW_RESTORE);
+  EXPECT_TRUE(IsZoomed(frame));
+  ShowWindow(frame, SW_RESTORE);
+  RECT placed;
+  GetWindowRect(frame, &placed);
+  EXPECT_EQ(placed.left, kMaximisedAt.Normal.Left);
+  EXPECT_EQ(placed.bottom, kMaximisedAt.Normal.Bottom);
+}
+
+// The show command the application passes to its frame, for one test.
+class ScopedStartupShowCommand {
+ public:
+  explicit ScopedStartupShowCommand(int show) { TApplication::RecordStartup(nullptr, "", show); }
+  ~ScopedStartupShowCommand() { TApplication::RecordStartup(nullptr, "", SW_SHOWDEFAULT); }
+};
+
+TEST_F(ShellTest, AMinimisedStartKeepsARememberedMaximisedFrameMinimised) {
+  for (const int show : {SW_SHOWMINIMIZED, SW_MINIMIZE, SW_SHOWMINNOACTIVE}) {
+    SCOPED_TRACE("show command " + std::to_string(show));
+    const ScopedStartupShowCommand startup(show);
+    SavePlacement(Stored, kMaximisedAt);
+    Build();
+    ExpectMinimisedRestoringMaximised(Frame().GetHandle());
+    App.reset();
+  }
+}
+
+// Set for the child process that the next test starts minimised.
+constexpr char kStartedMinimisedVariable[] = "FRELOX_TEST_STARTED_MINIMIZED";
+constexpr DWORD kChildTimeoutMs = 60000;
+
+TEST_F(ShellTest, StartedMinimisedChild) {
+  if (!GetEnvironmentVariableA(kStartedMinimisedVariable, nullptr, 0))
+    GTEST_SKIP() << "runs only in the process that the next test starts minimised";
+  SavePlacement(Stored, kMaximisedAt);
+  Build();
+  ExpectMinimisedRestoringMaximised(Frame().GetHandle());
+}
+
+// A shortcut's "Run: Minimized" reaches the program only through its start-up
+// information: the entry point passes SW_SHOWDEFAULT on.
+TEST_F(ShellTest, AStartMinimisedThroughTheStartupInformationIsHonoured) {
+  char exe[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameA(nullptr, exe, MAX_PATH), 0u);
+  std::string commandLine =
+      std::string("\"") + exe + "\" --gtest_filter=ShellTest.StartedMinimisedChild";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWMINNOACTIVE;
+  PROCESS_INFORMATION child = {};
+  SetEnvironmentVariableA(kStartedMinimisedVariable, "1");
+  const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                      nullptr, nullptr, &startup, &child);
+  SetEnvironmentVariableA(kStartedMinimisedVariable, nullptr);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(WaitForSingleObject(child.hProcess, kChildTimeoutMs), WAIT_OBJECT_0);
+  DWORD exitCode = STILL_ACTIVE;
+  GetExitCodeProcess(child.hProcess, &exitCode);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  EXPECT_EQ(exitCode, 0u);
 }
 
 TEST_F(ShellTest, StartChecksExactlyTheSixDefaultItemsAndQueuesTwoThousandFrames) {

@@ -14,6 +14,11 @@ constexpr UINT kGroupCommandB = 21;
 constexpr UINT kRangeFirst = 30;
 constexpr UINT kRangeLast = 33;
 
+// Commands that a list outside the class names: here the odd ones of the forties.
+bool IsOddForty(UINT command) {
+  return command / 10 == 4 && command % 2 == 1;
+}
+
 class TBaseProbe : public TProbeWindow {
  public:
   using TProbeWindow::TProbeWindow;
@@ -60,6 +65,7 @@ const TResponseEntry TDerivedProbe::Rows[] = {
     Row::CommandWithId<TDerivedProbe, &TDerivedProbe::CmGroup>(kGroupCommandA),
     Row::CommandWithId<TDerivedProbe, &TDerivedProbe::CmGroup>(kGroupCommandB),
     Row::CommandRange<TDerivedProbe, &TDerivedProbe::CmGroup>(kRangeFirst, kRangeLast),
+    Row::CommandsAccepted<TDerivedProbe, &TDerivedProbe::CmGroup>(&IsOddForty),
 };
 const TResponseTable TDerivedProbe::Table{&TBaseProbe::Table, TDerivedProbe::Rows};
 
@@ -92,10 +98,13 @@ TEST_F(ResponseTableTest, CommandRowsReceiveTheirIdAndUnknownOnesGoToDefaultProc
   Send(WM_COMMAND, kGroupCommandA);
   for (UINT command = kRangeFirst - 1; command <= kRangeLast + 1; ++command)
     Send(WM_COMMAND, command);
+  for (UINT command = 40; command <= 43; ++command) Send(WM_COMMAND, command);
   Send(WM_COMMAND, 99);
+  Send(WM_COMMAND, kBaseCommand);  // the accepting row takes no command it declines
   EXPECT_EQ(Send(kUnhandledMessage), 0);
-  EXPECT_EQ(Probe->Log, (std::vector<std::string>{"group 21", "group 20", "group 30", "group 31",
-                                                  "group 32", "group 33"}));
+  EXPECT_EQ(Probe->Log,
+            (std::vector<std::string>{"group 21", "group 20", "group 30", "group 31", "group 32",
+                                      "group 33", "group 41", "group 43", "base command"}));
 }
 
 TEST_F(ResponseTableTest, SizeMessagesArriveUnpacked) {

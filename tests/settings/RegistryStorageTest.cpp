@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "settings/RegistryStorage.h"
+
+namespace {
+
+// A key of this test's own, so that the user's settings stay untouched.
+const std::string kTestKey = "Software\\FreloxTests\\RegistryStorage";
+
+bool KeyExists(const std::string& subKey) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// "&Standardeinstellungen" must leave nothing behind, also where someone
+// (a later version, the user) put a key below the program's.
+TEST(RegistryStorage, ForgetRemovesTheKeyWithItsValuesAndSubkeys) {
+  RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());  // what an earlier run left
+  RegistryStorage storage(kTestKey);
+  storage.WriteNumber("FftSize", 8192);
+  storage.WriteText("InputName", "USB");
+  HKEY below;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (kTestKey + "\\Below\\Deeper").c_str(), 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &below, nullptr),
+            ERROR_SUCCESS);
+  const DWORD one = 1;
+  RegSetValueExA(below, "Value", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+  RegCloseKey(below);
+
+  storage.Forget();
+  EXPECT_FALSE(KeyExists(kTestKey));
+  EXPECT_FALSE(storage.Read("FftSize"));
+  EXPECT_TRUE(KeyExists("Software\\FreloxTests"));  // only the storage's own key goes
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\FreloxTests");
+}
+
+}  // namespace
