@@ -35,6 +35,12 @@ WINDOW_HAMMING = _WINDOWS + ("m",)
 WINDOW_BLACKMAN = _WINDOWS + ("b",)
 WINDOW_PARZEN = _WINDOWS + ("p",)
 
+_AVERAGING = ("alt+m", "i")                  # &Messung > M&ittelung
+AVERAGING_OFF = _AVERAGING + ("a",)
+AVERAGING_64 = _AVERAGING + ("6",)
+HOLD_MAXIMUM = ("alt+a", "h")                # &Ansicht > Maximum &halten
+PAUSE = ("space",)                           # An&halten, by its key
+
 AUTO_OFFSET = ("alt+m", "o")                 # Automatische &Offsetkorrektur
 RESTORE_DEFAULTS = ("alt+m", "s")            # &Standardeinstellungen
 

@@ -199,15 +199,38 @@ class SoundServer:
                               stderr=subprocess.DEVNULL, timeout=START_TIMEOUT_S).returncode == 0
 
 
+# Writes the tones of argv (left Hz, amplitude, right Hz, amplitude) plus
+# Gaussian white noise of the RMS argv[5] on both channels, as 16-bit stereo,
+# second by second, until it is killed.
+NOISY_TONES_SCRIPT = """
+import sys
+import numpy as np
+left_hz, left_amplitude, right_hz, right_amplitude, noise_rms = map(float, sys.argv[1:6])
+rate = %d
+random = np.random.default_rng(1)
+start = 0
+while True:
+    t = (start + np.arange(rate)) / rate
+    block = np.stack([left_amplitude * np.sin(2 * np.pi * left_hz * t),
+                      right_amplitude * np.sin(2 * np.pi * right_hz * t)], axis=1)
+    block += random.normal(0.0, noise_rms, block.shape)
+    sys.stdout.buffer.write(np.clip(np.round(block * 32767), -32768, 32767).astype("<i2").tobytes())
+    start += rate
+""" % SAMPLE_RATE_HZ
+
+
 class TonePlayer:
     """Plays a sine of given frequency and amplitude (full scale 1.0) on each
-    channel into the server's sink, as 16-bit stereo at 44100 Hz."""
+    channel into the server's sink, as 16-bit stereo at 44100 Hz; with
+    noise_rms, white noise of that RMS is added to both."""
 
-    def __init__(self, server, left=LEFT_TONE, right=RIGHT_TONE, latency_ms=None, sink=SINK_NAME):
+    def __init__(self, server, left=LEFT_TONE, right=RIGHT_TONE, latency_ms=None, sink=SINK_NAME,
+                 noise_rms=0.0):
         self.server = server
         self.sink = sink
         self.left = left    # (frequency in Hz, amplitude)
         self.right = right
+        self.noise_rms = noise_rms
         self.latency_ms = latency_ms  # the player's buffering; the server's default if None
         self.generator = None
         self.player = None
@@ -219,12 +242,15 @@ class TonePlayer:
     def start(self):
         env = self.server.client_env(os.environ)
         (left_hz, left_amplitude), (right_hz, right_amplitude) = self.left, self.right
-        self.generator = subprocess.Popen(
-            ["sox", "-n", "-t", "raw", "-r", str(SAMPLE_RATE_HZ), "-c", "2", "-b", "16",
-             "-e", "signed", "-", "synth", str(TONE_LENGTH_S),
-             "sine", repr(left_hz), "sine", repr(right_hz),
-             "remix", "1v%r" % left_amplitude, "2v%r" % right_amplitude],
-            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if self.noise_rms:
+            generator = [sys.executable, "-c", NOISY_TONES_SCRIPT] + [
+                repr(v) for v in (left_hz, left_amplitude, right_hz, right_amplitude, self.noise_rms)]
+        else:
+            generator = ["sox", "-n", "-t", "raw", "-r", str(SAMPLE_RATE_HZ), "-c", "2", "-b", "16",
+                         "-e", "signed", "-", "synth", str(TONE_LENGTH_S),
+                         "sine", repr(left_hz), "sine", repr(right_hz),
+                         "remix", "1v%r" % left_amplitude, "2v%r" % right_amplitude]
+        self.generator = subprocess.Popen(generator, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         latency = ["--latency-msec=%d" % self.latency_ms] if self.latency_ms else []
         self.player = subprocess.Popen(
             ["pacat", "--device=" + self.sink, "--format=s16le",

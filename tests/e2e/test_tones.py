@@ -13,6 +13,7 @@ import case_support
 import menu_keys
 import plot_checks
 import readouts
+import surroundings
 import tone_model
 from case_support import SAMPLE_RATE_HZ, has_colour
 from clock import now_s, wait_until
@@ -237,3 +238,77 @@ def test_the_peak_values_name_both_tones(measuring, keep):
         assert abs(frequency_hz - tone[0]) <= PEAK_ACCURACY_LINES * LINE_SPACING_HZ + 0.5, text
         tone_db = tone_model.tone_level_db(tone[1], DEFAULT_SETTING[0], DEFAULT_WINDOW)
         assert abs(level_db - tone_db) <= READOUT_LEVEL_TOLERANCE_DB, text
+
+
+# Averaging and the held picture, with the tones in white noise: at 2048
+# points (Hanning) noise of RMS 0.004 lies at about -80 dB per line, far above
+# the sound server's own floor and far below the tones.
+NOISE_RMS = 0.004
+NOISE_BAND_HZ = (5000.0, 15000.0)
+AVERAGED_SPECTRA = 64
+# One spectrum's column maxima scatter by about 2.5 dB; 64 averaged in power
+# scatter about an eighth of that (1 / sqrt(64)) plus a pixel's rounding (0.2
+# dB): measured 0.165 of it. An average of only 4 would keep half the scatter.
+SCATTER_RATIO_AT_MOST = 0.3
+TONE_LEVEL_TOLERANCE_DB = 0.3
+HELD_FOR_S = 1.0
+CHANGED_LEFT_TONE = (2345.6, 0.5)
+
+
+def floor_scatter_db(plot):
+    """The standard deviation of the green trace's column levels in the noise band."""
+    first, end = (min(plot.geometry.freq_to_x(f)) for f in NOISE_BAND_HZ)
+    tops = [top for top in plot.envelope(LEFT_GREEN)[first:end] if top is not None]
+    return float(np.std([plot.level_of_row(top) for top in tops]))
+
+
+def test_averaging_steadies_a_noise_floor_and_space_holds_the_picture(measuring, tones, keep):
+    measuring.set(DEFAULT_SETTING)
+    program = measuring.program
+    tones.tone.stop()
+    noisy = surroundings.TonePlayer(tones.server, LEFT_TONE, RIGHT_TONE, noise_rms=NOISE_RMS)
+    noisy.start()
+    try:
+        case_support.settle(program)
+        singles = case_support.plots(program, 3)
+        keep(singles and singles[-1].picture)
+        single_scatter = np.mean([floor_scatter_db(plot) for plot in singles])
+        single_tone_db = singles[-1].level_of_row(singles[-1].peak(LEFT_GREEN)[1])
+
+        program.keys(*menu_keys.AVERAGING_64)
+        assert program.wait_for_captures(AVERAGED_SPECTRA + 2, 60), "the averaging never settled"
+        averaged = case_support.plot_now(program)
+        keep(averaged and averaged.picture)
+        averaged_scatter = floor_scatter_db(averaged)
+        print("noise floor scatter: 1 spectrum %.2f dB, %d spectra %.2f dB" % (
+            single_scatter, AVERAGED_SPECTRA, averaged_scatter))
+        assert averaged_scatter <= SCATTER_RATIO_AT_MOST * single_scatter, (
+            "scatter %.2f dB averaged, %.2f dB not" % (averaged_scatter, single_scatter))
+        tone_db = averaged.level_of_row(averaged.peak(LEFT_GREEN)[1])
+        assert abs(tone_db - single_tone_db) <= TONE_LEVEL_TOLERANCE_DB, (
+            "tone at %.2f dB averaged, %.2f dB not" % (tone_db, single_tone_db))
+
+        # Held: the picture stands still while the tones change.
+        program.keys(*menu_keys.PAUSE)
+        time.sleep(0.5)  # a spectrum in analysis at the key is still shown
+        before = case_support.plot_now(program)
+        noisy.stop()
+        noisy = surroundings.TonePlayer(tones.server, CHANGED_LEFT_TONE, RIGHT_TONE)
+        noisy.start()
+        time.sleep(HELD_FOR_S)
+        after = case_support.plot_now(program)
+        keep(after and after.picture)
+        rows, columns = before.view.slices()
+        changed = int((before.picture.codes[rows, columns] != after.picture.codes[rows, columns]).sum())
+        assert changed == 0, "%d pixels of the held picture changed" % changed
+
+        program.keys(*menu_keys.PAUSE)
+        measured = case_support.plot_when(
+            program, lambda p: plot_checks.tone_shown(p, LEFT_GREEN, CHANGED_LEFT_TONE[0]))
+        keep(measured and measured.picture)
+        assert measured and plot_checks.tone_shown(measured, LEFT_GREEN, CHANGED_LEFT_TONE[0]), \
+            "not measuring again after the second Space"
+    finally:
+        program.keys(*menu_keys.AVERAGING_OFF)
+        noisy.stop()
+        tones.tone.start()
