@@ -7,22 +7,22 @@
 #include "analysis/AnalysisWorker.h"
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
-#include "settings/SettingsTable.h"
+#include "analysis/SpectrumAverager.h"
 #include "analysis/WeightingWindow.h"
 #include "bench/BenchmarkSizes.h"
 #include "bench/TestSignal.h"
+#include "settings/SettingsTable.h"
 
 namespace {
 
 constexpr int32_t kOffsetCorrectionOn = 1;
 
-void AnalysisCycles(benchmark::State& state, int32_t averageLength) {
+void TwoChannelAnalysis(benchmark::State& state) {
   const int32_t n = static_cast<int32_t>(state.range(0));
   Range = kFixedDisplayRange;
   StoreDefaultSettings();
   Write(Settings.Weighting, kWindowHanning);
   Write(Settings.AutoOffset, kOffsetCorrectionOn);
-  Write(Settings.AverageLength, averageLength);
 
   auto analyser = std::make_unique<AnalysisWorker>(TestCaptureFrames().data());
   analyser->RecordQueuedFrames(n);
@@ -34,17 +34,25 @@ void AnalysisCycles(benchmark::State& state, int32_t averageLength) {
   }
 }
 
-void TwoChannelAnalysis(benchmark::State& state) {
-  AnalysisCycles(state, 0);
-}
-
-// The same cycle averaging 64 spectra: the difference is the averaging
-// stage's cost (powers averaged per line and channel).
-void TwoChannelAnalysisAveraged(benchmark::State& state) {
-  AnalysisCycles(state, 64);
+// The averaging stage alone: one spectrum's powers, both channels, into an
+// exponential average of 64.
+void AveragingStage(benchmark::State& state) {
+  const int32_t lines = static_cast<int32_t>(state.range(0)) / 2;
+  auto averager = std::make_unique<SpectrumAverager>();
+  double power = 1e-6;
+  for (auto _ : state) {
+    averager->BeginSpectrum(64, false);
+    double sum = 0.0;
+    for (int32_t j = 0; j < lines; ++j) {
+      sum += averager->Add(j, 0, power);
+      sum += averager->Add(j, 1, power);
+    }
+    power *= 1.0000001;
+    benchmark::DoNotOptimize(sum);
+  }
 }
 
 }  // namespace
 
+BENCHMARK(AveragingStage)->Apply(ForEachFftSize);
 BENCHMARK(TwoChannelAnalysis)->Apply(ForEachFftSize);
-BENCHMARK(TwoChannelAnalysisAveraged)->Apply(ForEachFftSize);
