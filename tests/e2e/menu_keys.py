@@ -35,9 +35,9 @@ WINDOW_HAMMING = _WINDOWS + ("m",)
 WINDOW_BLACKMAN = _WINDOWS + ("b",)
 WINDOW_PARZEN = _WINDOWS + ("p",)
 
-_AVERAGING = ("alt+m", "i")                  # &Messung > M&ittelung
-AVERAGING_OFF = _AVERAGING + ("a",)
-AVERAGING_64 = _AVERAGING + ("6",)
+AVERAGING = ("alt+m", "i")                  # &Messung > M&ittelung
+AVERAGING_OFF = AVERAGING + ("a",)
+AVERAGING_64 = AVERAGING + ("6",)
 HOLD_MAXIMUM = ("alt+a", "h")                # &Ansicht > Maximum &halten
 PAUSE = ("space",)                           # An&halten, by its key
 

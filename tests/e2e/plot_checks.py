@@ -64,6 +64,14 @@ def tone_shown(plot, colour, frequency_hz, above_db=-60.0, columns_each_side=3):
     return any(top is not None and plot.level_of_row(top) > above_db for top in tops)
 
 
+def floor_scatter_db(plot, colour, band_hz):
+    """The standard deviation, in dB, of the colour's column levels between
+    the two frequencies of band_hz: how much a noise floor scatters."""
+    first, end = (min(plot.geometry.freq_to_x(f)) for f in band_hz)
+    tops = [top for top in plot.envelope(colour)[first:end] if top is not None]
+    return float(np.std([plot.level_of_row(top) for top in tops]))
+
+
 def grid_where_expected(plot):
     """(ok, detail): every pixel of the predicted grid lines is grid grey
     (or covered by a trace), and no grid grey lies anywhere else."""

@@ -255,13 +255,6 @@ HELD_FOR_S = 1.0
 CHANGED_LEFT_TONE = (2345.6, 0.5)
 
 
-def floor_scatter_db(plot):
-    """The standard deviation of the green trace's column levels in the noise band."""
-    first, end = (min(plot.geometry.freq_to_x(f)) for f in NOISE_BAND_HZ)
-    tops = [top for top in plot.envelope(LEFT_GREEN)[first:end] if top is not None]
-    return float(np.std([plot.level_of_row(top) for top in tops]))
-
-
 def test_averaging_steadies_a_noise_floor_and_space_holds_the_picture(measuring, tones, keep):
     measuring.set(DEFAULT_SETTING)
     program = measuring.program
@@ -272,14 +265,14 @@ def test_averaging_steadies_a_noise_floor_and_space_holds_the_picture(measuring,
         case_support.settle(program)
         singles = case_support.plots(program, 3)
         keep(singles and singles[-1].picture)
-        single_scatter = np.mean([floor_scatter_db(plot) for plot in singles])
+        single_scatter = np.mean([plot_checks.floor_scatter_db(plot, LEFT_GREEN, NOISE_BAND_HZ) for plot in singles])
         single_tone_db = singles[-1].level_of_row(singles[-1].peak(LEFT_GREEN)[1])
 
         program.keys(*menu_keys.AVERAGING_64)
         assert program.wait_for_captures(AVERAGED_SPECTRA + 2, 60), "the averaging never settled"
         averaged = case_support.plot_now(program)
         keep(averaged and averaged.picture)
-        averaged_scatter = floor_scatter_db(averaged)
+        averaged_scatter = plot_checks.floor_scatter_db(averaged, LEFT_GREEN, NOISE_BAND_HZ)
         print("noise floor scatter: 1 spectrum %.2f dB, %d spectra %.2f dB" % (
             single_scatter, AVERAGED_SPECTRA, averaged_scatter))
         assert averaged_scatter <= SCATTER_RATIO_AT_MOST * single_scatter, (
