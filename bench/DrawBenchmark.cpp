@@ -1,7 +1,8 @@
 // Times the spectrum view's drawing as the program does it for every arriving
 // spectrum: a forced rescale when the transform size changed, and one
 // DrawSpectrum through a client device context of a real window, without and
-// with the readouts (the peak values and the readout under the mouse); and a
+// with the held maximum, with the readouts (the peak values and the readout
+// under the mouse); and a
 // mouse move: the readout's old and new area measured and the view drawn
 // clipped to them, as the paint after the move does. Prints the mean, the
 // fastest and the slowest call of each.
@@ -31,6 +32,7 @@ constexpr int32_t kMeasuredSizes[] = {1024,  2048,  4096,   8192,       16384,
                                       32768, 65536, 131072, kMaxFftSize};
 // The mouse moves to and fro between these view points.
 constexpr PixelPoint kPointerPath[] = {{400, 300}, {420, 310}};
+constexpr int32_t kHeldAboveHundredthsDb = 600;
 
 // A noise floor around -100 dB that falls towards high frequencies, with a
 // spread of +-12 dB from line to line and a few tones: a trace that zig-zags
@@ -94,6 +96,10 @@ int main() {
 
   auto levels = std::make_unique<SpectrumLevels>();
   FillWithTestSpectrum(*levels);
+  // A held maximum a few dB above the live spectrum.
+  auto held = std::make_unique<SpectrumLevels>(*levels);
+  for (LevelPair& line : *held)
+    line = {line[0] + kHeldAboveHundredthsDb, line[1] + kHeldAboveHundredthsDb};
   auto view = std::make_unique<ViewGeometry>();
   auto painter = std::make_unique<ViewPainter>();
   auto trace = std::make_unique<TraceVertices>();
@@ -123,6 +129,16 @@ int main() {
       });
       PrintRow("DrawSpectrum", points, maximum ? "on" : "off", vertices, timer);
       PumpMessages();
+      painter->SetSpectrum(points, kWindowHanning);
+      painter->SetHeldLevels(held.get());
+      Settings.HoldMaximum = 1;
+      timer.Run([&] {
+        painter->DrawSpectrum(dc, *view, *levels);
+        GdiFlush();
+      });
+      PrintRow("+ held maximum", points, maximum ? "on" : "off", vertices, timer);
+      PumpMessages();
+      Settings.HoldMaximum = 0;
 
       painter->SetSpectrum(points, kWindowHanning);
       painter->ShowReadoutAt(kPointerPath[0]);
