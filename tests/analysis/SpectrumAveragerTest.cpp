@@ -11,7 +11,7 @@
 #include "analysis/SpectrumAverager.h"
 #include "analysis/WeightingWindow.h"
 #include "settings/SettingsTable.h"
-#include "tests/analysis/TestSignals.h"
+#include "tests/analysis/AnalysisFixture.h"
 
 namespace {
 
@@ -63,23 +63,12 @@ TEST(SpectrumAveragerTest, AveragesAgainstExplicitWeightsAndRestarts) {
   }
 }
 
-class AveragingWorkerTest : public ::testing::Test {
+class AveragingWorkerTest : public AnalysisTest {
  protected:
-  void SetUp() override {
-    Range = kFixedDisplayRange;
-    StoreDefaultSettings();
-    Write(Settings.AutoOffset, 0);
-    Write(Settings.Weighting, kWindowOff);
-    Analyser = std::make_unique<AnalysisWorker>(Block.Samples.data());
-  }
   void Noise(int32_t n) {
     for (int32_t j = 0; j < n; ++j)
       for (int32_t channel = 0; channel < 2; ++channel)
         Block.Set(j, channel, static_cast<int32_t>(std::lround(Gauss(Random))));
-  }
-  void Analyse(int32_t n) {
-    Analyser->RecordQueuedFrames(n);
-    Analyser->AnalyseCapture();
   }
   // The standard deviation of lines first .. last - 1 of the left channel, in dB.
   double ScatterDb(int32_t first, int32_t last) const {
@@ -93,8 +82,6 @@ class AveragingWorkerTest : public ::testing::Test {
     return std::sqrt((squares - sum * sum / count) / (count - 1));
   }
 
-  StereoBlock Block;
-  std::unique_ptr<AnalysisWorker> Analyser;
   std::mt19937 Random{64};
   std::normal_distribution<double> Gauss{0.0, 3000.0};
 };
