@@ -16,7 +16,8 @@ ReferenceSpectrum::ReferenceSpectrum(std::vector<double> frequenciesHz,
     : FrequenciesHz(std::move(frequenciesHz)),
       Levels(std::move(levels)),
       Columns(FrequenciesHz.size()),
-      Trace(std::max<int32_t>(LineCount(), 1)) {}
+      Traces{{TraceVertices(std::max<int32_t>(LineCount(), 1))},
+             {TraceVertices(std::max<int32_t>(LineCount(), 1))}} {}
 
 void ReferenceSpectrum::Place(const ViewGeometry& view) {
   if (view.XScale() == PlacedScale) return;
@@ -26,10 +27,18 @@ void ReferenceSpectrum::Place(const ViewGeometry& view) {
   PlacedScale = view.XScale();
 }
 
-int32_t ReferenceSpectrum::BuildTrace(const ViewGeometry& view, int32_t channel, bool showMaximum) {
-  const int32_t count =
-      Trace.BuildFrom(view, Columns.data(), Levels.data(), LineCount(), channel, showMaximum);
-  return showMaximum ? count : Trace.ThinColumns();
+const TraceVertices& ReferenceSpectrum::Trace(const ViewGeometry& view, int32_t channel,
+                                              bool showMaximum) {
+  BuiltTrace& built = Traces[channel];
+  if (built.XScale == view.XScale() && built.YScale == view.YScale() &&
+      built.ShowMaximum == showMaximum)
+    return built.Vertices;
+  built.Vertices.BuildFrom(view, Columns.data(), Levels.data(), LineCount(), channel, showMaximum);
+  if (!showMaximum) built.Vertices.ThinColumns();
+  built.XScale = view.XScale();
+  built.YScale = view.YScale();
+  built.ShowMaximum = showMaximum;
+  return built.Vertices;
 }
 
 bool ReferenceSpectrum::LevelAt(int32_t x, double centreHz, int32_t channel, bool showMaximum,

@@ -11,8 +11,9 @@
 // A spectrum kept to compare the live one with: lines of its own (a
 // transform of another size, or a file's rows) with their frequencies and
 // the levels shown when it was kept, in hundredths of a decibel. Places its
-// lines on the view's columns, anew only when the view's scale has changed,
-// and builds its traces as the live ones are built. Portable; GUI thread only.
+// lines on the view's columns and builds its traces as the live ones are
+// built, each anew only when the view's scales or the maximum drawing have
+// changed: drawing it costs the drawing alone. Portable; GUI thread only.
 class ReferenceSpectrum {
  public:
   // REQUIRES: as many levels as frequencies, the frequencies non-negative
@@ -28,10 +29,8 @@ class ReferenceSpectrum {
 
   // The polyline of `channel`'s trace, as TraceVertices builds a live one:
   // with the maximum one vertex per column, otherwise every line, thinned to
-  // at most four per column. REQUIRES: placed in this view. Returns the
-  // vertex count.
-  int32_t BuildTrace(const ViewGeometry& view, int32_t channel, bool showMaximum);
-  const PixelPoint* TracePoints() const { return Trace.Points(); }
+  // at most four per column. REQUIRES: placed in this view.
+  const TraceVertices& Trace(const ViewGeometry& view, int32_t channel, bool showMaximum);
 
   // The level of `channel` on column x whose centre frequency is centreHz,
   // by the live readout's rule: with the maximum the largest of the column's
@@ -47,5 +46,13 @@ class ReferenceSpectrum {
   std::vector<int32_t> Columns;
   // The view's horizontal scale the columns were placed for; 0: not placed.
   double PlacedScale = 0.0;
-  TraceVertices Trace;
+  // Each channel's polyline and what it was built for: the view's scales
+  // (0: not built) and the maximum drawing.
+  struct BuiltTrace {
+    TraceVertices Vertices;
+    double XScale = 0.0;
+    double YScale = 0.0;
+    bool ShowMaximum = false;
+  };
+  BuiltTrace Traces[2];
 };

@@ -183,10 +183,11 @@ void ViewPainter::DrawReference(TDC& dc, const ViewGeometry& view) {
   const HDC handle = dc.GetHandle();
   for (const auto& channel : channels) {
     if (!channel.Shown) continue;
-    const int32_t count = Reference->BuildTrace(view, channel.Channel, Settings.ShowMaximum != 0);
+    const TraceVertices& trace = Reference->Trace(view, channel.Channel, Settings.ShowMaximum != 0);
+    const int32_t count = trace.Count();
     if (count == 0) continue;
     dc.SelectPen(channel.Pen);
-    const PixelPoint* points = Reference->TracePoints();
+    const PixelPoint* points = trace.Points();
     MoveToEx(handle, points[0].x, points[0].y, nullptr);
     for (int32_t i = 1; i < count; ++i) LineTo(handle, points[i].x, points[i].y);
   }

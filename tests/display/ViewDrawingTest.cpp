@@ -165,7 +165,12 @@ TEST_F(SpectrumDrawingTest, AReferenceIsDrawnOnItsOwnLinesBehindTheTraces) {
   EXPECT_EQ(Dc.Pixel(200, 42), kLeftReferenceGreen);  // from the DC line, left of the view
   EXPECT_EQ(Dc.Pixel(545, 214), kRightRed);           // the live trace over it
   EXPECT_EQ(TGdiObject::LiveCount(), 0);
+  // A lower view: -20 dB on row 21 of 151.
+  View->Rescale(kViewWidthPx, 151, kShownSize, true);
+  Draw();
+  EXPECT_EQ(Dc.Pixel(437, 21), kLeftReferenceGreen);
 
+  Rescale(kShownSize);
   Painter->SetReference(nullptr);
   Draw();
   EXPECT_EQ(Dc.Pixel(437, 128), kGridGrey);  // -60 dB is a grid row
