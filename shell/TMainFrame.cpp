@@ -88,7 +88,7 @@ std::string LocalTimeText() {
 }
 
 // The picture of the axis frame with the view, as on screen.
-std::unique_ptr<PictureBitmap> DrawPicture(TLayClient& layout) {
+std::unique_ptr<PictureBitmap> PictureOf(TLayClient& layout) {
   RECT area;
   GetClientRect(layout.GetHandle(), &area);
   auto picture = std::make_unique<PictureBitmap>(area.right, area.bottom);
@@ -365,13 +365,13 @@ void TMainFrame::CmExportSpectrum() {
 
 void TMainFrame::CmCopyPicture() {
   std::string why;
-  if (!CopyPictureToClipboard(GetHandle(), *DrawPicture(*Layout), why))
+  if (!CopyPictureToClipboard(GetHandle(), *PictureOf(*Layout), why))
     ShowFailure("Bild nicht kopiert", "", why);
 }
 
 // The picture is the one shown when the command came.
 void TMainFrame::CmSavePicture() {
-  const std::unique_ptr<PictureBitmap> picture = DrawPicture(*Layout);
+  const std::unique_ptr<PictureBitmap> picture = PictureOf(*Layout);
   const std::optional<std::string> path = FileDialogCalls().SavePicture(GetHandle());
   if (!path) return;
   std::string png;

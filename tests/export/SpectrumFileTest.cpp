@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "export/HeaderTexts.h"
@@ -101,7 +102,9 @@ TEST(SpectrumFileTest, WrittenFilesReadBackAsTheTableTheyWereWrittenFrom) {
       std::setlocale(LC_ALL, "C");
     }
   }
-  if (!commaLocale) GTEST_SKIP() << "round trips checked; no locale with a decimal comma here";
+  // Under Wine the C library always has one; natively it may be missing.
+  if (!commaLocale)
+    std::printf("[   NOTE   ] no locale with a decimal comma: not compared in one\n");
 }
 
 TEST(SpectrumFileTest, AFileThatHoldsNoSpectrumIsRefusedWithItsLineAndFault) {
