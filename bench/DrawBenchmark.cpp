@@ -4,19 +4,23 @@
 // with the held maximum, with the readouts (the peak values and the readout
 // under the mouse); and a
 // mouse move: the readout's old and new area measured and the view drawn
-// clipped to them, as the paint after the move does. Prints the mean, the
-// fastest and the slowest call of each.
+// clipped to them, as the paint after the move does; and the drawing with a
+// reference of the largest transform's 131072 lines behind the traces, and
+// that reference placed anew on the view's columns (after a resize). Prints
+// the mean, the fastest and the slowest call of each.
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "analysis/DisplayRange.h"
 #include "analysis/LevelTypes.h"
 #include "analysis/MeasurementSettings.h"
 #include "analysis/WeightingWindow.h"
 #include "bench/CallTimer.h"
+#include "display/ReferenceSpectrum.h"
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
 #include "display/ViewPainter.h"
@@ -103,6 +107,11 @@ int main() {
   auto view = std::make_unique<ViewGeometry>();
   auto painter = std::make_unique<ViewPainter>();
   auto trace = std::make_unique<TraceVertices>();
+  std::vector<double> referenceFrequencies(kMaxSpectrumLines);
+  for (int32_t line = 0; line < kMaxSpectrumLines; ++line)
+    referenceFrequencies[line] = static_cast<double>(kSampleRateHz) * line / kMaxFftSize;
+  ReferenceSpectrum reference(referenceFrequencies,
+                              std::vector<LevelPair>(levels->begin(), levels->end()));
 
   std::printf("Spectrum view drawing, window client area %ld x %ld pixels, both channels\n",
               client.right, client.bottom);
@@ -111,6 +120,16 @@ int main() {
       "(DrawSpectrum and the rows below it)\n\n");
   std::printf("%-16s %7s  %-7s %7s  %7s  %12s  %12s  %12s\n", "operation", "points", "maximum",
               "count", "calls", "mean [us]", "min [us]", "max [us]");
+  {
+    // Two widths in turn: each placement is one after a resize.
+    auto narrower = std::make_unique<ViewGeometry>();
+    view->Rescale(client.right, client.bottom, kMaxFftSize, true);
+    narrower->Rescale(client.right - 1, client.bottom, kMaxFftSize, true);
+    int32_t step = 0;
+    CallTimer timer;
+    timer.Run([&] { reference.Place(++step % 2 ? *narrower : *view); });
+    PrintRow("Place reference", kMaxFftSize, "-", reference.LineCount(), timer);
+  }
   for (const int32_t points : kMeasuredSizes) {
     CallTimer timer;
     timer.Run([&] { view->Rescale(client.right, client.bottom, points, true); });
@@ -166,6 +185,15 @@ int main() {
       PumpMessages();
       painter->HideReadout();
       Settings.ShowPeaks = 0;
+
+      painter->SetReference(&reference);
+      timer.Run([&] {
+        painter->DrawSpectrum(dc, *view, *levels);
+        GdiFlush();
+      });
+      PrintRow("+ reference", points, maximum ? "on" : "off", vertices, timer);
+      PumpMessages();
+      painter->SetReference(nullptr);
     }
   }
   return 0;

@@ -5,6 +5,7 @@
 
 #include "analysis/DisplayRange.h"
 #include "display/ReadoutFormat.h"
+#include "display/ReferenceSpectrum.h"
 
 namespace {
 
@@ -13,8 +14,9 @@ constexpr double kColumnCentre = 0.5;
 }  // namespace
 
 ColumnReadout::ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels,
-                             int32_t shownSize, const SpectrumLevels* held)
-    : View(view), Levels(levels), Held(held), ShownSize(shownSize) {}
+                             int32_t shownSize, const SpectrumLevels* held,
+                             const ReferenceSpectrum* reference)
+    : View(view), Levels(levels), Held(held), Reference(reference), ShownSize(shownSize) {}
 
 double ColumnReadout::FrequencyHz(int32_t x) const {
   if (!(View.XScale() > 0.0)) return 0.0;
@@ -77,8 +79,12 @@ std::wstring ColumnReadout::Text(int32_t x, bool showLeft, bool showRight, bool 
     int32_t level = 0;
     if (!channels[channel].Shown || !Level(x, channel, showMaximum, level)) continue;
     text += channels[channel].Prefix + FormatLevel(level);
-    if (Held && LevelIn(*Held, x, channel, showMaximum, level))
-      text += L" (max " + FormatLevelNumber(level) + L")";
+    int32_t other = 0;
+    if (Held && LevelIn(*Held, x, channel, showMaximum, other))
+      text += L" (max " + FormatLevelNumber(other) + L")";
+    if (Reference && Reference->LevelAt(x, FrequencyHz(x), channel, showMaximum, other))
+      text += L"  Ref " + FormatLevelNumber(other) + L"  \u0394 " +
+              FormatLevelDifference(level - other);
   }
   return text;
 }

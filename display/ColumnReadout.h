@@ -6,14 +6,18 @@
 #include "analysis/LevelTypes.h"
 #include "display/ViewGeometry.h"
 
+class ReferenceSpectrum;
+
 // What the readout under the mouse shows for one pixel column of the view:
 // the column's frequency and, per channel, the level the trace is drawn from
 // there. Portable; reads the process-wide DisplayRange. GUI thread only.
 class ColumnReadout {
  public:
   // `held`: each line's held maximum, named beside each level; none when null.
+  // `reference`: a kept spectrum, placed in the view, whose level and the
+  // difference to it follow; none when null.
   ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels, int32_t shownSize,
-                const SpectrumLevels* held = nullptr);
+                const SpectrumLevels* held = nullptr, const ReferenceSpectrum* reference = nullptr);
 
   // Centre frequency of column x, the middle (on the logarithmic axis) of
   // the frequencies that FreqToX puts on it. 0 when the view has no scale.
@@ -35,7 +39,9 @@ class ColumnReadout {
   // The readout's text for column x: the frequency to the digit its
   // uncertainty supports, then the level of each channel shown, in German
   // number format: "1238 Hz  L -12,7 dB  R -96,3 dB"; with a held maximum,
-  // its level at the column after each: "L -12,7 dB (max -9,3)".
+  // its level at the column after each: "L -12,7 dB (max -9,3)"; with a
+  // reference, its level there and the difference of the live one to it:
+  // "L -12,7 dB  Ref -15,9  Δ +3,2".
   std::wstring Text(int32_t x, bool showLeft, bool showRight, bool showMaximum) const;
 
  private:
@@ -46,5 +52,6 @@ class ColumnReadout {
   const ViewGeometry& View;
   const SpectrumLevels& Levels;
   const SpectrumLevels* Held;
+  const ReferenceSpectrum* Reference;
   int32_t ShownSize;
 };

@@ -29,6 +29,16 @@ std::wstring WithDecimalComma(long long units, int32_t decimals) {
   return digits;
 }
 
+// Hundredths rounded to tenths, half away from zero, with the sign of a
+// non-zero result: "-12,7", "+2,5", "0,0".
+std::wstring SignedTenths(int32_t hundredths) {
+  const int32_t half = kHundredthsPerTenth / 2;
+  const int32_t tenths =
+      (hundredths >= 0 ? hundredths + half : hundredths - half) / kHundredthsPerTenth;
+  const wchar_t* sign = tenths < 0 ? L"-" : (tenths > 0 ? L"+" : L"");
+  return sign + WithDecimalComma(std::llabs(tenths), 1);
+}
+
 }  // namespace
 
 int32_t LastDigitExponent(double uncertaintyHz) {
@@ -61,12 +71,11 @@ std::wstring FormatLevelNumber(int32_t levelHundredthsDb) {
     prefix = kFloorSign;
     levelHundredthsDb = floor;
   }
-  const int32_t half = kHundredthsPerTenth / 2;
-  const int32_t tenths =
-      (levelHundredthsDb >= 0 ? levelHundredthsDb + half : levelHundredthsDb - half) /
-      kHundredthsPerTenth;
-  const wchar_t* sign = tenths < 0 ? L"-" : (tenths > 0 ? L"+" : L"");
-  return prefix + sign + WithDecimalComma(std::llabs(tenths), 1);
+  return prefix + SignedTenths(levelHundredthsDb);
+}
+
+std::wstring FormatLevelDifference(int32_t differenceHundredthsDb) {
+  return SignedTenths(differenceHundredthsDb);
 }
 
 std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak) {

@@ -24,6 +24,9 @@ std::wstring FormatFrequency(double frequencyHz, int32_t lastDigitExponent);
 std::wstring FormatLevel(int32_t levelHundredthsDb);
 // The same without the unit: "-12,7", "≤-140,0".
 std::wstring FormatLevelNumber(int32_t levelHundredthsDb);
+// A difference of levels (hundredths of a decibel) in tenths, rounded as
+// above, with its sign and no floor: "+3,2", "-0,4", "0,0".
+std::wstring FormatLevelDifference(int32_t differenceHundredthsDb);
 
 struct SpectralPeak;
 

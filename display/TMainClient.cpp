@@ -1,9 +1,11 @@
 #include "display/TMainClient.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "analysis/DisplayRange.h"
 #include "capture/MessageBoxes.h"
+#include "export/HeaderTexts.h"
 #include "windowing/FpuPrecision.h"
 #include "windowing/TClientDC.h"
 
@@ -74,6 +76,9 @@ void TMainClient::ShowSpectrum(const AnalysedSpectrum& spectrum) {
   std::copy_n(spectrum.Held.begin(), cycleSize / 2, ShownHeld->begin());
   Painter.SetSpectrum(cycleSize, spectrum.Weighting);
   Painter.SetAveraging(spectrum.AverageCount, spectrum.AverageLength);
+  ShownWeighting = spectrum.Weighting;
+  ShownAverageCount = spectrum.AverageCount;
+  ShownAverageLength = spectrum.AverageLength;
   if (ShownFrames == cycleSize) {
     Rescale(false);
   } else {
@@ -102,6 +107,49 @@ void TMainClient::Paint(TDC& dc, bool, const RECT&) {
 
 void TMainClient::DrawSpectrum(TDC& dc) {
   Painter.DrawSpectrum(dc, View, *Shown);
+}
+
+void TMainClient::DrawPicture(TDC& dc) {
+  const bool readout = Painter.ReadoutVisible();
+  const PixelPoint pointer = Painter.ReadoutPointer();
+  Painter.HideReadout();
+  Painter.DrawSpectrum(dc, View, *Shown);
+  if (readout) Painter.ShowReadoutAt(pointer);
+}
+
+// Shown as measured until the level scales come.
+double TMainClient::ShownLevelDb(int32_t channel, int32_t line) const {
+  constexpr double kDbPerStoredUnit = 0.01;
+  return (*Shown)[line][channel] * kDbPerStoredUnit;
+}
+
+const char* TMainClient::ShownScaleName() const {
+  return "dB (unkorrigiert)";
+}
+
+SpectrumTable TMainClient::ShownSpectrumTable() const {
+  constexpr double kStoredUnitsPerDb = 100.0;
+  SpectrumTable table;
+  table.Header.FftSize = ShownFrames;
+  table.Header.Window = WindowName(ShownWeighting);
+  table.Header.Averaging = AveragingText(ShownAverageCount, ShownAverageLength);
+  table.Header.LevelScale = ShownScaleName();
+  const int32_t lines = ShownFrames / 2;
+  table.FrequenciesHz.resize(lines);
+  table.Levels.resize(lines);
+  for (int32_t line = 0; line < lines; ++line) {
+    table.FrequenciesHz[line] = static_cast<double>(kSampleRateHz) * line / ShownFrames;
+    for (int32_t channel = 0; channel < 2; ++channel)
+      table.Levels[line][channel] =
+          static_cast<int32_t>(std::lround(ShownLevelDb(channel, line) * kStoredUnitsPerDb));
+  }
+  return table;
+}
+
+void TMainClient::SetReference(std::unique_ptr<ReferenceSpectrum> reference) {
+  Reference = std::move(reference);
+  Painter.SetReference(Reference.get());
+  if (GetHandle()) InvalidateRect(GetHandle(), nullptr, FALSE);
 }
 
 bool TMainClient::EraseBackground(HDC) {

@@ -6,8 +6,10 @@
 #include "analysis/LevelTypes.h"
 #include "capture/CaptureDriver.h"
 #include "capture/SpectrumDisplay.h"
+#include "display/ReferenceSpectrum.h"
 #include "display/ViewGeometry.h"
 #include "display/ViewPainter.h"
+#include "export/SpectrumTable.h"
 #include "windowing/TWindow.h"
 
 // The spectrum view: a child window that shows the latest spectrum, with the
@@ -40,6 +42,21 @@ class TMainClient : public TWindow, public SpectrumDisplay {
   // activation.
   void HideReadout();
 
+  // The view as on screen, without the readout under the mouse, into dc
+  // (the peak values and the averaging's progress are in it, if shown).
+  void DrawPicture(TDC& dc);
+
+  // Whether a spectrum with lines is shown.
+  bool HasSpectrum() const { return ShownFrames >= 2; }
+  // The spectrum shown, a row per line with the levels as shown, the
+  // header's size, window, averaging and level scale filled in.
+  // REQUIRES: HasSpectrum().
+  SpectrumTable ShownSpectrumTable() const;
+
+  // The spectrum kept to compare with, drawn behind the traces; null for none.
+  void SetReference(std::unique_ptr<ReferenceSpectrum> reference);
+  bool HasReference() const { return Reference != nullptr; }
+
   // What tests and the axis frame may look at.
   int32_t ShownSize() const { return ShownFrames; }
   const SpectrumLevels& ShownLevels() const { return *Shown; }
@@ -71,10 +88,19 @@ class TMainClient : public TWindow, public SpectrumDisplay {
   LRESULT OnMouseLeave();
   void InvalidateReadout();
   void DrawSpectrum(TDC& dc);
+  // The one place where a stored level becomes the level shown (and
+  // exported and kept as the reference), and the name of that scale.
+  double ShownLevelDb(int32_t channel, int32_t line) const;
+  const char* ShownScaleName() const;
 
   std::unique_ptr<SpectrumLevels> Shown;
   std::unique_ptr<SpectrumLevels> ShownHeld;
   int32_t ShownFrames = 0;
+  // The shown spectrum's weighting window and averaging (see AnalysedSpectrum).
+  int32_t ShownWeighting = 0;
+  int32_t ShownAverageCount = 0;
+  int32_t ShownAverageLength = 0;
+  std::unique_ptr<ReferenceSpectrum> Reference;
   ViewGeometry View;
   ViewPainter Painter;
   bool TrackingMouse = false;  // a WM_MOUSELEAVE is asked for

@@ -1,5 +1,7 @@
 #include "display/TraceVertices.h"
 
+#include <algorithm>
+
 #include "display/TraceThinning.h"
 
 namespace {
@@ -13,12 +15,18 @@ double LevelDb(int32_t storedLevel) {
 
 }  // namespace
 
-TraceVertices::TraceVertices() : Vertices(new PixelPoint[kMaxSpectrumLines]()) {}
+TraceVertices::TraceVertices(int32_t capacity)
+    : Vertices(new PixelPoint[capacity]()), Capacity(capacity) {}
 
 int32_t TraceVertices::Build(const ViewGeometry& view, const SpectrumLevels& levels,
                              int32_t channel, bool showMaximum) {
-  const int32_t lines = view.BinCount();
-  const int32_t* columns = view.BinX();
+  return BuildFrom(view, view.BinX(), levels.data(), view.BinCount(), channel, showMaximum);
+}
+
+int32_t TraceVertices::BuildFrom(const ViewGeometry& view, const int32_t* columns,
+                                 const LevelPair* levels, int32_t lines, int32_t channel,
+                                 bool showMaximum) {
+  lines = std::min(lines, Capacity);
   Size = 0;
   if (!showMaximum) {
     for (int32_t i = 0; i < lines; ++i) {

@@ -12,7 +12,8 @@
 // Holds room for one vertex per spectral line, allocated once.
 class TraceVertices {
  public:
-  TraceVertices();
+  // Room for `capacity` vertices: by default one per line of the largest transform.
+  explicit TraceVertices(int32_t capacity = kMaxSpectrumLines);
 
   // Builds the vertices of `channel` (0 left, 1 right) for the first
   // view.BinCount() lines of `levels`. With showMaximum, all lines that fall
@@ -20,6 +21,11 @@ class TraceVertices {
   // line is a vertex. Returns the vertex count.
   int32_t Build(const ViewGeometry& view, const SpectrumLevels& levels, int32_t channel,
                 bool showMaximum);
+  // The same for `lines` lines of levels of their own, on the given columns
+  // (non-decreasing): a spectrum kept at another size. Lines beyond the
+  // capacity are left out.
+  int32_t BuildFrom(const ViewGeometry& view, const int32_t* columns, const LevelPair* levels,
+                    int32_t lines, int32_t channel, bool showMaximum);
 
   // Shortens the polyline built last to at most four vertices per column
   // without changing a pixel of its drawing (see ThinColumnRuns). Returns the
@@ -31,5 +37,6 @@ class TraceVertices {
 
  private:
   std::unique_ptr<PixelPoint[]> Vertices;
+  int32_t Capacity;
   int32_t Size = 0;
 };

@@ -23,6 +23,10 @@ constexpr COLORREF kRightTraceColour = RGB(255, 0, 0);
 // and still apart from the grid's grey.
 constexpr COLORREF kLeftHeldColour = RGB(0, 128, 0);
 constexpr COLORREF kRightHeldColour = RGB(140, 0, 0);
+// Pale: the kept spectrum lies behind the live one without being taken for
+// it, and stays bright over the grid's grey.
+constexpr COLORREF kLeftReferenceColour = RGB(160, 255, 160);
+constexpr COLORREF kRightReferenceColour = RGB(255, 160, 160);
 // The readouts' texts stand on black boxes framed in the axis labels' grey,
 // so they read alike over the grid and both traces; the pointer's column is
 // marked in a blue that neither the grid nor a trace has.
@@ -107,6 +111,7 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const Spectrum
   const TPen rightPen(kRightTraceColour);
   dc.SelectPen(gridPen);
   DrawGrid(handle, view);
+  if (Reference) DrawReference(dc, view);
   if (const SpectrumLevels* held = ShownHeld()) {
     const TPen leftHeldPen(kLeftHeldColour);
     const TPen rightHeldPen(kRightHeldColour);
@@ -164,6 +169,31 @@ void ViewPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLev
   for (int32_t i = 1; i < count; ++i) LineTo(handle, points[i].x, points[i].y);
 }
 
+// Puts back the pen the context held before the drawing: its own pens go with it.
+void ViewPainter::DrawReference(TDC& dc, const ViewGeometry& view) {
+  Reference->Place(view);
+  const TPen leftPen(kLeftReferenceColour);
+  const TPen rightPen(kRightReferenceColour);
+  const struct {
+    bool Shown;
+    int32_t Channel;
+    const TPen& Pen;
+  } channels[] = {{Settings.ShowLeft != 0, kLeftChannel, leftPen},
+                  {Settings.ShowRight != 0, kRightChannel, rightPen}};
+  const HDC handle = dc.GetHandle();
+  for (const auto& channel : channels) {
+    if (!channel.Shown) continue;
+    const TraceVertices& trace = Reference->Trace(view, channel.Channel, Settings.ShowMaximum != 0);
+    const int32_t count = trace.Count();
+    if (count == 0) continue;
+    dc.SelectPen(channel.Pen);
+    const PixelPoint* points = trace.Points();
+    MoveToEx(handle, points[0].x, points[0].y, nullptr);
+    for (int32_t i = 1; i < count; ++i) LineTo(handle, points[i].x, points[i].y);
+  }
+  dc.RestoreObjects();
+}
+
 void ViewPainter::SetSpectrum(int32_t shownSize, int32_t weighting) {
   ShownSize = shownSize;
   Weighting = weighting;
@@ -186,13 +216,14 @@ void ViewPainter::ShowReadoutAt(PixelPoint pointer) {
 ReadoutArea ViewPainter::MeasureReadout(TDC& dc, const ViewGeometry& view,
                                         const SpectrumLevels& levels) {
   EnsureExtendedPrecision();
+  if (Reference) Reference->Place(view);
   const ReadoutTextStyle style(dc, view);
   return PlaceReadout(dc.GetHandle(), view, levels);
 }
 
 ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
                                       const SpectrumLevels& levels) {
-  const ColumnReadout readout(view, levels, ShownSize, ShownHeld());
+  const ColumnReadout readout(view, levels, ShownSize, ShownHeld(), Reference);
   const SIZE text = TextSize(dc, readout.Text(Pointer.x, Settings.ShowLeft != 0,
                                               Settings.ShowRight != 0, Settings.ShowMaximum != 0));
   const int32_t width = text.cx + 2 * kBoxPaddingPx;
@@ -208,7 +239,7 @@ ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
 
 void ViewPainter::DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
                               const SpectrumLevels& levels) {
-  const ColumnReadout readout(view, levels, ShownSize, ShownHeld());
+  const ColumnReadout readout(view, levels, ShownSize, ShownHeld(), Reference);
   DrawBox(dc, area.Box);
   DrawText(dc, area.Box.left + kBoxPaddingPx, area.Box.top + kBoxPaddingPx, kReadoutTextColour,
            readout.Text(Pointer.x, Settings.ShowLeft != 0, Settings.ShowRight != 0,

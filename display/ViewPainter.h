@@ -7,6 +7,7 @@
 #include "analysis/LevelTypes.h"
 #include "display/PeakFinder.h"
 #include "display/PixelPoint.h"
+#include "display/ReferenceSpectrum.h"
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
 
@@ -20,6 +21,7 @@ struct ReadoutArea {
 };
 
 // Draws the spectrum view: black area, grey grid of decades and 10-dB steps,
+// a kept reference spectrum in a light shade of each channel's colour,
 // when asked for each channel's held maximum in a dark shade of its colour,
 // the left channel's trace in green and the right one's in red over it; on
 // top of them, when asked for, each channel's strongest line in the top
@@ -50,6 +52,9 @@ class ViewPainter {
   // Each line's held maximum, drawn behind the traces and named in the
   // readout while "Maximum halten" is on; it must outlive the painter.
   void SetHeldLevels(const SpectrumLevels* held) { Held = held; }
+  // A spectrum kept to compare with, drawn behind the traces and named in
+  // the readout, or none (null); it must outlive its use here.
+  void SetReference(ReferenceSpectrum* reference) { Reference = reference; }
 
   // The readout is drawn for the pointer at `pointer` (view pixels) from the
   // next drawing on, until hidden.
@@ -66,6 +71,7 @@ class ViewPainter {
  private:
   void DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLevels& levels);
   void DrawAveraging(HDC dc);
+  void DrawReference(TDC& dc, const ViewGeometry& view);
   // The held maximum when it is to be drawn, else null.
   const SpectrumLevels* ShownHeld() const;
   void DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
@@ -79,6 +85,7 @@ class ViewPainter {
   int32_t AverageCount = 0;
   int32_t AverageLength = 0;
   const SpectrumLevels* Held = nullptr;
+  ReferenceSpectrum* Reference = nullptr;
   bool ReadoutShown = false;
   PixelPoint Pointer{0, 0};
 };

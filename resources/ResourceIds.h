@@ -12,6 +12,11 @@
 // "&Programm". The exit command is the number the frame window answers with a
 // close request.
 #define CMD_EXIT 24310
+// The spectrum shown written to a file (Ctrl+S); the picture of the view
+// with its axes copied to the clipboard (Ctrl+C) or saved as PNG.
+#define CMD_EXPORT_SPECTRUM 160
+#define CMD_COPY_PICTURE 161
+#define CMD_SAVE_PICTURE 162
 
 // "&Ansicht".
 #define CMD_CHANNEL_RIGHT 101
@@ -21,6 +26,10 @@
 #define CMD_SHOW_PEAKS 130
 #define CMD_HOLD_MAXIMUM 140
 #define CMD_HOLD_RESET 141
+// The reference: the spectrum shown kept, one read from a file, none.
+#define CMD_REFERENCE_TAKE 163
+#define CMD_REFERENCE_LOAD 164
+#define CMD_REFERENCE_REMOVE 165
 
 // "&Messung", measurements per second.
 #define CMD_RATE_1 105

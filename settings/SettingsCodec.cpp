@@ -47,6 +47,9 @@ StoredSettings LoadSettings(SettingsStorage& storage) {
   const std::optional<StoredValue> name = storage.Read(kInputNameValue);
   if (name && name->ValueKind == StoredValue::Kind::Text) loaded.Input.Name = name->Text;
   loaded.Input.NumberHint = ReadInRange(storage, kInputNumberValue, 0, kMaxInputNumber, 0);
+  const std::optional<StoredValue> reference = storage.Read(kReferenceFileValue);
+  if (reference && reference->ValueKind == StoredValue::Kind::Text)
+    loaded.ReferenceFile = reference->Text;
 
   loaded.Placement = ReadPlacement(storage);
   return loaded;
@@ -57,6 +60,7 @@ void SaveChoices(SettingsStorage& storage, const StoredSettings& settings) {
     storage.WriteNumber(kSettings[i].StoredName, static_cast<uint32_t>(settings.Choices[i]));
   storage.WriteText(kInputNameValue, settings.Input.Name);
   storage.WriteNumber(kInputNumberValue, static_cast<uint32_t>(settings.Input.NumberHint));
+  storage.WriteText(kReferenceFileValue, settings.ReferenceFile);
 }
 
 void SavePlacement(SettingsStorage& storage, const StoredPlacement& placement) {

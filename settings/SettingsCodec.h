@@ -7,6 +7,7 @@
 // are in their rows of the settings table.
 constexpr const char* kInputNameValue = "InputName";
 constexpr const char* kInputNumberValue = "InputNumber";
+constexpr const char* kReferenceFileValue = "ReferenceFile";
 constexpr const char* kWindowLeftValue = "WindowLeft";
 constexpr const char* kWindowTopValue = "WindowTop";
 constexpr const char* kWindowRightValue = "WindowRight";
@@ -24,8 +25,8 @@ constexpr int32_t kMaxInputNumber = 255;
 // (its four edges and the maximised flag) as a whole.
 StoredSettings LoadSettings(SettingsStorage& storage);
 
-// Stores the measurement choices and the chosen input (its name empty when
-// none was chosen).
+// Stores the measurement choices, the chosen input (its name empty when
+// none was chosen) and the reference's file (empty when none is shown).
 void SaveChoices(SettingsStorage& storage, const StoredSettings& settings);
 
 // Stores the frame's placement.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "settings/InputChoice.h"
@@ -20,6 +21,8 @@ struct StoredPlacement {
 struct StoredSettings {
   SettingValues Choices = DefaultSettingValues();
   RememberedInput Input;
+  // The file of the reference spectrum shown; empty for none.
+  std::string ReferenceFile;
   std::optional<StoredPlacement> Placement;
 
   // The choice of the setting stored under that name (see SettingIndex).

@@ -15,6 +15,10 @@ class TLayClient : public TLayoutWindow {
 
   TMainClient* View;  // owned as a child window
 
+  // The axis frame with the view in it as on screen, without the readout
+  // under the mouse, into dc: a picture of the client area's size.
+  void DrawPicture(TDC& dc);
+
   DECLARE_RESPONSE_TABLE();
 
  protected:

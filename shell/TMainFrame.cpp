@@ -1,12 +1,22 @@
 #include "shell/TMainFrame.h"
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/MeasurementSettings.h"
+#include "capture/MessageBoxes.h"
 #include "capture/WaveInput.h"
 #include "display/TMainClient.h"
+#include "export/FileDialogs.h"
+#include "export/HeaderTexts.h"
+#include "export/PictureBitmap.h"
+#include "export/PictureTransfer.h"
+#include "export/SpectrumFileReader.h"
+#include "export/SpectrumFileWriter.h"
+#include "export/WholeFile.h"
 #include "resources/ResourceIds.h"
 #include "settings/PlacementFit.h"
 #include "settings/SettingsCodec.h"
@@ -68,6 +78,28 @@ bool Minimizes(int showCommand) {
          showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_FORCEMINIMIZE;
 }
 
+constexpr const char* kProgramName = "Frelox " FRELOX_VERSION;
+
+// Now, as a spectrum file's header states it.
+std::string LocalTimeText() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return DateTimeText(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+}
+
+// The picture of the axis frame with the view, as on screen.
+std::unique_ptr<PictureBitmap> PictureOf(TLayClient& layout) {
+  RECT area;
+  GetClientRect(layout.GetHandle(), &area);
+  auto picture = std::make_unique<PictureBitmap>(area.right, area.bottom);
+  layout.DrawPicture(*picture);
+  return picture;
+}
+
+void ShowFailure(const std::string& what, const std::string& path, const std::string& why) {
+  ShowError((what + (path.empty() ? "" : ": " + path) + "\n" + why).c_str());
+}
+
 }  // namespace
 
 const TResponseEntry TMainFrame::Rows[] = {
@@ -77,6 +109,12 @@ const TResponseEntry TMainFrame::Rows[] = {
     Row::Command<TMainFrame, &TMainFrame::CmResetHeldMaximum>(CMD_HOLD_RESET),
     Row::Command<TMainFrame, &TMainFrame::CmPause>(CMD_PAUSE),
     Row::Command<TMainFrame, &TMainFrame::CmRestoreDefaults>(CMD_RESTORE_DEFAULTS),
+    Row::Command<TMainFrame, &TMainFrame::CmExportSpectrum>(CMD_EXPORT_SPECTRUM),
+    Row::Command<TMainFrame, &TMainFrame::CmCopyPicture>(CMD_COPY_PICTURE),
+    Row::Command<TMainFrame, &TMainFrame::CmSavePicture>(CMD_SAVE_PICTURE),
+    Row::Command<TMainFrame, &TMainFrame::CmTakeReference>(CMD_REFERENCE_TAKE),
+    Row::Command<TMainFrame, &TMainFrame::CmLoadReference>(CMD_REFERENCE_LOAD),
+    Row::Command<TMainFrame, &TMainFrame::CmRemoveReference>(CMD_REFERENCE_REMOVE),
     Row::CommandRange<TMainFrame, &TMainFrame::CmInput>(CMD_INPUT_FIRST,
                                                         CMD_INPUT_FIRST + kMaxListedInputs - 1),
     Row::InitMenuPopup<TMainFrame, &TMainFrame::MenuOpening>(),
@@ -94,6 +132,7 @@ TMainFrame::TMainFrame(TWindow* parent, const char* title, TLayClient* client,
   StoreSettingValues(stored.Choices);
   Input = stored.Input;
   Placement = stored.Placement;
+  ReferenceFile = stored.ReferenceFile;
 }
 
 TMainFrame::~TMainFrame() {
@@ -114,6 +153,8 @@ void TMainFrame::SetupWindow() {
   TDecoratedFrame::SetupWindow();
   CheckSettings();
   PlaceAsRemembered();
+  std::string why;
+  if (!ReferenceFile.empty() && !LoadReference(ReferenceFile, why)) ReferenceFile.clear();
 }
 
 void TMainFrame::PlaceAsRemembered() {
@@ -168,6 +209,7 @@ void TMainFrame::StoreChoices() {
   StoredSettings now;
   now.Choices = CurrentSettingValues();
   now.Input = Input;
+  now.ReferenceFile = ReferenceFile;
   SaveChoices(Storage, now);
 }
 
@@ -249,6 +291,7 @@ void TMainFrame::InputOpened(int32_t device) {
 // Built afresh each time it opens: a device plugged in since then is listed.
 void TMainFrame::MenuOpening(HMENU popup, UINT position) {
   if (popup != GetSubMenu(GetMenu(GetHandle()), position)) return;
+  if (position == kProgramMenuPosition || position == kViewMenuPosition) EnableItems();
   // The picture may have stopped being held meanwhile (a failure, a close).
   if (position == kMeasurementMenuPosition) Check(CMD_PAUSE, Layout->View->Capture().PictureHeld());
   if (position == kInputMenuPosition) FillInputMenu(popup);
@@ -287,7 +330,93 @@ void TMainFrame::CmRestoreDefaults() {
   Input = RememberedInput{};
   ChosenInput.reset();
   Storage.Forget();
+  ReferenceFile.clear();
+  Layout->View->SetReference(nullptr);
   CheckSettings();
   Layout->View->Capture().ChooseInput(0);
   Repaint();
+}
+
+void TMainFrame::EnableItems() {
+  const HMENU menu = GetMenu(GetHandle());
+  const UINT spectrum = Layout->View->HasSpectrum() ? MF_ENABLED : MF_GRAYED;
+  EnableMenuItem(menu, CMD_EXPORT_SPECTRUM, MF_BYCOMMAND | spectrum);
+  EnableMenuItem(menu, CMD_REFERENCE_TAKE, MF_BYCOMMAND | spectrum);
+  EnableMenuItem(menu, CMD_REFERENCE_REMOVE,
+                 MF_BYCOMMAND | (Layout->View->HasReference() ? MF_ENABLED : MF_GRAYED));
+}
+
+// The spectrum is the one shown when the command came: the measurement goes
+// on while the dialog is open.
+void TMainFrame::CmExportSpectrum() {
+  if (!Layout->View->HasSpectrum()) return;
+  SpectrumTable table = Layout->View->ShownSpectrumTable();
+  table.Header.Program = kProgramName;
+  table.Header.RecordedAt = LocalTimeText();
+  const std::vector<std::string> inputs = WaveInputNames();
+  const int32_t open = Layout->View->Capture().OpenInput();
+  if (open >= 0 && open < static_cast<int32_t>(inputs.size())) table.Header.Input = inputs[open];
+  const std::optional<SpectrumFileChoice> choice = FileDialogCalls().SaveSpectrum(GetHandle());
+  if (!choice) return;
+  std::string why;
+  if (!WriteWholeFile(choice->Path, WriteSpectrumFile(table, choice->Type), why))
+    ShowFailure("Spektrum nicht exportiert", choice->Path, why);
+}
+
+void TMainFrame::CmCopyPicture() {
+  std::string why;
+  if (!CopyPictureToClipboard(GetHandle(), *PictureOf(*Layout), why))
+    ShowFailure("Bild nicht kopiert", "", why);
+}
+
+// The picture is the one shown when the command came.
+void TMainFrame::CmSavePicture() {
+  const std::unique_ptr<PictureBitmap> picture = PictureOf(*Layout);
+  const std::optional<std::string> path = FileDialogCalls().SavePicture(GetHandle());
+  if (!path) return;
+  std::string png;
+  std::string why;
+  if (!EncodePng(*picture, png, why) || !WriteWholeFile(*path, png, why))
+    ShowFailure("Bild nicht gespeichert", *path, why);
+}
+
+void TMainFrame::CmTakeReference() {
+  if (!Layout->View->HasSpectrum()) return;
+  SpectrumTable table = Layout->View->ShownSpectrumTable();
+  Layout->View->SetReference(
+      std::make_unique<ReferenceSpectrum>(std::move(table.FrequenciesHz), std::move(table.Levels)));
+  ReferenceFile.clear();
+  StoreChoices();
+}
+
+void TMainFrame::CmLoadReference() {
+  const std::optional<std::string> path = FileDialogCalls().OpenReference(GetHandle());
+  if (!path) return;
+  std::string why;
+  if (!LoadReference(*path, why)) {
+    ShowFailure("Referenz nicht geladen", *path, why);
+    return;
+  }
+  ReferenceFile = *path;
+  StoreChoices();
+}
+
+void TMainFrame::CmRemoveReference() {
+  Layout->View->SetReference(nullptr);
+  ReferenceFile.clear();
+  StoreChoices();
+}
+
+bool TMainFrame::LoadReference(const std::string& path, std::string& why) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes, why)) return false;
+  SpectrumFileReading reading = ReadSpectrumFile(bytes);
+  if (!reading.Read) {
+    why = (reading.FaultLine ? "Zeile " + std::to_string(reading.FaultLine) + ": " : "") +
+          reading.Fault;
+    return false;
+  }
+  Layout->View->SetReference(std::make_unique<ReferenceSpectrum>(
+      std::move(reading.Table.FrequenciesHz), std::move(reading.Table.Levels)));
+  return true;
 }

@@ -41,8 +41,10 @@ class TMainFrame : public TDecoratedFrame {
 
   // The most inputs the "&Eingang" menu lists.
   static constexpr int kMaxListedInputs = 64;
-  // Its position in the menu bar, and that of "&Messung".
+  // Its position in the menu bar, and those of "&Programm", "&Ansicht" and "&Messung".
   static constexpr UINT kInputMenuPosition = 3;
+  static constexpr UINT kProgramMenuPosition = 0;
+  static constexpr UINT kViewMenuPosition = 1;
   static constexpr UINT kMeasurementMenuPosition = 2;
 
   DECLARE_RESPONSE_TABLE();
@@ -51,7 +53,8 @@ class TMainFrame : public TDecoratedFrame {
   // Tells the view which input to start with (the remembered one, resolved
   // by name), the base set-up (which creates the client and the view, and
   // so starts the measurement), then the check marks of the settings, then the
-  // remembered place, moved onto a monitor if it lies off every one now.
+  // remembered place, moved onto a monitor if it lies off every one now; the
+  // remembered reference if its file still reads (else none, without a box).
   void SetupWindow() override;
 
  private:
@@ -72,6 +75,21 @@ class TMainFrame : public TDecoratedFrame {
   // the default processing (which moves the focus) follows in any case.
   LRESULT EvActivate(WPARAM wParam, LPARAM lParam);
   void CmRestoreDefaults();
+  // The spectrum shown, written to the file the user names, whole or not at
+  // all; a failure is shown in the "Error" box and changes nothing else.
+  void CmExportSpectrum();
+  void CmCopyPicture();
+  void CmSavePicture();
+  void CmTakeReference();
+  // A file read as the reference; one that is not a spectrum is refused in
+  // the "Error" box, naming its line and fault, and the old one stays.
+  void CmLoadReference();
+  void CmRemoveReference();
+  // The reference read from `path`; false with the reason in `why`.
+  bool LoadReference(const std::string& path, std::string& why);
+  // Greys what cannot be done now: the spectrum's commands before one is
+  // shown, "Referenz &entfernen" without a reference.
+  void EnableItems();
 
   // Flips a toggle item's mark; returns the new setting (1 when now checked).
   int32_t Toggle(UINT command);
@@ -92,4 +110,7 @@ class TMainFrame : public TDecoratedFrame {
   // Chosen in the menu, remembered once it is open.
   std::optional<RememberedInput> ChosenInput;
   std::optional<StoredPlacement> Placement;
+  // The file of the reference shown; empty when none is, or it was taken
+  // from the screen.
+  std::string ReferenceFile;
 };

@@ -16,6 +16,7 @@
 #include "display/PeakFinder.h"
 #include "display/ReadoutFormat.h"
 #include "display/ReadoutPlacement.h"
+#include "display/ReferenceSpectrum.h"
 #include "tests/analysis/TestSignals.h"
 
 namespace {
@@ -65,6 +66,38 @@ TEST_F(ColumnReadoutTest, FrequencyAndLevelAreThoseTheTraceIsDrawnFrom) {
   int32_t level = 0;
   EXPECT_FALSE(ColumnReadout(*View, *Levels, 0).Level(300, 0, true, level));
   EXPECT_EQ(ColumnReadout(*View, *Levels, 0).Text(300, true, true, true), L"473 Hz");
+}
+
+// A reference of a 16-point transform (lines 2756.25 Hz apart; lines 1 and
+// 2 on columns 437 and 491) beside the live 2048 points: named after each
+// channel's level with the difference, the nearer of its lines by frequency
+// on a column between them (460: 3682 Hz, line 1; 480: 4760 Hz, line 2).
+TEST_F(ColumnReadoutTest, AReferenceOfAnotherSizeIsNamedWithTheDifference) {
+  for (int32_t i = 0; i < 1024; ++i) (*Levels)[i] = {-1270, -9000};
+  std::vector<double> frequencies;
+  for (int32_t line = 0; line < 8; ++line) frequencies.push_back(2756.25 * line);
+  std::vector<LevelPair> levels(8, {-12000, -12000});
+  levels[1] = {-1590, -9000};
+  levels[2] = {-3000, -8000};
+  ReferenceSpectrum reference(frequencies, levels);
+  reference.Place(*View);
+  const ColumnReadout readout(*View, *Levels, 2048, nullptr, &reference);
+  // Column 437's centre 2741 Hz, +-17.7 Hz: shown to the ten.
+  EXPECT_EQ(readout.Text(437, true, true, true),
+            L"2740 Hz  L -12,7 dB  Ref -15,9  \u0394 +3,2  R -90,0 dB  Ref -90,0  \u0394 0,0");
+  const struct {
+    int32_t x;
+    bool showMaximum;
+    int32_t line;
+  } cases[] = {{437, false, 1}, {460, true, 1}, {460, false, 1}, {480, true, 2}, {480, false, 2}};
+  for (const auto& c : cases) {
+    int32_t level = 0;
+    ASSERT_TRUE(reference.LevelAt(c.x, readout.FrequencyHz(c.x), 0, c.showMaximum, level));
+    EXPECT_EQ(level, levels[c.line][0]) << c.x << " maximum " << c.showMaximum;
+  }
+  EXPECT_EQ(FormatLevelDifference(-4), L"0,0");
+  EXPECT_EQ(FormatLevelDifference(-5), L"-0,1");
+  EXPECT_EQ(FormatLevelDifference(12750), L"+127,5");
 }
 
 TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {

@@ -4,9 +4,11 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <vector>
 
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
+#include "display/ReferenceSpectrum.h"
 #include "display/TraceVertices.h"
 #include "display/ViewPainter.h"
 #include "tests/display/DrawingColours.h"
@@ -140,6 +142,38 @@ TEST_F(SpectrumDrawingTest, TracesLieOnTheirVerticesWithTheRightOverTheLeft) {
   }
   EXPECT_EQ(Dc.Pixel(534, 128), kRightRed);  // the right trace over the left
   EXPECT_EQ(Dc.Pixel(200, 43), kBlack);
+}
+
+// A reference of a 16-point transform behind the live traces of 2048 points:
+// its lines 1 to 6 on columns 437 to 577 (see above), the left channel at
+// -20 dB (row 42) and the right one at -60 dB (row 128), line 3 at -100 dB
+// (row 214), where the live traces lie and cover it.
+TEST_F(SpectrumDrawingTest, AReferenceIsDrawnOnItsOwnLinesBehindTheTraces) {
+  Rescale(kShownSize);
+  SetLevels(-10000, -10000);
+  std::vector<double> frequencies;
+  for (int32_t line = 0; line < 8; ++line) frequencies.push_back(2756.25 * line);
+  std::vector<LevelPair> levels(8, {-2000, -6000});
+  levels[3] = {-10000, -10000};
+  ReferenceSpectrum reference(frequencies, levels);
+  Painter->SetReference(&reference);
+  Draw();
+  for (const int x : {437, 491, 563, 577}) {
+    EXPECT_EQ(Dc.Pixel(x, 42), kLeftReferenceGreen) << x;
+    EXPECT_EQ(Dc.Pixel(x, 128), kRightReferenceRed) << x;
+  }
+  EXPECT_EQ(Dc.Pixel(200, 42), kLeftReferenceGreen);  // from the DC line, left of the view
+  EXPECT_EQ(Dc.Pixel(545, 214), kRightRed);           // the live trace over it
+  EXPECT_EQ(TGdiObject::LiveCount(), 0);
+  // A lower view: -20 dB on row 21 of 151.
+  View->Rescale(kViewWidthPx, 151, kShownSize, true);
+  Draw();
+  EXPECT_EQ(Dc.Pixel(437, 21), kLeftReferenceGreen);
+
+  Rescale(kShownSize);
+  Painter->SetReference(nullptr);
+  Draw();
+  EXPECT_EQ(Dc.Pixel(437, 128), kGridGrey);  // -60 dB is a grid row
 }
 
 TEST_F(SpectrumDrawingTest, MaximumDrawingGivesOneVertexPerColumn) {

@@ -4,11 +4,14 @@ an underlined letter are reached with the arrow keys: Up from the first item
 of a pop-up wraps round to its last one."""
 
 EXIT = ("alt+p", "b")                        # &Programm > &Beenden
+EXPORT_SPECTRUM = ("ctrl+s",)                # &Programm > Spektrum &exportieren...
 CHANNEL_LEFT = ("alt+a", "k", "l")           # &Ansicht > &Kanäle > &Links
 CHANNEL_RIGHT = ("alt+a", "k", "r")          # ... > &Rechts
 CHANNEL_BOTH = ("alt+a", "k", "b")           # ... > &Beide
 SHOW_MAXIMUM = ("alt+a", "m")                # &Ansicht > &Maximum anzeigen
 SHOW_PEAKS = ("alt+a", "s")                  # &Ansicht > &Spitzenwerte anzeigen
+LOAD_REFERENCE = ("alt+a", "l")              # &Ansicht > Referenz &laden...
+REMOVE_REFERENCE = ("alt+a", "e")            # &Ansicht > Referenz &entfernen
 
 _SIZES = ("alt+m", "a")                      # &Messung > &Anzahl Stützpunkte
 SIZE_1024 = _SIZES + ("1",)

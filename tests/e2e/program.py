@@ -77,6 +77,19 @@ class RunningProgram:
         self._xdotool("key", "Return")
         return bool(wait_until(lambda: not self.window(caption, 0), timeout_s))
 
+    def choose_file(self, title, path, timeout_s=WINDOW_TIMEOUT_S):
+        """Types the path (of this machine; Wine's drive Z: is its root) into
+        the file dialog with this title and presses Return. False if no such
+        dialog came or it did not close."""
+        dialog = self.window(title, timeout_s)
+        if not dialog:
+            return False
+        self._xdotool("windowfocus", dialog)
+        time.sleep(FOCUS_SETTLE_S)
+        self._xdotool("type", "--delay", str(KEY_DELAY_MS // 5), "Z:" + path.replace("/", "\\"))
+        self._xdotool("key", "Return")
+        return bool(wait_until(lambda: not self.window(title, 0), timeout_s))
+
     def keys(self, *keys):
         """Types keys (xdotool names, e.g. "alt+a", "k") into the frame, one by
         one. Returns the time the last key was sent, or None without a frame."""

@@ -2,8 +2,11 @@
 grid: at two transform sizes and two measurement rates each trace peaks at
 its tone's column and level, computed from the tone, the window and the size,
 and stays far down away from the tone; grid, ticks and labels lie where the
-geometry puts them; a tone switched off is soon gone from the picture."""
+geometry puts them; a tone switched off is soon gone from the picture; the
+spectrum exported holds the tones and, loaded back as the reference, shows
+where they were."""
 
+import os
 import time
 
 import numpy as np
@@ -17,8 +20,8 @@ import surroundings
 import tone_model
 from case_support import SAMPLE_RATE_HZ, has_colour
 from clock import now_s, wait_until
-from picture import BLACK, GRID_GREY, LEFT_GREEN, RIGHT_RED
-from surroundings import LEFT_TONE, RIGHT_TONE
+from picture import BLACK, GRID_GREY, LEFT_GREEN, REFERENCE_GREEN, REFERENCE_RED, RIGHT_RED
+from surroundings import LEFT_TONE, RIGHT_TONE, TonePlayer
 
 DEFAULT_WINDOW = "hanning"
 TRACES = pytest.mark.parametrize("trace", [(LEFT_GREEN, LEFT_TONE), (RIGHT_RED, RIGHT_TONE)],
@@ -305,3 +308,51 @@ def test_averaging_steadies_a_noise_floor_and_space_holds_the_picture(measuring,
         program.keys(*menu_keys.AVERAGING_OFF)
         noisy.stop()
         tones.tone.start()
+# Keeping and comparing, at the defaults: the spectrum exported while the
+# tones play holds its strongest rows at the tones' lines and levels; loaded
+# back as the reference, it stays where the tones were once they have moved.
+EXPORT_DIALOG = "Spektrum exportieren"
+REFERENCE_DIALOG = "Referenz laden"
+MOVED_TONES = ((2345.6, 0.5), (6543.2, 0.1))
+FILE_TIMEOUT_S = 10
+# The file states each line's frequency to four decimals.
+FILE_FREQUENCY_TOLERANCE_HZ = 0.0001
+
+
+def test_an_exported_spectrum_comes_back_as_the_reference(measuring, tones, keep):
+    measuring.set(DEFAULT_SETTING)
+    program = measuring.program
+    path = os.path.join(tones.work_dir, "spectrum.txt")
+    if os.path.exists(path):  # from an earlier run in this folder: the dialog would ask
+        os.remove(path)
+    program.keys(*menu_keys.EXPORT_SPECTRUM)
+    assert program.choose_file(EXPORT_DIALOG, path), "no %r dialog" % EXPORT_DIALOG
+    assert wait_until(lambda: os.path.exists(path), FILE_TIMEOUT_S), "no file written"
+    rows = np.loadtxt(path, comments="*", delimiter="\t", encoding="latin-1")
+    assert rows.shape == (DEFAULT_SETTING[0] // 2, 3)
+    for column, tone in ((1, LEFT_TONE), (2, RIGHT_TONE)):
+        line_hz, level_db = tone_model.expected_peak(tone[0], tone[1], DEFAULT_SETTING[0],
+                                                     DEFAULT_WINDOW)
+        strongest = rows[np.argmax(rows[:, column])]
+        assert abs(strongest[0] - line_hz) <= FILE_FREQUENCY_TOLERANCE_HZ, (strongest, line_hz)
+        assert abs(strongest[column] - level_db) <= READOUT_LEVEL_TOLERANCE_DB, (strongest, level_db)
+
+    program.keys(*menu_keys.LOAD_REFERENCE)
+    assert program.choose_file(REFERENCE_DIALOG, path), "no %r dialog" % REFERENCE_DIALOG
+    moved = TonePlayer(tones.server, *MOVED_TONES)
+    tones.tone.stop()
+    moved.start()
+    try:
+        plot = case_support.plot_when(program, lambda p: plot_checks.tone_shown(
+            p, LEFT_GREEN, MOVED_TONES[0][0]) and not plot_checks.tone_shown(p, LEFT_GREEN, LEFT_TONE[0]))
+        keep(plot and plot.picture)
+        assert plot is not None
+        for colour, tone in ((REFERENCE_GREEN, LEFT_TONE), (REFERENCE_RED, RIGHT_TONE)):
+            ok, detail = plot_checks.peak_matches_tone(plot, colour, tone[0], tone[1],
+                                                       DEFAULT_SETTING[0], DEFAULT_WINDOW)
+            assert ok, "reference %r: %s" % (colour, detail)
+        assert program.message_boxes() == []
+    finally:
+        moved.stop()
+        tones.tone.start()
+        program.keys(*menu_keys.REMOVE_REFERENCE)

@@ -36,13 +36,18 @@ MenuEntry Separator() {
 // The main menu with the command numbers the frame's handlers map.
 const std::vector<MenuEntry>& ExpectedMenuBar() {
   static const std::vector<MenuEntry> bar = {
-      Popup(L"&Programm", {Command(L"&Beenden", 24310)}),
+      Popup(L"&Programm",
+            {Command(L"Spektrum &exportieren...\tStrg+S", 160),
+             Command(L"Bild &kopieren\tStrg+C", 161), Command(L"Bild &speichern...", 162),
+             Separator(), Command(L"&Beenden", 24310)}),
       Popup(
           L"&Ansicht",
           {Popup(L"&Kanäle",
                  {Command(L"&Links", 102), Command(L"&Rechts", 101), Command(L"&Beide", 103)}),
            Command(L"&Maximum anzeigen", 104), Command(L"&Spitzenwerte anzeigen", 130), Separator(),
-           Command(L"Maximum &halten", 140), Command(L"Gehaltenes Maximum &zurücksetzen", 141)}),
+           Command(L"Maximum &halten", 140), Command(L"Gehaltenes Maximum &zurücksetzen", 141),
+           Separator(), Command(L"Als &Referenz übernehmen", 163),
+           Command(L"Referenz &laden...", 164), Command(L"Referenz &entfernen", 165)}),
       Popup(L"&Messung",
             {Popup(L"&Anzahl Stützpunkte",
                    {Command(L"&1024 Punkte", 117), Command(L"&2048 Punkte", 120),
@@ -189,6 +194,12 @@ TEST_F(MainMenuTest, CommandNamesReachTheirItems) {
       {CMD_AVERAGE_CONTINUOUS, L"&Fortlaufend"},
       {CMD_AVERAGE_RESTART, L"Mittelung &neu beginnen"},
       {CMD_PAUSE, L"An&halten\tLeertaste"},
+      {CMD_EXPORT_SPECTRUM, L"Spektrum &exportieren...\tStrg+S"},
+      {CMD_COPY_PICTURE, L"Bild &kopieren\tStrg+C"},
+      {CMD_SAVE_PICTURE, L"Bild &speichern..."},
+      {CMD_REFERENCE_TAKE, L"Als &Referenz übernehmen"},
+      {CMD_REFERENCE_LOAD, L"Referenz &laden..."},
+      {CMD_REFERENCE_REMOVE, L"Referenz &entfernen"},
       {CMD_ABOUT, L"&Über..."},
   };
   for (const auto& command : commands) {

@@ -21,8 +21,8 @@ namespace {
 auto Fields(const StoredSettings& s) {
   const StoredPlacement none{{-1, -1, -1, -1}, false};
   const StoredPlacement& p = s.Placement ? *s.Placement : none;
-  return std::make_tuple(s.Choices, s.Input.Name, s.Input.NumberHint, p.Normal.Left, p.Normal.Top,
-                         p.Normal.Right, p.Normal.Bottom, p.Maximized);
+  return std::make_tuple(s.Choices, s.Input.Name, s.Input.NumberHint, s.ReferenceFile,
+                         p.Normal.Left, p.Normal.Top, p.Normal.Right, p.Normal.Bottom, p.Maximized);
 }
 
 // Legal values, none of them a default.
@@ -36,6 +36,7 @@ StoredSettings Chosen() {
   chosen.Choice("Channels") = 1;  // the left one alone
   chosen.Choice("ShowPeaks") = 1;
   chosen.Input = {"USB Audio CODEC", 2};
+  chosen.ReferenceFile = "C:\\Messungen\\Referenz.txt";
   chosen.Placement = StoredPlacement{{-1900, -20, -700, 800}, true};
   return chosen;
 }
@@ -102,6 +103,7 @@ TEST(StoredSettings, EachBadValueFallsBackAlone) {
       {"Channels", Number(4), [&](StoredSettings& s) { s.Choice("Channels") = 3; }},
       {kInputNameValue, Number(1), [&](StoredSettings& s) { s.Input.Name.clear(); }},
       {kInputNumberValue, Number(256), [&](StoredSettings& s) { s.Input.NumberHint = 0; }},
+      {kReferenceFileValue, Number(1), [&](StoredSettings& s) { s.ReferenceFile.clear(); }},
       {kWindowLeftValue, std::nullopt, [&](StoredSettings& s) { s.Placement.reset(); }},
       {kWindowRightValue, Number(static_cast<uint32_t>(-1900)),
        [&](StoredSettings& s) { s.Placement.reset(); }},

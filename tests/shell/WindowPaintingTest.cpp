@@ -204,6 +204,42 @@ TEST_F(WindowPaintingTest, APartialRepaintChangesOnlyItsRectangle) {
   EXPECT_EQ(repainted.Pixel(398, 321), kGridGrey);
 }
 
+// "Bild &kopieren": the axis frame with the view, the peak values in it, on
+// the clipboard as a bottom-up 24-bit bitmap with the pixels on screen.
+TEST_F(WindowPaintingTest, TheClipboardsPictureHasThePixelsOnScreen) {
+  Settings.ShowPeaks = 1;
+  InvalidateRect(Client().GetHandle(), nullptr, TRUE);
+  UpdateWindow(Client().GetHandle());
+  UpdateWindow(View().GetHandle());
+  TBitmapDC shown(kWidthPx, kHeightPx);
+  shown.CopyWindow(Client().GetHandle());
+  Command(CMD_COPY_PICTURE);
+
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  const HANDLE data = GetClipboardData(CF_DIB);
+  const auto* header = data ? static_cast<const BITMAPINFOHEADER*>(GlobalLock(data)) : nullptr;
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(header->biWidth, kWidthPx);
+  EXPECT_EQ(header->biHeight, kHeightPx);
+  ASSERT_EQ(header->biBitCount, 24);
+  const auto* rows = reinterpret_cast<const uint8_t*>(header + 1);
+  const int stride = (kWidthPx * 3 + 3) / 4 * 4;
+  int differing = 0, peakBox = 0;
+  for (int y = 0; y < kHeightPx; ++y) {
+    for (int x = 0; x < kWidthPx; ++x) {
+      const uint8_t* bgr = rows + (kHeightPx - 1 - y) * stride + 3 * x;
+      differing += RGB(bgr[2], bgr[1], bgr[0]) != shown.Pixel(x, y);
+      // The peak values' box, framed in grey, top right in the view.
+      peakBox += x > 340 && y < 60 && RGB(bgr[2], bgr[1], bgr[0]) == kLabelGrey;
+    }
+  }
+  GlobalUnlock(data);
+  CloseClipboard();
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(peakBox, 0);
+  EXPECT_EQ(TGdiObject::LiveCount(), 0);
+}
+
 }  // namespace
 
 // A mouse move redraws the readout's area only, marker and box; the frame's

@@ -1,0 +1,75 @@
+#include "display/ReferenceSpectrum.h"
+
+#include <algorithm>
+
+#include "analysis/DisplayRange.h"
+
+namespace {
+
+// Where the live trace's DC line lies: two decades left of the plot.
+constexpr double kDcLineFrequencyFactor = 0.01;
+
+}  // namespace
+
+ReferenceSpectrum::ReferenceSpectrum(std::vector<double> frequenciesHz,
+                                     std::vector<LevelPair> levels)
+    : FrequenciesHz(std::move(frequenciesHz)),
+      Levels(std::move(levels)),
+      Columns(FrequenciesHz.size()),
+      Traces{{TraceVertices(std::max<int32_t>(LineCount(), 1))},
+             {TraceVertices(std::max<int32_t>(LineCount(), 1))}} {}
+
+void ReferenceSpectrum::Place(const ViewGeometry& view) {
+  if (view.XScale() == PlacedScale) return;
+  const double dcLineHz = kDcLineFrequencyFactor * Range.FreqMin;
+  for (int32_t line = 0; line < LineCount(); ++line)
+    Columns[line] = view.FreqToX(std::max(FrequenciesHz[line], dcLineHz));
+  PlacedScale = view.XScale();
+}
+
+const TraceVertices& ReferenceSpectrum::Trace(const ViewGeometry& view, int32_t channel,
+                                              bool showMaximum) {
+  BuiltTrace& built = Traces[channel];
+  if (built.XScale == view.XScale() && built.YScale == view.YScale() &&
+      built.ShowMaximum == showMaximum)
+    return built.Vertices;
+  built.Vertices.BuildFrom(view, Columns.data(), Levels.data(), LineCount(), channel, showMaximum);
+  if (!showMaximum) built.Vertices.ThinColumns();
+  built.XScale = view.XScale();
+  built.YScale = view.YScale();
+  built.ShowMaximum = showMaximum;
+  return built.Vertices;
+}
+
+bool ReferenceSpectrum::LevelAt(int32_t x, double centreHz, int32_t channel, bool showMaximum,
+                                int32_t& levelHundredthsDb) const {
+  const int32_t lines = LineCount();
+  if (lines == 0) return false;
+  const auto lineAt = [&](auto found) { return static_cast<int32_t>(found - Columns.begin()); };
+  int32_t first = lineAt(std::lower_bound(Columns.begin(), Columns.end(), x));
+  int32_t last = lineAt(std::upper_bound(Columns.begin(), Columns.end(), x));
+  const int32_t above =
+      static_cast<int32_t>(std::lower_bound(FrequenciesHz.begin(), FrequenciesHz.end(), centreHz) -
+                           FrequenciesHz.begin());
+  const int32_t nearest = above == lines || (above > 0 && centreHz - FrequenciesHz[above - 1] <=
+                                                              FrequenciesHz[above] - centreHz)
+                              ? above - 1
+                              : above;
+  if (first == last) {
+    if (!showMaximum) {
+      levelHundredthsDb = Levels[nearest][channel];
+      return true;
+    }
+    first = lineAt(std::lower_bound(Columns.begin(), Columns.end(), Columns[nearest]));
+    last = lineAt(std::upper_bound(Columns.begin(), Columns.end(), Columns[nearest]));
+  }
+  if (!showMaximum) {
+    levelHundredthsDb = Levels[std::clamp(nearest, first, last - 1)][channel];
+    return true;
+  }
+  int32_t loudest = Levels[first][channel];
+  for (int32_t line = first + 1; line < last; ++line)
+    loudest = std::max(loudest, Levels[line][channel]);
+  levelHundredthsDb = loudest;
+  return true;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "analysis/LevelTypes.h"
+#include "display/TraceVertices.h"
+#include "display/ViewGeometry.h"
+
+// A spectrum kept to compare the live one with: lines of its own (a
+// transform of another size, or a file's rows) with their frequencies and
+// the levels shown when it was kept, in hundredths of a decibel. Places its
+// lines on the view's columns and builds its traces as the live ones are
+// built, each anew only when the view's scales or the maximum drawing have
+// changed: drawing it costs the drawing alone. Portable; GUI thread only.
+class ReferenceSpectrum {
+ public:
+  // REQUIRES: as many levels as frequencies, the frequencies non-negative
+  // and strictly increasing.
+  ReferenceSpectrum(std::vector<double> frequenciesHz, std::vector<LevelPair> levels);
+
+  int32_t LineCount() const { return static_cast<int32_t>(FrequenciesHz.size()); }
+
+  // Puts each line on the column of its frequency in `view`; lines below the
+  // live trace's DC column (0.01 x FreqMin) lie on it. Needs the x87
+  // precision control at 64 bits, as ViewGeometry does.
+  void Place(const ViewGeometry& view);
+
+  // The polyline of `channel`'s trace, as TraceVertices builds a live one:
+  // with the maximum one vertex per column, otherwise every line, thinned to
+  // at most four per column. REQUIRES: placed in this view.
+  const TraceVertices& Trace(const ViewGeometry& view, int32_t channel, bool showMaximum);
+
+  // The level of `channel` on column x whose centre frequency is centreHz,
+  // by the live readout's rule: with the maximum the largest of the column's
+  // lines, otherwise the line nearest to the centre among them; on a column
+  // without a line, that of the line nearest by frequency (with the maximum,
+  // its column's largest). False without lines. REQUIRES: placed.
+  bool LevelAt(int32_t x, double centreHz, int32_t channel, bool showMaximum,
+               int32_t& levelHundredthsDb) const;
+
+ private:
+  std::vector<double> FrequenciesHz;
+  std::vector<LevelPair> Levels;
+  std::vector<int32_t> Columns;
+  // The view's horizontal scale the columns were placed for; 0: not placed.
+  double PlacedScale = 0.0;
+  // Each channel's polyline and what it was built for: the view's scales
+  // (0: not built) and the maximum drawing.
+  struct BuiltTrace {
+    TraceVertices Vertices;
+    double XScale = 0.0;
+    double YScale = 0.0;
+    bool ShowMaximum = false;
+  };
+  BuiltTrace Traces[2];
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "export/SpectrumTable.h"
+
+// Where the user wants a spectrum written, and in which type.
+struct SpectrumFileChoice {
+  std::string Path;
+  SpectrumFileType Type = SpectrumFileType::TabText;
+};
+
+// The system's file dialogs (common dialogs), modal to `owner`; each gives
+// nothing when the user cancels. Called through a table that tests replace,
+// as the dialogs would wait for a user. GUI thread only.
+struct FileDialogs {
+  // "Spektrum exportieren": the types "Text mit Tabulatoren (*.txt)" and
+  // "CSV für Tabellenkalkulation (*.csv)"; a name ending in ".csv" or ".txt"
+  // says its type whatever type is chosen. Asks before replacing a file.
+  std::optional<SpectrumFileChoice> (*SaveSpectrum)(HWND owner);
+  // "Bild speichern": a PNG file. Asks before replacing a file.
+  std::optional<std::string> (*SavePicture)(HWND owner);
+  // "Referenz laden": a spectrum file of either type, which must exist.
+  std::optional<std::string> (*OpenReference)(HWND owner);
+};
+
+// The table in use, process-wide: the system's dialogs until a test
+// replaces them.
+FileDialogs& FileDialogCalls();

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The texts a spectrum file's header states, in the words of the program's
+// menu (Windows-1252). Portable; no locale involved.
+
+// The weighting window's menu name: "Aus", "Dreieck", "Hanning", ...; its
+// number for a window the menu does not know.
+std::string WindowName(int32_t weighting);
+
+// How the levels were averaged, `count` spectra of `length`
+// (SpectrumAverager's lengths): "Aus", "16 Messungen, 12 gemittelt",
+// "Fortlaufend, 37 gemittelt".
+std::string AveragingText(int32_t count, int32_t length);
+
+// "2026-12-10 14:03:22".
+std::string DateTimeText(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
+                         int32_t second);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+#include "export/SpectrumTable.h"
+
+// The bytes of a spectrum file of `type`: comment lines starting with "*"
+// that state the header and name the columns, then one row per spectral line:
+// the frequency in hertz to four decimals, the left and the right level in
+// decibels to two. Lines end in CR LF. The numbers are written digit by
+// digit, never through the C library's locale: the file is the same whatever
+// locale the process runs in. REQUIRES: every frequency is 0 or above.
+std::string WriteSpectrumFile(const SpectrumTable& table, SpectrumFileType type);

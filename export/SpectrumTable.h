@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/LevelTypes.h"
+
+// The two kinds of spectrum file the program writes and reads.
+enum class SpectrumFileType {
+  // Tab-separated, decimal point: the form other measuring programs import.
+  TabText,
+  // Semicolon-separated, decimal comma: a German spreadsheet opens the
+  // columns as numbers.
+  SpreadsheetCsv,
+};
+
+// What a spectrum file says about its spectrum in its comment lines. Texts
+// in the Windows ANSI code page (Windows-1252), as the program's menu is.
+struct SpectrumFileHeader {
+  std::string Program;     // "Frelox 1.02"
+  std::string RecordedAt;  // "2026-12-10 14:03:22"
+  std::string Input;       // the input's product name
+  int32_t FftSize = 0;     // points per transform; 0 when not stated
+  std::string Window;      // the weighting window's menu name
+  std::string Averaging;   // "Aus", "16 Messungen, 12 gemittelt", ...
+  std::string LevelScale;  // the scale of the levels, "dB (unkorrigiert)"
+
+  bool operator==(const SpectrumFileHeader& other) const {
+    return Program == other.Program && RecordedAt == other.RecordedAt && Input == other.Input &&
+           FftSize == other.FftSize && Window == other.Window && Averaging == other.Averaging &&
+           LevelScale == other.LevelScale;
+  }
+};
+
+// A spectrum as a file holds it: one row per spectral line, its frequency
+// and the level of each channel. Rows are in order of strictly increasing
+// frequency; FrequenciesHz and Levels have one entry per row.
+struct SpectrumTable {
+  SpectrumFileHeader Header;
+  std::vector<double> FrequenciesHz;
+  // Hundredths of a decibel, left channel first: a file's two decimals exactly.
+  std::vector<LevelPair> Levels;
+
+  int32_t RowCount() const { return static_cast<int32_t>(FrequenciesHz.size()); }
+};
+
+// The most rows a spectrum file may have, and the levels it may state.
+constexpr int32_t kMaxSpectrumFileRows = 262144;
+constexpr int32_t kMinFileLevelHundredthsDb = -40000;
+constexpr int32_t kMaxFileLevelHundredthsDb = 20000;
