@@ -1,5 +1,6 @@
 #include "display/TraceVertices.h"
 
+#include "display/LevelScale.h"
 #include "display/TraceThinning.h"
 
 namespace {
@@ -16,22 +17,27 @@ double LevelDb(int32_t storedLevel) {
 TraceVertices::TraceVertices() : Vertices(new PixelPoint[kMaxSpectrumLines]()) {}
 
 int32_t TraceVertices::Build(const ViewGeometry& view, const SpectrumLevels& levels,
-                             int32_t channel, bool showMaximum) {
+                             int32_t channel, bool showMaximum, const LevelScale* scale) {
   const int32_t lines = view.BinCount();
   const int32_t* columns = view.BinX();
+  const auto plotted = [&](int32_t line) {
+    const int32_t stored = levels[line][channel];
+    return scale ? scale->PlottedLevel(stored, line) : stored;
+  };
   Size = 0;
   if (!showMaximum) {
     for (int32_t i = 0; i < lines; ++i) {
-      Vertices[Size++] = {columns[i], view.LevelToY(LevelDb(levels[i][channel]))};
+      Vertices[Size++] = {columns[i], view.LevelToY(LevelDb(plotted(i)))};
     }
     return Size;
   }
   int32_t first = 0;
   while (first < lines) {
-    int32_t loudest = levels[first][channel];
+    int32_t loudest = plotted(first);
     int32_t next = first + 1;
     for (; next < lines && columns[next] == columns[first]; ++next) {
-      if (levels[next][channel] > loudest) loudest = levels[next][channel];
+      const int32_t level = plotted(next);
+      if (level > loudest) loudest = level;
     }
     Vertices[Size++] = {columns[first], view.LevelToY(LevelDb(loudest))};
     first = next;

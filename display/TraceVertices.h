@@ -7,6 +7,8 @@
 #include "display/PixelPoint.h"
 #include "display/ViewGeometry.h"
 
+class LevelScale;
+
 // The polyline of one channel's trace in view pixels. The first vertex is
 // where the pen is put down; a line is drawn to each further one.
 // Holds room for one vertex per spectral line, allocated once.
@@ -17,9 +19,11 @@ class TraceVertices {
   // Builds the vertices of `channel` (0 left, 1 right) for the first
   // view.BinCount() lines of `levels`. With showMaximum, all lines that fall
   // on one column give one vertex at their largest level; otherwise every
-  // line is a vertex. Returns the vertex count.
+  // line is a vertex. With a `scale`, each line lies at its plotted level
+  // (LevelScale::PlottedLevel); without one, at its stored level. Returns
+  // the vertex count.
   int32_t Build(const ViewGeometry& view, const SpectrumLevels& levels, int32_t channel,
-                bool showMaximum);
+                bool showMaximum, const LevelScale* scale = nullptr);
 
   // Shortens the polyline built last to at most four vertices per column
   // without changing a pixel of its drawing (see ThinColumnRuns). Returns the
