@@ -8,6 +8,13 @@
 #define IDD_ABOUT 1     // About box
 #define IDI_FRELOX 128  // the program's only icon group
 #define IDA_MAIN 1      // the main frame's keys
+#define IDD_CALIBRATION 2  // "Pegel kalibrieren"
+
+// The calibration dialog's controls.
+#define IDC_LEFT_LEVEL 1001
+#define IDC_RIGHT_LEVEL 1002
+#define IDC_KNOWN_LEVEL 1003
+#define IDC_CALIBRATION_PROBLEM 1004
 
 // "&Programm". The exit command is the number the frame window answers with a
 // close request.
@@ -21,6 +28,14 @@
 #define CMD_SHOW_PEAKS 130
 #define CMD_HOLD_MAXIMUM 140
 #define CMD_HOLD_RESET 141
+// "&Ansicht", "&Pegel": the scale of the levels shown.
+#define CMD_SCALE_UNCORRECTED 160
+#define CMD_SCALE_SINE 161
+#define CMD_SCALE_DENSITY 162
+// "&Ansicht", "&Frequenzbewertung".
+#define CMD_WEIGHTING_NONE 165
+#define CMD_WEIGHTING_A 166
+#define CMD_WEIGHTING_C 167
 
 // "&Messung", measurements per second.
 #define CMD_RATE_1 105
@@ -62,6 +77,10 @@
 
 // "&Messung": the picture held (the Space key too).
 #define CMD_PAUSE 156
+
+// "&Messung": the calibration of the input measured, made and forgotten.
+#define CMD_CALIBRATE 170
+#define CMD_FORGET_CALIBRATION 171
 
 // "&Messung", last item: back to the first start's settings.
 #define CMD_RESTORE_DEFAULTS 131

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "settings/InputChoice.h"
@@ -15,12 +17,18 @@ struct StoredPlacement {
   bool Maximized = false;
 };
 
+// Each input's calibration by its product name: the level in dB SPL of a
+// full-scale sine, in hundredths of a decibel.
+using InputCalibrations = std::map<std::string, int32_t>;
+
 // Everything the program remembers between runs, in plain values; a freshly
-// made one holds the first start's defaults (no input chosen, no placement).
+// made one holds the first start's defaults (no input chosen, no placement,
+// no calibration).
 struct StoredSettings {
   SettingValues Choices = DefaultSettingValues();
   RememberedInput Input;
   std::optional<StoredPlacement> Placement;
+  InputCalibrations Calibrations;
 
   // The choice of the setting stored under that name (see SettingIndex).
   int32_t& Choice(std::string_view storedName) { return Choices[SettingIndex(storedName)]; }
