@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "analysis/LevelTypes.h"
 #include "capture/CaptureDriver.h"
@@ -39,6 +40,14 @@ class TMainClient : public TWindow, public SpectrumDisplay {
   // area; called when the pointer leaves the view or the frame loses the
   // activation.
   void HideReadout();
+
+  // The calibration of the input measured from now on (dB SPL of a
+  // full-scale sine, hundredths of a decibel), none when it has none.
+  void SetCalibration(std::optional<int32_t> hundredthsDb) { Painter.SetCalibration(hundredthsDb); }
+  // How much the level axis's labels read more than the plot's levels.
+  int32_t AxisShiftHundredthsDb() { return Painter.CurrentScale().AxisShiftHundredthsDb(); }
+  // A channel's strongest line in the spectrum shown, as a sine level.
+  SpectralPeak SinePeak(int32_t channel) { return Painter.SinePeak(*Shown, channel); }
 
   // What tests and the axis frame may look at.
   int32_t ShownSize() const { return ShownFrames; }

@@ -26,5 +26,5 @@ bool TLayClient::EraseBackground(HDC) {
 
 void TLayClient::Paint(TDC& dc, bool, const RECT& updateRect) {
   View->Rescale(false);
-  PaintAxisFrame(dc, View->Geometry(), updateRect);
+  PaintAxisFrame(dc, View->Geometry(), updateRect, View->AxisShiftHundredthsDb());
 }
