@@ -37,12 +37,16 @@ MenuEntry Separator() {
 const std::vector<MenuEntry>& ExpectedMenuBar() {
   static const std::vector<MenuEntry> bar = {
       Popup(L"&Programm", {Command(L"&Beenden", 24310)}),
-      Popup(
-          L"&Ansicht",
-          {Popup(L"&Kanäle",
-                 {Command(L"&Links", 102), Command(L"&Rechts", 101), Command(L"&Beide", 103)}),
-           Command(L"&Maximum anzeigen", 104), Command(L"&Spitzenwerte anzeigen", 130), Separator(),
-           Command(L"Maximum &halten", 140), Command(L"Gehaltenes Maximum &zurücksetzen", 141)}),
+      Popup(L"&Ansicht",
+            {Popup(L"&Kanäle",
+                   {Command(L"&Links", 102), Command(L"&Rechts", 101), Command(L"&Beide", 103)}),
+             Command(L"&Maximum anzeigen", 104), Command(L"&Spitzenwerte anzeigen", 130),
+             Popup(L"&Pegel", {Command(L"&Unkorrigiert", 160), Command(L"&Sinuspegel (dBFS)", 161),
+                               Command(L"&Rauschdichte (dB/Hz)", 162)}),
+             Popup(L"&Frequenzbewertung",
+                   {Command(L"&Keine", 165), Command(L"&A", 166), Command(L"&C", 167)}),
+             Separator(), Command(L"Maximum &halten", 140),
+             Command(L"Gehaltenes Maximum &zurücksetzen", 141)}),
       Popup(L"&Messung",
             {Popup(L"&Anzahl Stützpunkte",
                    {Command(L"&1024 Punkte", 117), Command(L"&2048 Punkte", 120),
@@ -63,7 +67,8 @@ const std::vector<MenuEntry>& ExpectedMenuBar() {
                                    Command(L"&Fortlaufend", 154), Separator(),
                                    Command(L"Mittelung &neu beginnen", 155)}),
              Command(L"Automatische &Offsetkorrektur", 122), Separator(),
-             Command(L"An&halten\tLeertaste", 156), Separator(),
+             Command(L"Pegel &kalibrieren...", 170), Command(L"Kalibrierung &entfernen", 171),
+             Separator(), Command(L"An&halten\tLeertaste", 156), Separator(),
              Command(L"&Standardeinstellungen", 131)}),
       // Filled with the devices when it opens.
       Popup(L"&Eingang", {Grey(L"Kein Aufnahmegerät gefunden", 199)}),
@@ -189,6 +194,14 @@ TEST_F(MainMenuTest, CommandNamesReachTheirItems) {
       {CMD_AVERAGE_CONTINUOUS, L"&Fortlaufend"},
       {CMD_AVERAGE_RESTART, L"Mittelung &neu beginnen"},
       {CMD_PAUSE, L"An&halten\tLeertaste"},
+      {CMD_SCALE_UNCORRECTED, L"&Unkorrigiert"},
+      {CMD_SCALE_SINE, L"&Sinuspegel (dBFS)"},
+      {CMD_SCALE_DENSITY, L"&Rauschdichte (dB/Hz)"},
+      {CMD_WEIGHTING_NONE, L"&Keine"},
+      {CMD_WEIGHTING_A, L"&A"},
+      {CMD_WEIGHTING_C, L"&C"},
+      {CMD_CALIBRATE, L"Pegel &kalibrieren..."},
+      {CMD_FORGET_CALIBRATION, L"Kalibrierung &entfernen"},
       {CMD_ABOUT, L"&Über..."},
   };
   for (const auto& command : commands) {
