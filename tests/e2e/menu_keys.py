@@ -9,6 +9,9 @@ CHANNEL_RIGHT = ("alt+a", "k", "r")          # ... > &Rechts
 CHANNEL_BOTH = ("alt+a", "k", "b")           # ... > &Beide
 SHOW_MAXIMUM = ("alt+a", "m")                # &Ansicht > &Maximum anzeigen
 SHOW_PEAKS = ("alt+a", "s")                  # &Ansicht > &Spitzenwerte anzeigen
+SCALE_UNCORRECTED = ("alt+a", "p", "u")      # &Ansicht > &Pegel > &Unkorrigiert
+SCALE_SINE = ("alt+a", "p", "s")             # ... > &Sinuspegel (dBFS)
+SCALE_DENSITY = ("alt+a", "p", "r")          # ... > &Rauschdichte (dB/Hz)
 
 _SIZES = ("alt+m", "a")                      # &Messung > &Anzahl Stützpunkte
 SIZE_1024 = _SIZES + ("1",)
@@ -36,6 +39,9 @@ WINDOW_BLACKMAN = _WINDOWS + ("b",)
 WINDOW_PARZEN = _WINDOWS + ("p",)
 
 AUTO_OFFSET = ("alt+m", "o")                 # Automatische &Offsetkorrektur
+CALIBRATE = ("alt+m", "k")                   # Pegel &kalibrieren...
+CALIBRATION_CAPTION = "Pegel kalibrieren"
+FORGET_CALIBRATION = ("alt+m", "e")          # Kalibrierung &entfernen
 RESTORE_DEFAULTS = ("alt+m", "s")            # &Standardeinstellungen
 
 # "&Eingang" lists the inputs by name, without underlined letters: the first
