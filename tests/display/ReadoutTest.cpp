@@ -319,7 +319,11 @@ TEST(LevelScaleTest, WindowGainsMatchTheirClosedForms) {
                                 {0.54, kHammingPower / (0.54 * 0.54)},
                                 {0.42, kBlackmanPower / (0.42 * 0.42)},
                                 {0.5, 4.0 / 3}};
+  std::printf("| window | coherent gain (dB) at 2048 | noise bandwidth, lines, at 2048 |\n");
   for (int32_t window = 0; window < kWindowCount; ++window) {
+    const WindowGain at2048 = MeasureWindowGain(WindowTable[window], 2048);
+    std::printf("| %d | %.5f (%+.3f) | %.4f |\n", window, at2048.CoherentGain,
+                20 * std::log10(at2048.CoherentGain), at2048.NoiseBandwidthLines);
     const WindowGain gain = MeasureWindowGain(WindowTable[window], kMaxFftSize);
     EXPECT_NEAR(gain.CoherentGain, continuous[window].CoherentGain, 8.5e-6) << window;
     EXPECT_NEAR(gain.NoiseBandwidthLines, continuous[window].NoiseBandwidthLines, 8.5e-6) << window;
