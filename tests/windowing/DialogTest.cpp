@@ -52,33 +52,6 @@ TEST(ModalDialog, EscapeAndTheCloseBoxEndItToo) {
   EXPECT_EQ(RunProbeDialog(WM_CLOSE), IDCANCEL);
 }
 
-// Refuses the first OK, as a dialog does whose input is not usable yet.
-class TRefusingDialog : public TDialog {
- public:
-  using TDialog::TDialog;
-  int SetupCalls = 0;
-  int OkChosen = 0;
-
- protected:
-  void SetupDialog() override { ++SetupCalls; }
-  bool CanClose() override { return ++OkChosen >= 2; }
-};
-
-TEST(ModalDialog, ADerivedDialogIsSetUpOnceAndMayStayOpenOnOk) {
-  THostWindow owner;
-  owner.Create();
-  FoundDialog = nullptr;
-  TicksWhileOpen = 0;
-  CloseWith = IDOK;
-  const UINT_PTR timer = SetTimer(nullptr, kTimerId, kTimerMs, &CloseTheDialog);
-  TRefusingDialog dialog(&owner, kProbeDialog);
-  EXPECT_EQ(dialog.Execute(), IDOK);
-  KillTimer(nullptr, timer);
-  EXPECT_EQ(dialog.SetupCalls, 1);
-  EXPECT_EQ(dialog.OkChosen, 2);
-  EXPECT_GE(TicksWhileOpen, 3);  // the first OK left it open for the next tick
-}
-
 TEST(ModalDialog, AMissingResourceIsTheWindowingLayersError) {
   TDialog dialog(nullptr, 4711);
   EXPECT_ANY_THROW(dialog.Execute());
