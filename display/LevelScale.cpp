@@ -53,13 +53,6 @@ LevelScale::LevelScale(const LevelChoice& choice, int32_t window, int32_t shownS
   }
 }
 
-int32_t LevelScale::ScaledLevel(int32_t storedHundredths, int32_t line) const {
-  if (Weighting == kWeightingNone) return storedHundredths + Offset;
-  if (line >= 0 && static_cast<size_t>(line) < LineWeighting.size())
-    return storedHundredths + Offset + LineWeighting[static_cast<size_t>(line)];
-  return ScaledLevelAt(storedHundredths, line * LineSpacingHz);
-}
-
 int32_t LevelScale::ScaledLevelAt(int32_t storedHundredths, double frequencyHz) const {
   return storedHundredths + Offset + Hundredths(Curve.GainDb(frequencyHz));
 }

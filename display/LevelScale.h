@@ -23,8 +23,13 @@ class LevelScale {
   LevelScale(const LevelChoice& choice, int32_t window, int32_t shownSize);
 
   // The level to show, in hundredths of a decibel, for the stored level of
-  // spectral line `line`.
-  int32_t ScaledLevel(int32_t storedHundredths, int32_t line) const;
+  // spectral line `line`. Inline: the traces call it for every line.
+  int32_t ScaledLevel(int32_t storedHundredths, int32_t line) const {
+    if (Weighting == kWeightingNone) return storedHundredths + Offset;
+    if (line >= 0 && static_cast<size_t>(line) < LineWeighting.size())
+      return storedHundredths + Offset + LineWeighting[static_cast<size_t>(line)];
+    return ScaledLevelAt(storedHundredths, line * LineSpacingHz);
+  }
   // The same for a tone refined to a frequency between lines.
   int32_t ScaledLevelAt(int32_t storedHundredths, double frequencyHz) const;
 
