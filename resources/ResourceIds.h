@@ -4,10 +4,10 @@
 #define FRELOX_RESOURCES_RESOURCEIDS_H
 
 // Resources.
-#define IDM_MAIN 1      // menu of the main frame
-#define IDD_ABOUT 1     // About box
-#define IDI_FRELOX 128  // the program's only icon group
-#define IDA_MAIN 1      // the main frame's keys
+#define IDM_MAIN 1         // menu of the main frame
+#define IDD_ABOUT 1        // About box
+#define IDI_FRELOX 128     // the program's only icon group
+#define IDA_MAIN 1         // the main frame's keys
 #define IDD_CALIBRATION 2  // "Pegel kalibrieren"
 
 // The calibration dialog's controls.
