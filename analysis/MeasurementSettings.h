@@ -25,6 +25,8 @@ struct MeasurementSettings {
   int32_t ShowRight;                   // GUI thread only.
   int32_t ShowPeaks;                   // GUI thread only: each channel's strongest line shown
   int32_t HoldMaximum;                 // GUI thread only: each line's highest level drawn
+  int32_t LevelScale;                  // GUI thread only: a LevelScaleKind
+  int32_t FrequencyWeighting;          // GUI thread only: a FrequencyWeightingKind
 };
 
 extern MeasurementSettings Settings;

@@ -13,7 +13,8 @@ struct AxisTick {
 
 // A label and the point its text is aligned to (the alignment is the axis's).
 struct AxisLabel {
-  static constexpr int32_t kTextCapacity = 12;  // "%d" of any 32-bit value and its end mark
+  // "%d" of any 32-bit value, or a tenth after a decimal comma, and the end mark.
+  static constexpr int32_t kTextCapacity = 16;
 
   PixelPoint anchor;
   char text[kTextCapacity];

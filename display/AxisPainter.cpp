@@ -35,11 +35,11 @@ void DrawFrequencyAxis(HDC dc, const ViewGeometry& view) {
   for (const AxisLabel& label : axis.Labels()) DrawLabel(dc, label);
 }
 
-void DrawLevelAxis(HDC dc, const ViewGeometry& view) {
+void DrawLevelAxis(HDC dc, const ViewGeometry& view, int32_t shiftHundredthsDb) {
   SetTextAlign(dc, kLevelLabelAlignment);
   TEXTMETRICA metrics{};
   GetTextMetricsA(dc, &metrics);
-  const LevelAxis axis(view, metrics.tmHeight);
+  const LevelAxis axis(view, metrics.tmHeight, shiftHundredthsDb);
   for (int32_t i = 0; i < axis.Count(); ++i) {
     DrawTick(dc, axis.Tick(i));
     DrawLabel(dc, axis.Label(i));
@@ -48,7 +48,8 @@ void DrawLevelAxis(HDC dc, const ViewGeometry& view) {
 
 }  // namespace
 
-void PaintAxisFrame(TDC& dc, const ViewGeometry& view, const RECT& updateRect) {
+void PaintAxisFrame(TDC& dc, const ViewGeometry& view, const RECT& updateRect,
+                    int32_t shiftHundredthsDb) {
   EnsureExtendedPrecision();
   const HDC handle = dc.GetHandle();
   PatBlt(handle, updateRect.left, updateRect.top, updateRect.right - updateRect.left,
@@ -64,7 +65,7 @@ void PaintAxisFrame(TDC& dc, const ViewGeometry& view, const RECT& updateRect) {
   dc.SelectPen(tickPen);
 
   DrawFrequencyAxis(handle, view);
-  DrawLevelAxis(handle, view);
+  DrawLevelAxis(handle, view, shiftHundredthsDb);
 
   dc.RestoreObjects();
   SetTextAlign(handle, previousAlignment);

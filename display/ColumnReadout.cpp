@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/DisplayRange.h"
+#include "display/LevelScale.h"
 #include "display/ReadoutFormat.h"
 #include "display/ReferenceSpectrum.h"
 
@@ -14,9 +15,14 @@ constexpr double kColumnCentre = 0.5;
 }  // namespace
 
 ColumnReadout::ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels,
-                             int32_t shownSize, const SpectrumLevels* held,
+                             int32_t shownSize, const SpectrumLevels* held, const LevelScale* scale,
                              const ReferenceSpectrum* reference)
-    : View(view), Levels(levels), Held(held), Reference(reference), ShownSize(shownSize) {}
+    : View(view),
+      Levels(levels),
+      Held(held),
+      Scale(scale),
+      Reference(reference),
+      ShownSize(shownSize) {}
 
 double ColumnReadout::FrequencyHz(int32_t x) const {
   if (!(View.XScale() > 0.0)) return 0.0;
@@ -34,10 +40,15 @@ double ColumnReadout::LineFrequencyHz(int32_t line) const {
   return static_cast<double>(kSampleRateHz) / ShownSize * line;
 }
 
-bool ColumnReadout::LevelIn(const SpectrumLevels& levels, int32_t x, int32_t channel,
-                            bool showMaximum, int32_t& levelHundredthsDb) const {
+int32_t ColumnReadout::Scaled(const SpectrumLevels& levels, int32_t line, int32_t channel) const {
+  const int32_t stored = levels[line][channel];
+  return Scale ? Scale->ScaledLevel(stored, line) : stored;
+}
+
+int32_t ColumnReadout::LineIn(const SpectrumLevels& levels, int32_t x, int32_t channel,
+                              bool showMaximum) const {
   const int32_t lines = View.BinCount();
-  if (lines < 1 || ShownSize < 2) return false;
+  if (lines < 1 || ShownSize < 2) return -1;
   const int32_t* columns = View.BinX();
   const double centreHz = FrequencyHz(x);
 
@@ -49,24 +60,30 @@ bool ColumnReadout::LevelIn(const SpectrumLevels& levels, int32_t x, int32_t cha
     if (first == lines ||
         (first > 0 && centreHz - LineFrequencyHz(first - 1) <= LineFrequencyHz(first) - centreHz))
       nearest = first - 1;
-    if (!showMaximum) {
-      levelHundredthsDb = levels[nearest][channel];
-      return true;
-    }
+    if (!showMaximum) return nearest;
     const int32_t column = columns[nearest];
     first = static_cast<int32_t>(std::lower_bound(columns, columns + lines, column) - columns);
     last = static_cast<int32_t>(std::upper_bound(columns, columns + lines, column) - columns);
   }
   if (showMaximum) {
-    int32_t loudest = levels[first][channel];
-    for (int32_t i = first + 1; i < last; ++i) loudest = std::max(loudest, levels[i][channel]);
-    levelHundredthsDb = loudest;
-    return true;
+    int32_t loudest = first;
+    for (int32_t i = first + 1; i < last; ++i)
+      if (Scaled(levels, i, channel) > Scaled(levels, loudest, channel)) loudest = i;
+    return loudest;
   }
   const double spacingHz = LineFrequencyHz(1);
   const auto nearestLine = static_cast<int32_t>(std::lround(centreHz / spacingHz));
-  levelHundredthsDb = levels[std::clamp(nearestLine, first, last - 1)][channel];
-  return true;
+  return std::clamp(nearestLine, first, last - 1);
+}
+
+std::wstring ColumnReadout::LevelText(const SpectrumLevels& levels, int32_t line, int32_t channel,
+                                      bool withUnit) const {
+  const int32_t stored = levels[line][channel];
+  if (!Scale) return withUnit ? FormatLevel(stored) : FormatLevelNumber(stored);
+  const bool atFloor = LevelScale::AtFloor(stored);
+  const int32_t shown = Scale->ScaledLevel(stored, line);
+  return withUnit ? FormatScaledLevel(shown, atFloor, Scale->Unit())
+                  : FormatScaledLevelNumber(shown, atFloor);
 }
 
 std::wstring ColumnReadout::Text(int32_t x, bool showLeft, bool showRight, bool showMaximum) const {
@@ -76,15 +93,19 @@ std::wstring ColumnReadout::Text(int32_t x, bool showLeft, bool showRight, bool 
     const wchar_t* Prefix;
   } channels[] = {{showLeft, L"  L "}, {showRight, L"  R "}};
   for (int32_t channel = 0; channel < 2; ++channel) {
-    int32_t level = 0;
-    if (!channels[channel].Shown || !Level(x, channel, showMaximum, level)) continue;
-    text += channels[channel].Prefix + FormatLevel(level);
-    int32_t other = 0;
-    if (Held && LevelIn(*Held, x, channel, showMaximum, other))
-      text += L" (max " + FormatLevelNumber(other) + L")";
-    if (Reference && Reference->LevelAt(x, FrequencyHz(x), channel, showMaximum, other))
-      text += L"  Ref " + FormatLevelNumber(other) + L"  \u0394 " +
-              FormatLevelDifference(level - other);
+    if (!channels[channel].Shown) continue;
+    const int32_t line = LineIn(Levels, x, channel, showMaximum);
+    if (line < 0) continue;
+    text += channels[channel].Prefix + LevelText(Levels, line, channel, true);
+    const int32_t heldLine = Held ? LineIn(*Held, x, channel, showMaximum) : -1;
+    if (heldLine >= 0) text += L" (max " + LevelText(*Held, heldLine, channel, false) + L")";
+    int32_t reference = 0;
+    if (Reference && Reference->LevelAt(x, FrequencyHz(x), channel, showMaximum, reference)) {
+      const int32_t stored = Levels[line][channel];
+      const int32_t live = Scale ? Scale->ScaledLevel(stored, line) : stored;
+      text += L"  Ref " + FormatLevelNumber(reference) + L"  \u0394 " +
+              FormatLevelDifference(live - reference);
+    }
   }
   return text;
 }

@@ -6,6 +6,7 @@
 #include "analysis/LevelTypes.h"
 #include "display/ViewGeometry.h"
 
+class LevelScale;
 class ReferenceSpectrum;
 
 // What the readout under the mouse shows for one pixel column of the view:
@@ -13,11 +14,14 @@ class ReferenceSpectrum;
 // there. Portable; reads the process-wide DisplayRange. GUI thread only.
 class ColumnReadout {
  public:
-  // `held`: each line's held maximum, named beside each level; none when null.
-  // `reference`: a kept spectrum, placed in the view, whose level and the
-  // difference to it follow; none when null.
+  // `held`: each line's held maximum, named beside each level; none when
+  // null. `scale`: the levels are shown as it scales them (as stored, in
+  // "dB", when null). `reference`: a kept spectrum of levels as shown,
+  // placed in the view, whose level and the difference to it follow; none
+  // when null.
   ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels, int32_t shownSize,
-                const SpectrumLevels* held = nullptr, const ReferenceSpectrum* reference = nullptr);
+                const SpectrumLevels* held = nullptr, const LevelScale* scale = nullptr,
+                const ReferenceSpectrum* reference = nullptr);
 
   // Centre frequency of column x, the middle (on the logarithmic axis) of
   // the frequencies that FreqToX puts on it. 0 when the view has no scale.
@@ -26,32 +30,41 @@ class ColumnReadout {
   // from the frequency meant.
   double UncertaintyHz(int32_t x) const;
 
-  // Level (hundredths of a decibel) of `channel` at column x, as the trace
-  // is drawn there. On a column that holds spectral lines: with showMaximum
-  // the largest of them (the column's vertex), otherwise the line nearest to
-  // the column's centre frequency. On a column between two vertices: that of
-  // the nearer of the two lines either side (by frequency), taken as above
-  // for its own column. False when there is no spectrum.
+  // Level (hundredths of a decibel, scaled) of `channel` at column x, as the
+  // trace is drawn there. On a column that holds spectral lines: with
+  // showMaximum the largest of them (the column's vertex), otherwise the line
+  // nearest to the column's centre frequency. On a column between two
+  // vertices: that of the nearer of the two lines either side (by
+  // frequency), taken as above for its own column. False when there is no
+  // spectrum.
   bool Level(int32_t x, int32_t channel, bool showMaximum, int32_t& levelHundredthsDb) const {
-    return LevelIn(Levels, x, channel, showMaximum, levelHundredthsDb);
+    const int32_t line = LineIn(Levels, x, channel, showMaximum);
+    if (line < 0) return false;
+    levelHundredthsDb = Scaled(Levels, line, channel);
+    return true;
   }
 
   // The readout's text for column x: the frequency to the digit its
   // uncertainty supports, then the level of each channel shown, in German
-  // number format: "1238 Hz  L -12,7 dB  R -96,3 dB"; with a held maximum,
-  // its level at the column after each: "L -12,7 dB (max -9,3)"; with a
-  // reference, its level there and the difference of the live one to it:
-  // "L -12,7 dB  Ref -15,9  Δ +3,2".
+  // number format and the scale's unit: "1238 Hz  L -12,7 dB  R -96,3 dB";
+  // with a held maximum, its level at the column after each:
+  // "L -12,7 dB (max -9,3)"; with a reference, its level there and the
+  // difference of the live one to it: "L -12,7 dB  Ref -15,9  Δ +3,2".
   std::wstring Text(int32_t x, bool showLeft, bool showRight, bool showMaximum) const;
 
  private:
   double LineFrequencyHz(int32_t line) const;
-  bool LevelIn(const SpectrumLevels& levels, int32_t x, int32_t channel, bool showMaximum,
-               int32_t& levelHundredthsDb) const;
+  // The line whose level the trace shows at column x (see Level); -1 when
+  // there is no spectrum.
+  int32_t LineIn(const SpectrumLevels& levels, int32_t x, int32_t channel, bool showMaximum) const;
+  int32_t Scaled(const SpectrumLevels& levels, int32_t line, int32_t channel) const;
+  std::wstring LevelText(const SpectrumLevels& levels, int32_t line, int32_t channel,
+                         bool withUnit) const;
 
   const ViewGeometry& View;
   const SpectrumLevels& Levels;
   const SpectrumLevels* Held;
+  const LevelScale* Scale;
   const ReferenceSpectrum* Reference;
   int32_t ShownSize;
 };

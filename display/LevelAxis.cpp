@@ -10,10 +10,27 @@ constexpr int32_t kTickLengthPx = 4;
 constexpr int32_t kLabelRightPx = kViewLeftPx - 7;
 // The baseline lies this much above half a cell below the tick.
 constexpr int32_t kBaselineRaisePx = 3;
+constexpr int32_t kHundredthsPerTenth = 10;
+constexpr int32_t kTenthsPerDb = 10;
+
+// A label's level in tenths: whole decibels as "%d", others as "%d,%d".
+void WriteLabel(char* text, int32_t tenths) {
+  if (tenths % kTenthsPerDb == 0) {
+    std::snprintf(text, AxisLabel::kTextCapacity, "%d", tenths / kTenthsPerDb);
+    return;
+  }
+  const int32_t magnitude = tenths < 0 ? -tenths : tenths;
+  std::snprintf(text, AxisLabel::kTextCapacity, "%s%d,%d", tenths < 0 ? "-" : "",
+                magnitude / kTenthsPerDb, magnitude % kTenthsPerDb);
+}
 
 }  // namespace
 
-LevelAxis::LevelAxis(const ViewGeometry& view, int32_t textHeightPx) {
+LevelAxis::LevelAxis(const ViewGeometry& view, int32_t textHeightPx, int32_t shiftHundredthsDb) {
+  const int32_t half = kHundredthsPerTenth / 2;
+  const int32_t shiftTenths =
+      (shiftHundredthsDb >= 0 ? shiftHundredthsDb + half : shiftHundredthsDb - half) /
+      kHundredthsPerTenth;
   const int32_t baselineOffset = textHeightPx / 2 - kBaselineRaisePx;
   const LevelSteps levels;
   for (Size = 0; Size < levels.Count(); ++Size) {
@@ -22,6 +39,6 @@ LevelAxis::LevelAxis(const ViewGeometry& view, int32_t textHeightPx) {
     TickLines[Size] = {{kViewLeftPx, y}, {kViewLeftPx - kTickLengthPx, y}};
     AxisLabel& label = LevelLabels[Size];
     label.anchor = {kLabelRightPx, y + baselineOffset};
-    std::snprintf(label.text, AxisLabel::kTextCapacity, "%d", static_cast<int32_t>(level));
+    WriteLabel(label.text, static_cast<int32_t>(level) * kTenthsPerDb + shiftTenths);
   }
 }

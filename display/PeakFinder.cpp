@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/DisplayRange.h"
+#include "display/LevelScale.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ const MainLobe& PeakFinder::Lobe(int32_t window) {
 }
 
 SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
-                              int32_t window) {
+                              int32_t window, const LevelScale* scale) {
   SpectralPeak peak;
   const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
   if (lines < 2) return peak;
@@ -36,9 +37,19 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
       std::max(1, static_cast<int32_t>(std::ceil(Range.FreqMin / peak.LineSpacingHz)));
   if (lowest >= lines) return peak;
 
+  const auto shown = [&](int32_t line) {
+    const int32_t stored = levels[line][channel];
+    return scale ? scale->ScaledLevel(stored, line) : stored;
+  };
   int32_t strongest = lowest;
-  for (int32_t i = lowest + 1; i < lines; ++i)
-    if (levels[i][channel] > levels[strongest][channel]) strongest = i;
+  int32_t strongestShown = shown(lowest);
+  for (int32_t i = lowest + 1; i < lines; ++i) {
+    const int32_t level = shown(i);
+    if (level > strongestShown) {
+      strongest = i;
+      strongestShown = level;
+    }
+  }
 
   const int32_t level = levels[strongest][channel];
   const bool hasLower = strongest - 1 >= 1;
@@ -46,11 +57,11 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
   const auto threshold =
       static_cast<int32_t>(std::lround((Range.LevelMin + kPeakAboveFloorDb) * kHundredthsPerDb));
   // The search leaves no stronger line above; the one below may lie below FreqMin.
-  if (level < threshold || (hasLower && levels[strongest - 1][channel] > level)) return peak;
+  if (level < threshold || (hasLower && shown(strongest - 1) > strongestShown)) return peak;
 
   peak.Found = true;
   peak.FrequencyHz = strongest * peak.LineSpacingHz;
-  peak.LevelHundredthsDb = level;
+  peak.LevelHundredthsDb = strongestShown;
   if (!hasLower || !hasUpper) {
     peak.AccuracyLines = kAccuracyLinesUnrefined;
     return peak;
@@ -62,8 +73,9 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
   const MainLobe& lobe = Lobe(window);
   const double offsetLines = lobe.OffsetForRatio(ratio);
   peak.FrequencyHz += (upper ? offsetLines : -offsetLines) * peak.LineSpacingHz;
-  peak.LevelHundredthsDb +=
-      static_cast<int32_t>(std::lround(lobe.LossDb(offsetLines) * kHundredthsPerDb));
+  const int32_t toneLevel =
+      level + static_cast<int32_t>(std::lround(lobe.LossDb(offsetLines) * kHundredthsPerDb));
+  peak.LevelHundredthsDb = scale ? scale->ScaledLevelAt(toneLevel, peak.FrequencyHz) : toneLevel;
   peak.AccuracyLines =
       window == kWindowOff ? kAccuracyLinesWithoutWindow : kAccuracyLinesWithWindow;
   return peak;

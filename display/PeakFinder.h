@@ -7,13 +7,16 @@
 #include "analysis/LevelTypes.h"
 #include "display/MainLobe.h"
 
+class LevelScale;
+
 // A channel's strongest spectral line, taken for a steady tone: its frequency
 // and level refined between lines where the line has a neighbour on each side.
 struct SpectralPeak {
-  bool Found = false;             // see PeakFinder::Find for when a line is named
-  double FrequencyHz = 0.0;       // refined, see PeakFinder
-  int32_t LevelHundredthsDb = 0;  // the tone's: the line's, plus the loss at the offset
-  double LineSpacingHz = 0.0;     // of the spectrum it was found in
+  bool Found = false;        // see PeakFinder::Find for when a line is named
+  double FrequencyHz = 0.0;  // refined, see PeakFinder
+  // The tone's: the line's, plus the loss at the offset; scaled where a scale was given.
+  int32_t LevelHundredthsDb = 0;
+  double LineSpacingHz = 0.0;  // of the spectrum it was found in
   // Within how many line spacings the frequency of a steady tone is promised
   // to lie of the true one, which sets the digits shown.
   double AccuracyLines = 0.0;
@@ -43,8 +46,12 @@ class PeakFinder {
   // neighbour: it is scaled differently and holds the tone's mirror image
   // too. At the spectrum's ends, which side the tone lies on is unknown: the
   // line's own frequency and level are given, promised to a whole line.
+  // With a `scale`, the strongest line and its neighbours are compared as it
+  // shows them (a frequency weighting may make another line the strongest),
+  // the refinement reads the stored levels, and the level found is scaled at
+  // the refined frequency.
   SpectralPeak Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
-                    int32_t window);
+                    int32_t window, const LevelScale* scale = nullptr);
 
  private:
   const MainLobe& Lobe(int32_t window);

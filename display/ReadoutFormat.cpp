@@ -1,5 +1,6 @@
 #include "display/ReadoutFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,8 @@ constexpr int32_t kCoarsestDigitExponent = 3;
 constexpr int32_t kHundredthsPerTenth = 10;
 constexpr int32_t kHundredthsPerDb = 100;
 constexpr wchar_t kDecimalComma = L',';
+constexpr wchar_t kMinusSign = L'\u2212';
+constexpr int64_t kThousandthsPerDb = 1000;
 constexpr const wchar_t* kFloorSign = L"\u2264";
 // An en dash, not the minus sign of the levels: no number is missing.
 constexpr const wchar_t* kNoPeakMark = L" \u2013";
@@ -66,22 +69,61 @@ std::wstring FormatLevel(int32_t levelHundredthsDb) {
 
 std::wstring FormatLevelNumber(int32_t levelHundredthsDb) {
   const int32_t floor = static_cast<int32_t>(Range.LevelMin * kHundredthsPerDb);
-  std::wstring prefix;
-  if (levelHundredthsDb <= floor) {
-    prefix = kFloorSign;
-    levelHundredthsDb = floor;
-  }
-  return prefix + SignedTenths(levelHundredthsDb);
+  return FormatScaledLevelNumber(std::max(levelHundredthsDb, floor), levelHundredthsDb <= floor);
 }
 
 std::wstring FormatLevelDifference(int32_t differenceHundredthsDb) {
   return SignedTenths(differenceHundredthsDb);
 }
 
-std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak) {
+std::wstring FormatScaledLevel(int32_t shownHundredthsDb, bool atFloor, const std::string& unit) {
+  return FormatScaledLevelNumber(shownHundredthsDb, atFloor) + L" " +
+         std::wstring(unit.begin(), unit.end());
+}
+
+std::wstring FormatScaledLevelNumber(int32_t levelHundredthsDb, bool atFloor) {
+  return (atFloor ? kFloorSign : L"") + SignedTenths(levelHundredthsDb);
+}
+
+std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak, const std::string& unit) {
   std::wstring text(1, channelLetter);
   if (!peak.Found) return text + kNoPeakMark;
   const int32_t exponent = LastDigitExponent(peak.AccuracyLines * peak.LineSpacingHz);
   return text + L" " + FormatFrequency(peak.FrequencyHz, exponent) + L"  " +
-         FormatLevel(peak.LevelHundredthsDb);
+         FormatScaledLevel(peak.LevelHundredthsDb, false, unit);
+}
+
+std::optional<int32_t> ParseLevel(std::wstring_view text) {
+  const auto isSpace = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+  bool negative = false;
+  if (!text.empty() &&
+      (text.front() == L'+' || text.front() == L'-' || text.front() == kMinusSign)) {
+    negative = text.front() != L'+';
+    text.remove_prefix(1);
+  }
+  const auto isDigit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
+  int64_t wholeDb = 0;
+  size_t i = 0;
+  for (; i < text.size() && isDigit(text[i]); ++i) {
+    wholeDb = wholeDb * 10 + (text[i] - L'0');
+    if (wholeDb > kMaxTypedLevelDb) return std::nullopt;
+  }
+  if (i == 0) return std::nullopt;
+  // Decimals beyond the third cannot move the rounding to hundredths.
+  int64_t thousandths = wholeDb * kThousandthsPerDb;
+  if (i < text.size() && (text[i] == kDecimalComma || text[i] == L'.')) {
+    ++i;
+    if (i == text.size()) return std::nullopt;
+    int64_t unit = kThousandthsPerDb;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+      unit /= 10;
+      thousandths += (text[i] - L'0') * unit;
+    }
+  }
+  if (i != text.size() || thousandths > int64_t{kMaxTypedLevelDb} * kThousandthsPerDb)
+    return std::nullopt;
+  const auto hundredths = static_cast<int32_t>((thousandths + 5) / 10);
+  return negative ? -hundredths : hundredths;
 }

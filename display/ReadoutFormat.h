@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 // German number texts of the readouts: decimal comma, a minus sign for
 // negative and a plus sign for positive values, no thousands separator.
@@ -28,10 +30,27 @@ std::wstring FormatLevelNumber(int32_t levelHundredthsDb);
 // above, with its sign and no floor: "+3,2", "-0,4", "0,0".
 std::wstring FormatLevelDifference(int32_t differenceHundredthsDb);
 
+// A level as a scale shows it (LevelScale), in tenths as above, and the
+// scale's unit: "-6,0 dBFS", "+94,0 dB SPL". `atFloor`: it stands for the
+// analysis floor, and the true level lies at or below it: "≤-134,0 dBFS".
+std::wstring FormatScaledLevel(int32_t shownHundredthsDb, bool atFloor, const std::string& unit);
+// The same without the unit.
+std::wstring FormatScaledLevelNumber(int32_t shownHundredthsDb, bool atFloor);
+
 struct SpectralPeak;
 
 // One channel's line of the peak values: its letter, the refined frequency
 // to the digit that the peak's accuracy supports, and the level:
-// "L 1234 Hz  -12,7 dB". A channel without a peak shows its letter and an en
-// dash: "L –".
-std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak);
+// "L 1234 Hz  -12,7 dB", the level in `unit` (that of the scale it was found
+// in). A channel without a peak shows its letter and an en dash: "L –".
+std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak,
+                        const std::string& unit = "dB");
+
+// The level a user typed, in hundredths of a decibel, rounded half away from
+// zero: an optional sign ("+", "-" or the minus sign), digits and, after a
+// decimal comma (or point), decimals; spaces around it are ignored: "94,0",
+// "-6", "114.25". Nothing for anything else, and for levels beyond
+// +-kMaxTypedLevelDb. Parsed here, not by the C library, whose reading of
+// the decimal separator depends on the locale.
+constexpr int32_t kMaxTypedLevelDb = 300;
+std::optional<int32_t> ParseLevel(std::wstring_view text);

@@ -28,16 +28,18 @@ void ReferenceSpectrum::Place(const ViewGeometry& view) {
 }
 
 const TraceVertices& ReferenceSpectrum::Trace(const ViewGeometry& view, int32_t channel,
-                                              bool showMaximum) {
+                                              bool showMaximum, int32_t plotShiftHundredthsDb) {
   BuiltTrace& built = Traces[channel];
   if (built.XScale == view.XScale() && built.YScale == view.YScale() &&
-      built.ShowMaximum == showMaximum)
+      built.ShowMaximum == showMaximum && built.PlotShift == plotShiftHundredthsDb)
     return built.Vertices;
-  built.Vertices.BuildFrom(view, Columns.data(), Levels.data(), LineCount(), channel, showMaximum);
+  built.Vertices.BuildFrom(view, Columns.data(), Levels.data(), LineCount(), channel, showMaximum,
+                           plotShiftHundredthsDb);
   if (!showMaximum) built.Vertices.ThinColumns();
   built.XScale = view.XScale();
   built.YScale = view.YScale();
   built.ShowMaximum = showMaximum;
+  built.PlotShift = plotShiftHundredthsDb;
   return built.Vertices;
 }
 

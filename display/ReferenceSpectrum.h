@@ -29,8 +29,10 @@ class ReferenceSpectrum {
 
   // The polyline of `channel`'s trace, as TraceVertices builds a live one:
   // with the maximum one vertex per column, otherwise every line, thinned to
-  // at most four per column. REQUIRES: placed in this view.
-  const TraceVertices& Trace(const ViewGeometry& view, int32_t channel, bool showMaximum);
+  // at most four per column; its levels drawn `plotShiftHundredthsDb` lower
+  // (the level scale's axis shift). REQUIRES: placed in this view.
+  const TraceVertices& Trace(const ViewGeometry& view, int32_t channel, bool showMaximum,
+                             int32_t plotShiftHundredthsDb = 0);
 
   // The level of `channel` on column x whose centre frequency is centreHz,
   // by the live readout's rule: with the maximum the largest of the column's
@@ -53,6 +55,7 @@ class ReferenceSpectrum {
     double XScale = 0.0;
     double YScale = 0.0;
     bool ShowMaximum = false;
+    int32_t PlotShift = 0;
   };
   BuiltTrace Traces[2];
 };

@@ -118,16 +118,17 @@ void TMainClient::DrawPicture(TDC& dc) {
 }
 
 // Shown as measured until the level scales come.
-double TMainClient::ShownLevelDb(int32_t channel, int32_t line) const {
+// In the level scale chosen: what the readouts and the traces show.
+double TMainClient::ShownLevelDb(int32_t channel, int32_t line) {
   constexpr double kDbPerStoredUnit = 0.01;
-  return (*Shown)[line][channel] * kDbPerStoredUnit;
+  return Painter.CurrentScale().ScaledLevel((*Shown)[line][channel], line) * kDbPerStoredUnit;
 }
 
-const char* TMainClient::ShownScaleName() const {
-  return "dB (unkorrigiert)";
+std::string TMainClient::ShownScaleName() {
+  return Painter.CurrentScale().Unit();
 }
 
-SpectrumTable TMainClient::ShownSpectrumTable() const {
+SpectrumTable TMainClient::ShownSpectrumTable() {
   constexpr double kStoredUnitsPerDb = 100.0;
   SpectrumTable table;
   table.Header.FftSize = ShownFrames;

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "analysis/LevelTypes.h"
 #include "capture/CaptureDriver.h"
@@ -51,11 +53,19 @@ class TMainClient : public TWindow, public SpectrumDisplay {
   // The spectrum shown, a row per line with the levels as shown, the
   // header's size, window, averaging and level scale filled in.
   // REQUIRES: HasSpectrum().
-  SpectrumTable ShownSpectrumTable() const;
+  SpectrumTable ShownSpectrumTable();
 
   // The spectrum kept to compare with, drawn behind the traces; null for none.
   void SetReference(std::unique_ptr<ReferenceSpectrum> reference);
   bool HasReference() const { return Reference != nullptr; }
+
+  // The calibration of the input measured from now on (dB SPL of a
+  // full-scale sine, hundredths of a decibel), none when it has none.
+  void SetCalibration(std::optional<int32_t> hundredthsDb) { Painter.SetCalibration(hundredthsDb); }
+  // How much the level axis's labels read more than the plot's levels.
+  int32_t AxisShiftHundredthsDb() { return Painter.CurrentScale().AxisShiftHundredthsDb(); }
+  // A channel's strongest line in the spectrum shown, as a sine level.
+  SpectralPeak SinePeak(int32_t channel) { return Painter.SinePeak(*Shown, channel); }
 
   // What tests and the axis frame may look at.
   int32_t ShownSize() const { return ShownFrames; }
@@ -90,8 +100,8 @@ class TMainClient : public TWindow, public SpectrumDisplay {
   void DrawSpectrum(TDC& dc);
   // The one place where a stored level becomes the level shown (and
   // exported and kept as the reference), and the name of that scale.
-  double ShownLevelDb(int32_t channel, int32_t line) const;
-  const char* ShownScaleName() const;
+  double ShownLevelDb(int32_t channel, int32_t line);
+  std::string ShownScaleName();
 
   std::unique_ptr<SpectrumLevels> Shown;
   std::unique_ptr<SpectrumLevels> ShownHeld;

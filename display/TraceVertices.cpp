@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "display/LevelScale.h"
 #include "display/TraceThinning.h"
 
 namespace {
@@ -19,27 +20,38 @@ TraceVertices::TraceVertices(int32_t capacity)
     : Vertices(new PixelPoint[capacity]()), Capacity(capacity) {}
 
 int32_t TraceVertices::Build(const ViewGeometry& view, const SpectrumLevels& levels,
-                             int32_t channel, bool showMaximum) {
-  return BuildFrom(view, view.BinX(), levels.data(), view.BinCount(), channel, showMaximum);
+                             int32_t channel, bool showMaximum, const LevelScale* scale) {
+  if (!scale)
+    return BuildFrom(view, view.BinX(), levels.data(), view.BinCount(), channel, showMaximum);
+  return BuildPlotted(view, view.BinX(), view.BinCount(), showMaximum, [&](int32_t line) {
+    return scale->PlottedLevel(levels[line][channel], line);
+  });
 }
 
 int32_t TraceVertices::BuildFrom(const ViewGeometry& view, const int32_t* columns,
                                  const LevelPair* levels, int32_t lines, int32_t channel,
-                                 bool showMaximum) {
-  lines = std::min(lines, Capacity);
+                                 bool showMaximum, int32_t plotShiftHundredthsDb) {
+  return BuildPlotted(view, columns, std::min(lines, Capacity), showMaximum,
+                      [&](int32_t line) { return levels[line][channel] - plotShiftHundredthsDb; });
+}
+
+template <typename PlottedLevel>
+int32_t TraceVertices::BuildPlotted(const ViewGeometry& view, const int32_t* columns, int32_t lines,
+                                    bool showMaximum, PlottedLevel plotted) {
   Size = 0;
   if (!showMaximum) {
     for (int32_t i = 0; i < lines; ++i) {
-      Vertices[Size++] = {columns[i], view.LevelToY(LevelDb(levels[i][channel]))};
+      Vertices[Size++] = {columns[i], view.LevelToY(LevelDb(plotted(i)))};
     }
     return Size;
   }
   int32_t first = 0;
   while (first < lines) {
-    int32_t loudest = levels[first][channel];
+    int32_t loudest = plotted(first);
     int32_t next = first + 1;
     for (; next < lines && columns[next] == columns[first]; ++next) {
-      if (levels[next][channel] > loudest) loudest = levels[next][channel];
+      const int32_t level = plotted(next);
+      if (level > loudest) loudest = level;
     }
     Vertices[Size++] = {columns[first], view.LevelToY(LevelDb(loudest))};
     first = next;

@@ -111,6 +111,11 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const Spectrum
   const TPen rightPen(kRightTraceColour);
   dc.SelectPen(gridPen);
   DrawGrid(handle, view);
+  {
+    // Under the traces, as the grid is: part of the plot's frame.
+    const ReadoutTextStyle style(dc, view);
+    UnitRight = DrawUnit(handle);
+  }
   if (Reference) DrawReference(dc, view);
   if (const SpectrumLevels* held = ShownHeld()) {
     const TPen leftHeldPen(kLeftHeldColour);
@@ -143,7 +148,7 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const Spectrum
   const ReadoutTextStyle style(dc, view);
   dc.SelectPen(framePen);
   if (Settings.ShowPeaks) DrawPeaks(handle, view, levels);
-  if (averaged) DrawAveraging(handle);
+  if (averaged) DrawAveraging(handle, UnitRight + kPeakBoxMarginPx);
   if (ReadoutShown) {
     const ReadoutArea area = PlaceReadout(handle, view, levels);
     dc.SelectPen(markerPen);
@@ -157,7 +162,7 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const Spectrum
 void ViewPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels,
                             int32_t channel) {
   const bool showMaximum = Settings.ShowMaximum != 0;
-  int32_t count = Trace.Build(view, levels, channel, showMaximum);
+  int32_t count = Trace.Build(view, levels, channel, showMaximum, &CurrentScale());
   // Every line a vertex makes a large transform's drawing cost one line per
   // spectral line; the thinned polyline draws the same pixels with at most
   // four per column. With the maximum there is one per column already.
@@ -183,7 +188,8 @@ void ViewPainter::DrawReference(TDC& dc, const ViewGeometry& view) {
   const HDC handle = dc.GetHandle();
   for (const auto& channel : channels) {
     if (!channel.Shown) continue;
-    const TraceVertices& trace = Reference->Trace(view, channel.Channel, Settings.ShowMaximum != 0);
+    const TraceVertices& trace = Reference->Trace(view, channel.Channel, Settings.ShowMaximum != 0,
+                                                  CurrentScale().AxisShiftHundredthsDb());
     const int32_t count = trace.Count();
     if (count == 0) continue;
     dc.SelectPen(channel.Pen);
@@ -197,6 +203,24 @@ void ViewPainter::DrawReference(TDC& dc, const ViewGeometry& view) {
 void ViewPainter::SetSpectrum(int32_t shownSize, int32_t weighting) {
   ShownSize = shownSize;
   Weighting = weighting;
+}
+
+const LevelScale& ViewPainter::CurrentScale() {
+  const LevelChoice choice{Settings.LevelScale, Settings.FrequencyWeighting, Calibration};
+  if (!Scale || choice.Scale != ScaleChoice.Scale || choice.Weighting != ScaleChoice.Weighting ||
+      choice.CalibrationHundredthsDb != ScaleChoice.CalibrationHundredthsDb ||
+      Weighting != ScaleWindow || ShownSize != ScaleSize) {
+    Scale = std::make_unique<LevelScale>(choice, Weighting, ShownSize);
+    ScaleChoice = choice;
+    ScaleWindow = Weighting;
+    ScaleSize = ShownSize;
+  }
+  return *Scale;
+}
+
+SpectralPeak ViewPainter::SinePeak(const SpectrumLevels& levels, int32_t channel) {
+  const LevelScale sine({kScaleSine, kWeightingNone, std::nullopt}, Weighting, ShownSize);
+  return Peaks.Find(levels, channel, ShownSize, Weighting, &sine);
 }
 
 void ViewPainter::SetAveraging(int32_t count, int32_t length) {
@@ -223,7 +247,7 @@ ReadoutArea ViewPainter::MeasureReadout(TDC& dc, const ViewGeometry& view,
 
 ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
                                       const SpectrumLevels& levels) {
-  const ColumnReadout readout(view, levels, ShownSize, ShownHeld(), Reference);
+  const ColumnReadout readout(view, levels, ShownSize, ShownHeld(), &CurrentScale(), Reference);
   const SIZE text = TextSize(dc, readout.Text(Pointer.x, Settings.ShowLeft != 0,
                                               Settings.ShowRight != 0, Settings.ShowMaximum != 0));
   const int32_t width = text.cx + 2 * kBoxPaddingPx;
@@ -239,7 +263,7 @@ ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
 
 void ViewPainter::DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
                               const SpectrumLevels& levels) {
-  const ColumnReadout readout(view, levels, ShownSize, ShownHeld(), Reference);
+  const ColumnReadout readout(view, levels, ShownSize, ShownHeld(), &CurrentScale(), Reference);
   DrawBox(dc, area.Box);
   DrawText(dc, area.Box.left + kBoxPaddingPx, area.Box.top + kBoxPaddingPx, kReadoutTextColour,
            readout.Text(Pointer.x, Settings.ShowLeft != 0, Settings.ShowRight != 0,
@@ -259,10 +283,11 @@ void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLeve
     COLORREF Colour;
   } channels[] = {{Settings.ShowLeft != 0, kLeftChannel, L'L', kLeftTraceColour},
                   {Settings.ShowRight != 0, kRightChannel, L'R', kRightTraceColour}};
+  const LevelScale& scale = CurrentScale();
   for (const auto& channel : channels) {
     if (!channel.Shown) continue;
-    const SpectralPeak peak = Peaks.Find(levels, channel.Channel, ShownSize, Weighting);
-    lines[count++] = {FormatPeak(channel.Letter, peak), channel.Colour};
+    const SpectralPeak peak = Peaks.Find(levels, channel.Channel, ShownSize, Weighting, &scale);
+    lines[count++] = {FormatPeak(channel.Letter, peak, scale.Unit()), channel.Colour};
   }
   if (count == 0) return;
   int32_t width = 0;
@@ -281,13 +306,24 @@ void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLeve
              lines[i].Colour, lines[i].Text);
 }
 
-// "Mittelung 12/64" in the top left corner: how far the average has
-// settled ("Mittelung 37" for the plain mean of everything since the restart).
-void ViewPainter::DrawAveraging(HDC dc) {
+// The unit in the axis labels' grey where a box's text would start in the
+// top left corner, beside the top label: the level axis's unit.
+int32_t ViewPainter::DrawUnit(HDC dc) {
+  const std::string unit = CurrentScale().Unit();
+  const std::wstring text(unit.begin(), unit.end());
+  const int32_t left = kPeakBoxMarginPx + kBoxPaddingPx;
+  DrawText(dc, left, kPeakBoxMarginPx + kBoxPaddingPx, kReadoutTextColour, text);
+  return left + TextSize(dc, text).cx;
+}
+
+// "Mittelung 12/64" in the top left corner, right of the unit: how far the
+// average has settled ("Mittelung 37" for the plain mean of everything since
+// the restart).
+void ViewPainter::DrawAveraging(HDC dc, int32_t left) {
   std::wstring text = L"Mittelung " + std::to_wstring(AverageCount);
   if (AverageLength > 0) text += L"/" + std::to_wstring(AverageLength);
   const SIZE size = TextSize(dc, text);
-  const RECT box{kPeakBoxMarginPx, kPeakBoxMarginPx, kPeakBoxMarginPx + size.cx + 2 * kBoxPaddingPx,
+  const RECT box{left, kPeakBoxMarginPx, left + size.cx + 2 * kBoxPaddingPx,
                  kPeakBoxMarginPx + size.cy + 2 * kBoxPaddingPx};
   DrawBox(dc, box);
   DrawText(dc, box.left + kBoxPaddingPx, box.top + kBoxPaddingPx, kReadoutTextColour, text);

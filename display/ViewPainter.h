@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 
 #include "analysis/LevelTypes.h"
+#include "display/LevelScale.h"
 #include "display/PeakFinder.h"
 #include "display/PixelPoint.h"
 #include "display/ReferenceSpectrum.h"
@@ -21,14 +24,16 @@ struct ReadoutArea {
 };
 
 // Draws the spectrum view: black area, grey grid of decades and 10-dB steps,
-// a kept reference spectrum in a light shade of each channel's colour,
-// when asked for each channel's held maximum in a dark shade of its colour,
+// the unit of the levels in the top left corner, a kept reference spectrum
+// in a light shade of each channel's colour, when asked for each channel's
+// held maximum in a dark shade of its colour,
 // the left channel's trace in green and the right one's in red over it; on
 // top of them, when asked for, each channel's strongest line in the top
 // right corner, the averaging's progress in the top left one and the
-// readout under the mouse. Reads the display flags of
-// the process-wide MeasurementSettings at each drawing. The caller rescales
-// the view first. GUI thread only.
+// readout under the mouse. Every level drawn and shown is scaled as the
+// user chose (LevelScale). Reads the display flags, the scale and the
+// weighting of the process-wide MeasurementSettings at each drawing. The
+// caller rescales the view first. GUI thread only.
 class ViewPainter {
  public:
   // Draws the whole view into dc and leaves the context's selected objects as
@@ -56,6 +61,16 @@ class ViewPainter {
   // the readout, or none (null); it must outlive its use here.
   void SetReference(ReferenceSpectrum* reference) { Reference = reference; }
 
+  // The calibration of the input measured (dB SPL of a full-scale sine, in
+  // hundredths), none when it has none.
+  void SetCalibration(std::optional<int32_t> hundredthsDb) { Calibration = hundredthsDb; }
+
+  // The scale of the levels drawn next, as chosen now.
+  const LevelScale& CurrentScale();
+  // A channel's strongest line as a sine level (dBFS), without calibration
+  // or weighting: what a calibration compares with the known level.
+  SpectralPeak SinePeak(const SpectrumLevels& levels, int32_t channel);
+
   // The readout is drawn for the pointer at `pointer` (view pixels) from the
   // next drawing on, until hidden.
   void ShowReadoutAt(PixelPoint pointer);
@@ -70,8 +85,10 @@ class ViewPainter {
 
  private:
   void DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLevels& levels);
-  void DrawAveraging(HDC dc);
   void DrawReference(TDC& dc, const ViewGeometry& view);
+  // Returns the right end of the unit's text.
+  int32_t DrawUnit(HDC dc);
+  void DrawAveraging(HDC dc, int32_t left);
   // The held maximum when it is to be drawn, else null.
   const SpectrumLevels* ShownHeld() const;
   void DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
@@ -86,6 +103,13 @@ class ViewPainter {
   int32_t AverageLength = 0;
   const SpectrumLevels* Held = nullptr;
   ReferenceSpectrum* Reference = nullptr;
+  std::optional<int32_t> Calibration;
+  // Built for the choice, window and size it was last asked for.
+  std::unique_ptr<LevelScale> Scale;
+  LevelChoice ScaleChoice;
+  int32_t ScaleWindow = -1;
+  int32_t ScaleSize = -1;
+  int32_t UnitRight = 0;  // where the unit's text ended in the last drawing
   bool ReadoutShown = false;
   PixelPoint Pointer{0, 0};
 };

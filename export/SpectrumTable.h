@@ -24,7 +24,7 @@ struct SpectrumFileHeader {
   int32_t FftSize = 0;     // points per transform; 0 when not stated
   std::string Window;      // the weighting window's menu name
   std::string Averaging;   // "Aus", "16 Messungen, 12 gemittelt", ...
-  std::string LevelScale;  // the scale of the levels, "dB (unkorrigiert)"
+  std::string LevelScale;  // the unit of the levels: "dB", "dBFS", "dB SPL", ...
 
   bool operator==(const SpectrumFileHeader& other) const {
     return Program == other.Program && RecordedAt == other.RecordedAt && Input == other.Input &&

@@ -41,7 +41,8 @@ README_MUST_NAME = (
     "Messung", "Anzahl Stützpunkte", "Meßgeschwindigkeit", "Bewertungsfenster",
     "Automatische Offsetkorrektur", "Standardeinstellungen", "Über...",
     "Spitzenwerte anzeigen", "HKEY_CURRENT_USER\\Software\\Frelox", "Gespeicherte Einstellungen",
-    "Stored settings")
+    "Stored settings", "Sinuspegel (dBFS)", "Rauschdichte (dB/Hz)", "Frequenzbewertung",
+    "Pegel kalibrieren...", "Kalibrierung entfernen", "Kalibrieren:", "Calibrating:")
 
 
 @pytest.fixture(scope="module")

@@ -4,19 +4,26 @@
 #define FRELOX_RESOURCES_RESOURCEIDS_H
 
 // Resources.
-#define IDM_MAIN 1      // menu of the main frame
-#define IDD_ABOUT 1     // About box
-#define IDI_FRELOX 128  // the program's only icon group
-#define IDA_MAIN 1      // the main frame's keys
+#define IDM_MAIN 1         // menu of the main frame
+#define IDD_ABOUT 1        // About box
+#define IDI_FRELOX 128     // the program's only icon group
+#define IDA_MAIN 1         // the main frame's keys
+#define IDD_CALIBRATION 2  // "Pegel kalibrieren"
+
+// The calibration dialog's controls.
+#define IDC_LEFT_LEVEL 1001
+#define IDC_RIGHT_LEVEL 1002
+#define IDC_KNOWN_LEVEL 1003
+#define IDC_CALIBRATION_PROBLEM 1004
 
 // "&Programm". The exit command is the number the frame window answers with a
 // close request.
 #define CMD_EXIT 24310
 // The spectrum shown written to a file (Ctrl+S); the picture of the view
 // with its axes copied to the clipboard (Ctrl+C) or saved as PNG.
-#define CMD_EXPORT_SPECTRUM 160
-#define CMD_COPY_PICTURE 161
-#define CMD_SAVE_PICTURE 162
+#define CMD_EXPORT_SPECTRUM 180
+#define CMD_COPY_PICTURE 181
+#define CMD_SAVE_PICTURE 182
 
 // "&Ansicht".
 #define CMD_CHANNEL_RIGHT 101
@@ -26,10 +33,18 @@
 #define CMD_SHOW_PEAKS 130
 #define CMD_HOLD_MAXIMUM 140
 #define CMD_HOLD_RESET 141
+// "&Ansicht", "&Pegel": the scale of the levels shown.
+#define CMD_SCALE_UNCORRECTED 160
+#define CMD_SCALE_SINE 161
+#define CMD_SCALE_DENSITY 162
+// "&Ansicht", "&Frequenzbewertung".
+#define CMD_WEIGHTING_NONE 165
+#define CMD_WEIGHTING_A 166
+#define CMD_WEIGHTING_C 167
 // The reference: the spectrum shown kept, one read from a file, none.
-#define CMD_REFERENCE_TAKE 163
-#define CMD_REFERENCE_LOAD 164
-#define CMD_REFERENCE_REMOVE 165
+#define CMD_REFERENCE_TAKE 183
+#define CMD_REFERENCE_LOAD 184
+#define CMD_REFERENCE_REMOVE 185
 
 // "&Messung", measurements per second.
 #define CMD_RATE_1 105
@@ -71,6 +86,10 @@
 
 // "&Messung": the picture held (the Space key too).
 #define CMD_PAUSE 156
+
+// "&Messung": the calibration of the input measured, made and forgotten.
+#define CMD_CALIBRATE 170
+#define CMD_FORGET_CALIBRATION 171
 
 // "&Messung", last item: back to the first start's settings.
 #define CMD_RESTORE_DEFAULTS 131

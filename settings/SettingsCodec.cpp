@@ -52,6 +52,13 @@ StoredSettings LoadSettings(SettingsStorage& storage) {
     loaded.ReferenceFile = reference->Text;
 
   loaded.Placement = ReadPlacement(storage);
+
+  for (const auto& [input, value] : storage.ReadGroup(kCalibrationGroup)) {
+    const auto hundredths = static_cast<int32_t>(value.Number);
+    if (value.ValueKind == StoredValue::Kind::Number &&
+        hundredths >= -kMaxCalibrationHundredthsDb && hundredths <= kMaxCalibrationHundredthsDb)
+      loaded.Calibrations[input] = hundredths;
+  }
   return loaded;
 }
 
@@ -70,4 +77,17 @@ void SavePlacement(SettingsStorage& storage, const StoredPlacement& placement) {
         std::pair{kWindowRightValue, normal.Right}, std::pair{kWindowBottomValue, normal.Bottom}})
     storage.WriteNumber(name, static_cast<uint32_t>(value));
   storage.WriteNumber(kWindowMaximizedValue, placement.Maximized ? 1 : 0);
+}
+
+void SaveCalibration(SettingsStorage& storage, const std::string& input, int32_t hundredthsDb) {
+  storage.WriteGroupNumber(kCalibrationGroup, input, static_cast<uint32_t>(hundredthsDb));
+}
+
+void ForgetCalibration(SettingsStorage& storage, const std::string& input) {
+  storage.RemoveFromGroup(kCalibrationGroup, input);
+}
+
+void SaveCalibrations(SettingsStorage& storage, const InputCalibrations& calibrations) {
+  for (const auto& [input, hundredthsDb] : calibrations)
+    SaveCalibration(storage, input, hundredthsDb);
 }

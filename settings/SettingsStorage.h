@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,14 @@ class SettingsStorage {
   virtual std::optional<StoredValue> Read(const char* name) = 0;
   virtual void WriteNumber(const char* name, uint32_t value) = 0;
   virtual void WriteText(const char* name, const std::string& value) = 0;
-  // Removes every stored value.
+
+  // A group of values kept beside the settings, named by the user's things
+  // (an input's product name) rather than by the program: every value of
+  // the group by its name; empty when there is none or it cannot be read.
+  virtual std::map<std::string, StoredValue> ReadGroup(const char* group) = 0;
+  virtual void WriteGroupNumber(const char* group, const std::string& name, uint32_t value) = 0;
+  virtual void RemoveFromGroup(const char* group, const std::string& name) = 0;
+
+  // Removes every stored value, the groups' too.
   virtual void Forget() = 0;
 };

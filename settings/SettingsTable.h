@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "analysis/LevelChoice.h"
 #include "analysis/MeasurementSettings.h"
 #include "analysis/SpectrumAverager.h"
 #include "analysis/WeightingWindow.h"
@@ -147,6 +148,22 @@ inline constexpr SettingDefinition kSettings[] = {
      {{CMD_HOLD_MAXIMUM, 1}},
      SettingEffect::Repaint,
      &MeasurementSettings::HoldMaximum},
+    {"LevelScale",
+     SettingKind::OneOf,
+     kScaleUncorrected,
+     {{CMD_SCALE_UNCORRECTED, kScaleUncorrected},
+      {CMD_SCALE_SINE, kScaleSine},
+      {CMD_SCALE_DENSITY, kScaleNoiseDensity}},
+     SettingEffect::Repaint,
+     &MeasurementSettings::LevelScale},
+    {"FrequencyWeighting",
+     SettingKind::OneOf,
+     kWeightingNone,
+     {{CMD_WEIGHTING_NONE, kWeightingNone},
+      {CMD_WEIGHTING_A, kWeightingA},
+      {CMD_WEIGHTING_C, kWeightingC}},
+     SettingEffect::Repaint,
+     &MeasurementSettings::FrequencyWeighting},
 };
 
 constexpr size_t kSettingCount = std::size(kSettings);

@@ -45,5 +45,5 @@ void TLayClient::DrawPicture(TDC& dc) {
 
 void TLayClient::Paint(TDC& dc, bool, const RECT& updateRect) {
   View->Rescale(false);
-  PaintAxisFrame(dc, View->Geometry(), updateRect);
+  PaintAxisFrame(dc, View->Geometry(), updateRect, View->AxisShiftHundredthsDb());
 }

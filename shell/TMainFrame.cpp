@@ -21,6 +21,7 @@
 #include "settings/PlacementFit.h"
 #include "settings/SettingsCodec.h"
 #include "settings/SettingsTable.h"
+#include "shell/TCalibrationDialog.h"
 #include "shell/TLayClient.h"
 #include "windowing/TDialog.h"
 
@@ -105,6 +106,8 @@ void ShowFailure(const std::string& what, const std::string& path, const std::st
 const TResponseEntry TMainFrame::Rows[] = {
     Row::CommandsAccepted<TMainFrame, &TMainFrame::CmSetting>(&IsSettingCommand),
     Row::Command<TMainFrame, &TMainFrame::CmAbout>(CMD_ABOUT),
+    Row::Command<TMainFrame, &TMainFrame::CmCalibrate>(CMD_CALIBRATE),
+    Row::Command<TMainFrame, &TMainFrame::CmForgetCalibration>(CMD_FORGET_CALIBRATION),
     Row::Command<TMainFrame, &TMainFrame::CmRestartAveraging>(CMD_AVERAGE_RESTART),
     Row::Command<TMainFrame, &TMainFrame::CmResetHeldMaximum>(CMD_HOLD_RESET),
     Row::Command<TMainFrame, &TMainFrame::CmPause>(CMD_PAUSE),
@@ -133,6 +136,7 @@ TMainFrame::TMainFrame(TWindow* parent, const char* title, TLayClient* client,
   Input = stored.Input;
   Placement = stored.Placement;
   ReferenceFile = stored.ReferenceFile;
+  Calibrations = stored.Calibrations;
 }
 
 TMainFrame::~TMainFrame() {
@@ -151,6 +155,9 @@ void TMainFrame::SetupWindow() {
   Layout->View->Capture().StartWith(start.Device, start.RememberedGone);
   Layout->View->Capture().ListenForOpenedInputs([this](int32_t device) { InputOpened(device); });
   TDecoratedFrame::SetupWindow();
+  // The listener hears of inputs opened later: the calibration of the one
+  // the set-up opened is taken here.
+  InputOpened(Layout->View->Capture().OpenInput());
   CheckSettings();
   PlaceAsRemembered();
   std::string why;
@@ -229,7 +236,8 @@ void TMainFrame::Check(UINT command, bool checked) {
 }
 
 void TMainFrame::Repaint() {
-  InvalidateRect(GetClientWindow()->GetHandle(), nullptr, TRUE);
+  // A null handle would stand for every window of the desktop.
+  if (const HWND client = GetClientWindow()->GetHandle()) InvalidateRect(client, nullptr, TRUE);
 }
 
 int32_t TMainFrame::Toggle(UINT command) {
@@ -283,6 +291,10 @@ void TMainFrame::CmInput(UINT command) {
 }
 
 void TMainFrame::InputOpened(int32_t device) {
+  const std::vector<std::string> names = WaveInputNames();
+  MeasuredInput.reset();
+  if (device >= 0 && device < static_cast<int32_t>(names.size())) MeasuredInput = names[device];
+  ApplyCalibration();
   if (!ChosenInput || ChosenInput->NumberHint != device) return;
   RememberInput(*ChosenInput);
   ChosenInput.reset();
@@ -293,7 +305,14 @@ void TMainFrame::MenuOpening(HMENU popup, UINT position) {
   if (popup != GetSubMenu(GetMenu(GetHandle()), position)) return;
   if (position == kProgramMenuPosition || position == kViewMenuPosition) EnableItems();
   // The picture may have stopped being held meanwhile (a failure, a close).
-  if (position == kMeasurementMenuPosition) Check(CMD_PAUSE, Layout->View->Capture().PictureHeld());
+  if (position == kMeasurementMenuPosition) {
+    Check(CMD_PAUSE, Layout->View->Capture().PictureHeld());
+    const HMENU menu = GetMenu(GetHandle());
+    EnableMenuItem(menu, CMD_CALIBRATE, MF_BYCOMMAND | (MeasuredInput ? MF_ENABLED : MF_GRAYED));
+    const bool calibrated = MeasuredInput && Calibrations.count(*MeasuredInput) != 0;
+    EnableMenuItem(menu, CMD_FORGET_CALIBRATION,
+                   MF_BYCOMMAND | (calibrated ? MF_ENABLED : MF_GRAYED));
+  }
   if (position == kInputMenuPosition) FillInputMenu(popup);
 }
 
@@ -318,13 +337,44 @@ void TMainFrame::CmAbout() {
   about.Execute();
 }
 
+void TMainFrame::ApplyCalibration() {
+  std::optional<int32_t> calibration;
+  if (MeasuredInput) {
+    const auto found = Calibrations.find(*MeasuredInput);
+    if (found != Calibrations.end()) calibration = found->second;
+  }
+  Layout->View->SetCalibration(calibration);
+  Repaint();
+}
+
+// A calibration holds for the sine levels: the view switches to them.
+void TMainFrame::CmCalibrate() {
+  if (!MeasuredInput) return;
+  const std::string input = *MeasuredInput;
+  TCalibrationDialog dialog(this, *Layout->View);
+  if (dialog.Execute() != IDOK) return;
+  Calibrations[input] = dialog.CalibrationHundredthsDb();
+  SaveCalibration(Storage, input, Calibrations[input]);
+  Settings.LevelScale = kScaleSine;
+  CheckChoices(kSettings[SettingIndex("LevelScale")]);
+  StoreChoices();
+  ApplyCalibration();
+}
+
+void TMainFrame::CmForgetCalibration() {
+  if (!MeasuredInput || Calibrations.erase(*MeasuredInput) == 0) return;
+  ForgetCalibration(Storage, *MeasuredInput);
+  ApplyCalibration();
+}
+
 LRESULT TMainFrame::EvActivate(WPARAM wParam, LPARAM lParam) {
   if (LOWORD(wParam) == WA_INACTIVE) Layout->View->HideReadout();
   return DefaultProcessing(WM_ACTIVATE, wParam, lParam);
 }
 
-// Back to the first start's settings; nothing stays stored until the next
-// change (the frame's place is stored again at the end, as always).
+// Back to the first start's settings; nothing but the calibrations stays
+// stored until the next change (the frame's place is stored again at the
+// end, as always).
 void TMainFrame::CmRestoreDefaults() {
   StoreDefaultSettings();
   Input = RememberedInput{};
@@ -332,6 +382,7 @@ void TMainFrame::CmRestoreDefaults() {
   Storage.Forget();
   ReferenceFile.clear();
   Layout->View->SetReference(nullptr);
+  SaveCalibrations(Storage, Calibrations);
   CheckSettings();
   Layout->View->Capture().ChooseInput(0);
   Repaint();

@@ -14,7 +14,8 @@ class TLayClient;
 // The program's only top-level window. Its menu is the user's only control:
 // each command of a setting (settings/SettingsTable.h) rewrites it, moves the
 // check mark of its group and stores the settings; the settings that change
-// only what is drawn repaint at once. GUI thread only.
+// only what is drawn repaint at once. It keeps each input's calibration and
+// hands the view that of the input measured. GUI thread only.
 class TMainFrame : public TDecoratedFrame {
  public:
   // Stores the settings' defaults, then what `storage` kept of the last run
@@ -61,6 +62,13 @@ class TMainFrame : public TDecoratedFrame {
   // Any command of the settings table.
   void CmSetting(UINT command);
   void CmAbout();
+  // "Pegel kalibrieren...": the dialog, then the calibration of the input
+  // measured stored by its name, and the levels shown as sine levels.
+  void CmCalibrate();
+  // "Kalibrierung entfernen": the input measured forgets its calibration.
+  void CmForgetCalibration();
+  // The view shows the levels with the calibration of the input measured.
+  void ApplyCalibration();
   void CmRestartAveraging();
   void CmResetHeldMaximum();
   // "An&halten": holds the picture or measures again; the mark follows.
@@ -109,6 +117,11 @@ class TMainFrame : public TDecoratedFrame {
   std::vector<std::string> ListedInputs;
   // Chosen in the menu, remembered once it is open.
   std::optional<RememberedInput> ChosenInput;
+  // The product name of the input measured; none before one is open.
+  std::optional<std::string> MeasuredInput;
+  // Every input's calibration; kept by "&Standardeinstellungen", since it
+  // belongs to the microphone, not to the view.
+  InputCalibrations Calibrations;
   std::optional<StoredPlacement> Placement;
   // The file of the reference shown; empty when none is, or it was taken
   // from the screen.

@@ -18,21 +18,43 @@ INT_PTR TDialog::Execute() {
   return result;
 }
 
+bool TDialog::DialogMessage(UINT, WPARAM, LPARAM) {
+  return false;
+}
+
+// An exception of a derived dialog's code ends the dialog; Execute rethrows
+// it once the system has returned.
 INT_PTR CALLBACK TDialog::DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG:
-      reinterpret_cast<TDialog*>(lParam)->Handle = handle;
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        EndDialog(handle, LOWORD(wParam));
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(handle, DWLP_USER, lParam);
+    reinterpret_cast<TDialog*>(lParam)->Handle = handle;
+  }
+  auto* dialog = reinterpret_cast<TDialog*>(GetWindowLongPtrA(handle, DWLP_USER));
+  if (!dialog) return FALSE;
+  try {
+    switch (message) {
+      case WM_INITDIALOG:
+        dialog->SetupDialog();
         return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      EndDialog(handle, IDCANCEL);
-      return TRUE;
-    default:
-      return FALSE;
+      case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+          if (dialog->CanClose()) EndDialog(handle, IDOK);
+          return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+          EndDialog(handle, IDCANCEL);
+          return TRUE;
+        }
+        return dialog->DialogMessage(message, wParam, lParam);
+      case WM_CLOSE:
+        EndDialog(handle, IDCANCEL);
+        return TRUE;
+      default:
+        return dialog->DialogMessage(message, wParam, lParam);
+    }
+  } catch (...) {
+    ExceptionRelay::Park(std::current_exception());
+    EndDialog(handle, IDCANCEL);
+    return TRUE;
   }
 }

@@ -5,8 +5,9 @@
 class TWindow;
 
 // A modal dialog built from a dialog resource of the program's module. OK,
-// Cancel (also the Escape key) and the close box end it. While it runs, its
-// modal loop dispatches the messages of every other window of the thread.
+// Cancel (also the Escape key) and the close box end it; a derived dialog
+// may keep it open on OK. While it runs, its modal loop dispatches the
+// messages of every other window of the thread.
 class TDialog {
  public:
   TDialog(TWindow* parent, int resourceId);
@@ -18,6 +19,14 @@ class TDialog {
   // TXWindowing when the dialog cannot be created.
   INT_PTR Execute();
   HWND GetHandle() const { return Handle; }
+
+ protected:
+  // The dialog's window and controls exist and it is not shown yet.
+  virtual void SetupDialog() {}
+  // OK was chosen: true ends the dialog with IDOK, false keeps it open.
+  virtual bool CanClose() { return true; }
+  // Any other message of the dialog; true when it was handled.
+  virtual bool DialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
   static INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <random>
 #include <set>
 #include <vector>
@@ -26,6 +27,11 @@ constexpr int kViewHeightPx = 301;
 constexpr int kBitmapWidthPx = 640;
 constexpr int kBitmapHeightPx = 340;
 constexpr int32_t kShownSize = 2048;
+// Where the unit stands: its text begins at (7, 7), about 11 pixels high.
+constexpr int kUnitLeftPx = 7;
+constexpr int kUnitTopPx = 7;
+constexpr int kUnitRightPx = 40;
+constexpr int kUnitBottomPx = 20;
 
 void SetX87ControlWord(uint16_t word) {
   __asm__ volatile("fldcw %0" : : "m"(word));
@@ -47,10 +53,12 @@ class SpectrumDrawingTest : public ::testing::Test {
   }
   void Draw() { Painter->DrawSpectrum(Dc, *View, *Levels); }
 
-  // Black view with the grey grid over it, nothing outside the view but the
-  // grid columns that lie right of it: in the 601 x 301 view the 29 columns of
-  // 10 Hz to 20 kHz and that of 30 kHz, and the rows of 0 to -140 dB.
+  // Black view with the grey grid over it and the unit ("dB") in the top
+  // left corner, nothing outside the view but the grid columns that lie
+  // right of it: in the 601 x 301 view the 29 columns of 10 Hz to 20 kHz and
+  // that of 30 kHz, and the rows of 0 to -140 dB.
   void ExpectGridOnly() {
+    int unitPixels = 0;
     const std::set<int32_t> columns{0,   54,  85,  108, 125, 139, 151, 162, 171, 179,
                                     233, 265, 287, 304, 319, 331, 341, 350, 358, 412,
                                     444, 466, 484, 498, 510, 520, 530, 538, 592, 623};
@@ -63,6 +71,10 @@ class SpectrumDrawingTest : public ::testing::Test {
         const bool onColumn = columns.count(x) && y <= kViewHeightPx - 1;
         const bool onRow = rows.count(y) && x < kViewWidthPx;
         const COLORREF expected = (onColumn || onRow) ? kGridGrey : (inView ? kBlack : kUntouched);
+        if (x >= kUnitLeftPx && x < kUnitRightPx && y >= kUnitTopPx && y < kUnitBottomPx) {
+          unitPixels += Dc.Pixel(x, y) == kLabelGrey;
+          continue;
+        }
         if (Dc.Pixel(x, y) != expected && ++mismatches <= 5) {
           ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << Dc.Pixel(x, y)
                         << ", expected " << expected;
@@ -70,6 +82,7 @@ class SpectrumDrawingTest : public ::testing::Test {
       }
     }
     EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(unitPixels, 0);
   }
 
   std::unique_ptr<ViewGeometry> View = std::make_unique<ViewGeometry>();
@@ -174,6 +187,25 @@ TEST_F(SpectrumDrawingTest, AReferenceIsDrawnOnItsOwnLinesBehindTheTraces) {
   Painter->SetReference(nullptr);
   Draw();
   EXPECT_EQ(Dc.Pixel(437, 128), kGridGrey);  // -60 dB is a grid row
+}
+
+// Sine levels lift the traces by the window's loss (Hanning over 16 points,
+// a mean weight of 15/32: 6.58 dB, -20 dB to row 28); a calibration moves
+// the axis labels, not the traces.
+TEST_F(SpectrumDrawingTest, TracesLieAtTheChosenScaleAndACalibrationLeavesThem) {
+  Rescale(16);
+  SetLevels(-2000, -10000);
+  Painter->SetSpectrum(16, kWindowHanning);
+  Settings.LevelScale = kScaleSine;
+  for (const std::optional<int32_t> calibration :
+       {std::optional<int32_t>{}, std::optional{10002}}) {
+    Painter->SetCalibration(calibration);
+    Draw();
+    EXPECT_EQ(Dc.Pixel(200, 28), kLeftGreen);
+    EXPECT_EQ(Dc.Pixel(200, 42), kGridGrey);  // the -20 dB row, no trace on it
+  }
+  Settings.LevelScale = kScaleUncorrected;
+  Painter->SetCalibration(std::nullopt);
 }
 
 TEST_F(SpectrumDrawingTest, MaximumDrawingGivesOneVertexPerColumn) {

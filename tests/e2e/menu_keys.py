@@ -12,6 +12,9 @@ SHOW_MAXIMUM = ("alt+a", "m")                # &Ansicht > &Maximum anzeigen
 SHOW_PEAKS = ("alt+a", "s")                  # &Ansicht > &Spitzenwerte anzeigen
 LOAD_REFERENCE = ("alt+a", "l")              # &Ansicht > Referenz &laden...
 REMOVE_REFERENCE = ("alt+a", "e")            # &Ansicht > Referenz &entfernen
+SCALE_UNCORRECTED = ("alt+a", "p", "u")      # &Ansicht > &Pegel > &Unkorrigiert
+SCALE_SINE = ("alt+a", "p", "s")             # ... > &Sinuspegel (dBFS)
+SCALE_DENSITY = ("alt+a", "p", "r")          # ... > &Rauschdichte (dB/Hz)
 
 _SIZES = ("alt+m", "a")                      # &Messung > &Anzahl Stützpunkte
 SIZE_1024 = _SIZES + ("1",)
@@ -45,6 +48,9 @@ HOLD_MAXIMUM = ("alt+a", "h")                # &Ansicht > Maximum &halten
 PAUSE = ("space",)                           # An&halten, by its key
 
 AUTO_OFFSET = ("alt+m", "o")                 # Automatische &Offsetkorrektur
+CALIBRATE = ("alt+m", "k")                   # Pegel &kalibrieren...
+CALIBRATION_CAPTION = "Pegel kalibrieren"
+FORGET_CALIBRATION = ("alt+m", "e")          # Kalibrierung &entfernen
 RESTORE_DEFAULTS = ("alt+m", "s")            # &Standardeinstellungen
 
 # "&Eingang" lists the inputs by name, without underlined letters: the first

@@ -15,6 +15,18 @@ MIN_LABEL_PIXELS = 3
 VISIBLE_GRID_COLUMNS = 29   # 10 Hz to 90 Hz, ..., 10 kHz to 20 kHz
 GRID_ROWS = 15              # -140 dB to 0 dB
 TRACE_COLOURS = (LEFT_GREEN, RIGHT_RED)
+# The unit of the levels stands in the view's top left corner, its text from
+# (7, 7) on: at most 15 characters of the label font, one line high.
+UNIT_LEFT_PX = 7
+UNIT_CHARACTERS = 15
+
+
+def unit_corner(plot):
+    """Whether each pixel of the view (rows, columns) may hold the unit's text."""
+    font_px = plot.geometry.font_height_px()
+    corner = np.zeros((plot.geometry.height, plot.geometry.width), dtype=bool)
+    corner[UNIT_LEFT_PX:UNIT_LEFT_PX + font_px + 1, UNIT_LEFT_PX:UNIT_LEFT_PX + UNIT_CHARACTERS * font_px * 2 // 3] = True
+    return corner
 
 
 def peak_matches_tone(plot, colour, frequency_hz, amplitude, fft_size, window):
@@ -74,10 +86,12 @@ def floor_scatter_db(plot, colour, band_hz):
 
 def grid_where_expected(plot):
     """(ok, detail): every pixel of the predicted grid lines is grid grey
-    (or covered by a trace), and no grid grey lies anywhere else."""
+    (or covered by a trace or the unit), and no grid grey lies anywhere else
+    (the unit's smoothed text aside)."""
     geometry = plot.geometry
-    grey = plot.view_mask(GRID_GREY)
-    grid_or_trace = any_of([grey] + [plot.view_mask(colour) for colour in TRACE_COLOURS])
+    corner = unit_corner(plot)
+    grey = plot.view_mask(GRID_GREY) & ~corner
+    grid_or_trace = any_of([grey, corner] + [plot.view_mask(colour) for colour in TRACE_COLOURS])
     column_greyness, row_greyness = grey.sum(axis=0), grey.sum(axis=1)
     columns = _settle(geometry.grid_columns(), lambda x: column_greyness[x])
     rows = _settle(geometry.grid_rows(), lambda y: row_greyness[y])
@@ -122,7 +136,7 @@ def ticks_where_expected(plot):
 
 def labels_where_expected(plot):
     """(ok, detail): each axis label is drawn (label grey) at its place in
-    the margins, and no label grey lies inside the view."""
+    the margins, and no label grey lies inside the view but the unit's."""
     geometry = plot.geometry
     font_px = geometry.font_height_px()
     problems = []
@@ -139,9 +153,12 @@ def labels_where_expected(plot):
         centre = sum(column for column, _ in pixels) / len(pixels) if pixels else None
         if len(pixels) < MIN_LABEL_PIXELS or (centred and abs(centre - x) > font_px / 2):
             problems.append("decade %s: %d pixels, centre %s, expected %d" % (label, len(pixels), centre, x))
-    inside_view = plot.count_in_view(LABEL_GREY)
+    unit = plot.view_mask(LABEL_GREY) & unit_corner(plot)
+    inside_view = plot.count_in_view(LABEL_GREY) - int(unit.sum())
     if inside_view:
         problems.append("%d label pixels inside the view" % inside_view)
+    if not unit.any():
+        problems.append("no unit in the view's top left corner")
     return not problems, "; ".join(problems) or "15 level and 4 decade labels in place"
 
 

@@ -90,6 +90,18 @@ class RunningProgram:
         self._xdotool("key", "Return")
         return bool(wait_until(lambda: not self.window(title, 0), timeout_s))
 
+    def type_into(self, title, *keys, timeout_s=WINDOW_TIMEOUT_S):
+        """Types keys into the window with this title (a dialog); False if none came."""
+        window = self.window(title, timeout_s)
+        if not window:
+            return False
+        self._xdotool("windowfocus", window)
+        time.sleep(FOCUS_SETTLE_S)
+        for key in keys:
+            self._xdotool("key", key)
+            time.sleep(KEY_DELAY_MS / 1000)
+        return True
+
     def keys(self, *keys):
         """Types keys (xdotool names, e.g. "alt+a", "k") into the frame, one by
         one. Returns the time the last key was sent, or None without a frame."""

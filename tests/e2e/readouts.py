@@ -10,12 +10,14 @@ import numpy as np
 from PIL import Image
 
 from picture import LABEL_GREY
+from view_geometry import LEVEL_LABEL_RIGHT_PX
 
 MARKER_BLUE = (0, 160, 255)
 # A box's frame is a run of label grey at least this long; the axis labels
 # lie outside the view and no trace or grid line has that colour.
 FRAME_MIN_RUN_PX = 30
 OCR_SCALE = 4
+OCR_BORDER_PX = 8
 OCR_TIMEOUT_S = 30
 NUMBER = r"([-+]?\d+(?:,\d+)?)"
 READOUT = re.compile(NUMBER + r" ?Hz L ?" + NUMBER + r" ?dB R ?" + NUMBER + r" ?dB")
@@ -53,13 +55,27 @@ def read_box(plot, box):
     left, top, right, bottom = box
     inside = plot.picture.pixels[plot.view.top + top + 1:plot.view.top + bottom,
                                  plot.view.left + left + 1:plot.view.left + right]
-    bright = inside.max(axis=2)
+    return _read(inside, "0123456789,-+HzdBLRFSP/ ")
+
+
+def read_level_labels(plot):
+    """The level axis's labels, top to bottom, as numbers (German decimal
+    comma), as tesseract reads the margin left of the view."""
+    font_px = plot.geometry.font_height_px()
+    margin = plot.picture.pixels[plot.client.top:plot.view.top + plot.geometry.height + font_px,
+                                 plot.client.left:plot.client.left + LEVEL_LABEL_RIGHT_PX + 2]
+    return [german_number(label) for label in re.findall(NUMBER, _read(margin, "0123456789,-"))]
+
+
+def _read(pixels, characters):
+    """The text of light pixels on black, with a black border around them."""
+    bright = np.pad(pixels.max(axis=2), OCR_BORDER_PX)
     image = Image.fromarray((255 - bright).astype(np.uint8))
     image = image.resize((image.width * OCR_SCALE, image.height * OCR_SCALE), Image.LANCZOS)
     with tempfile.NamedTemporaryFile(suffix=".png") as file:
         image.save(file.name)
         found = subprocess.run(["tesseract", file.name, "stdout", "--psm", "6", "-c",
-                                "tessedit_char_whitelist=0123456789,-+HzdBLR "],
+                                "tessedit_char_whitelist=" + characters],
                                capture_output=True, text=True, timeout=OCR_TIMEOUT_S)
     return found.stdout.strip()
 

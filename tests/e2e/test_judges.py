@@ -65,9 +65,9 @@ class Canvas:
         return Plot(Picture(self.pixels))
 
 
-def draw_plot(grid_column_shift=0, skip_label=None, peak_row=PEAK_ROW):
+def draw_plot(grid_column_shift=0, skip_label=None, peak_row=PEAK_ROW, unit=True):
     """A plot as the program draws it, with optional faults: the eleventh grid
-    column moved, a label left out, the peak at another row."""
+    column moved, a label or the unit left out, the peak at another row."""
     canvas = Canvas()
     for index, x in enumerate(GRID_COLUMNS):
         canvas.view(x + (grid_column_shift if index == 10 else 0), 0, 1, VIEW_HEIGHT, GRID_GREY)
@@ -83,6 +83,8 @@ def draw_plot(grid_column_shift=0, skip_label=None, peak_row=PEAK_ROW):
     for label, x in DECADE_LABELS:
         if label != skip_label:
             canvas.fill(x - 3, DECADE_LABEL_TOP + 1, 7, FONT_PX - 3, LABEL_GREY)
+    if unit:
+        canvas.view(8, 8, 12, FONT_PX - 4, LABEL_GREY)
     canvas.view(PEAK_COLUMN, peak_row, 1, VIEW_HEIGHT - peak_row, LEFT_GREEN)
     canvas.view(PEAK_COLUMN - 20, VIEW_HEIGHT - 30, 41, 1, LEFT_GREEN)
     return canvas.plot()
@@ -141,10 +143,12 @@ def test_a_correct_plot_passes_the_judge(judge):
     (lambda: draw_plot(grid_column_shift=1), plot_checks.grid_where_expected),
     (lambda: draw_plot(skip_label="1k"), plot_checks.labels_where_expected),
     (lambda: draw_plot(skip_label="-70"), plot_checks.labels_where_expected),
+    (lambda: draw_plot(unit=False), plot_checks.labels_where_expected),
     (lambda: draw_plot(peak_row=PEAK_ROW_3_DB_HIGH), judge_peak),
     (lambda: draw_plot(peak_row=PEAK_ROW_3_DB_LOW), judge_peak),
     (lambda: draw_plot(), lambda plot: judge_peak(plot, frequency_hz=1100.0)),
-], ids=["grid-column-off-by-one", "decade-label-missing", "level-label-missing", "peak-3-dB-high",
+], ids=["grid-column-off-by-one", "decade-label-missing", "level-label-missing", "unit-missing",
+        "peak-3-dB-high",
         "peak-3-dB-low", "peak-at-another-frequency"])
 def test_a_plot_with_one_fault_fails_the_judge(plot, judge):
     assert not judge(plot())[0]

@@ -17,7 +17,7 @@ std::wstring TypeName(const wchar_t* type) {
   return OrdinalName(reinterpret_cast<ULONG_PTR>(type));
 }
 
-// Menu 1, its keys 1, dialog 1 and icon group 128 with its two images, and
+// Menu 1, its keys 1, dialogs 1 and 2 and icon group 128 with its two images, and
 // nothing else: no string table or version resource.
 TEST(ResourceInventory, HoldsExactlyTheProgramsResources) {
   EXPECT_EQ(ResourceInventory::Types(),
@@ -25,7 +25,8 @@ TEST(ResourceInventory, HoldsExactlyTheProgramsResources) {
                                     TypeName(RT_GROUP_ICON), TypeName(RT_ACCELERATOR)}));
   EXPECT_EQ(ResourceInventory::Names(RT_MENU), std::set<std::wstring>{OrdinalName(1)});
   EXPECT_EQ(ResourceInventory::Names(RT_ACCELERATOR), std::set<std::wstring>{OrdinalName(1)});
-  EXPECT_EQ(ResourceInventory::Names(RT_DIALOG), std::set<std::wstring>{OrdinalName(1)});
+  EXPECT_EQ(ResourceInventory::Names(RT_DIALOG),
+            (std::set<std::wstring>{OrdinalName(1), OrdinalName(2)}));
   EXPECT_EQ(ResourceInventory::Names(RT_GROUP_ICON), std::set<std::wstring>{OrdinalName(128)});
   EXPECT_EQ(ResourceInventory::Names(RT_ICON),
             (std::set<std::wstring>{OrdinalName(1), OrdinalName(2)}));
@@ -38,7 +39,7 @@ TEST(ResourceInventory, EveryResourceIsLanguageNeutralOnly) {
     const wchar_t* type;
     WORD id;
   } resources[] = {
-      {RT_MENU, 1},         {RT_ACCELERATOR, 1}, {RT_DIALOG, 1},
+      {RT_MENU, 1},         {RT_ACCELERATOR, 1}, {RT_DIALOG, 1}, {RT_DIALOG, 2},
       {RT_GROUP_ICON, 128}, {RT_ICON, 1},        {RT_ICON, 2},
   };
   for (const auto& resource : resources) {

@@ -20,11 +20,25 @@ class MemorySettingsStorage : public SettingsStorage {
   void WriteText(const char* name, const std::string& value) override {
     if (Writable) Values[name] = {StoredValue::Kind::Text, 0, value};
   }
+  std::map<std::string, StoredValue> ReadGroup(const char* group) override {
+    const auto found = Groups.find(group);
+    if (!Readable || found == Groups.end()) return {};
+    return found->second;
+  }
+  void WriteGroupNumber(const char* group, const std::string& name, uint32_t value) override {
+    if (Writable) Groups[group][name] = {StoredValue::Kind::Number, value, {}};
+  }
+  void RemoveFromGroup(const char* group, const std::string& name) override {
+    if (Writable) Groups[group].erase(name);
+  }
   void Forget() override {
-    if (Writable) Values.clear();
+    if (!Writable) return;
+    Values.clear();
+    Groups.clear();
   }
 
   std::map<std::string, StoredValue> Values;
+  std::map<std::string, std::map<std::string, StoredValue>> Groups;
   bool Readable = true;
   bool Writable = true;
 };

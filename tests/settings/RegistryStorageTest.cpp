@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "settings/RegistryStorage.h"
@@ -37,6 +38,28 @@ TEST(RegistryStorage, ForgetRemovesTheKeyWithItsValuesAndSubkeys) {
   EXPECT_FALSE(KeyExists(kTestKey));
   EXPECT_FALSE(storage.Read("FftSize"));
   EXPECT_TRUE(KeyExists("Software\\FreloxTests"));  // only the storage's own key goes
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\FreloxTests");
+}
+
+// A group's values by their names, which may hold any character a product
+// name has, a backslash too.
+TEST(RegistryStorage, AGroupKeepsNumbersByNameAndForgetsThemOneByOne) {
+  RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());
+  RegistryStorage storage(kTestKey);
+  EXPECT_TRUE(storage.ReadGroup("Calibration").empty());
+  storage.WriteGroupNumber("Calibration", "Mic \\ Line (USB)", 10002);
+  storage.WriteGroupNumber("Calibration", "Headset", static_cast<uint32_t>(-350));
+  std::map<std::string, StoredValue> group = storage.ReadGroup("Calibration");
+  ASSERT_EQ(group.size(), 2u);
+  EXPECT_EQ(group["Mic \\ Line (USB)"].Number, 10002u);
+  EXPECT_EQ(group["Headset"].ValueKind, StoredValue::Kind::Number);
+  EXPECT_EQ(static_cast<int32_t>(group["Headset"].Number), -350);
+  EXPECT_FALSE(storage.Read("Headset"));  // beside the settings, not among them
+
+  storage.RemoveFromGroup("Calibration", "Headset");
+  EXPECT_EQ(storage.ReadGroup("Calibration").count("Headset"), 0u);
+  storage.Forget();
+  EXPECT_TRUE(storage.ReadGroup("Calibration").empty());
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\FreloxTests");
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -22,7 +23,8 @@ auto Fields(const StoredSettings& s) {
   const StoredPlacement none{{-1, -1, -1, -1}, false};
   const StoredPlacement& p = s.Placement ? *s.Placement : none;
   return std::make_tuple(s.Choices, s.Input.Name, s.Input.NumberHint, s.ReferenceFile,
-                         p.Normal.Left, p.Normal.Top, p.Normal.Right, p.Normal.Bottom, p.Maximized);
+                         p.Normal.Left, p.Normal.Top, p.Normal.Right, p.Normal.Bottom, p.Maximized,
+                         s.Calibrations);
 }
 
 // Legal values, none of them a default.
@@ -35,8 +37,11 @@ StoredSettings Chosen() {
   chosen.Choice("ShowMaximum") = 0;
   chosen.Choice("Channels") = 1;  // the left one alone
   chosen.Choice("ShowPeaks") = 1;
+  chosen.Choice("LevelScale") = 2;
+  chosen.Choice("FrequencyWeighting") = 1;
   chosen.Input = {"USB Audio CODEC", 2};
   chosen.ReferenceFile = "C:\\Messungen\\Referenz.txt";
+  chosen.Calibrations = {{"USB Audio CODEC", 10002}, {"Mic \\ Line", -350}};
   chosen.Placement = StoredPlacement{{-1900, -20, -700, 800}, true};
   return chosen;
 }
@@ -45,6 +50,7 @@ MemorySettingsStorage StorageHolding(const StoredSettings& settings) {
   MemorySettingsStorage storage;
   SaveChoices(storage, settings);
   SavePlacement(storage, *settings.Placement);
+  SaveCalibrations(storage, settings.Calibrations);
   return storage;
 }
 
@@ -99,6 +105,8 @@ TEST(StoredSettings, EachBadValueFallsBackAlone) {
       {"AutoOffset", Number(2), BackToDefault("AutoOffset")},
       {"ShowMaximum", OtherKind(), BackToDefault("ShowMaximum")},
       {"ShowPeaks", Number(2), BackToDefault("ShowPeaks")},
+      {"LevelScale", Number(3), BackToDefault("LevelScale")},
+      {"FrequencyWeighting", Text("A"), BackToDefault("FrequencyWeighting")},
       {"Channels", Number(0), [&](StoredSettings& s) { s.Choice("Channels") = 3; }},
       {"Channels", Number(4), [&](StoredSettings& s) { s.Choice("Channels") = 3; }},
       {kInputNameValue, Number(1), [&](StoredSettings& s) { s.Input.Name.clear(); }},
@@ -121,6 +129,26 @@ TEST(StoredSettings, EachBadValueFallsBackAlone) {
     SCOPED_TRACE(std::string(c.Name) + " spoilt");
     EXPECT_EQ(Fields(LoadSettings(storage)), Fields(expected));
   }
+}
+
+// Calibrations are kept per input by its name, one by one: each can be
+// forgotten alone, a spoilt one is left out alone, and they can be stored
+// again after everything was forgotten.
+TEST(StoredSettings, CalibrationsAreKeptPerInputName) {
+  MemorySettingsStorage storage = StorageHolding(Chosen());
+  std::map<std::string, StoredValue>& group = storage.Groups[kCalibrationGroup];
+  group["Text"] = Text("94,0");
+  group["Too far"] = Number(static_cast<uint32_t>(-50001));
+  InputCalibrations expected = Chosen().Calibrations;
+  EXPECT_EQ(LoadSettings(storage).Calibrations, expected);
+
+  ForgetCalibration(storage, "USB Audio CODEC");
+  expected.erase("USB Audio CODEC");
+  EXPECT_EQ(LoadSettings(storage).Calibrations, expected);
+  storage.Forget();
+  EXPECT_TRUE(LoadSettings(storage).Calibrations.empty());
+  SaveCalibrations(storage, expected);
+  EXPECT_EQ(LoadSettings(storage).Calibrations, expected);
 }
 
 const ScreenRect kLeftMonitor{0, 0, 1920, 1040};  // work area above a task bar

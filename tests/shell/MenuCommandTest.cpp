@@ -1,8 +1,33 @@
+#include <cmath>
+#include <string>
+
 #include "settings/SettingsCodec.h"
 #include "settings/SettingsTable.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace {
+
+// What the calibration dialog is given, tick by tick of a thread timer
+// running in its modal loop: each text typed, then OK; what it said after each.
+std::vector<std::wstring> TypedLevels;
+std::vector<std::wstring> SaidAfterOk;
+
+void CALLBACK TypeIntoTheCalibrationDialog(HWND, UINT, UINT_PTR, DWORD) {
+  const HWND dialog = FindWindowA(nullptr, "Pegel kalibrieren");
+  if (!dialog) return;
+  if (TypedLevels.size() == 2) {  // open after both: ended, so that the test fails, not hangs
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
+  if (!TypedLevels.empty()) {
+    wchar_t said[200] = {};
+    GetDlgItemTextW(dialog, IDC_CALIBRATION_PROBLEM, said, 200);
+    SaidAfterOk.push_back(said);
+  }
+  TypedLevels.push_back(TypedLevels.empty() ? L"vierundneunzig" : L"94,0");
+  SetDlgItemTextW(dialog, IDC_KNOWN_LEVEL, TypedLevels.back().c_str());
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
 
 class MenuTest : public ShellTest {
  protected:
@@ -240,6 +265,56 @@ TEST_F(MenuTest, EachCommandStoresItsSettingAtOnceAndStandardeinstellungenForget
                        CMD_WINDOW_HANNING, CMD_WINDOW_BLACKMAN, CMD_AUTO_OFFSET}),
             (std::vector<UINT>{CMD_CHANNEL_BOTH, CMD_SHOW_MAXIMUM, CMD_SIZE_2048, CMD_RATE_5,
                                CMD_WINDOW_HANNING, CMD_AUTO_OFFSET}));
+}
+
+// A calibrator's tone of half full scale on a line of the left channel (46
+// cycles in 2048 points, -6.02 dBFS) of input "Line In": the dialog refuses
+// what is no level, in the dialog, and takes 94,0 dB SPL as a calibration
+// of 100.02 dB SPL for a full-scale sine, shown as sine levels; the
+// calibration stays through "Standardeinstellungen" and goes with
+// "Kalibrierung entfernen".
+TEST_F(MenuTest, ACalibrationIsTakenPerInputKeptByTheDefaultsAndForgotten) {
+  const auto tone = [](int16_t* frames, int32_t count) {
+    for (int32_t j = 0; j < count; ++j) {
+      frames[2 * j] =
+          static_cast<int16_t>(std::lround(16384 * std::sin(6.283185307179586 * 46 * j / 2048)));
+      frames[2 * j + 1] = 0;
+    }
+  };
+  Fake.OnQueued = [&](WAVEHDR& header) {
+    Fake.ReturnCapture(static_cast<int32_t>(header.dwBufferLength / 4), tone);
+  };
+  Fake.ReturnCapture(Fake.QueuedFrames(), tone);
+  ASSERT_TRUE(PumpUntil([&] { return View().ShownSize() == 2048 && View().SinePeak(0).Found; }));
+  EXPECT_NEAR(View().SinePeak(0).LevelHundredthsDb, -602, 1);
+
+  TypedLevels.clear();
+  SaidAfterOk.clear();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, &TypeIntoTheCalibrationDialog);
+  Command(CMD_CALIBRATE);
+  KillTimer(nullptr, timer);
+  ASSERT_EQ(SaidAfterOk.size(), 1u);
+  EXPECT_EQ(SaidAfterOk[0], L"Bitte eine Zahl wie 94,0 eingeben.");
+  ASSERT_EQ(TypedLevels.size(), 2u);
+  const auto stored = [&] { return LoadSettings(Stored).Calibrations; };
+  ASSERT_EQ(stored().count("Line In"), 1u);
+  const int32_t calibration = stored()["Line In"];
+  EXPECT_NEAR(calibration, 10002, 1);
+  EXPECT_EQ(Settings.LevelScale, kScaleSine);
+  EXPECT_TRUE(Checked(CMD_SCALE_SINE));
+  EXPECT_EQ(LoadSettings(Stored).Choice("LevelScale"), kScaleSine);
+  EXPECT_EQ(View().AxisShiftHundredthsDb(), calibration);
+
+  Command(CMD_RESTORE_DEFAULTS);
+  EXPECT_EQ(Settings.LevelScale, kScaleUncorrected);
+  EXPECT_EQ(View().AxisShiftHundredthsDb(), 0);
+  EXPECT_EQ(stored().at("Line In"), calibration);
+  Command(CMD_SCALE_SINE);
+  EXPECT_EQ(View().AxisShiftHundredthsDb(), calibration);
+
+  Command(CMD_FORGET_CALIBRATION);
+  EXPECT_TRUE(stored().empty());
+  EXPECT_EQ(View().AxisShiftHundredthsDb(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/LevelChoice.h"
+#include "display/FrequencyWeighting.h"
+
+// The levels of one spectrum as the user chose to see them: each stored
+// level (hundredths of a decibel as analysed, floor -14000) plus the offset
+// of the chosen scale, the calibration and the frequency weighting at its
+// line. The traces, the readout under the mouse, the peak values and the
+// axis labels all read their levels through it, and so may anything else
+// that shows or writes levels. Portable; build one per spectrum (window and
+// size) and choice. GUI thread only: the windows' gains are computed once
+// per window and size, on first use, and kept.
+class LevelScale {
+ public:
+  // For a spectrum of `shownSize` points analysed with weighting window
+  // `window`. Without a spectrum (shownSize below 2) the scale's window and
+  // size offsets are 0.
+  LevelScale(const LevelChoice& choice, int32_t window, int32_t shownSize);
+
+  // The level to show, in hundredths of a decibel, for the stored level of
+  // spectral line `line`. Inline: the traces call it for every line.
+  int32_t ScaledLevel(int32_t storedHundredths, int32_t line) const {
+    if (Weighting == kWeightingNone) return storedHundredths + Offset;
+    if (line >= 0 && static_cast<size_t>(line) < LineWeighting.size())
+      return storedHundredths + Offset + LineWeighting[static_cast<size_t>(line)];
+    return ScaledLevelAt(storedHundredths, line * LineSpacingHz);
+  }
+  // The same for a tone refined to a frequency between lines.
+  int32_t ScaledLevelAt(int32_t storedHundredths, double frequencyHz) const;
+
+  // A stored level at or below the analysis floor: the true level lies at or
+  // below what is shown for it.
+  static bool AtFloor(int32_t storedHundredths);
+
+  // The unit of the levels shown: "dB" (uncorrected), "dBFS" (sine levels),
+  // "dB/Hz" (noise density), "dB SPL" (calibrated sine levels); weighted
+  // "dB(A)" and "dB(C)" when calibrated, else with "(A)" or "(C)" after the
+  // unit ("dBFS(A)", "dB/Hz(C)"), and "dB, A-bewertet" for uncorrected levels.
+  std::string Unit() const;
+
+  // The axis spans 140 dB whatever the scale; with a calibration its labels
+  // read that much more. A level L is drawn on the row of L minus this.
+  int32_t AxisShiftHundredthsDb() const { return AxisShift; }
+  // The level on the 0 to -140 dB plot at which the scaled level is drawn.
+  int32_t PlottedLevel(int32_t storedHundredths, int32_t line) const {
+    return ScaledLevel(storedHundredths, line) - AxisShift;
+  }
+
+  // The offset in decibels that the scale itself (without calibration and
+  // weighting) adds: -20 log10(coherent gain) for sine levels, that minus
+  // 10 log10(noise bandwidth in hertz) for the noise density, 0 uncorrected.
+  double ScaleOffsetDb() const { return ScaleDb; }
+
+ private:
+  int32_t Kind;
+  int32_t Weighting;
+  bool Calibrated;
+  double ScaleDb = 0.0;
+  int32_t Offset = 0;  // the scale's and the calibration's, hundredths of a decibel
+  int32_t AxisShift = 0;
+  double LineSpacingHz = 0.0;
+  FrequencyWeighting Curve;
+  std::vector<int32_t> LineWeighting;  // hundredths per line; empty without a weighting
+};
