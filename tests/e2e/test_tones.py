@@ -327,6 +327,8 @@ def test_averaging_steadies_a_noise_floor_and_space_holds_the_picture(measuring,
     noisy = surroundings.TonePlayer(tones.server, LEFT_TONE, RIGHT_TONE, noise_rms=NOISE_RMS)
     noisy.start()
     try:
+        # The player's first sound reaches the program a moment after its start.
+        case_support.plot_when(program, lambda p: plot_checks.tone_shown(p, LEFT_GREEN, LEFT_TONE[0]))
         case_support.settle(program)
         singles = case_support.plots(program, 3)
         keep(singles and singles[-1].picture)
@@ -370,6 +372,11 @@ def test_averaging_steadies_a_noise_floor_and_space_holds_the_picture(measuring,
         program.keys(*menu_keys.AVERAGING_OFF)
         noisy.stop()
         tones.tone.start()
+        # The next test finds the test tones on the screen again.
+        case_support.plot_when(program, lambda p: plot_checks.tone_shown(
+            p, LEFT_GREEN, LEFT_TONE[0]) and not plot_checks.tone_shown(p, LEFT_GREEN, CHANGED_LEFT_TONE[0]))
+
+
 # Keeping and comparing, at the defaults: the spectrum exported while the
 # tones play holds its strongest rows at the tones' lines and levels; loaded
 # back as the reference, it stays where the tones were once they have moved.
