@@ -1,6 +1,11 @@
 """The menu, used by keyboard as a person would: channels, maximum drawing,
 weighting window and transform size change the picture as they should.
-Each test leaves the settings as it found them."""
+Each test leaves the settings as it found them, up to the last, which ends
+the program through the menu.
+
+The tests marked release_check are the release's short check: where the
+release runs only under emulation, they run alone (with test_no_device.py)
+on a program of their own."""
 
 import pytest
 
@@ -9,7 +14,8 @@ import menu_keys
 import plot_checks
 from case_support import has_colour, lacks_colour
 from picture import LEFT_GREEN, RIGHT_RED
-from surroundings import LEFT_TONE
+from surroundings import LEFT_TONE, SETTINGS_KEY
+from test_tones import TRACES, judge_peak, judge_quiet
 from tone_model import expected_peak
 
 DEFAULT_FFT_SIZE = 2048
@@ -22,6 +28,10 @@ MIN_DENSE_PIXEL_RATIO = 1.5        # more vertices with the maximum off
 WIDTH_DROP_DB = 30.0               # peak width measured this far below the top
 MAX_WIDTH_RATIO = 0.5              # 8 times the points: at most half the width
 WINDOW_RAISE_TOLERANCE_DB = 1.0
+# Wine's ALSA driver's name for the input that the sound server's default
+# source feeds: the one input here, and the one measured from.
+MEASURED_INPUT_NAME = "In: default"
+DEFAULT_INTERVAL_S = 0.2
 
 
 @pytest.fixture(scope="module")
@@ -47,10 +57,12 @@ def larger_size(program):
     return width_2048, width_16384, plot
 
 
+@pytest.mark.release_check
 def test_the_program_measures(started):
     assert started[0] is not None, started[1]
 
 
+@pytest.mark.release_check
 @pytest.mark.parametrize("keys, shown, hidden", [
     (menu_keys.CHANNEL_LEFT, LEFT_GREEN, RIGHT_RED),
     (menu_keys.CHANNEL_RIGHT, RIGHT_RED, LEFT_GREEN),
@@ -65,6 +77,7 @@ def test_one_channel_leaves_only_its_trace(program, keys, shown, hidden, keep):
         has_colour(shown)(p) and lacks_colour(hidden)(p) for p in taken)
 
 
+@pytest.mark.release_check
 def test_both_channels_show_both_traces_again(program, keep):
     program.keys(*menu_keys.CHANNEL_RIGHT)
     case_support.plot_when(program, lacks_colour(LEFT_GREEN))
@@ -126,6 +139,37 @@ def test_at_16384_points_the_peak_keeps_the_tones_column_and_level(larger_size, 
     ok, detail = plot_checks.peak_matches_tone(plot, LEFT_GREEN, frequency, amplitude,
                                                LARGER_FFT_SIZE, "hanning")
     assert ok, detail
+
+
+@pytest.mark.release_check
+@TRACES
+def test_the_spectrum_peaks_at_each_tone_and_stays_quiet_far_below(program, trace, keep):
+    case_support.settle(program)
+    plot = case_support.plot_when(program, has_colour(LEFT_GREEN, RIGHT_RED))
+    judge_peak(plot, trace, DEFAULT_FFT_SIZE, keep)
+    judge_quiet(plot, trace, keep)
+
+
+@pytest.mark.release_check
+def test_choosing_the_measured_input_keeps_measuring_and_remembers_it(tones, program, keep):
+    program.keys(*menu_keys.INPUT_0)
+    measured = case_support.settle(program)
+    plot = case_support.plot_when(program, has_colour(LEFT_GREEN, RIGHT_RED))
+    keep(plot and plot.picture)
+    assert measured and plot is not None and has_colour(LEFT_GREEN, RIGHT_RED)(plot), \
+        "no spectrum of both tones after the choice"
+    assert program.message_boxes() == [], "boxes %r" % program.message_boxes()
+    stored = tones.prefix.query(SETTINGS_KEY).get("InputName")
+    assert stored == MEASURED_INPUT_NAME, "InputName stored as %r" % stored
+
+
+@pytest.mark.release_check
+def test_beenden_ends_it_with_status_1(tones, program):
+    program.keys(*menu_keys.EXIT)
+    bound_s = case_support.request_to_end_bound_s(DEFAULT_FFT_SIZE, DEFAULT_INTERVAL_S)
+    status = program.watch_exit(bound_s)
+    assert status == case_support.QUIT_STATUS and program.message_boxes() == [], \
+        "status %s within %.1f s; boxes %r" % (status, bound_s, program.message_boxes())
 
 
 def _dense_green_pixels(program):
