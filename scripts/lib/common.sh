@@ -126,6 +126,10 @@ wine_loader_for() {
   if [ "$1" = i686 ]; then wine32_path; else wine64_path; fi
 }
 
+# Debian 13's user-mode emulator for i386 programs, where scripts/i386-emulated
+# keeps it (with the package it came in).
+I386_EMULATOR=$FRELOX_ROOT/build/i386-emulator/qemu-i386
+
 # True when this machine executes 32-bit x86 code. Found out by running the
 # 32-bit Wine loader (an i386 program), not assumed: some kernels are built
 # without 32-bit support.
@@ -143,11 +147,16 @@ runs_32bit_code() {
 choose_windows_build() {
   [ -n "${FRELOX_ARCH:-}" ] && return 0
   if runs_32bit_code; then
-    FRELOX_ARCH=i686 FRELOX_PRESET=win32 FRELOX_BUILD_NOTE="i686"
+    use_windows_build i686 "i686"
   else
-    FRELOX_ARCH=x86_64 FRELOX_PRESET=win64
-    FRELOX_BUILD_NOTE="x86_64: this machine cannot execute 32-bit code"
+    use_windows_build x86_64 "x86_64: this machine cannot execute 32-bit code"
   fi
+}
+
+# use_windows_build ARCH NOTE: sets what choose_windows_build sets, for ARCH.
+use_windows_build() {
+  FRELOX_ARCH=$1 FRELOX_BUILD_NOTE=$2
+  if [ "$1" = i686 ]; then FRELOX_PRESET=win32; else FRELOX_PRESET=win64; fi
   FRELOX_WINE=$(wine_loader_for "$FRELOX_ARCH")
   export FRELOX_ARCH FRELOX_PRESET FRELOX_WINE FRELOX_BUILD_NOTE
 }

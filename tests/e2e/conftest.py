@@ -20,6 +20,12 @@ def pytest_addoption(parser):
                     help="the long run's length (the soak); two rounds of its commands by default")
 
 
+def pytest_configure(config):
+    config.addinivalue_line(
+        "markers", "release_check: the release's short check (-m release_check), where the "
+        "release runs only under emulation, too slow there for the whole suite")
+
+
 @pytest.hookimpl(hookwrapper=True)
 def pytest_runtest_makereport(item, call):
     outcome = yield

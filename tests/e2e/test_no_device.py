@@ -6,6 +6,8 @@ import pytest
 from case_support import QUIT_STATUS, Outcomes
 from program import ERROR_CAPTION
 
+pytestmark = pytest.mark.release_check
+
 NO_DEVICE_TEXT = "No input device found!"
 BOX_TIMEOUT_S = 30
 STILL_OPEN_CHECK_S = 1.0
