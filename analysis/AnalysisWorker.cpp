@@ -39,7 +39,7 @@ void AnalysisWorker::AnalyseCapture() {
   Averager.BeginSpectrum(length, newMeaning || QueuedRestartsAverage);
 
   const double* weights = Weights.Weights(WindowTable[CycleWindow], n);
-  SpectrumAverager* averager = Averager.Active() ? &Averager : nullptr;
+  PowerAverager* averager = Averager.Active() ? &Averager : nullptr;
   for (int32_t channel = 0; channel < 2; ++channel)
     AnalyseChannel(Samples, channel, n, weights, Settings.AutoOffset, Offsets[channel], averager,
                    Levels);

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "analysis/LevelTypes.h"
-#include "analysis/SpectrumAverager.h"
+#include "analysis/PowerAverager.h"
 #include "analysis/WeightTable.h"
 #include "analysis/WorkerServices.h"
 
@@ -63,7 +63,7 @@ class AnalysisWorker {
   // Each line's highest shown level since the held maximum's last restart.
   const SpectrumLevels& HeldLevels() const { return Held; }
   // The spectra in the average shown, and the averaging length
-  // (SpectrumAverager::kOff, kContinuous or N).
+  // (PowerAverager::kOff, kContinuous or N).
   int32_t CycleAverageCount() const { return Averager.Count(); }
   int32_t CycleAverageLength() const { return Averager.AverageLength(); }
   int16_t DcOffset(int32_t channel) const { return Offsets[channel]; }
@@ -91,7 +91,7 @@ class AnalysisWorker {
   SpectrumLevels Held{};
   // Writer: worker. Reader: worker, and the GUI thread's count and length
   // as the levels above.
-  SpectrumAverager Averager;
+  PowerAverager Averager;
   // What the lines of the last spectrum meant; worker only.
   int32_t LastAutoOffset = -1;
   WeightTable Weights;  // worker only

@@ -5,7 +5,7 @@
 #include "analysis/DisplayRange.h"
 #include "analysis/Fft.h"
 #include "analysis/FftWorkArrays.h"
-#include "analysis/SpectrumAverager.h"
+#include "analysis/PowerAverager.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ int16_t UpdatedDcOffset(int16_t oldOffset, double line0Real, int32_t n) {
 
 void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const double* weights,
                     const std::atomic<int32_t>& autoOffset, int16_t& dcOffset,
-                    SpectrumAverager* averager, SpectrumLevels& levels) {
+                    PowerAverager* averager, SpectrumLevels& levels) {
   const int32_t offset = dcOffset;
   for (int32_t j = 0; j < n; ++j) {
     FftInput[j] = (frames[2 * j + channel] - offset) * kSampleScale;

@@ -5,7 +5,7 @@
 
 #include "analysis/LevelTypes.h"
 
-class SpectrumAverager;
+class PowerAverager;
 
 // Level in hundredths of a decibel of a normalised line magnitude:
 // 2000 log10(m), truncated toward zero; the floor LevelMin * 100 for m <= 1e-7.
@@ -25,4 +25,4 @@ int16_t UpdatedDcOffset(int16_t oldOffset, double line0Real, int32_t n);
 // process-wide FFT work arrays: worker thread only.
 void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const double* weights,
                     const std::atomic<int32_t>& autoOffset, int16_t& dcOffset,
-                    SpectrumAverager* averager, SpectrumLevels& levels);
+                    PowerAverager* averager, SpectrumLevels& levels);

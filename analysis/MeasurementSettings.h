@@ -18,7 +18,7 @@ struct MeasurementSettings {
   std::atomic<int32_t> Weighting;   // Writer: GUI. Reader: worker, once per cycle.
   std::atomic<int32_t> AutoOffset;  // Writer: GUI. Reader: worker, once per channel.
   std::atomic<int32_t> IntervalMs;  // Writer: GUI. Reader: worker, before each pause.
-  // Spectra averaged (SpectrumAverager's kOff, kContinuous or N).
+  // Spectra averaged (PowerAverager's kOff, kContinuous or N).
   std::atomic<int32_t> AverageLength;  // Writer: GUI. Reader: worker, once per cycle.
   int32_t ShowMaximum;                 // GUI thread only.
   int32_t ShowLeft;                    // GUI thread only.

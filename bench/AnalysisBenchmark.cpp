@@ -7,7 +7,7 @@
 #include "analysis/AnalysisWorker.h"
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
-#include "analysis/SpectrumAverager.h"
+#include "analysis/PowerAverager.h"
 #include "analysis/WeightingWindow.h"
 #include "bench/BenchmarkSizes.h"
 #include "bench/TestSignal.h"
@@ -38,7 +38,7 @@ void TwoChannelAnalysis(benchmark::State& state) {
 // exponential average of 64.
 void AveragingStage(benchmark::State& state) {
   const int32_t lines = static_cast<int32_t>(state.range(0)) / 2;
-  auto averager = std::make_unique<SpectrumAverager>();
+  auto averager = std::make_unique<PowerAverager>();
   double power = 1e-6;
   for (auto _ : state) {
     averager->BeginSpectrum(64, false);

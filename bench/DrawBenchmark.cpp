@@ -20,7 +20,7 @@
 #include "analysis/MeasurementSettings.h"
 #include "analysis/WeightingWindow.h"
 #include "bench/CallTimer.h"
-#include "display/ReferenceSpectrum.h"
+#include "display/ReferenceTrace.h"
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
 #include "display/ViewPainter.h"
@@ -110,8 +110,8 @@ int main() {
   std::vector<double> referenceFrequencies(kMaxSpectrumLines);
   for (int32_t line = 0; line < kMaxSpectrumLines; ++line)
     referenceFrequencies[line] = static_cast<double>(kSampleRateHz) * line / kMaxFftSize;
-  ReferenceSpectrum reference(referenceFrequencies,
-                              std::vector<LevelPair>(levels->begin(), levels->end()));
+  ReferenceTrace reference(referenceFrequencies,
+                           std::vector<LevelPair>(levels->begin(), levels->end()));
 
   std::printf("Spectrum view drawing, window client area %ld x %ld pixels, both channels\n",
               client.right, client.bottom);

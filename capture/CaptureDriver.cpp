@@ -27,7 +27,7 @@ class WindowWorkerServices : public WorkerServices {
 
 }  // namespace
 
-CaptureDriver::CaptureDriver(SpectrumDisplay& display)
+CaptureDriver::CaptureDriver(AnalysisDisplay& display)
     : Display(display),
       Buffer(std::make_unique<TSampleBuffer>()),
       Analyser(std::make_unique<AnalysisWorker>(Buffer->SampleFrames())) {

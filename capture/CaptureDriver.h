@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "analysis/AnalysisWorker.h"
+#include "capture/AnalysisDisplay.h"
 #include "capture/CaptureRing.h"
-#include "capture/SpectrumDisplay.h"
 #include "capture/TSampleBuffer.h"
 #include "windowing/TThread.h"
 
@@ -45,7 +45,7 @@ class CaptureDriver : public TThread {
   static constexpr int kQuitStatus = 1;
   static constexpr UINT kQuitRepeatMs = 100;
 
-  explicit CaptureDriver(SpectrumDisplay& display);
+  explicit CaptureDriver(AnalysisDisplay& display);
   // Stops the worker before anything it reads goes, and closes the device
   // before the buffer it may hold is freed. Throws nothing.
   ~CaptureDriver() override;
@@ -111,7 +111,7 @@ class CaptureDriver : public TThread {
   void PostQuit();
   void StopQuitTimer();
 
-  SpectrumDisplay& Display;
+  AnalysisDisplay& Display;
   // The one capture buffer; replaced only when a device keeps the old one.
   std::unique_ptr<TSampleBuffer> Buffer;     // GUI thread
   std::unique_ptr<AnalysisWorker> Analyser;  // the worker's state, see above

@@ -6,7 +6,7 @@
 #include "analysis/DisplayRange.h"
 #include "display/LevelScale.h"
 #include "display/ReadoutFormat.h"
-#include "display/ReferenceSpectrum.h"
+#include "display/ReferenceTrace.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr double kColumnCentre = 0.5;
 
 ColumnReadout::ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels,
                              int32_t shownSize, const SpectrumLevels* held, const LevelScale* scale,
-                             const ReferenceSpectrum* reference)
+                             const ReferenceTrace* reference)
     : View(view),
       Levels(levels),
       Held(held),

@@ -7,7 +7,7 @@
 #include "display/ViewGeometry.h"
 
 class LevelScale;
-class ReferenceSpectrum;
+class ReferenceTrace;
 
 // What the readout under the mouse shows for one pixel column of the view:
 // the column's frequency and, per channel, the level the trace is drawn from
@@ -21,7 +21,7 @@ class ColumnReadout {
   // when null.
   ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels, int32_t shownSize,
                 const SpectrumLevels* held = nullptr, const LevelScale* scale = nullptr,
-                const ReferenceSpectrum* reference = nullptr);
+                const ReferenceTrace* reference = nullptr);
 
   // Centre frequency of column x, the middle (on the logarithmic axis) of
   // the frequencies that FreqToX puts on it. 0 when the view has no scale.
@@ -65,6 +65,6 @@ class ColumnReadout {
   const SpectrumLevels& Levels;
   const SpectrumLevels* Held;
   const LevelScale* Scale;
-  const ReferenceSpectrum* Reference;
+  const ReferenceTrace* Reference;
   int32_t ShownSize;
 };

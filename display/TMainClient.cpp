@@ -128,9 +128,9 @@ std::string TMainClient::ShownScaleName() {
   return Painter.CurrentScale().Unit();
 }
 
-SpectrumTable TMainClient::ShownSpectrumTable() {
+LevelTable TMainClient::ShownLevelTable() {
   constexpr double kStoredUnitsPerDb = 100.0;
-  SpectrumTable table;
+  LevelTable table;
   table.Header.FftSize = ShownFrames;
   table.Header.Window = WindowName(ShownWeighting);
   table.Header.Averaging = AveragingText(ShownAverageCount, ShownAverageLength);
@@ -147,7 +147,7 @@ SpectrumTable TMainClient::ShownSpectrumTable() {
   return table;
 }
 
-void TMainClient::SetReference(std::unique_ptr<ReferenceSpectrum> reference) {
+void TMainClient::SetReference(std::unique_ptr<ReferenceTrace> reference) {
   Reference = std::move(reference);
   Painter.SetReference(Reference.get());
   if (GetHandle()) InvalidateRect(GetHandle(), nullptr, FALSE);

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "analysis/LevelTypes.h"
+#include "capture/AnalysisDisplay.h"
 #include "capture/CaptureDriver.h"
-#include "capture/SpectrumDisplay.h"
-#include "display/ReferenceSpectrum.h"
+#include "display/ReferenceTrace.h"
 #include "display/ViewGeometry.h"
 #include "display/ViewPainter.h"
-#include "export/SpectrumTable.h"
+#include "export/LevelTable.h"
 #include "windowing/TWindow.h"
 
 // The spectrum view: a child window that shows the latest spectrum, with the
@@ -23,7 +23,7 @@
 // Everything here belongs to the GUI thread.
 //
 // Large (several MiB): the parent creates it on the heap.
-class TMainClient : public TWindow, public SpectrumDisplay {
+class TMainClient : public TWindow, public AnalysisDisplay {
  public:
   explicit TMainClient(TWindow* parent);
   ~TMainClient() override;
@@ -53,10 +53,10 @@ class TMainClient : public TWindow, public SpectrumDisplay {
   // The spectrum shown, a row per line with the levels as shown, the
   // header's size, window, averaging and level scale filled in.
   // REQUIRES: HasSpectrum().
-  SpectrumTable ShownSpectrumTable();
+  LevelTable ShownLevelTable();
 
   // The spectrum kept to compare with, drawn behind the traces; null for none.
-  void SetReference(std::unique_ptr<ReferenceSpectrum> reference);
+  void SetReference(std::unique_ptr<ReferenceTrace> reference);
   bool HasReference() const { return Reference != nullptr; }
 
   // The calibration of the input measured from now on (dB SPL of a
@@ -77,7 +77,7 @@ class TMainClient : public TWindow, public SpectrumDisplay {
 
   void StopBeforeExceptionBox() override;
 
-  // SpectrumDisplay
+  // AnalysisDisplay
   void ShowSpectrum(const AnalysedSpectrum& spectrum) override;
   void ShowErrorBox(const char* text) override;
 
@@ -110,7 +110,7 @@ class TMainClient : public TWindow, public SpectrumDisplay {
   int32_t ShownWeighting = 0;
   int32_t ShownAverageCount = 0;
   int32_t ShownAverageLength = 0;
-  std::unique_ptr<ReferenceSpectrum> Reference;
+  std::unique_ptr<ReferenceTrace> Reference;
   ViewGeometry View;
   ViewPainter Painter;
   bool TrackingMouse = false;  // a WM_MOUSELEAVE is asked for

@@ -10,7 +10,7 @@
 #include "display/LevelScale.h"
 #include "display/PeakFinder.h"
 #include "display/PixelPoint.h"
-#include "display/ReferenceSpectrum.h"
+#include "display/ReferenceTrace.h"
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
 
@@ -52,14 +52,14 @@ class ViewPainter {
   // the readout's line frequencies and the peaks' interpolation need them.
   void SetSpectrum(int32_t shownSize, int32_t weighting);
   // How many spectra the levels drawn next average, of how many
-  // (SpectrumAverager's lengths; kOff: not averaged).
+  // (PowerAverager's lengths; kOff: not averaged).
   void SetAveraging(int32_t count, int32_t length);
   // Each line's held maximum, drawn behind the traces and named in the
   // readout while "Maximum halten" is on; it must outlive the painter.
   void SetHeldLevels(const SpectrumLevels* held) { Held = held; }
   // A spectrum kept to compare with, drawn behind the traces and named in
   // the readout, or none (null); it must outlive its use here.
-  void SetReference(ReferenceSpectrum* reference) { Reference = reference; }
+  void SetReference(ReferenceTrace* reference) { Reference = reference; }
 
   // The calibration of the input measured (dB SPL of a full-scale sine, in
   // hundredths), none when it has none.
@@ -102,7 +102,7 @@ class ViewPainter {
   int32_t AverageCount = 0;
   int32_t AverageLength = 0;
   const SpectrumLevels* Held = nullptr;
-  ReferenceSpectrum* Reference = nullptr;
+  ReferenceTrace* Reference = nullptr;
   std::optional<int32_t> Calibration;
   // Built for the choice, window and size it was last asked for.
   std::unique_ptr<LevelScale> Scale;

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "export/SpectrumTable.h"
+#include "export/LevelTable.h"
 
 // Where the user wants a spectrum written, and in which type.
 struct SpectrumFileChoice {

@@ -1,6 +1,6 @@
 #include "export/HeaderTexts.h"
 
-#include "analysis/SpectrumAverager.h"
+#include "analysis/PowerAverager.h"
 #include "analysis/WeightingWindow.h"
 
 namespace {
@@ -21,9 +21,9 @@ std::string WindowName(int32_t weighting) {
 }
 
 std::string AveragingText(int32_t count, int32_t length) {
-  if (length == SpectrumAverager::kOff) return "Aus";
+  if (length == PowerAverager::kOff) return "Aus";
   const std::string averaged = ", " + std::to_string(count) + " gemittelt";
-  if (length == SpectrumAverager::kContinuous) return "Fortlaufend" + averaged;
+  if (length == PowerAverager::kContinuous) return "Fortlaufend" + averaged;
   return std::to_string(length) + " Messungen" + averaged;
 }
 

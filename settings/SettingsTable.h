@@ -8,7 +8,7 @@
 
 #include "analysis/LevelChoice.h"
 #include "analysis/MeasurementSettings.h"
-#include "analysis/SpectrumAverager.h"
+#include "analysis/PowerAverager.h"
 #include "analysis/WeightingWindow.h"
 #include "resources/ResourceIds.h"
 #include "settings/ChoiceList.h"
@@ -134,12 +134,12 @@ inline constexpr SettingDefinition kSettings[] = {
      &MeasurementSettings::ShowPeaks},
     {"Averaging",
      SettingKind::OneOf,
-     SpectrumAverager::kOff,
-     {{CMD_AVERAGE_OFF, SpectrumAverager::kOff},
+     PowerAverager::kOff,
+     {{CMD_AVERAGE_OFF, PowerAverager::kOff},
       {CMD_AVERAGE_4, 4},
       {CMD_AVERAGE_16, 16},
       {CMD_AVERAGE_64, 64},
-      {CMD_AVERAGE_CONTINUOUS, SpectrumAverager::kContinuous}},
+      {CMD_AVERAGE_CONTINUOUS, PowerAverager::kContinuous}},
      SettingEffect::AtNextUse,
      &MeasurementSettings::AverageLength},
     {"HoldMaximum",

@@ -12,10 +12,10 @@
 #include "display/TMainClient.h"
 #include "export/FileDialogs.h"
 #include "export/HeaderTexts.h"
+#include "export/LevelFileReader.h"
+#include "export/LevelFileWriter.h"
 #include "export/PictureBitmap.h"
 #include "export/PictureTransfer.h"
-#include "export/SpectrumFileReader.h"
-#include "export/SpectrumFileWriter.h"
 #include "export/WholeFile.h"
 #include "resources/ResourceIds.h"
 #include "settings/PlacementFit.h"
@@ -401,7 +401,7 @@ void TMainFrame::EnableItems() {
 // on while the dialog is open.
 void TMainFrame::CmExportSpectrum() {
   if (!Layout->View->HasSpectrum()) return;
-  SpectrumTable table = Layout->View->ShownSpectrumTable();
+  LevelTable table = Layout->View->ShownLevelTable();
   table.Header.Program = kProgramName;
   table.Header.RecordedAt = LocalTimeText();
   const std::vector<std::string> inputs = WaveInputNames();
@@ -433,9 +433,9 @@ void TMainFrame::CmSavePicture() {
 
 void TMainFrame::CmTakeReference() {
   if (!Layout->View->HasSpectrum()) return;
-  SpectrumTable table = Layout->View->ShownSpectrumTable();
+  LevelTable table = Layout->View->ShownLevelTable();
   Layout->View->SetReference(
-      std::make_unique<ReferenceSpectrum>(std::move(table.FrequenciesHz), std::move(table.Levels)));
+      std::make_unique<ReferenceTrace>(std::move(table.FrequenciesHz), std::move(table.Levels)));
   ReferenceFile.clear();
   StoreChoices();
 }
@@ -467,7 +467,7 @@ bool TMainFrame::LoadReference(const std::string& path, std::string& why) {
           reading.Fault;
     return false;
   }
-  Layout->View->SetReference(std::make_unique<ReferenceSpectrum>(
+  Layout->View->SetReference(std::make_unique<ReferenceTrace>(
       std::move(reading.Table.FrequenciesHz), std::move(reading.Table.Levels)));
   return true;
 }

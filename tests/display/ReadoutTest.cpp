@@ -23,7 +23,7 @@
 #include "display/PeakFinder.h"
 #include "display/ReadoutFormat.h"
 #include "display/ReadoutPlacement.h"
-#include "display/ReferenceSpectrum.h"
+#include "display/ReferenceTrace.h"
 #include "tests/analysis/TestSignals.h"
 
 namespace {
@@ -105,7 +105,7 @@ TEST_F(ColumnReadoutTest, AReferenceOfAnotherSizeIsNamedWithTheDifference) {
   std::vector<LevelPair> levels(8, {-12000, -12000});
   levels[1] = {-1590, -9000};
   levels[2] = {-3000, -8000};
-  ReferenceSpectrum reference(frequencies, levels);
+  ReferenceTrace reference(frequencies, levels);
   reference.Place(*View);
   const ColumnReadout readout(*View, *Levels, 2048, nullptr, nullptr, &reference);
   // Column 437's centre 2741 Hz, +-17.7 Hz: shown to the ten.

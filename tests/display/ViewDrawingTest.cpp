@@ -9,7 +9,7 @@
 
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
-#include "display/ReferenceSpectrum.h"
+#include "display/ReferenceTrace.h"
 #include "display/TraceVertices.h"
 #include "display/ViewPainter.h"
 #include "tests/display/DrawingColours.h"
@@ -168,7 +168,7 @@ TEST_F(SpectrumDrawingTest, AReferenceIsDrawnOnItsOwnLinesBehindTheTraces) {
   for (int32_t line = 0; line < 8; ++line) frequencies.push_back(2756.25 * line);
   std::vector<LevelPair> levels(8, {-2000, -6000});
   levels[3] = {-10000, -10000};
-  ReferenceSpectrum reference(frequencies, levels);
+  ReferenceTrace reference(frequencies, levels);
   Painter->SetReference(&reference);
   Draw();
   for (const int x : {437, 491, 563, 577}) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "export/SpectrumTable.h"
+#include "export/LevelTable.h"
 
 // The bytes of a spectrum file of `type`: comment lines starting with "*"
 // that state the header and name the columns, then one row per spectral line:
@@ -10,4 +10,4 @@
 // decibels to two. Lines end in CR LF. The numbers are written digit by
 // digit, never through the C library's locale: the file is the same whatever
 // locale the process runs in. REQUIRES: every frequency is 0 or above.
-std::string WriteSpectrumFile(const SpectrumTable& table, SpectrumFileType type);
+std::string WriteSpectrumFile(const LevelTable& table, SpectrumFileType type);

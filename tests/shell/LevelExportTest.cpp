@@ -6,7 +6,7 @@
 #include <string>
 
 #include "export/FileDialogs.h"
-#include "export/SpectrumFileReader.h"
+#include "export/LevelFileReader.h"
 #include "settings/SettingsCodec.h"
 #include "tests/shell/ShellFixture.h"
 
@@ -25,7 +25,7 @@ void WriteText(const std::string& path, const std::string& text) {
 }
 
 // The program with a spectrum shown, in a folder of the test's own.
-class SpectrumExportTest : public ShellTest {
+class LevelExportTest : public ShellTest {
  protected:
   void SetUp() override {
     ShellTest::SetUp();
@@ -79,7 +79,7 @@ class SpectrumExportTest : public ShellTest {
 // A read-only target: the "Error" box names it with the system's text, the
 // old file stays as it was, no other file is left, and the measurement goes
 // on. A writable one then holds the spectrum shown, as shown.
-TEST_F(SpectrumExportTest, AFailedExportChangesNothingAndAGoodOneHoldsTheLevelsShown) {
+TEST_F(LevelExportTest, AFailedExportChangesNothingAndAGoodOneHoldsTheLevelsShown) {
   WriteText(Path("old.txt"), "old");
   SetFileAttributesA(Path("old.txt").c_str(), FILE_ATTRIBUTE_READONLY);
   Choose("old.txt");
@@ -109,7 +109,7 @@ TEST_F(SpectrumExportTest, AFailedExportChangesNothingAndAGoodOneHoldsTheLevelsS
 }
 
 // "Bild &speichern...": a PNG of the client area's size.
-TEST_F(SpectrumExportTest, APictureIsSavedAsPng) {
+TEST_F(LevelExportTest, APictureIsSavedAsPng) {
   Choose("bild.png");
   Command(CMD_SAVE_PICTURE);
   EXPECT_TRUE(Fake.Boxes.empty());
@@ -129,7 +129,7 @@ TEST_F(SpectrumExportTest, APictureIsSavedAsPng) {
 // A file that is no spectrum is refused, naming its line, and the old
 // reference stays; a good one is shown, remembered, and shown again at the
 // next start while it reads; once it is gone, the start shows none and no box.
-TEST_F(SpectrumExportTest, AReferenceIsRefusedTakenLoadedAndRememberedWhileItReads) {
+TEST_F(LevelExportTest, AReferenceIsRefusedTakenLoadedAndRememberedWhileItReads) {
   WriteText(Path("bad.txt"), "* Frelox\r\n100.0\t-10.00\t-20.00\r\n200.0\tabc\t-20.00\r\n");
   Choose("bad.txt");
   Command(CMD_REFERENCE_LOAD);

@@ -4,12 +4,12 @@
 #include <string>
 #include <string_view>
 
-#include "export/SpectrumTable.h"
+#include "export/LevelTable.h"
 
 // What reading a spectrum file gave: the table, or the first fault found.
 struct SpectrumFileReading {
   bool Read = false;
-  SpectrumTable Table;
+  LevelTable Table;
   // The file's line (from 1) where the fault lies; 0 for the file as a whole.
   int32_t FaultLine = 0;
   // What is wrong there, in German: "2 Spalten statt 3 (Frequenz, links, rechts)".

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/SpectrumTable.h"
+#include "export/LevelTable.h"
 
 // The form both spectrum file types share, for the writer and the reader.
 

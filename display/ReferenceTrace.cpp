@@ -1,4 +1,4 @@
-#include "display/ReferenceSpectrum.h"
+#include "display/ReferenceTrace.h"
 
 #include <algorithm>
 
@@ -11,15 +11,14 @@ constexpr double kDcLineFrequencyFactor = 0.01;
 
 }  // namespace
 
-ReferenceSpectrum::ReferenceSpectrum(std::vector<double> frequenciesHz,
-                                     std::vector<LevelPair> levels)
+ReferenceTrace::ReferenceTrace(std::vector<double> frequenciesHz, std::vector<LevelPair> levels)
     : FrequenciesHz(std::move(frequenciesHz)),
       Levels(std::move(levels)),
       Columns(FrequenciesHz.size()),
       Traces{{TraceVertices(std::max<int32_t>(LineCount(), 1))},
              {TraceVertices(std::max<int32_t>(LineCount(), 1))}} {}
 
-void ReferenceSpectrum::Place(const ViewGeometry& view) {
+void ReferenceTrace::Place(const ViewGeometry& view) {
   if (view.XScale() == PlacedScale) return;
   const double dcLineHz = kDcLineFrequencyFactor * Range.FreqMin;
   for (int32_t line = 0; line < LineCount(); ++line)
@@ -27,8 +26,8 @@ void ReferenceSpectrum::Place(const ViewGeometry& view) {
   PlacedScale = view.XScale();
 }
 
-const TraceVertices& ReferenceSpectrum::Trace(const ViewGeometry& view, int32_t channel,
-                                              bool showMaximum, int32_t plotShiftHundredthsDb) {
+const TraceVertices& ReferenceTrace::Trace(const ViewGeometry& view, int32_t channel,
+                                           bool showMaximum, int32_t plotShiftHundredthsDb) {
   BuiltTrace& built = Traces[channel];
   if (built.XScale == view.XScale() && built.YScale == view.YScale() &&
       built.ShowMaximum == showMaximum && built.PlotShift == plotShiftHundredthsDb)
@@ -43,8 +42,8 @@ const TraceVertices& ReferenceSpectrum::Trace(const ViewGeometry& view, int32_t 
   return built.Vertices;
 }
 
-bool ReferenceSpectrum::LevelAt(int32_t x, double centreHz, int32_t channel, bool showMaximum,
-                                int32_t& levelHundredthsDb) const {
+bool ReferenceTrace::LevelAt(int32_t x, double centreHz, int32_t channel, bool showMaximum,
+                             int32_t& levelHundredthsDb) const {
   const int32_t lines = LineCount();
   if (lines == 0) return false;
   const auto lineAt = [&](auto found) { return static_cast<int32_t>(found - Columns.begin()); };

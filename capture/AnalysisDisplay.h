@@ -19,9 +19,9 @@ struct AnalysedSpectrum {
 
 // What the capture driver needs of the window that shows its spectra: a
 // spectrum to show and a box to open. Called on the GUI thread only.
-class SpectrumDisplay {
+class AnalysisDisplay {
  public:
-  virtual ~SpectrumDisplay() = default;
+  virtual ~AnalysisDisplay() = default;
 
   // Drawn before the call returns, since the driver queues the next capture
   // right after: the worker's levels are then written again.

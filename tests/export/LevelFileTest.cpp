@@ -6,8 +6,8 @@
 #include <string>
 
 #include "export/HeaderTexts.h"
-#include "export/SpectrumFileReader.h"
-#include "export/SpectrumFileWriter.h"
+#include "export/LevelFileReader.h"
+#include "export/LevelFileWriter.h"
 
 namespace {
 
@@ -17,8 +17,8 @@ constexpr int32_t kLargeRows = 131072;
 // 4e-12 Hz of that.
 constexpr double kFrequencyToleranceHz = 0.00005 + 1e-11;
 
-SpectrumTable SmallTable() {
-  SpectrumTable table;
+LevelTable SmallTable() {
+  LevelTable table;
   table.Header = {"Frelox 1.02",      DateTimeText(2026, 12, 10, 14, 3, 22),
                   "Mic & Line (USB)", 2048,
                   WindowName(2),      AveragingText(12, 16),
@@ -30,8 +30,8 @@ SpectrumTable SmallTable() {
 
 // The lines of a 262144-point transform, every level from -400 to +200 dB
 // met somewhere in either channel.
-SpectrumTable LargeTable() {
-  SpectrumTable table;
+LevelTable LargeTable() {
+  LevelTable table;
   table.Header.FftSize = 2 * kLargeRows;
   uint32_t state = 7;
   for (int32_t line = 0; line < kLargeRows; ++line) {
@@ -54,7 +54,7 @@ bool UseCommaLocale() {
   return false;
 }
 
-TEST(SpectrumFileTest, EachTypeWritesItsOwnForm) {
+TEST(LevelFileTest, EachTypeWritesItsOwnForm) {
   const std::string header =
       "* Frelox 1.02\r\n* Datum: 2026-12-10 14:03:22\r\n* Eingang: Mic & Line (USB)\r\n"
       "* St\xFCtzpunkte: 2048\r\n* Bewertungsfenster: Hanning\r\n"
@@ -74,10 +74,10 @@ TEST(SpectrumFileTest, EachTypeWritesItsOwnForm) {
 
 // Written, then read: the same table, header and all, in either type; in a
 // locale with a decimal comma the bytes written are the same and read the same.
-TEST(SpectrumFileTest, WrittenFilesReadBackAsTheTableTheyWereWrittenFrom) {
+TEST(LevelFileTest, WrittenFilesReadBackAsTheTableTheyWereWrittenFrom) {
   const struct {
     const char* Name;
-    SpectrumTable Table;
+    LevelTable Table;
   } tables[] = {{"small", SmallTable()}, {"131072 rows", LargeTable()}};
   const bool commaLocale = UseCommaLocale();
   std::setlocale(LC_ALL, "C");
@@ -107,7 +107,7 @@ TEST(SpectrumFileTest, WrittenFilesReadBackAsTheTableTheyWereWrittenFrom) {
     std::printf("[   NOTE   ] no locale with a decimal comma: not compared in one\n");
 }
 
-TEST(SpectrumFileTest, AFileThatHoldsNoSpectrumIsRefusedWithItsLineAndFault) {
+TEST(LevelFileTest, AFileThatHoldsNoSpectrumIsRefusedWithItsLineAndFault) {
   std::string tooLong;
   for (int32_t row = 0; row <= kMaxSpectrumFileRows; ++row)
     tooLong += std::to_string(row) + "\t0\t0\n";

@@ -8,7 +8,7 @@
 #include "analysis/AnalysisWorker.h"
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
-#include "analysis/SpectrumAverager.h"
+#include "analysis/PowerAverager.h"
 #include "analysis/WeightingWindow.h"
 #include "settings/SettingsTable.h"
 #include "tests/analysis/AnalysisFixture.h"
@@ -21,7 +21,7 @@ namespace {
 double ModelAverage(const std::vector<double>& x, int32_t length) {
   const size_t k = x.size();
   const size_t equal =
-      length == SpectrumAverager::kContinuous ? k : std::min(k, static_cast<size_t>(length));
+      length == PowerAverager::kContinuous ? k : std::min(k, static_cast<size_t>(length));
   double mean = 0.0;
   for (size_t i = 0; i < equal; ++i) mean += x[i];
   mean /= static_cast<double>(equal);
@@ -33,17 +33,17 @@ double ModelAverage(const std::vector<double>& x, int32_t length) {
   return sum;
 }
 
-TEST(SpectrumAveragerTest, AveragesAgainstExplicitWeightsAndRestarts) {
+TEST(PowerAveragerTest, AveragesAgainstExplicitWeightsAndRestarts) {
   const struct {
     int32_t Length;
     int32_t RestartAt;  // the spectrum begun with a restart, or -1
-  } cases[] = {{1, -1}, {4, -1}, {16, -1}, {SpectrumAverager::kContinuous, -1}, {4, 9}, {16, 30}};
+  } cases[] = {{1, -1}, {4, -1}, {16, -1}, {PowerAverager::kContinuous, -1}, {4, 9}, {16, 30}};
   std::mt19937 random(32);
   std::exponential_distribution<double> powers(1.0);
-  auto averager = std::make_unique<SpectrumAverager>();
+  auto averager = std::make_unique<PowerAverager>();
   for (const auto& c : cases) {
     std::vector<std::vector<double>> seen(2);  // since the restart, lines 0 and 1000 of the left
-    averager->BeginSpectrum(SpectrumAverager::kOff, false);  // each case starts afresh
+    averager->BeginSpectrum(PowerAverager::kOff, false);  // each case starts afresh
     for (int32_t spectrum = 0; spectrum < 40; ++spectrum) {
       const bool restart = spectrum == c.RestartAt;
       averager->BeginSpectrum(c.Length, restart);
@@ -55,7 +55,7 @@ TEST(SpectrumAveragerTest, AveragesAgainstExplicitWeightsAndRestarts) {
         ASSERT_NEAR(average, ModelAverage(seen[i], c.Length), 1e-12 * average)
             << "length " << c.Length << ", spectrum " << spectrum;
       }
-      const int32_t expectedCount = c.Length == SpectrumAverager::kContinuous
+      const int32_t expectedCount = c.Length == PowerAverager::kContinuous
                                         ? static_cast<int32_t>(seen[0].size())
                                         : std::min<int32_t>(seen[0].size(), c.Length);
       ASSERT_EQ(averager->Count(), expectedCount);

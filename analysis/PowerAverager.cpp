@@ -1,8 +1,8 @@
-#include "analysis/SpectrumAverager.h"
+#include "analysis/PowerAverager.h"
 
-SpectrumAverager::SpectrumAverager() : Averages(kMaxSpectrumLines) {}
+PowerAverager::PowerAverager() : Averages(kMaxSpectrumLines) {}
 
-void SpectrumAverager::BeginSpectrum(int32_t length, bool restart) {
+void PowerAverager::BeginSpectrum(int32_t length, bool restart) {
   if (restart || length != Length) Counted = 0;
   Length = length;
   if (Length == kOff) return;

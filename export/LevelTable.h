@@ -36,7 +36,7 @@ struct SpectrumFileHeader {
 // A spectrum as a file holds it: one row per spectral line, its frequency
 // and the level of each channel. Rows are in order of strictly increasing
 // frequency; FrequenciesHz and Levels have one entry per row.
-struct SpectrumTable {
+struct LevelTable {
   SpectrumFileHeader Header;
   std::vector<double> FrequenciesHz;
   // Hundredths of a decibel, left channel first: a file's two decimals exactly.

@@ -9,8 +9,8 @@
 #include <iterator>
 #include <string>
 
-#include "export/SpectrumFileReader.h"
-#include "export/SpectrumFileWriter.h"
+#include "export/LevelFileReader.h"
+#include "export/LevelFileWriter.h"
 
 namespace {
 
@@ -18,8 +18,8 @@ constexpr int32_t kRows = kMaxSpectrumLines;
 constexpr int kRepeats = 20;
 constexpr const char* kFileName = "frelox-spectrum-bench.tmp";
 
-SpectrumTable MeasuredLookingTable() {
-  SpectrumTable table;
+LevelTable MeasuredLookingTable() {
+  LevelTable table;
   table.Header = {"Frelox", "2026-12-10 12:00:00", "Line In", 2 * kRows, "Hanning",
                   "Aus",    "dB (unkorrigiert)"};
   uint32_t state = 12345;
@@ -53,7 +53,7 @@ void Time(const char* what, const char* type, Operation&& operation) {
 }  // namespace
 
 int main() {
-  const SpectrumTable table = MeasuredLookingTable();
+  const LevelTable table = MeasuredLookingTable();
   std::printf("Spectrum files of %d rows, %d runs each\n\n", kRows, kRepeats);
   std::printf("%-28s %-4s %10s %10s %10s\n", "operation", "type", "mean [ms]", "min [ms]",
               "max [ms]");

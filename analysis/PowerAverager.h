@@ -18,12 +18,12 @@
 // whenever what a line means changes. Worker thread only.
 //
 // Large (2 MiB): create it on the heap or inside a heap object.
-class SpectrumAverager {
+class PowerAverager {
  public:
   static constexpr int32_t kOff = 0;
   static constexpr int32_t kContinuous = -1;
 
-  SpectrumAverager();
+  PowerAverager();
 
   // The next spectrum averages with `length` (kOff, kContinuous or N >= 1).
   // A restart, or another length than the last spectrum's, starts afresh.

@@ -14,11 +14,11 @@
 // lines on the view's columns and builds its traces as the live ones are
 // built, each anew only when the view's scales or the maximum drawing have
 // changed: drawing it costs the drawing alone. Portable; GUI thread only.
-class ReferenceSpectrum {
+class ReferenceTrace {
  public:
   // REQUIRES: as many levels as frequencies, the frequencies non-negative
   // and strictly increasing.
-  ReferenceSpectrum(std::vector<double> frequenciesHz, std::vector<LevelPair> levels);
+  ReferenceTrace(std::vector<double> frequenciesHz, std::vector<LevelPair> levels);
 
   int32_t LineCount() const { return static_cast<int32_t>(FrequenciesHz.size()); }
 

@@ -1,10 +1,10 @@
-#include "export/SpectrumFileReader.h"
+#include "export/LevelFileReader.h"
 
 #include <cstdint>
 #include <string>
 #include <utility>
 
-#include "export/SpectrumFileFormat.h"
+#include "export/LevelFileFormat.h"
 
 namespace {
 

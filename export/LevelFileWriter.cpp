@@ -1,11 +1,11 @@
-#include "export/SpectrumFileWriter.h"
+#include "export/LevelFileWriter.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
-#include "export/SpectrumFileFormat.h"
+#include "export/LevelFileFormat.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ void AppendComment(std::string& text, const char* label, const std::string& valu
 
 }  // namespace
 
-std::string WriteSpectrumFile(const SpectrumTable& table, SpectrumFileType type) {
+std::string WriteSpectrumFile(const LevelTable& table, SpectrumFileType type) {
   const NumberForm form = FormOf(type);
   const SpectrumFileHeader& header = table.Header;
   std::string text;
