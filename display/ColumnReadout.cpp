@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "analysis/DisplayRange.h"
-#include "display/LevelScale.h"
+#include "analysis/levels/LevelScale.h"
 #include "display/ReadoutFormat.h"
 #include "display/ReferenceTrace.h"
 

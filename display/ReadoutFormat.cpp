@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "analysis/DisplayRange.h"
-#include "display/PeakFinder.h"
+#include "analysis/levels/PeakFinder.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "display/LevelScale.h"
+#include "analysis/levels/LevelScale.h"
 #include "display/TraceThinning.h"
 
 namespace {

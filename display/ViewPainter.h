@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "analysis/LevelTypes.h"
-#include "display/LevelScale.h"
-#include "display/PeakFinder.h"
+#include "analysis/levels/LevelScale.h"
+#include "analysis/levels/PeakFinder.h"
 #include "display/PixelPoint.h"
 #include "display/ReferenceTrace.h"
 #include "display/TraceVertices.h"

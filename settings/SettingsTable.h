@@ -6,10 +6,10 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "analysis/LevelChoice.h"
 #include "analysis/MeasurementSettings.h"
 #include "analysis/PowerAverager.h"
 #include "analysis/WeightingWindow.h"
+#include "analysis/levels/LevelChoice.h"
 #include "resources/ResourceIds.h"
 #include "settings/ChoiceList.h"
 #include "settings/SettingPlace.h"

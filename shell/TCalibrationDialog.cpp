@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "display/PeakFinder.h"
+#include "analysis/levels/PeakFinder.h"
 #include "display/ReadoutFormat.h"
 #include "display/TMainClient.h"
 #include "resources/ResourceIds.h"

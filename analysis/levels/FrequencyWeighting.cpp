@@ -1,4 +1,4 @@
-#include "display/FrequencyWeighting.h"
+#include "analysis/levels/FrequencyWeighting.h"
 
 #include <algorithm>
 #include <cmath>

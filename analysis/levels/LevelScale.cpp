@@ -1,4 +1,4 @@
-#include "display/LevelScale.h"
+#include "analysis/levels/LevelScale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 
 #include "analysis/DisplayRange.h"
 #include "analysis/LevelTypes.h"
-#include "analysis/WindowGain.h"
+#include "analysis/levels/WindowGain.h"
 
 namespace {
 

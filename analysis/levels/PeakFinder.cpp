@@ -1,10 +1,10 @@
-#include "display/PeakFinder.h"
+#include "analysis/levels/PeakFinder.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "analysis/DisplayRange.h"
-#include "display/LevelScale.h"
+#include "analysis/levels/LevelScale.h"
 
 namespace {
 

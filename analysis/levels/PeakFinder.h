@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "analysis/LevelTypes.h"
-#include "display/MainLobe.h"
+#include "analysis/levels/MainLobe.h"
 
 class LevelScale;
 

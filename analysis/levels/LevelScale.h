@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/LevelChoice.h"
-#include "display/FrequencyWeighting.h"
+#include "analysis/levels/FrequencyWeighting.h"
+#include "analysis/levels/LevelChoice.h"
 
 // The levels of one spectrum as the user chose to see them: each stored
 // level (hundredths of a decibel as analysed, floor -14000) plus the offset

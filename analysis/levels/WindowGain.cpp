@@ -1,4 +1,4 @@
-#include "analysis/WindowGain.h"
+#include "analysis/levels/WindowGain.h"
 
 WindowGain MeasureWindowGain(WindowFunction window, int32_t n) {
   double sum = 0.0;

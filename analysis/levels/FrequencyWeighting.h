@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "analysis/LevelChoice.h"
+#include "analysis/levels/LevelChoice.h"
 
 // The A and C frequency weightings of sound level meters (IEC 61672-1), from
 // their defining poles: two at f1 (about 20.6 Hz) and two at f4 (about

@@ -1,4 +1,4 @@
-#include "display/MainLobe.h"
+#include "analysis/levels/MainLobe.h"
 
 #include <algorithm>
 #include <cmath>
