@@ -1,6 +1,6 @@
 #pragma once
 
-// The fixed plot range. Set once by the spectrum view's constructor, before
+// The fixed plot range. Set once by the measurement's constructor, before
 // any window is painted, and never changed; read on the GUI thread (mapping,
 // grid, axis labels) and by the analysis for the floor level.
 struct DisplayRange {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "analysis/LevelTypes.h"
 
@@ -15,10 +16,13 @@ struct AnalysedSpectrum {
   const SpectrumLevels& Held;
   int32_t AverageCount;
   int32_t AverageLength;
+  // The input that recorded it (CaptureRing::kNoDevice when not known).
+  int32_t Device;
 };
 
-// What the capture driver needs of the window that shows its spectra: a
-// spectrum to show and a box to open. Called on the GUI thread only.
+// What the capture driver needs of its owner: a spectrum to show and a box
+// to open, and whom to tell of inputs opened and of the picture held or
+// measured again. Called on the GUI thread only.
 class AnalysisDisplay {
  public:
   virtual ~AnalysisDisplay() = default;
@@ -29,4 +33,11 @@ class AnalysisDisplay {
 
   // The modal "Error" box with `text`; returns once the user has closed it.
   virtual void ShowErrorBox(const char* text) = 0;
+
+  // Input `device`, of product name `name` (empty if it could not be read),
+  // was opened, or the picture is now held or measured again: told once the
+  // ring's handling of the event has returned, so that the owner may call
+  // the driver again.
+  virtual void InputOpened(int32_t device, const std::string& name) = 0;
+  virtual void PictureHeldChanged(bool held) = 0;
 };

@@ -53,6 +53,7 @@ void CaptureDriver::Start(HWND window) {
   Analyser->ClearDataReady();
   RingEvent opened = RingEvent::Make(RingEventKind::DeviceOpened, CaptureClockUs());
   opened.Device = static_cast<int32_t>(InputDevice);
+  NoteOpened(opened.Device);
   Deliver(opened);
   try {
     TThread::Start();
@@ -99,7 +100,7 @@ void CaptureDriver::OnCaptureDone(LPARAM header) {
 void CaptureDriver::OnSpectrumReady() {
   Display.ShowSpectrum({Analyser->CycleSize(), Analyser->CycleWeighting(), Analyser->WorkLevels(),
                         Analyser->HeldLevels(), Analyser->CycleAverageCount(),
-                        Analyser->CycleAverageLength()});
+                        Analyser->CycleAverageLength(), AnalysedDevice});
   Deliver(RingEventKind::SpectrumShown);
 }
 
@@ -124,7 +125,28 @@ void CaptureDriver::Deliver(RingEventKind kind) {
 }
 
 void CaptureDriver::Deliver(const RingEvent& event) {
+  ++DeliveryDepth;
   for (const RingAction& action : Ring.Handle(event)) Perform(action);
+  if (--DeliveryDepth == 0) TellOwner();
+}
+
+void CaptureDriver::NoteOpened(int32_t device) {
+  const std::vector<std::string> names = WaveInputNames();
+  const bool named = device >= 0 && device < static_cast<int32_t>(names.size());
+  OpenedInputs.push_back({device, named ? names[device] : std::string()});
+}
+
+// The owner may call the driver again from here: the ring is between events.
+void CaptureDriver::TellOwner() {
+  while (!OpenedInputs.empty()) {
+    const OpenedInput opened = OpenedInputs.front();
+    OpenedInputs.erase(OpenedInputs.begin());
+    Display.InputOpened(opened.Device, opened.Name);
+  }
+  if (Ring.PictureHeld() != ToldPictureHeld) {
+    ToldPictureHeld = Ring.PictureHeld();
+    Display.PictureHeldChanged(ToldPictureHeld);
+  }
 }
 
 void CaptureDriver::Perform(const RingAction& action) {
@@ -149,6 +171,7 @@ void CaptureDriver::Perform(const RingAction& action) {
       Deliver(RingEventKind::ErrorBoxClosed);
       break;
     case RingActionKind::HandOver:
+      AnalysedDevice = QueuedDevice;
       Analyser->HandOverCapture();
       break;
     case RingActionKind::PostQuit:
@@ -175,6 +198,7 @@ void CaptureDriver::QueueCapture() {
   Analyser->RecordRestarts(AverageRestartDue, HoldRestartDue);
   AverageRestartDue = false;
   HoldRestartDue = false;
+  QueuedDevice = Ring.OpenInput();
   // The device may start recording while the start call is still running.
   RingEvent queued = RingEvent::Make(RingEventKind::CaptureQueued, CaptureClockUs());
   queued.Frames = frames;
@@ -205,7 +229,7 @@ void CaptureDriver::OpenDevice(int32_t device) {
     // Another input's lines are another quantity.
     AverageRestartDue = true;
     HoldRestartDue = true;
-    if (InputOpened) InputOpened(device);
+    NoteOpened(device);
   }
   Deliver(event);
 }

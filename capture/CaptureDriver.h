@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "analysis/AnalysisWorker.h"
 #include "capture/AnalysisDisplay.h"
@@ -63,12 +64,6 @@ class CaptureDriver : public TThread {
   // is the one measured from).
   void ChooseInput(int32_t device);
 
-  // `listener` hears of every input opened from now on, with its number;
-  // it is called before measuring from it begins.
-  void ListenForOpenedInputs(std::function<void(int32_t device)> listener) {
-    InputOpened = std::move(listener);
-  }
-
   // "Anhalten": holds the picture, or measures again.
   void TogglePause();
   // The next spectrum starts the average, or the held maximum, afresh.
@@ -110,6 +105,10 @@ class CaptureDriver : public TThread {
   void RenewBuffer();
   void PostQuit();
   void StopQuitTimer();
+  // Input `device` is open: its name is read now, the owner told later.
+  void NoteOpened(int32_t device);
+  // What the owner is told once the outermost Deliver has returned.
+  void TellOwner();
 
   AnalysisDisplay& Display;
   // The one capture buffer; replaced only when a device keeps the old one.
@@ -120,7 +119,18 @@ class CaptureDriver : public TThread {
   bool QuitTimerRunning = false;             // GUI thread
   int32_t StartInput = 0;                    // GUI thread, read by Start
   bool AnnounceStartInput = false;           // GUI thread, read by Start
-  std::function<void(int32_t)> InputOpened;  // GUI thread
+  // Nested Deliver calls under way, and what the outermost one tells the
+  // owner when it returns: inputs opened, the held picture as last told.
+  int32_t DeliveryDepth = 0;  // GUI thread
+  struct OpenedInput {
+    int32_t Device;
+    std::string Name;  // its product name when it was opened
+  };
+  std::vector<OpenedInput> OpenedInputs;  // GUI thread
+  bool ToldPictureHeld = false;           // GUI thread
+  // The input of the capture queued last, and of the one handed to the worker.
+  int32_t QueuedDevice = CaptureRing::kNoDevice;    // GUI thread
+  int32_t AnalysedDevice = CaptureRing::kNoDevice;  // GUI thread
   // Restarts for the next capture queued (another input, the user's wish).
   bool AverageRestartDue = false;  // GUI thread
   bool HoldRestartDue = false;     // GUI thread

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "analysis/DisplayRange.h"
-#include "analysis/levels/LevelScale.h"
 #include "display/ReadoutFormat.h"
 #include "display/ReferenceTrace.h"
+#include "measurement/ShownSpectrum.h"
 
 namespace {
 
@@ -14,15 +14,14 @@ constexpr double kColumnCentre = 0.5;
 
 }  // namespace
 
-ColumnReadout::ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels,
-                             int32_t shownSize, const SpectrumLevels* held, const LevelScale* scale,
+ColumnReadout::ColumnReadout(const ViewGeometry& view, const ShownSpectrum& shown, bool withHeld,
                              const ReferenceTrace* reference)
     : View(view),
-      Levels(levels),
-      Held(held),
-      Scale(scale),
+      Shown(shown),
+      Levels(*shown.Levels),
+      Held(withHeld && shown.HeldValid ? shown.Held.get() : nullptr),
       Reference(reference),
-      ShownSize(shownSize) {}
+      ShownSize(shown.Size) {}
 
 double ColumnReadout::FrequencyHz(int32_t x) const {
   if (!(View.XScale() > 0.0)) return 0.0;
@@ -38,11 +37,6 @@ double ColumnReadout::UncertaintyHz(int32_t x) const {
 
 double ColumnReadout::LineFrequencyHz(int32_t line) const {
   return static_cast<double>(kSampleRateHz) / ShownSize * line;
-}
-
-int32_t ColumnReadout::Scaled(const SpectrumLevels& levels, int32_t line, int32_t channel) const {
-  const int32_t stored = levels[line][channel];
-  return Scale ? Scale->ScaledLevel(stored, line) : stored;
 }
 
 int32_t ColumnReadout::LineIn(const SpectrumLevels& levels, int32_t x, int32_t channel,
@@ -68,22 +62,12 @@ int32_t ColumnReadout::LineIn(const SpectrumLevels& levels, int32_t x, int32_t c
   if (showMaximum) {
     int32_t loudest = first;
     for (int32_t i = first + 1; i < last; ++i)
-      if (Scaled(levels, i, channel) > Scaled(levels, loudest, channel)) loudest = i;
+      if (levels[i][channel] > levels[loudest][channel]) loudest = i;
     return loudest;
   }
   const double spacingHz = LineFrequencyHz(1);
   const auto nearestLine = static_cast<int32_t>(std::lround(centreHz / spacingHz));
   return std::clamp(nearestLine, first, last - 1);
-}
-
-std::wstring ColumnReadout::LevelText(const SpectrumLevels& levels, int32_t line, int32_t channel,
-                                      bool withUnit) const {
-  const int32_t stored = levels[line][channel];
-  if (!Scale) return withUnit ? FormatLevel(stored) : FormatLevelNumber(stored);
-  const bool atFloor = LevelScale::AtFloor(stored);
-  const int32_t shown = Scale->ScaledLevel(stored, line);
-  return withUnit ? FormatScaledLevel(shown, atFloor, Scale->Unit())
-                  : FormatScaledLevelNumber(shown, atFloor);
 }
 
 std::wstring ColumnReadout::Text(int32_t x, bool showLeft, bool showRight, bool showMaximum) const {
@@ -96,16 +80,28 @@ std::wstring ColumnReadout::Text(int32_t x, bool showLeft, bool showRight, bool 
     if (!channels[channel].Shown) continue;
     const int32_t line = LineIn(Levels, x, channel, showMaximum);
     if (line < 0) continue;
-    text += channels[channel].Prefix + LevelText(Levels, line, channel, true);
+    const bool atFloor = Shown.AtFloor(line, channel);
+    text +=
+        channels[channel].Prefix + FormatScaledLevel(Levels[line][channel], atFloor, Shown.Unit);
     const int32_t heldLine = Held ? LineIn(*Held, x, channel, showMaximum) : -1;
-    if (heldLine >= 0) text += L" (max " + LevelText(*Held, heldLine, channel, false) + L")";
+    if (heldLine >= 0)
+      text += L" (max " +
+              FormatScaledLevelNumber((*Held)[heldLine][channel],
+                                      Shown.HeldAtFloor(heldLine, channel)) +
+              L")";
     int32_t reference = 0;
-    if (Reference && Reference->LevelAt(x, FrequencyHz(x), channel, showMaximum, reference)) {
-      const int32_t stored = Levels[line][channel];
-      const int32_t live = Scale ? Scale->ScaledLevel(stored, line) : stored;
-      text += L"  Ref " + FormatLevelNumber(reference) + L"  \u0394 " +
-              FormatLevelDifference(live - reference);
+    bool referenceAtFloor = false;
+    if (!Reference ||
+        !Reference->LevelAt(x, FrequencyHz(x), channel, showMaximum, reference, &referenceAtFloor))
+      continue;
+    if (!Reference->Comparable()) {
+      text += L"  Ref " + FormatScaledLevel(reference, referenceAtFloor, Reference->Unit());
+      continue;
     }
+    text += L"  Ref " + FormatScaledLevelNumber(reference, referenceAtFloor);
+    // Against a floor line the difference is not known.
+    if (!atFloor && !referenceAtFloor)
+      text += L"  \u0394 " + FormatLevelDifference(Levels[line][channel] - reference);
   }
   return text;
 }

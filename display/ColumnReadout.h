@@ -6,21 +6,19 @@
 #include "analysis/LevelTypes.h"
 #include "display/ViewGeometry.h"
 
-class LevelScale;
 class ReferenceTrace;
+struct ShownSpectrum;
 
 // What the readout under the mouse shows for one pixel column of the view:
 // the column's frequency and, per channel, the level the trace is drawn from
 // there. Portable; reads the process-wide DisplayRange. GUI thread only.
 class ColumnReadout {
  public:
-  // `held`: each line's held maximum, named beside each level; none when
-  // null. `scale`: the levels are shown as it scales them (as stored, in
-  // "dB", when null). `reference`: a kept spectrum of levels as shown,
-  // placed in the view, whose level and the difference to it follow; none
-  // when null.
-  ColumnReadout(const ViewGeometry& view, const SpectrumLevels& levels, int32_t shownSize,
-                const SpectrumLevels* held = nullptr, const LevelScale* scale = nullptr,
+  // The levels, floors and unit of `shown`; with `withHeld` (and a valid
+  // held maximum) each line's held maximum is named beside each level.
+  // `reference`: a kept spectrum placed in the view, whose level follows,
+  // and where it is comparable the difference to it; none when null.
+  ColumnReadout(const ViewGeometry& view, const ShownSpectrum& shown, bool withHeld = false,
                 const ReferenceTrace* reference = nullptr);
 
   // Centre frequency of column x, the middle (on the logarithmic axis) of
@@ -40,7 +38,7 @@ class ColumnReadout {
   bool Level(int32_t x, int32_t channel, bool showMaximum, int32_t& levelHundredthsDb) const {
     const int32_t line = LineIn(Levels, x, channel, showMaximum);
     if (line < 0) return false;
-    levelHundredthsDb = Scaled(Levels, line, channel);
+    levelHundredthsDb = Levels[line][channel];
     return true;
   }
 
@@ -49,7 +47,9 @@ class ColumnReadout {
   // number format and the scale's unit: "1238 Hz  L -12,7 dB  R -96,3 dB";
   // with a held maximum, its level at the column after each:
   // "L -12,7 dB (max -9,3)"; with a reference, its level there and the
-  // difference of the live one to it: "L -12,7 dB  Ref -15,9  Δ +3,2".
+  // difference of the live one to it: "L -12,7 dB  Ref -15,9  Δ +3,2"; no
+  // difference against a floor line, and a reference in another scale in
+  // its own unit: "Ref -15,9 dB SPL".
   std::wstring Text(int32_t x, bool showLeft, bool showRight, bool showMaximum) const;
 
  private:
@@ -57,14 +57,11 @@ class ColumnReadout {
   // The line whose level the trace shows at column x (see Level); -1 when
   // there is no spectrum.
   int32_t LineIn(const SpectrumLevels& levels, int32_t x, int32_t channel, bool showMaximum) const;
-  int32_t Scaled(const SpectrumLevels& levels, int32_t line, int32_t channel) const;
-  std::wstring LevelText(const SpectrumLevels& levels, int32_t line, int32_t channel,
-                         bool withUnit) const;
 
   const ViewGeometry& View;
+  const ShownSpectrum& Shown;
   const SpectrumLevels& Levels;
   const SpectrumLevels* Held;
-  const LevelScale* Scale;
   const ReferenceTrace* Reference;
   int32_t ShownSize;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/DisplayRange.h"
+#include "measurement/ShownSpectrum.h"
 
 namespace {
 
@@ -17,6 +18,13 @@ ReferenceTrace::ReferenceTrace(std::vector<double> frequenciesHz, std::vector<Le
       Columns(FrequenciesHz.size()),
       Traces{{TraceVertices(std::max<int32_t>(LineCount(), 1))},
              {TraceVertices(std::max<int32_t>(LineCount(), 1))}} {}
+
+ReferenceTrace::ReferenceTrace(std::vector<double> frequenciesHz, ConvertedReference converted)
+    : ReferenceTrace(std::move(frequenciesHz), std::move(converted.Levels)) {
+  Floors = std::move(converted.Floors);
+  IsComparable = converted.Comparable;
+  LevelUnit = std::move(converted.Unit);
+}
 
 void ReferenceTrace::Place(const ViewGeometry& view) {
   if (view.XScale() == PlacedScale) return;
@@ -43,7 +51,7 @@ const TraceVertices& ReferenceTrace::Trace(const ViewGeometry& view, int32_t cha
 }
 
 bool ReferenceTrace::LevelAt(int32_t x, double centreHz, int32_t channel, bool showMaximum,
-                             int32_t& levelHundredthsDb) const {
+                             int32_t& levelHundredthsDb, bool* atFloor) const {
   const int32_t lines = LineCount();
   if (lines == 0) return false;
   const auto lineAt = [&](auto found) { return static_cast<int32_t>(found - Columns.begin()); };
@@ -56,21 +64,24 @@ bool ReferenceTrace::LevelAt(int32_t x, double centreHz, int32_t channel, bool s
                                                               FrequenciesHz[above] - centreHz)
                               ? above - 1
                               : above;
+  int32_t line = nearest;
   if (first == last) {
-    if (!showMaximum) {
-      levelHundredthsDb = Levels[nearest][channel];
-      return true;
+    if (showMaximum) {
+      first = lineAt(std::lower_bound(Columns.begin(), Columns.end(), Columns[nearest]));
+      last = lineAt(std::upper_bound(Columns.begin(), Columns.end(), Columns[nearest]));
     }
-    first = lineAt(std::lower_bound(Columns.begin(), Columns.end(), Columns[nearest]));
-    last = lineAt(std::upper_bound(Columns.begin(), Columns.end(), Columns[nearest]));
   }
   if (!showMaximum) {
-    levelHundredthsDb = Levels[std::clamp(nearest, first, last - 1)][channel];
-    return true;
+    if (first != last) line = std::clamp(nearest, first, last - 1);
+  } else {
+    line = first;
+    for (int32_t i = first + 1; i < last; ++i)
+      if (Levels[i][channel] > Levels[line][channel]) line = i;
   }
-  int32_t loudest = Levels[first][channel];
-  for (int32_t line = first + 1; line < last; ++line)
-    loudest = std::max(loudest, Levels[line][channel]);
-  levelHundredthsDb = loudest;
+  levelHundredthsDb = Levels[line][channel];
+  if (atFloor) {
+    const uint8_t bit = channel == 0 ? ShownSpectrum::kFloorLeft : ShownSpectrum::kFloorRight;
+    *atFloor = !Floors.empty() && (Floors[line] & bit) != 0;
+  }
   return true;
 }

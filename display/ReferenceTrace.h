@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "analysis/LevelTypes.h"
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
+#include "measurement/ReferenceSpectrum.h"
 
 // A spectrum kept to compare the live one with: lines of its own (a
 // transform of another size, or a file's rows) with their frequencies and
@@ -19,6 +21,14 @@ class ReferenceTrace {
   // REQUIRES: as many levels as frequencies, the frequencies non-negative
   // and strictly increasing.
   ReferenceTrace(std::vector<double> frequenciesHz, std::vector<LevelPair> levels);
+  // A reference as the view's scale shows it (see ReferenceSpectrum): its
+  // floor lines named as such, its unit and whether it may be compared.
+  ReferenceTrace(std::vector<double> frequenciesHz, ConvertedReference converted);
+
+  // Whether its levels are in the view's scale; if not, they are named in
+  // their own unit and no difference is shown.
+  bool Comparable() const { return IsComparable; }
+  const std::string& Unit() const { return LevelUnit; }
 
   int32_t LineCount() const { return static_cast<int32_t>(FrequenciesHz.size()); }
 
@@ -39,12 +49,16 @@ class ReferenceTrace {
   // lines, otherwise the line nearest to the centre among them; on a column
   // without a line, that of the line nearest by frequency (with the maximum,
   // its column's largest). False without lines. REQUIRES: placed.
+  // `atFloor`, where given, tells whether that line lies at the analysis floor.
   bool LevelAt(int32_t x, double centreHz, int32_t channel, bool showMaximum,
-               int32_t& levelHundredthsDb) const;
+               int32_t& levelHundredthsDb, bool* atFloor = nullptr) const;
 
  private:
   std::vector<double> FrequenciesHz;
   std::vector<LevelPair> Levels;
+  std::vector<uint8_t> Floors;  // ShownSpectrum's kFloor bits per line; empty: none
+  bool IsComparable = true;
+  std::string LevelUnit;
   std::vector<int32_t> Columns;
   // The view's horizontal scale the columns were placed for; 0: not placed.
   double PlacedScale = 0.0;

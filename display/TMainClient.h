@@ -3,37 +3,31 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <string>
 
-#include "analysis/LevelTypes.h"
-#include "capture/AnalysisDisplay.h"
-#include "capture/CaptureDriver.h"
 #include "display/ReferenceTrace.h"
 #include "display/ViewGeometry.h"
 #include "display/ViewPainter.h"
-#include "export/LevelTable.h"
+#include "measurement/MeasurementListener.h"
+#include "measurement/ReferenceSpectrum.h"
+#include "measurement/ShownSpectrum.h"
 #include "windowing/TWindow.h"
 
-// The spectrum view: a child window that shows the latest spectrum, with the
-// readout under the mouse and the peak values. It owns the capture driver
-// that measures for it: the driver's device, timer and worker messages
-// arrive at this window, which passes them on, and the driver hands back
-// each spectrum to show and each box to open.
+class Measurement;
+
+// The spectrum view: a child window that shows the measurement's spectrum
+// (ShownSpectrum), with the readout under the mouse, the peak values and a
+// kept reference; and the one composition of the view with its axes, which
+// the axis frame paints around it on screen and a picture takes whole.
 //
 // Everything here belongs to the GUI thread.
-//
-// Large (several MiB): the parent creates it on the heap.
-class TMainClient : public TWindow, public AnalysisDisplay {
+class TMainClient : public TWindow, public MeasurementListener {
  public:
-  explicit TMainClient(TWindow* parent);
+  // Shows what `measurement` measures; the measurement outlives the view.
+  TMainClient(TWindow* parent, Measurement& measurement);
   ~TMainClient() override;
 
-  // Records the close request and answers no, every time: the driver ends
-  // the program once the buffer is back.
-  bool CanClose() override;
-
   // Brings the view's scales up to date with its client size (and, when
-  // forced, with ShownSize).
+  // forced, with the spectrum's size).
   void Rescale(bool forced);
   const ViewGeometry& Geometry() const { return View; }
   int32_t FreqToX(double frequencyHz) const { return View.FreqToX(frequencyHz); }
@@ -44,77 +38,54 @@ class TMainClient : public TWindow, public AnalysisDisplay {
   // activation.
   void HideReadout();
 
-  // The view as on screen, without the readout under the mouse, into dc
-  // (the peak values and the averaging's progress are in it, if shown).
-  void DrawPicture(TDC& dc);
+  // The axis frame's margins around the view, in the axis frame's pixels
+  // (`area`: what to blacken), labelled in the shown spectrum's scale.
+  void DrawAxes(TDC& dc, const RECT& area);
+  // The axis frame with the view at `viewOrigin` in it, as on screen but
+  // without the readout under the mouse, into dc (`frame`: the whole area).
+  void DrawComposition(TDC& dc, const RECT& frame, POINT viewOrigin);
 
-  // Whether a spectrum with lines is shown.
-  bool HasSpectrum() const { return ShownFrames >= 2; }
-  // The spectrum shown, a row per line with the levels as shown, the
-  // header's size, window, averaging and level scale filled in.
-  // REQUIRES: HasSpectrum().
-  LevelTable ShownLevelTable();
+  // The spectrum shown; none with lines while !HasSpectrum().
+  const ShownSpectrum& Shown() const { return *Spectrum; }
+  bool HasSpectrum() const { return Spectrum->HasLines(); }
 
-  // The spectrum kept to compare with, drawn behind the traces; null for none.
-  void SetReference(std::unique_ptr<ReferenceTrace> reference);
-  bool HasReference() const { return Reference != nullptr; }
+  // The spectrum kept to compare with, drawn behind the traces in the
+  // view's scale where it converts to it; none when empty.
+  void SetReference(std::optional<ReferenceSpectrum> reference);
+  bool HasReference() const { return Reference.has_value(); }
+  // Whether the reference shown may be compared with the levels shown.
+  bool ReferenceComparable() const { return Trace && Trace->Comparable(); }
 
-  // The calibration of the input measured from now on (dB SPL of a
-  // full-scale sine, hundredths of a decibel), none when it has none.
-  void SetCalibration(std::optional<int32_t> hundredthsDb) { Painter.SetCalibration(hundredthsDb); }
-  // How much the level axis's labels read more than the plot's levels.
-  int32_t AxisShiftHundredthsDb() { return Painter.CurrentScale().AxisShiftHundredthsDb(); }
-  // A channel's strongest line in the spectrum shown, as a sine level.
-  SpectralPeak SinePeak(int32_t channel) { return Painter.SinePeak(*Shown, channel); }
+  // What tests may look at.
+  int32_t ShownSize() const { return Spectrum->Size; }
+  const SpectrumLevels& ShownLevels() const { return *Spectrum->Levels; }
+  const SpectrumLevels& HeldLevels() const { return *Spectrum->Held; }
 
-  // What tests and the axis frame may look at.
-  int32_t ShownSize() const { return ShownFrames; }
-  const SpectrumLevels& ShownLevels() const { return *Shown; }
-  const SpectrumLevels& HeldLevels() const { return *ShownHeld; }
-
-  CaptureDriver& Capture() { return *Driver; }
-  const CaptureDriver& Capture() const { return *Driver; }
-
-  void StopBeforeExceptionBox() override;
-
-  // AnalysisDisplay
-  void ShowSpectrum(const AnalysedSpectrum& spectrum) override;
-  void ShowErrorBox(const char* text) override;
+  // MeasurementListener: drawn at once.
+  void SpectrumShown(const ShownSpectrum& shown) override;
 
   DECLARE_RESPONSE_TABLE();
 
  protected:
-  void SetupWindow() override;
   void Paint(TDC& dc, bool erase, const RECT& updateRect) override;
 
  private:
   bool EraseBackground(HDC dc);
   void SizeChanged(UINT sizeType, SIZE size);
-  LRESULT OnCaptureDone(WPARAM device, LPARAM header);
-  LRESULT OnSpectrumReady();
-  void OnTimer(UINT_PTR timerId);
-  void OnPowerEvent(UINT powerEvent);
   void OnMouseMove(POINT pointer);
   LRESULT OnMouseLeave();
   void InvalidateReadout();
-  void DrawSpectrum(TDC& dc);
-  // The one place where a stored level becomes the level shown (and
-  // exported and kept as the reference), and the name of that scale.
-  double ShownLevelDb(int32_t channel, int32_t line);
-  std::string ShownScaleName();
+  // The reference in the shown spectrum's choice, converted anew when that changed.
+  void ConvertReference();
 
-  std::unique_ptr<SpectrumLevels> Shown;
-  std::unique_ptr<SpectrumLevels> ShownHeld;
-  int32_t ShownFrames = 0;
-  // The shown spectrum's weighting window and averaging (see AnalysedSpectrum).
-  int32_t ShownWeighting = 0;
-  int32_t ShownAverageCount = 0;
-  int32_t ShownAverageLength = 0;
-  std::unique_ptr<ReferenceTrace> Reference;
+  Measurement& Measured;
+  const ShownSpectrum* Spectrum;
+  std::optional<ReferenceSpectrum> Reference;
+  // The reference as the view shows it, and the choice it was converted for.
+  std::unique_ptr<ReferenceTrace> Trace;
+  LevelChoice TraceChoice;
+  int32_t LaidOutSize = 0;  // the spectrum size the view's scales were last forced to
   ViewGeometry View;
   ViewPainter Painter;
   bool TrackingMouse = false;  // a WM_MOUSELEAVE is asked for
-  // Last, so that it is made once the rest is there; the destructor ends it
-  // first, while the window still exists.
-  std::unique_ptr<CaptureDriver> Driver;
 };

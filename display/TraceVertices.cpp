@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "analysis/levels/LevelScale.h"
 #include "display/TraceThinning.h"
 
 namespace {
@@ -20,12 +19,9 @@ TraceVertices::TraceVertices(int32_t capacity)
     : Vertices(new PixelPoint[capacity]()), Capacity(capacity) {}
 
 int32_t TraceVertices::Build(const ViewGeometry& view, const SpectrumLevels& levels,
-                             int32_t channel, bool showMaximum, const LevelScale* scale) {
-  if (!scale)
-    return BuildFrom(view, view.BinX(), levels.data(), view.BinCount(), channel, showMaximum);
-  return BuildPlotted(view, view.BinX(), view.BinCount(), showMaximum, [&](int32_t line) {
-    return scale->PlottedLevel(levels[line][channel], line);
-  });
+                             int32_t channel, bool showMaximum, int32_t plotShiftHundredthsDb) {
+  return BuildFrom(view, view.BinX(), levels.data(), view.BinCount(), channel, showMaximum,
+                   plotShiftHundredthsDb);
 }
 
 int32_t TraceVertices::BuildFrom(const ViewGeometry& view, const int32_t* columns,

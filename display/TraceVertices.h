@@ -7,8 +7,6 @@
 #include "display/PixelPoint.h"
 #include "display/ViewGeometry.h"
 
-class LevelScale;
-
 // The polyline of one channel's trace in view pixels. The first vertex is
 // where the pen is put down; a line is drawn to each further one.
 // Holds room for one vertex per spectral line, allocated once.
@@ -20,11 +18,10 @@ class TraceVertices {
   // Builds the vertices of `channel` (0 left, 1 right) for the first
   // view.BinCount() lines of `levels`. With showMaximum, all lines that fall
   // on one column give one vertex at their largest level; otherwise every
-  // line is a vertex. With a `scale`, each line lies at its plotted level
-  // (LevelScale::PlottedLevel); without one, at its stored level. Returns
-  // the vertex count.
+  // line is a vertex. Each line is drawn `plotShiftHundredthsDb` lower than
+  // its level (the scale's axis shift). Returns the vertex count.
   int32_t Build(const ViewGeometry& view, const SpectrumLevels& levels, int32_t channel,
-                bool showMaximum, const LevelScale* scale = nullptr);
+                bool showMaximum, int32_t plotShiftHundredthsDb = 0);
   // The same for `lines` lines of levels of their own, on the given columns
   // (non-decreasing): a spectrum kept at another size, whose levels are
   // already as shown; each is drawn `plotShiftHundredthsDb` lower (the

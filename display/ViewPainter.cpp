@@ -101,7 +101,7 @@ class ReadoutTextStyle {
 
 }  // namespace
 
-void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels) {
+void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownSpectrum& shown) {
   EnsureExtendedPrecision();
   const HDC handle = dc.GetHandle();
   PatBlt(handle, 0, 0, view.ViewWidth(), view.ViewHeight(), BLACKNESS);
@@ -114,55 +114,58 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const Spectrum
   {
     // Under the traces, as the grid is: part of the plot's frame.
     const ReadoutTextStyle style(dc, view);
-    UnitRight = DrawUnit(handle);
+    UnitRight = DrawUnit(handle, shown);
   }
-  if (Reference) DrawReference(dc, view);
-  if (const SpectrumLevels* held = ShownHeld()) {
+  const int32_t shift = shown.AxisShiftHundredthsDb;
+  const SpectrumLevels& levels = *shown.Levels;
+  if (Reference) DrawReference(dc, view, shift);
+  if (HeldShown(shown)) {
+    const SpectrumLevels* held = shown.Held.get();
     const TPen leftHeldPen(kLeftHeldColour);
     const TPen rightHeldPen(kRightHeldColour);
     if (Settings.ShowLeft) {
       dc.SelectPen(leftHeldPen);
-      DrawTrace(dc, view, *held, kLeftChannel);
+      DrawTrace(dc, view, *held, kLeftChannel, shift);
     }
     if (Settings.ShowRight) {
       dc.SelectPen(rightHeldPen);
-      DrawTrace(dc, view, *held, kRightChannel);
+      DrawTrace(dc, view, *held, kRightChannel, shift);
     }
     dc.SelectPen(gridPen);  // the held pens go with this block
   }
   if (Settings.ShowLeft) {
     dc.SelectPen(leftPen);
-    DrawTrace(dc, view, levels, kLeftChannel);
+    DrawTrace(dc, view, levels, kLeftChannel, shift);
   }
   // Drawn last, so the right channel lies over the left one where they meet.
   if (Settings.ShowRight) {
     dc.SelectPen(rightPen);
-    DrawTrace(dc, view, levels, kRightChannel);
+    DrawTrace(dc, view, levels, kRightChannel, shift);
   }
   dc.RestoreObjects();
-  const bool averaged = AverageLength != 0 && ShownSize > 0;
+  const bool averaged = shown.AverageLength != 0 && shown.Size > 0;
   if (!Settings.ShowPeaks && !ReadoutShown && !averaged) return;
 
   const TPen framePen(kReadoutFrameColour);
   const TPen markerPen(kMarkerColour);
   const ReadoutTextStyle style(dc, view);
   dc.SelectPen(framePen);
-  if (Settings.ShowPeaks) DrawPeaks(handle, view, levels);
-  if (averaged) DrawAveraging(handle, UnitRight + kPeakBoxMarginPx);
+  if (Settings.ShowPeaks) DrawPeaks(handle, view, shown);
+  if (averaged) DrawAveraging(handle, UnitRight + kPeakBoxMarginPx, shown);
   if (ReadoutShown) {
-    const ReadoutArea area = PlaceReadout(handle, view, levels);
+    const ReadoutArea area = PlaceReadout(handle, view, shown);
     dc.SelectPen(markerPen);
     MoveToEx(handle, area.Marker.left, area.Marker.top, nullptr);
     LineTo(handle, area.Marker.left, area.Marker.bottom);
     dc.SelectPen(framePen);
-    DrawReadout(handle, area, view, levels);
+    DrawReadout(handle, area, view, shown);
   }
 }
 
 void ViewPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels,
-                            int32_t channel) {
+                            int32_t channel, int32_t plotShiftHundredthsDb) {
   const bool showMaximum = Settings.ShowMaximum != 0;
-  int32_t count = Trace.Build(view, levels, channel, showMaximum, &CurrentScale());
+  int32_t count = Trace.Build(view, levels, channel, showMaximum, plotShiftHundredthsDb);
   // Every line a vertex makes a large transform's drawing cost one line per
   // spectral line; the thinned polyline draws the same pixels with at most
   // four per column. With the maximum there is one per column already.
@@ -175,7 +178,7 @@ void ViewPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLev
 }
 
 // Puts back the pen the context held before the drawing: its own pens go with it.
-void ViewPainter::DrawReference(TDC& dc, const ViewGeometry& view) {
+void ViewPainter::DrawReference(TDC& dc, const ViewGeometry& view, int32_t plotShiftHundredthsDb) {
   Reference->Place(view);
   const TPen leftPen(kLeftReferenceColour);
   const TPen rightPen(kRightReferenceColour);
@@ -188,8 +191,8 @@ void ViewPainter::DrawReference(TDC& dc, const ViewGeometry& view) {
   const HDC handle = dc.GetHandle();
   for (const auto& channel : channels) {
     if (!channel.Shown) continue;
-    const TraceVertices& trace = Reference->Trace(view, channel.Channel, Settings.ShowMaximum != 0,
-                                                  CurrentScale().AxisShiftHundredthsDb());
+    const TraceVertices& trace =
+        Reference->Trace(view, channel.Channel, Settings.ShowMaximum != 0, plotShiftHundredthsDb);
     const int32_t count = trace.Count();
     if (count == 0) continue;
     dc.SelectPen(channel.Pen);
@@ -200,36 +203,8 @@ void ViewPainter::DrawReference(TDC& dc, const ViewGeometry& view) {
   dc.RestoreObjects();
 }
 
-void ViewPainter::SetSpectrum(int32_t shownSize, int32_t weighting) {
-  ShownSize = shownSize;
-  Weighting = weighting;
-}
-
-const LevelScale& ViewPainter::CurrentScale() {
-  const LevelChoice choice{Settings.LevelScale, Settings.FrequencyWeighting, Calibration};
-  if (!Scale || choice.Scale != ScaleChoice.Scale || choice.Weighting != ScaleChoice.Weighting ||
-      choice.CalibrationHundredthsDb != ScaleChoice.CalibrationHundredthsDb ||
-      Weighting != ScaleWindow || ShownSize != ScaleSize) {
-    Scale = std::make_unique<LevelScale>(choice, Weighting, ShownSize);
-    ScaleChoice = choice;
-    ScaleWindow = Weighting;
-    ScaleSize = ShownSize;
-  }
-  return *Scale;
-}
-
-SpectralPeak ViewPainter::SinePeak(const SpectrumLevels& levels, int32_t channel) {
-  const LevelScale sine({kScaleSine, kWeightingNone, std::nullopt}, Weighting, ShownSize);
-  return Peaks.Find(levels, channel, ShownSize, Weighting, &sine);
-}
-
-void ViewPainter::SetAveraging(int32_t count, int32_t length) {
-  AverageCount = count;
-  AverageLength = length;
-}
-
-const SpectrumLevels* ViewPainter::ShownHeld() const {
-  return Settings.HoldMaximum && ShownSize > 0 ? Held : nullptr;
+bool ViewPainter::HeldShown(const ShownSpectrum& shown) {
+  return Settings.HoldMaximum && shown.HeldValid && shown.Size > 0;
 }
 
 void ViewPainter::ShowReadoutAt(PixelPoint pointer) {
@@ -238,16 +213,16 @@ void ViewPainter::ShowReadoutAt(PixelPoint pointer) {
 }
 
 ReadoutArea ViewPainter::MeasureReadout(TDC& dc, const ViewGeometry& view,
-                                        const SpectrumLevels& levels) {
+                                        const ShownSpectrum& shown) {
   EnsureExtendedPrecision();
   if (Reference) Reference->Place(view);
   const ReadoutTextStyle style(dc, view);
-  return PlaceReadout(dc.GetHandle(), view, levels);
+  return PlaceReadout(dc.GetHandle(), view, shown);
 }
 
 ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
-                                      const SpectrumLevels& levels) {
-  const ColumnReadout readout(view, levels, ShownSize, ShownHeld(), &CurrentScale(), Reference);
+                                      const ShownSpectrum& shown) {
+  const ColumnReadout readout(view, shown, HeldShown(shown), Reference);
   const SIZE text = TextSize(dc, readout.Text(Pointer.x, Settings.ShowLeft != 0,
                                               Settings.ShowRight != 0, Settings.ShowMaximum != 0));
   const int32_t width = text.cx + 2 * kBoxPaddingPx;
@@ -262,15 +237,15 @@ ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
 }
 
 void ViewPainter::DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
-                              const SpectrumLevels& levels) {
-  const ColumnReadout readout(view, levels, ShownSize, ShownHeld(), &CurrentScale(), Reference);
+                              const ShownSpectrum& shown) {
+  const ColumnReadout readout(view, shown, HeldShown(shown), Reference);
   DrawBox(dc, area.Box);
   DrawText(dc, area.Box.left + kBoxPaddingPx, area.Box.top + kBoxPaddingPx, kReadoutTextColour,
            readout.Text(Pointer.x, Settings.ShowLeft != 0, Settings.ShowRight != 0,
                         Settings.ShowMaximum != 0));
 }
 
-void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLevels& levels) {
+void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown) {
   struct Line {
     std::wstring Text;
     COLORREF Colour;
@@ -283,11 +258,10 @@ void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLeve
     COLORREF Colour;
   } channels[] = {{Settings.ShowLeft != 0, kLeftChannel, L'L', kLeftTraceColour},
                   {Settings.ShowRight != 0, kRightChannel, L'R', kRightTraceColour}};
-  const LevelScale& scale = CurrentScale();
   for (const auto& channel : channels) {
     if (!channel.Shown) continue;
-    const SpectralPeak peak = Peaks.Find(levels, channel.Channel, ShownSize, Weighting, &scale);
-    lines[count++] = {FormatPeak(channel.Letter, peak, scale.Unit()), channel.Colour};
+    lines[count++] = {FormatPeak(channel.Letter, shown.Peaks[channel.Channel], shown.Unit),
+                      channel.Colour};
   }
   if (count == 0) return;
   int32_t width = 0;
@@ -308,8 +282,10 @@ void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const SpectrumLeve
 
 // The unit in the axis labels' grey where a box's text would start in the
 // top left corner, beside the top label: the level axis's unit.
-int32_t ViewPainter::DrawUnit(HDC dc) {
-  const std::string unit = CurrentScale().Unit();
+int32_t ViewPainter::DrawUnit(HDC dc, const ShownSpectrum& shown) {
+  std::string unit = shown.Unit;
+  // A reference that cannot be compared is named in its own unit.
+  if (Reference && !Reference->Comparable()) unit += "   Referenz in " + Reference->Unit();
   const std::wstring text(unit.begin(), unit.end());
   const int32_t left = kPeakBoxMarginPx + kBoxPaddingPx;
   DrawText(dc, left, kPeakBoxMarginPx + kBoxPaddingPx, kReadoutTextColour, text);
@@ -319,9 +295,9 @@ int32_t ViewPainter::DrawUnit(HDC dc) {
 // "Mittelung 12/64" in the top left corner, right of the unit: how far the
 // average has settled ("Mittelung 37" for the plain mean of everything since
 // the restart).
-void ViewPainter::DrawAveraging(HDC dc, int32_t left) {
-  std::wstring text = L"Mittelung " + std::to_wstring(AverageCount);
-  if (AverageLength > 0) text += L"/" + std::to_wstring(AverageLength);
+void ViewPainter::DrawAveraging(HDC dc, int32_t left, const ShownSpectrum& shown) {
+  std::wstring text = L"Mittelung " + std::to_wstring(shown.AverageCount);
+  if (shown.AverageLength > 0) text += L"/" + std::to_wstring(shown.AverageLength);
   const SIZE size = TextSize(dc, text);
   const RECT box{left, kPeakBoxMarginPx, left + size.cx + 2 * kBoxPaddingPx,
                  kPeakBoxMarginPx + size.cy + 2 * kBoxPaddingPx};

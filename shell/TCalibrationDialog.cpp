@@ -4,7 +4,7 @@
 
 #include "analysis/levels/PeakFinder.h"
 #include "display/ReadoutFormat.h"
-#include "display/TMainClient.h"
+#include "measurement/ShownSpectrum.h"
 #include "resources/ResourceIds.h"
 
 namespace {
@@ -20,8 +20,8 @@ constexpr int kMaxTypedCharacters = 64;
 
 }  // namespace
 
-TCalibrationDialog::TCalibrationDialog(TWindow* parent, TMainClient& view)
-    : TDialog(parent, IDD_CALIBRATION), View(view) {}
+TCalibrationDialog::TCalibrationDialog(TWindow* parent, const ShownSpectrum& shown)
+    : TDialog(parent, IDD_CALIBRATION), Shown(shown) {}
 
 void TCalibrationDialog::SetupDialog() {
   ShowLevels();
@@ -41,7 +41,7 @@ bool TCalibrationDialog::DialogMessage(UINT message, WPARAM wParam, LPARAM) {
 void TCalibrationDialog::ShowLevels() {
   for (int32_t channel = 0; channel < kChannelCount; ++channel) {
     const std::wstring peak =
-        FormatPeak(kChannelLetters[channel], View.SinePeak(channel), kSineUnit);
+        FormatPeak(kChannelLetters[channel], Shown.SinePeaks[channel], kSineUnit);
     SetDlgItemTextW(GetHandle(), kLevelControls[channel], peak.substr(2).c_str());
   }
 }
@@ -62,7 +62,7 @@ bool TCalibrationDialog::CanClose() {
   }
   std::optional<int32_t> louder;
   for (int32_t channel = 0; channel < kChannelCount; ++channel) {
-    const SpectralPeak peak = View.SinePeak(channel);
+    const SpectralPeak peak = Shown.SinePeaks[channel];
     if (peak.Found && (!louder || peak.LevelHundredthsDb > *louder))
       louder = peak.LevelHundredthsDb;
   }

@@ -5,17 +5,18 @@
 
 #include "windowing/TDialog.h"
 
-class TMainClient;
+struct ShownSpectrum;
 class TWindow;
 
 // "Pegel kalibrieren": shows each channel's strongest line as a sine level
-// while the view measures, takes the calibrator's known level in dB SPL and
+// while the program measures, takes the calibrator's known level in dB SPL and
 // finds the calibration of the louder channel: the level in dB SPL that a
 // full-scale sine has. Input that is no level, or OK while neither channel
 // holds a tone, keeps the dialog open and says why. GUI thread only.
 class TCalibrationDialog : public TDialog {
  public:
-  TCalibrationDialog(TWindow* parent, TMainClient& view);
+  // `shown`: the measurement's spectrum, which outlives the dialog.
+  TCalibrationDialog(TWindow* parent, const ShownSpectrum& shown);
 
   // After Execute returned IDOK: the calibration, in hundredths of a decibel.
   int32_t CalibrationHundredthsDb() const { return Calibration.value_or(0); }
@@ -33,6 +34,6 @@ class TCalibrationDialog : public TDialog {
   void ShowLevels();
   void SayProblem(const wchar_t* text);
 
-  TMainClient& View;
+  const ShownSpectrum& Shown;
   std::optional<int32_t> Calibration;
 };

@@ -1,9 +1,7 @@
 #include "shell/TLayClient.h"
 
-#include "display/AxisPainter.h"
 #include "display/TMainClient.h"
 #include "display/ViewPlacement.h"
-#include "windowing/TDC.h"
 
 const TResponseEntry TLayClient::Rows[] = {
     Row::Message<TWindow, &TWindow::EvPaint>(WM_PAINT),
@@ -12,7 +10,8 @@ const TResponseEntry TLayClient::Rows[] = {
 };
 const TResponseTable TLayClient::Table{&TLayoutWindow::Table, TLayClient::Rows};
 
-TLayClient::TLayClient() : TLayoutWindow(nullptr), View(new TMainClient(this)) {
+TLayClient::TLayClient(Measurement& measurement)
+    : TLayoutWindow(nullptr), View(new TMainClient(this, measurement)) {
   SetChildLayoutMetrics(View, kViewConstraints);
 }
 
@@ -25,25 +24,21 @@ bool TLayClient::EraseBackground(HDC) {
   return true;
 }
 
+SIZE TLayClient::PictureSize() const {
+  RECT area{0, 0, 0, 0};
+  GetClientRect(GetHandle(), &area);
+  return {area.right, area.bottom};
+}
+
 void TLayClient::DrawPicture(TDC& dc) {
-  View->Rescale(false);
   RECT all;
   GetClientRect(GetHandle(), &all);
-  PaintAxisFrame(dc, View->Geometry(), all);
   RECT view;
   GetWindowRect(View->GetHandle(), &view);
   MapWindowPoints(nullptr, GetHandle(), reinterpret_cast<POINT*>(&view), 2);
-  // The view draws in its own pixels and is clipped to its area, as its
-  // window is on screen.
-  const HDC handle = dc.GetHandle();
-  const int saved = SaveDC(handle);
-  IntersectClipRect(handle, view.left, view.top, view.right, view.bottom);
-  SetViewportOrgEx(handle, view.left, view.top, nullptr);
-  View->DrawPicture(dc);
-  RestoreDC(handle, saved);
+  View->DrawComposition(dc, all, {view.left, view.top});
 }
 
 void TLayClient::Paint(TDC& dc, bool, const RECT& updateRect) {
-  View->Rescale(false);
-  PaintAxisFrame(dc, View->Geometry(), updateRect, View->AxisShiftHundredthsDb());
+  View->DrawAxes(dc, updateRect);
 }

@@ -2,6 +2,7 @@
 
 #include "windowing/TLayoutWindow.h"
 
+class Measurement;
 class TMainClient;
 
 // The main frame's client: holds the spectrum view at (40, 10) and draws the
@@ -10,14 +11,17 @@ class TMainClient;
 // GUI thread only.
 class TLayClient : public TLayoutWindow {
  public:
-  // No parent: the main frame adopts it. Constructs the view as its child.
-  TLayClient();
+  // No parent: the main frame adopts it. Constructs the view of
+  // `measurement` as its child.
+  explicit TLayClient(Measurement& measurement);
 
   TMainClient* View;  // owned as a child window
 
   // The axis frame with the view in it as on screen, without the readout
   // under the mouse, into dc: a picture of the client area's size.
   void DrawPicture(TDC& dc);
+  // The client area's size; empty while the frame is shrunk to nothing.
+  SIZE PictureSize() const;
 
   DECLARE_RESPONSE_TABLE();
 

@@ -1,34 +1,38 @@
 #pragma once
 
+#include <memory>
 #include <optional>
-#include <string>
+#include <string_view>
 #include <vector>
 
+#include "settings/ScreenRect.h"
 #include "settings/SettingsStorage.h"
-#include "settings/SettingsTable.h"
 #include "settings/StoredSettings.h"
 #include "windowing/TDecoratedFrame.h"
 
+class CalibrationCommands;
+class CommandUnit;
+class FileCommands;
+class InputCommands;
+class Measurement;
+class SettingsCommands;
 class TLayClient;
 
-// The program's only top-level window. Its menu is the user's only control:
-// each command of a setting (settings/SettingsTable.h) rewrites it, moves the
-// check mark of its group and stores the settings; the settings that change
-// only what is drawn repaint at once. It keeps each input's calibration and
-// hands the view that of the input measured. GUI thread only.
+// The program's only top-level window. Its menu is the user's only control;
+// the commands live in units by subject (shell/commands/: settings, input,
+// files and pictures, calibration), each with its own rows, and the frame
+// routes each command and each opening pop-up to them. The frame itself
+// keeps its place on the screen, the About box, "&Standardeinstellungen",
+// and the measurement's close check. GUI thread only.
 class TMainFrame : public TDecoratedFrame {
  public:
   // Stores the settings' defaults, then what `storage` kept of the last run
   // (each stored value that is not usable keeps its default); no window
-  // exists yet. `storage` must outlive the frame.
-  TMainFrame(TWindow* parent, const char* title, TLayClient* client, SettingsStorage& storage);
+  // exists yet. `storage` and `measurement` must outlive the frame.
+  TMainFrame(TWindow* parent, const char* title, TLayClient* client, SettingsStorage& storage,
+             Measurement& measurement);
   // Stores the frame's placement.
   ~TMainFrame() override;
-
-  // The input the user chose last time (the menu of inputs resolves it with
-  // ResolveInput), and the one chosen now, stored at once.
-  const RememberedInput& GetRememberedInput() const { return Input; }
-  void RememberInput(const RememberedInput& input);
 
   // Shows the frame maximised if it was when the program last ended, unless
   // the start asks for it minimised (showCommand, or for SW_SHOWDEFAULT the
@@ -36,94 +40,60 @@ class TMainFrame : public TDecoratedFrame {
   // restore maximises it.
   void Show(int showCommand) override;
 
+  // The measurement ends the program once the buffer is back: answers no.
+  bool CanClose() override;
+  void StopBeforeExceptionBox() override;
+
+  // The items of setting `storedName` checked as the setting is now.
+  void CheckSetting(std::string_view storedName);
+
   // The monitors' work areas in screen coordinates, against which the
   // remembered place is fitted; tests put monitors of their own here.
   static std::vector<ScreenRect> (*MonitorWorkAreas)();
 
-  // The most inputs the "&Eingang" menu lists.
-  static constexpr int kMaxListedInputs = 64;
-  // Its position in the menu bar, and those of "&Programm", "&Ansicht" and "&Messung".
-  static constexpr UINT kInputMenuPosition = 3;
+  // Positions in the menu bar of "&Programm", "&Ansicht", "&Messung" and "&Eingang".
   static constexpr UINT kProgramMenuPosition = 0;
   static constexpr UINT kViewMenuPosition = 1;
   static constexpr UINT kMeasurementMenuPosition = 2;
+  static constexpr UINT kInputMenuPosition = 3;
 
   DECLARE_RESPONSE_TABLE();
 
  protected:
-  // Tells the view which input to start with (the remembered one, resolved
-  // by name), the base set-up (which creates the client and the view, and
-  // so starts the measurement), then the check marks of the settings, then the
-  // remembered place, moved onto a monitor if it lies off every one now; the
-  // remembered reference if its file still reads (else none, without a box).
+  // Tells the measurement which input to start with (the remembered one,
+  // resolved by name), the base set-up (which creates the client and the
+  // view), starts the measurement, then the check marks of the settings,
+  // then the remembered place, moved onto a monitor if it lies off every
+  // one now; the remembered reference if its file still reads.
   void SetupWindow() override;
+  LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  // Any command of the settings table.
-  void CmSetting(UINT command);
   void CmAbout();
-  // "Pegel kalibrieren...": the dialog, then the calibration of the input
-  // measured stored by its name, and the levels shown as sine levels.
-  void CmCalibrate();
-  // "Kalibrierung entfernen": the input measured forgets its calibration.
-  void CmForgetCalibration();
-  // The view shows the levels with the calibration of the input measured.
-  void ApplyCalibration();
-  void CmRestartAveraging();
-  void CmResetHeldMaximum();
-  // "An&halten": holds the picture or measures again; the mark follows.
-  void CmPause();
-  void CmInput(UINT command);
-  // The driver opened input `device`: a choice of it is remembered now.
-  void InputOpened(int32_t device);
+  void CmRestoreDefaults();
   void MenuOpening(HMENU popup, UINT position);
-  // Lists the inputs there are now, the one measured from checked.
-  void FillInputMenu(HMENU popup);
   // Losing the activation takes the readout under the mouse off the view;
   // the default processing (which moves the focus) follows in any case.
   LRESULT EvActivate(WPARAM wParam, LPARAM lParam);
-  void CmRestoreDefaults();
-  // The spectrum shown, written to the file the user names, whole or not at
-  // all; a failure is shown in the "Error" box and changes nothing else.
-  void CmExportSpectrum();
-  void CmCopyPicture();
-  void CmSavePicture();
-  void CmTakeReference();
-  // A file read as the reference; one that is not a spectrum is refused in
-  // the "Error" box, naming its line and fault, and the old one stays.
-  void CmLoadReference();
-  void CmRemoveReference();
-  // The reference read from `path`; false with the reason in `why`.
-  bool LoadReference(const std::string& path, std::string& why);
-  // Greys what cannot be done now: the spectrum's commands before one is
-  // shown, "Referenz &entfernen" without a reference.
-  void EnableItems();
-
-  // Flips a toggle item's mark; returns the new setting (1 when now checked).
-  int32_t Toggle(UINT command);
-  void Check(UINT command, bool checked);
-  void CheckSettings();
-  // Checks the items of the setting's value.
-  void CheckChoices(const SettingDefinition& setting);
+  // The system ends the session: the place and the settings are stored now.
+  LRESULT EvEndSession(WPARAM wParam, LPARAM lParam);
+  void EvPower(UINT powerEvent);
   void Repaint();
-  // Stores the measurement settings and the input; failures are dropped.
+  // Stores the measurement settings, the input and the reference's file;
+  // failures are dropped.
   void StoreChoices();
+  void StorePlacement();
   void PlaceAsRemembered();
+  static void StoreChoicesOf(TWindow& frame);
+  static void RepaintOf(TWindow& frame);
 
   TLayClient* Layout;  // the client window, holding the spectrum view
   SettingsStorage& Storage;
-  RememberedInput Input;
-  // The names the inputs' menu showed when it last opened, in device order.
-  std::vector<std::string> ListedInputs;
-  // Chosen in the menu, remembered once it is open.
-  std::optional<RememberedInput> ChosenInput;
-  // The product name of the input measured; none before one is open.
-  std::optional<std::string> MeasuredInput;
-  // Every input's calibration; kept by "&Standardeinstellungen", since it
-  // belongs to the microphone, not to the view.
-  InputCalibrations Calibrations;
-  std::optional<StoredPlacement> Placement;
-  // The file of the reference shown; empty when none is, or it was taken
-  // from the screen.
-  std::string ReferenceFile;
+  Measurement& Measured;
+  StoredSettings Stored;  // what the last run kept, read in the constructor
+  std::unique_ptr<SettingsCommands> SettingsUnit;
+  std::unique_ptr<InputCommands> InputUnit;
+  std::unique_ptr<FileCommands> FileUnit;
+  std::unique_ptr<CalibrationCommands> CalibrationUnit;
+  std::vector<CommandUnit*> Units;
 };

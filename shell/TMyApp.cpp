@@ -7,8 +7,8 @@
 void TMyApp::InitMainWindow() {
   // The view exists before the frame stores the settings; it reads none of
   // them until its window is set up.
-  auto* client = new TLayClient;
-  auto* frame = new TMainFrame(nullptr, kTitle, client, Storage);
+  auto* client = new TLayClient(*Measured);
+  auto* frame = new TMainFrame(nullptr, kTitle, client, Storage, *Measured);
   SetMainWindow(frame);
   frame->AssignMenu(IDM_MAIN);
   frame->SetIcon(IDI_FRELOX);

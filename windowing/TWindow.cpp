@@ -58,7 +58,7 @@ void TWindow::Create() {
     menu = LoadMenuA(instance, MAKEINTRESOURCEA(Attr.MenuResource));
     if (!menu) ThrowLastWindowsError("LoadMenu");
   }
-  const HWND parent = Parent ? Parent->Handle : nullptr;
+  const HWND parent = Attr.MessageOnly ? HWND_MESSAGE : Parent ? Parent->Handle : nullptr;
   const HWND created =
       CreateWindowExA(Attr.ExStyle, kWindowClassName, Title.c_str(), Attr.Style, Attr.X, Attr.Y,
                       Attr.W, Attr.H, parent, menu, instance, this);

@@ -23,6 +23,9 @@ class TWindow {
     DWORD ExStyle = 0;
     int X = 0, Y = 0, W = 0, H = 0;
     int MenuResource = 0;  // top-level windows only
+    // A window without parent that only receives messages (HWND_MESSAGE):
+    // never shown, no broadcasts.
+    bool MessageOnly = false;
   };
 
   // A child registers with its parent, which owns and destroys it.

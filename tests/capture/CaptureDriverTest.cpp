@@ -11,7 +11,7 @@ TEST_F(RingTest, WithoutADeviceNothingIsRecordedAndTheProgramEnds) {
   EXPECT_EQ(WaitForQuit(), 1);
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error: No input device found!"}));
   EXPECT_EQ(Fake.CapturesQueued, 0);
-  EXPECT_FALSE(Client->Capture().IsStarted());
+  EXPECT_FALSE(Measured->Capture().IsStarted());
   Destroy();
   EXPECT_EQ(CountCalls("waveInClose"), 0u);
 }
@@ -23,7 +23,7 @@ TEST_F(RingTest, ABufferThatCannotBeAllocatedOpensNoDevice) {
   ASSERT_EQ(Fake.Boxes.size(), 1u);
   EXPECT_EQ(Fake.Boxes[0].Caption, "Error");
   EXPECT_EQ(CountCalls("waveInOpen"), 0u);
-  EXPECT_FALSE(Client->Capture().IsStarted());
+  EXPECT_FALSE(Measured->Capture().IsStarted());
   Destroy();
   EXPECT_EQ(Fake.LiveBlocks(), 0);
 }
@@ -31,7 +31,7 @@ TEST_F(RingTest, ABufferThatCannotBeAllocatedOpensNoDevice) {
 TEST_F(RingTest, OneCycleShowsTheSpectrumBeforeQueueingTheNextCapture) {
   Start();
   ASSERT_EQ(Fake.QueuedFrames(), 2048);
-  EXPECT_TRUE(Client->Capture().IsStarted());
+  EXPECT_TRUE(Measured->Capture().IsStarted());
   EXPECT_EQ(Client->ShownSize(), 0);
 
   int32_t shownAtQueueing = -1;
@@ -114,24 +114,24 @@ TEST_F(RingTest, ASwitchFromADeviceThatKeepsTheBufferMeasuresWithAFreshOne) {
   ASSERT_TRUE(WaitForSpectrum(1));
   WAVEHDR* const oldHeader = Fake.QueuedHeader;
   Fake.ResetReturnsBuffer = false;
-  Client->Capture().ChooseInput(1);
+  Measured->Capture().ChooseInput(1);
   ASSERT_TRUE(PumpUntil([&] { return Fake.CapturesQueued == 3; }, 3000));
   EXPECT_EQ(Fake.WaveCalls.back().Function, "waveInStart");
   const auto opened = std::find_if(Fake.WaveCalls.rbegin(), Fake.WaveCalls.rend(),
                                    [](const auto& call) { return call.Function == "waveInOpen"; });
   EXPECT_EQ(opened->DeviceId, 1u);
-  EXPECT_EQ(Client->Capture().OpenInput(), 1);
+  EXPECT_EQ(Measured->Capture().OpenInput(), 1);
   EXPECT_NE(Fake.QueuedHeader, oldHeader);
   EXPECT_EQ(Fake.LiveBlocks(), 4);
 
   PostMessageA(Client->GetHandle(), MM_WIM_DATA, 0, reinterpret_cast<LPARAM>(oldHeader));
   PumpUntil([] { return false; }, 100);
   EXPECT_EQ(Fake.CapturesQueued, 3);
-  EXPECT_EQ(Client->Capture().RingState().CurrentPhase(), CaptureRing::Phase::Capturing);
+  EXPECT_EQ(Measured->Capture().RingState().CurrentPhase(), CaptureRing::Phase::Capturing);
   ReturnFull();
   ASSERT_TRUE(WaitForSpectrum(3));
   EXPECT_NEAR(Client->ShownLevels()[256][0], kToneLevel, 2);
-  Client->CanClose();
+  Measured->CanClose();
   ReturnFull();
   ASSERT_EQ(WaitForQuit(), 1);
   Destroy();
@@ -143,7 +143,7 @@ TEST_F(RingTest, TeardownStopsTheWorkerThenClosesTheDeviceThenFreesTheBuffer) {
   Start();
   ReturnFull();
   ASSERT_TRUE(WaitForSpectrum(1));
-  Client->CanClose();
+  Measured->CanClose();
   ReturnFull();
   ASSERT_EQ(WaitForQuit(), 1);
   bool workerEndedAtClose = false;
@@ -168,7 +168,7 @@ namespace {
 // posts it again until the program's loop has it.
 TEST_F(RingTest, AQuitMessageSwallowedByAnotherLoopIsPostedAgain) {
   Start();
-  Client->CanClose();
+  Measured->CanClose();
   ReturnFull();
   ASSERT_EQ(WaitForQuit(), 1);  // taken by "another loop" and dropped
   QuitCode = kNoQuit;

@@ -80,7 +80,7 @@ TEST_F(RingTest, TheRealWaveInputRunsTheRingAndEndsOnClose) {
   }
   if (waveInGetNumDevs() == 0) GTEST_SKIP() << "no wave input device here";
   Start();
-  ASSERT_TRUE(Client->Capture().IsStarted());
+  ASSERT_TRUE(Measured->Capture().IsStarted());
   ASSERT_TRUE(PumpUntil([&] { return Client->ShownSize() == kFftSize; }, kSpectrumTimeoutMs));
   if (tonesPlaying) {
     PumpUntil(nullptr, kLaterSpectraMs);
@@ -92,7 +92,7 @@ TEST_F(RingTest, TheRealWaveInputRunsTheRingAndEndsOnClose) {
   // Further cycles follow, the next capture with the size of its queueing.
   Write(Settings.FftSize, 1024);
   ASSERT_TRUE(PumpUntil([&] { return Client->ShownSize() == 1024; }, kSpectrumTimeoutMs));
-  Client->CanClose();
+  Measured->CanClose();
   EXPECT_EQ(WaitForQuit(5000), 1);
   Destroy();
   EXPECT_EQ(InputOpen, 0);  // closed

@@ -12,12 +12,14 @@
 
 #include "analysis/MeasurementSettings.h"
 #include "display/TMainClient.h"
+#include "measurement/Measurement.h"
 #include "settings/SettingsTable.h"
 #include "tests/capture/FakeSystem.h"
 #include "tests/windowing/MessagePump.h"
+#include "windowing/TThread.h"
 
-// The spectrum view with a scripted device, in a top-level host window, and
-// a message pump that the tests drive.
+// The measurement with a scripted device, shown by the spectrum view in a
+// top-level host window, and a message pump that the tests drive.
 
 inline constexpr int kNoQuit = -999;
 inline constexpr int kViewWidthPx = 601;
@@ -83,9 +85,11 @@ class RingTest : public ::testing::Test {
   void TearDown() override { TThread::CreateThreadCall = &::CreateThread; }
 
   void Start() {
+    Measured = std::make_unique<Measurement>();
     Host = std::make_unique<THost>();
-    Client = new TMainClient(Host.get());
+    Client = new TMainClient(Host.get(), *Measured);
     Host->Create();
+    Measured->Start();
     SetWindowPos(Client->GetHandle(), nullptr, 0, 0, kViewWidthPx, kViewHeightPx,
                  SWP_NOZORDER | SWP_NOMOVE);
   }
@@ -102,7 +106,11 @@ class RingTest : public ::testing::Test {
     return PumpUntil([&] { return Fake.CapturesQueued >= count + 1; }, timeoutMs);
   }
   void ReturnFull() { ASSERT_TRUE(Fake.ReturnCapture(Fake.QueuedFrames(), FillTones)); }
-  void Destroy() { Host.reset(); }
+  // The view first: it stops listening to the measurement.
+  void Destroy() {
+    Host.reset();
+    Measured.reset();
+  }
   size_t CountCalls(const std::string& name) const {
     return std::count(Fake.Calls.begin(), Fake.Calls.end(), name);
   }
@@ -113,6 +121,7 @@ class RingTest : public ::testing::Test {
   }
 
   FakeSystem Fake;
+  std::unique_ptr<Measurement> Measured;
   std::unique_ptr<THost> Host;
   TMainClient* Client = nullptr;  // owned by Host
   int QuitCode = kNoQuit;

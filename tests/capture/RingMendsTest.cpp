@@ -18,13 +18,13 @@ TEST_F(RingTest, ThreeShortRecordingsInARowStopTheRingAndACloseThenEndsAtOnce) {
   for (int i = 0; i < 3; ++i) {
     const int queued = Fake.CapturesQueued;
     ASSERT_TRUE(Fake.ReturnCapture(kShortFrames));
-    PumpUntil([&] { return Fake.CapturesQueued > queued || Client->Capture().Stopped(); });
+    PumpUntil([&] { return Fake.CapturesQueued > queued || Measured->Capture().Stopped(); });
   }
-  EXPECT_TRUE(Client->Capture().Stopped());
+  EXPECT_TRUE(Measured->Capture().Stopped());
   EXPECT_EQ(Fake.CapturesQueued, 3);
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kShortText}));
   EXPECT_EQ(Client->ShownSize(), 0);
-  EXPECT_FALSE(Client->CanClose());
+  EXPECT_FALSE(Measured->CanClose());
   EXPECT_EQ(WaitForQuit(1000), 1);
   Destroy();
   EXPECT_EQ(Fake.LiveBlocks(), 0);
@@ -37,10 +37,10 @@ TEST_F(RingTest, AFailedAddAtSetUpIsShownOnceUndoneAndACloseEndsAtOnce) {
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error: Out of memory."}));
   EXPECT_EQ(CountCalls("waveInUnprepareHeader"), 1u);
   EXPECT_EQ(CountCalls("waveInStart"), 0u);
-  EXPECT_TRUE(Client->Capture().Stopped());
+  EXPECT_TRUE(Measured->Capture().Stopped());
   EXPECT_FALSE(PumpUntil(nullptr, 100));
   EXPECT_EQ(QuitCode, kNoQuit);  // the window stays until the user closes it
-  Client->CanClose();
+  Measured->CanClose();
   EXPECT_EQ(WaitForQuit(1000), 1);
   Destroy();
   EXPECT_EQ(Fake.LiveBlocks(), 0);
@@ -62,7 +62,7 @@ TEST_F(RingTest, AnOverdueCaptureIsReportedOnceAndTheEndSaysNothingMore) {
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kStoppedText}));
   EXPECT_EQ(CountCalls("waveInReset"), 1u);
   EXPECT_EQ(Client->ShownSize(), 2048);  // the last spectrum stays
-  Client->CanClose();
+  Measured->CanClose();
   EXPECT_EQ(WaitForQuit(100), 1);
   Destroy();
   EXPECT_EQ(CountCalls("waveInClose"), 1u);
@@ -71,17 +71,17 @@ TEST_F(RingTest, AnOverdueCaptureIsReportedOnceAndTheEndSaysNothingMore) {
   EXPECT_EQ(InputOpen, 1);
 }
 
-// The system tells the view (through the frame) that it sleeps and wakes.
+// The system tells the measurement (through the frame) that it sleeps and wakes.
 TEST_F(RingTest, SuspendAndResumeReachTheWatchdog) {
   Start();
-  ASSERT_TRUE(Client->Capture().RingState().WatchdogArmed());
-  EXPECT_EQ(SendMessageA(Client->GetHandle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
-  EXPECT_FALSE(Client->Capture().RingState().WatchdogArmed());
-  SendMessageA(Client->GetHandle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-  EXPECT_TRUE(Client->Capture().RingState().WatchdogArmed());
-  SendMessageA(Client->GetHandle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-  SendMessageA(Client->GetHandle(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
-  EXPECT_TRUE(Client->Capture().RingState().WatchdogArmed());
+  ASSERT_TRUE(Measured->Capture().RingState().WatchdogArmed());
+  Measured->OnPowerEvent(PBT_APMSUSPEND);
+  EXPECT_FALSE(Measured->Capture().RingState().WatchdogArmed());
+  Measured->OnPowerEvent(PBT_APMRESUMEAUTOMATIC);
+  EXPECT_TRUE(Measured->Capture().RingState().WatchdogArmed());
+  Measured->OnPowerEvent(PBT_APMSUSPEND);
+  Measured->OnPowerEvent(PBT_APMRESUMESUSPEND);
+  EXPECT_TRUE(Measured->Capture().RingState().WatchdogArmed());
   ReturnFull();
   ASSERT_TRUE(WaitForSpectrum(1));
   EXPECT_TRUE(Fake.Boxes.empty());

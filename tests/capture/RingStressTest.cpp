@@ -45,7 +45,7 @@ TEST_F(RingTest, EveryShownSpectrumHasTheSizeOfItsCapture) {
   EXPECT_EQ(mismatches, 0);
   EXPECT_EQ(missingTones, 0);
   Fake.OnQueued = nullptr;
-  Client->CanClose();
+  Measured->CanClose();
   Fake.ReturnCapture(Fake.QueuedFrames());
   EXPECT_EQ(WaitForQuit(), 1);
 }

@@ -18,6 +18,7 @@
 #include "display/ReadoutFormat.h"
 #include "display/ReadoutPlacement.h"
 #include "display/ReferenceTrace.h"
+#include "measurement/ShownSpectrumBuilder.h"
 
 namespace {
 
@@ -30,13 +31,25 @@ class ColumnReadoutTest : public ::testing::Test {
     View->Rescale(601, 301, 2048, true);
     for (int32_t i = 0; i < 1024; ++i) (*Levels)[i] = {-10000 + i, -12000 - i};
   }
+  // The levels as the program shows them in `choice`, analysed at `size`
+  // points with the Hanning window.
+  const ShownSpectrum& Shaped(const LevelChoice& choice = {}, int32_t size = 2048) {
+    AnalysedLevels analysed;
+    analysed.Size = size;
+    analysed.Window = kWindowHanning;
+    analysed.Levels = Levels.get();
+    Builder.Build(analysed, choice, *Shown);
+    return *Shown;
+  }
   std::unique_ptr<ViewGeometry> View = std::make_unique<ViewGeometry>();
   std::unique_ptr<SpectrumLevels> Levels = std::make_unique<SpectrumLevels>();
+  ShownSpectrumBuilder Builder;
+  std::unique_ptr<ShownSpectrum> Shown = std::make_unique<ShownSpectrum>();
 };
 
 TEST_F(ColumnReadoutTest, FrequencyAndLevelAreThoseTheTraceIsDrawnFrom) {
   (*Levels)[1015][0] = -500;  // the loudest of column 599's lines, left only
-  const ColumnReadout readout(*View, *Levels, 2048);
+  const ColumnReadout readout(*View, Shaped());
   // Column centres 10 x 10^((x + 0.5) / 179.4576): 10.06 Hz, 28.09 Hz,
   // 36.32 Hz, 21909 Hz (+-141 Hz: shown as 21900 Hz), 22192 Hz; column 300 473 Hz.
   EXPECT_NEAR(readout.FrequencyHz(0), 10.0644, 1e-4);
@@ -66,25 +79,24 @@ TEST_F(ColumnReadoutTest, FrequencyAndLevelAreThoseTheTraceIsDrawnFrom) {
   // still marked. Column 599's lines 1011 to 1023 level, the last 0.05 dB
   // above: the C weighting, falling 0.15 dB over them, makes the first the
   // column's largest.
-  const LevelScale sine({kScaleSine, kWeightingNone, std::nullopt}, kWindowHanning, 2048);
   (*Levels)[1][1] = -14000;
-  const ColumnReadout scaled(*View, *Levels, 2048, nullptr, &sine);
+  const ColumnReadout scaled(*View, Shaped({kScaleSine, kWeightingNone, std::nullopt}));
   EXPECT_EQ(scaled.Text(80, true, true, true), L"28,1 Hz  L -94,0 dBFS  R \u2264-134,0 dBFS");
   for (int32_t i = 1011; i < 1024; ++i) (*Levels)[i][0] = -9000;
   (*Levels)[1023][0] = -8995;
   const LevelScale weighted({kScaleUncorrected, kWeightingC, std::nullopt}, kWindowHanning, 2048);
   int32_t columnLevel = 0;
-  ASSERT_TRUE(ColumnReadout(*View, *Levels, 2048).Level(599, 0, true, columnLevel));
+  ASSERT_TRUE(ColumnReadout(*View, Shaped()).Level(599, 0, true, columnLevel));
   EXPECT_EQ(columnLevel, -8995);
-  ASSERT_TRUE(
-      ColumnReadout(*View, *Levels, 2048, nullptr, &weighted).Level(599, 0, true, columnLevel));
+  ASSERT_TRUE(ColumnReadout(*View, Shaped({kScaleUncorrected, kWeightingC, std::nullopt}))
+                  .Level(599, 0, true, columnLevel));
   EXPECT_EQ(columnLevel, weighted.ScaledLevel(-9000, 1011));
   EXPECT_GT(columnLevel, weighted.ScaledLevel(-8995, 1023));
 
   View->Rescale(601, 301, 0, true);
   int32_t level = 0;
-  EXPECT_FALSE(ColumnReadout(*View, *Levels, 0).Level(300, 0, true, level));
-  EXPECT_EQ(ColumnReadout(*View, *Levels, 0).Text(300, true, true, true), L"473 Hz");
+  EXPECT_FALSE(ColumnReadout(*View, Shaped({}, 0)).Level(300, 0, true, level));
+  EXPECT_EQ(ColumnReadout(*View, Shaped({}, 0)).Text(300, true, true, true), L"473 Hz");
 }
 
 // A reference of a 16-point transform (lines 2756.25 Hz apart; lines 1 and
@@ -100,7 +112,7 @@ TEST_F(ColumnReadoutTest, AReferenceOfAnotherSizeIsNamedWithTheDifference) {
   levels[2] = {-3000, -8000};
   ReferenceTrace reference(frequencies, levels);
   reference.Place(*View);
-  const ColumnReadout readout(*View, *Levels, 2048, nullptr, nullptr, &reference);
+  const ColumnReadout readout(*View, Shaped(), false, &reference);
   // Column 437's centre 2741 Hz, +-17.7 Hz: shown to the ten.
   EXPECT_EQ(readout.Text(437, true, true, true),
             L"2740 Hz  L -12,7 dB  Ref -15,9  \u0394 +3,2  R -90,0 dB  Ref -90,0  \u0394 0,0");

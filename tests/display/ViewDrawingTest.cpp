@@ -12,6 +12,7 @@
 #include "display/ReferenceTrace.h"
 #include "display/TraceVertices.h"
 #include "display/ViewPainter.h"
+#include "measurement/ShownSpectrumBuilder.h"
 #include "tests/display/DrawingColours.h"
 #include "tests/display/TBitmapDC.h"
 #include "windowing/FpuPrecision.h"
@@ -51,7 +52,18 @@ class SpectrumDrawingTest : public ::testing::Test {
   void SetLevels(int32_t left, int32_t right) {
     for (LevelPair& line : *Levels) line = {left, right};
   }
-  void Draw() { Painter->DrawSpectrum(Dc, *View, *Levels); }
+  void Draw() { Painter->DrawSpectrum(Dc, *View, Shaped()); }
+  // The test's levels as the program shows them: analysed with `Window` at
+  // the view's size, in the scale and weighting chosen, with `Calibration`.
+  const ShownSpectrum& Shaped() {
+    AnalysedLevels analysed;
+    analysed.Size = 2 * View->BinCount();
+    analysed.Window = Window;
+    analysed.Levels = Levels.get();
+    Builder.Build(analysed, {Settings.LevelScale, Settings.FrequencyWeighting, Calibration},
+                  *Shown);
+    return *Shown;
+  }
 
   // Black view with the grey grid over it and the unit ("dB") in the top
   // left corner, nothing outside the view but the grid columns that lie
@@ -88,6 +100,10 @@ class SpectrumDrawingTest : public ::testing::Test {
   std::unique_ptr<ViewGeometry> View = std::make_unique<ViewGeometry>();
   std::unique_ptr<SpectrumLevels> Levels = std::make_unique<SpectrumLevels>();
   std::unique_ptr<ViewPainter> Painter = std::make_unique<ViewPainter>();
+  ShownSpectrumBuilder Builder;
+  std::unique_ptr<ShownSpectrum> Shown = std::make_unique<ShownSpectrum>();
+  int32_t Window = kWindowOff;
+  std::optional<int32_t> Calibration;
   TBitmapDC Dc{kBitmapWidthPx, kBitmapHeightPx};
 };
 
@@ -195,17 +211,17 @@ TEST_F(SpectrumDrawingTest, AReferenceIsDrawnOnItsOwnLinesBehindTheTraces) {
 TEST_F(SpectrumDrawingTest, TracesLieAtTheChosenScaleAndACalibrationLeavesThem) {
   Rescale(16);
   SetLevels(-2000, -10000);
-  Painter->SetSpectrum(16, kWindowHanning);
+  Window = kWindowHanning;
   Settings.LevelScale = kScaleSine;
   for (const std::optional<int32_t> calibration :
        {std::optional<int32_t>{}, std::optional{10002}}) {
-    Painter->SetCalibration(calibration);
+    Calibration = calibration;
     Draw();
     EXPECT_EQ(Dc.Pixel(200, 28), kLeftGreen);
     EXPECT_EQ(Dc.Pixel(200, 42), kGridGrey);  // the -20 dB row, no trace on it
   }
   Settings.LevelScale = kScaleUncorrected;
-  Painter->SetCalibration(std::nullopt);
+  Calibration.reset();
 }
 
 TEST_F(SpectrumDrawingTest, MaximumDrawingGivesOneVertexPerColumn) {
@@ -240,7 +256,7 @@ TEST_F(SpectrumDrawingTest, LevelsBeyondTheRangeAreDrawnOutsideTheView) {
   SetViewportOrgEx(tall.GetHandle(), 0, kMarginPx, nullptr);
   Rescale(kShownSize);
   SetLevels(1000, -16000);  // +10 dB on row -21, -160 dB on row 342
-  Painter->DrawSpectrum(tall, *View, *Levels);
+  Painter->DrawSpectrum(tall, *View, Shaped());
   constexpr int kColumn = 300;  // between two grid columns
   EXPECT_EQ(tall.Pixel(kColumn, kMarginPx - 21), kLeftGreen);
   EXPECT_EQ(tall.Pixel(kColumn, kMarginPx + 342), kRightRed);
@@ -276,9 +292,9 @@ TEST_F(SpectrumDrawingTest, ReadoutAndPeaksStayInTheirAreasOverTheTraces) {
   BitBlt(plain.GetHandle(), 0, 0, kBitmapWidthPx, kBitmapHeightPx, Dc.GetHandle(), 0, 0, SRCCOPY);
 
   Settings.ShowPeaks = 1;
-  Painter->SetSpectrum(kShownSize, 2);
+  Window = kWindowHanning;
   Painter->ShowReadoutAt({300, 150});
-  const ReadoutArea area = Painter->MeasureReadout(Dc, *View, *Levels);
+  const ReadoutArea area = Painter->MeasureReadout(Dc, *View, Shaped());
   Draw();
   const auto inside = [](const RECT& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
@@ -376,7 +392,7 @@ class ThinnedTraceTest : public SpectrumDrawingTest {
     const int32_t showLeft = Settings.ShowLeft;
     const int32_t showRight = Settings.ShowRight;
     Settings.ShowLeft = Settings.ShowRight = 0;
-    Painter->DrawSpectrum(dc, *View, *Levels);
+    Painter->DrawSpectrum(dc, *View, Shaped());
     Settings.ShowLeft = showLeft;
     Settings.ShowRight = showRight;
     const TPen leftPen(kLeftGreen);
@@ -417,7 +433,7 @@ TEST_F(ThinnedTraceTest, WithoutTheMaximumEveryPixelIsThatOfEveryLineDrawn) {
         FillChannel(*Levels, 1, swapped ? first : second, size / 2, random);
         thinned.Fill(kUntouched);
         everyLine.Fill(kUntouched);
-        Painter->DrawSpectrum(thinned, *View, *Levels);
+        Painter->DrawSpectrum(thinned, *View, Shaped());
         DrawEveryLine(everyLine);
         POINT firstDifference{};
         const int differing = thinned.DifferingPixels(everyLine, &firstDifference);

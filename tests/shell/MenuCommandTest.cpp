@@ -188,7 +188,7 @@ TEST_F(MenuTest, TheInputMenuListsTheDevicesAndAChoiceMeasuresFromIt) {
   Fake.DeviceCount = 4;
   Fake.DeviceNames = {"Mic & Line", "Headset", "USB", "Monitor"};
   Command(CMD_INPUT_FIRST + 2);
-  ASSERT_TRUE(PumpUntil([&] { return View().Capture().OpenInput() == 2; }));
+  ASSERT_TRUE(PumpUntil([&] { return App->Measuring().Capture().OpenInput() == 2; }));
   EXPECT_EQ(LoadSettings(Stored).Input.Name, "Monitor");  // remembered by the name shown
   Fake.DeviceCount = 3;
   Fake.DeviceNames = {"Mic & Line", "USB", "Monitor"};
@@ -199,7 +199,7 @@ TEST_F(MenuTest, TheInputMenuListsTheDevicesAndAChoiceMeasuresFromIt) {
   Fake.OpenResult = MMSYSERR_ALLOCATED;
   Fake.ErrorTexts[MMSYSERR_ALLOCATED] = "The device is in use.";
   Command(CMD_INPUT_FIRST + 1);
-  ASSERT_TRUE(PumpUntil([&] { return View().Capture().Stopped(); }));
+  ASSERT_TRUE(PumpUntil([&] { return App->Measuring().Capture().Stopped(); }));
   EXPECT_EQ(Fake.Boxes.back().Text, "The device is in use.");
   EXPECT_EQ(LoadSettings(Stored).Input.Name, "Monitor");  // a refused input is not remembered
   open();
@@ -219,7 +219,7 @@ TEST_F(MenuTest, AnhaltenHoldsThePictureAndTheSpaceKeyMeasuresAgain) {
   Stored.Values.clear();
   Command(CMD_PAUSE);
   EXPECT_TRUE(Checked(CMD_PAUSE));
-  EXPECT_TRUE(View().Capture().PictureHeld());
+  EXPECT_TRUE(App->Measuring().Capture().PictureHeld());
   const int queued = Fake.CapturesQueued;
   PumpUntil(nullptr, 300);
   EXPECT_EQ(Fake.CapturesQueued, queued);
@@ -285,8 +285,9 @@ TEST_F(MenuTest, ACalibrationIsTakenPerInputKeptByTheDefaultsAndForgotten) {
     Fake.ReturnCapture(static_cast<int32_t>(header.dwBufferLength / 4), tone);
   };
   Fake.ReturnCapture(Fake.QueuedFrames(), tone);
-  ASSERT_TRUE(PumpUntil([&] { return View().ShownSize() == 2048 && View().SinePeak(0).Found; }));
-  EXPECT_NEAR(View().SinePeak(0).LevelHundredthsDb, -602, 1);
+  ASSERT_TRUE(
+      PumpUntil([&] { return View().ShownSize() == 2048 && View().Shown().SinePeaks[0].Found; }));
+  EXPECT_NEAR(View().Shown().SinePeaks[0].LevelHundredthsDb, -602, 1);
 
   TypedLevels.clear();
   SaidAfterOk.clear();
@@ -303,18 +304,18 @@ TEST_F(MenuTest, ACalibrationIsTakenPerInputKeptByTheDefaultsAndForgotten) {
   EXPECT_EQ(Settings.LevelScale, kScaleSine);
   EXPECT_TRUE(Checked(CMD_SCALE_SINE));
   EXPECT_EQ(LoadSettings(Stored).Choice("LevelScale"), kScaleSine);
-  EXPECT_EQ(View().AxisShiftHundredthsDb(), calibration);
+  EXPECT_EQ(View().Shown().AxisShiftHundredthsDb, calibration);
 
   Command(CMD_RESTORE_DEFAULTS);
   EXPECT_EQ(Settings.LevelScale, kScaleUncorrected);
-  EXPECT_EQ(View().AxisShiftHundredthsDb(), 0);
+  EXPECT_EQ(View().Shown().AxisShiftHundredthsDb, 0);
   EXPECT_EQ(stored().at("Line In"), calibration);
   Command(CMD_SCALE_SINE);
-  EXPECT_EQ(View().AxisShiftHundredthsDb(), calibration);
+  EXPECT_EQ(View().Shown().AxisShiftHundredthsDb, calibration);
 
   Command(CMD_FORGET_CALIBRATION);
   EXPECT_TRUE(stored().empty());
-  EXPECT_EQ(View().AxisShiftHundredthsDb(), 0);
+  EXPECT_EQ(View().Shown().AxisShiftHundredthsDb, 0);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ TEST_F(ShellTest, ExitCommandEndsWithOneOnlyWhenTheOutstandingBufferReturns) {
 
 TEST_F(ShellTest, TheExceptionBoxStaysOpenWhenTheQuitMessageWasPostedBeforeIt) {
   Build();
-  View().CanClose();
+  Frame().CanClose();
   Fake.ReturnCapture(Fake.QueuedFrames());  // its return posts the quit message
   PostMessageA(Frame().GetHandle(), TTestApp::kThrowMessage, 0, 0);
   int quitWhileBoxOpen = kNoQuit;

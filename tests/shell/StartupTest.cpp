@@ -185,7 +185,7 @@ TEST_F(ShellTest, StartChecksExactlyTheSixDefaultItemsAndQueuesTwoThousandFrames
                                         CMD_RATE_5, CMD_WINDOW_HANNING, CMD_AUTO_OFFSET}));
   EXPECT_EQ(Fake.CapturesQueued, 1);
   EXPECT_EQ(Fake.QueuedFrames(), 2048);
-  EXPECT_TRUE(View().Capture().IsStarted());
+  EXPECT_TRUE(App->Measuring().Capture().IsStarted());
 }
 
 // With several inputs the "Info" box names device 0 while the view's set-up
@@ -282,7 +282,7 @@ TEST_F(ShellTest, TheRememberedInputIsMeasuredFromTheStartOrDevice0NamedIfItIsGo
     Fake.DeviceCount = static_cast<UINT>(c.Devices.size());
     Fake.Boxes.clear();
     Build();
-    EXPECT_EQ(View().Capture().OpenInput(), static_cast<int32_t>(c.Opened)) << c.Name;
+    EXPECT_EQ(App->Measuring().Capture().OpenInput(), static_cast<int32_t>(c.Opened)) << c.Name;
     std::vector<std::string> boxes;
     for (const auto& box : Fake.Boxes) boxes.push_back(box.Text);
     EXPECT_EQ(boxes, c.Boxes);

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/LevelTypes.h"
+#include "capture/AnalysisDisplay.h"
+#include "capture/CaptureDriver.h"
+#include "measurement/AnalysedLevels.h"
+#include "measurement/MeasurementListener.h"
+#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownSpectrumBuilder.h"
+#include "windowing/TWindow.h"
+
+// The measurement of the program, owned by the application: it owns the
+// capture driver (with its device, buffer, worker and timers, whose messages
+// reach a message-only window of its own) and turns each analysed spectrum
+// into the one ShownSpectrum that every listener (the spectrum view first)
+// reads. It keeps the stored levels of the spectrum shown, so that another
+// scale, weighting or calibration reshapes the same spectrum, and each
+// input's calibration, applied to the spectra that input recorded.
+//
+// Listeners hear of spectra, opened inputs and the held picture only after
+// the capture ring's handling has returned. GUI thread only.
+//
+// Large (several MiB): create it on the heap.
+class Measurement : private AnalysisDisplay {
+ public:
+  Measurement();
+  ~Measurement() override;
+  Measurement(const Measurement&) = delete;
+  Measurement& operator=(const Measurement&) = delete;
+
+  // Before Start: the input to start with and whether to name device 0 in
+  // any case (the remembered one is gone).
+  void StartWith(int32_t device, bool announce) { Driver->StartWith(device, announce); }
+  // Creates the measurement's window, opens the input, queues the first
+  // capture and starts the worker. A failure is shown and ends the program.
+  void Start();
+
+  // A listener must outlive its registration.
+  void AddListener(MeasurementListener* listener);
+  void RemoveListener(MeasurementListener* listener);
+
+  // The spectrum shown; none yet while its Size is 0.
+  const ShownSpectrum& Shown() const { return Value; }
+
+  // The level scale or the frequency weighting chosen changed: the
+  // spectrum shown is reshaped and shown again.
+  void LevelChoiceChanged();
+  // Each input's calibration by product name (hundredths of a dB SPL of a
+  // full-scale sine): the spectrum shown is reshaped with that of its input.
+  void SetCalibrations(std::map<std::string, int32_t> calibrations);
+
+  // The product name of the input measured from now, none while none is open.
+  std::optional<std::string> OpenInputName() const;
+
+  // Asks the program to end once the buffer is back; answers no, every time.
+  bool CanClose();
+  void StopBeforeExceptionBox() { Driver->StopBeforeExceptionBox(); }
+  void OnPowerEvent(UINT powerEvent) { Driver->OnPowerEvent(powerEvent); }
+
+  CaptureDriver& Capture() { return *Driver; }
+  const CaptureDriver& Capture() const { return *Driver; }
+
+ private:
+  // The window the device's, the timers' and the worker's messages go to.
+  class TMessageTarget : public TWindow {
+   public:
+    explicit TMessageTarget(Measurement& owner);
+    DECLARE_RESPONSE_TABLE();
+
+   private:
+    LRESULT OnCaptureDone(WPARAM device, LPARAM header);
+    LRESULT OnSpectrumReady();
+    void OnTimer(UINT_PTR timerId);
+    Measurement& Owner;
+  };
+
+  // AnalysisDisplay
+  void ShowSpectrum(const AnalysedSpectrum& spectrum) override;
+  void ShowErrorBox(const char* text) override;
+  void InputOpened(int32_t device, const std::string& name) override;
+  void PictureHeldChanged(bool held) override;
+
+  // Rebuilds the shown spectrum from the stored levels kept and tells the listeners.
+  void Reshape();
+  LevelChoice ChoiceFor(const std::string& input) const;
+
+  std::unique_ptr<SpectrumLevels> RecordedLevels;
+  std::unique_ptr<SpectrumLevels> RecordedHeld;
+  AnalysedLevels Recorded;
+  ShownSpectrum Value;
+  ShownSpectrumBuilder Builder;
+  std::vector<MeasurementListener*> Listeners;
+  // The product name each input had when it was opened, by device number.
+  std::map<int32_t, std::string> OpenedNames;
+  std::map<std::string, int32_t> Calibrations;
+  std::unique_ptr<TMessageTarget> Target;
+  // Last, so that it is made once the rest is there; the destructor ends it
+  // first, while the window still exists.
+  std::unique_ptr<CaptureDriver> Driver;
+};

@@ -1,0 +1,6 @@
+#include "measurement/ShownSpectrum.h"
+
+ShownSpectrum::ShownSpectrum()
+    : Levels(std::make_unique<SpectrumLevels>()),
+      Held(std::make_unique<SpectrumLevels>()),
+      Floors(std::make_unique<std::array<uint8_t, kMaxSpectrumLines>>()) {}

@@ -1,0 +1,60 @@
+#include "measurement/ShownSpectrumBuilder.h"
+
+#include <algorithm>
+
+const LevelScale& ShownSpectrumBuilder::ScaleFor(const LevelChoice& choice, int32_t window,
+                                                 int32_t size) {
+  if (!CurrentScale || choice.Scale != ScaleChoice.Scale ||
+      choice.Weighting != ScaleChoice.Weighting ||
+      choice.CalibrationHundredthsDb != ScaleChoice.CalibrationHundredthsDb ||
+      window != ScaleWindow || size != ScaleSize) {
+    CurrentScale = std::make_unique<LevelScale>(choice, window, size);
+    ScaleChoice = choice;
+    ScaleWindow = window;
+    ScaleSize = size;
+  }
+  return *CurrentScale;
+}
+
+void ShownSpectrumBuilder::Build(const AnalysedLevels& analysed, const LevelChoice& choice,
+                                 ShownSpectrum& shown) {
+  const int32_t size = analysed.Levels ? analysed.Size : 0;
+  const LevelScale& scale = ScaleFor(choice, analysed.Window, size);
+  shown.Size = size;
+  shown.Window = analysed.Window;
+  shown.AverageCount = analysed.AverageCount;
+  shown.AverageLength = analysed.AverageLength;
+  shown.Input = analysed.Input;
+  shown.Choice = choice;
+  shown.Unit = scale.Unit();
+  shown.AxisShiftHundredthsDb = scale.AxisShiftHundredthsDb();
+  shown.HeldValid = analysed.HeldValid && analysed.Held != nullptr && size >= 2;
+  const int32_t lines = std::min(size / 2, kMaxSpectrumLines);
+  SpectrumLevels& levels = *shown.Levels;
+  SpectrumLevels& held = *shown.Held;
+  auto& floors = *shown.Floors;
+  for (int32_t line = 0; line < lines; ++line) {
+    uint8_t floor = 0;
+    for (int32_t channel = 0; channel < 2; ++channel) {
+      const int32_t stored = (*analysed.Levels)[line][channel];
+      levels[line][channel] = scale.ScaledLevel(stored, line);
+      if (LevelScale::AtFloor(stored))
+        floor |= channel == 0 ? ShownSpectrum::kFloorLeft : ShownSpectrum::kFloorRight;
+      if (!shown.HeldValid) continue;
+      const int32_t storedHeld = (*analysed.Held)[line][channel];
+      held[line][channel] = scale.ScaledLevel(storedHeld, line);
+      if (LevelScale::AtFloor(storedHeld))
+        floor |= channel == 0 ? ShownSpectrum::kHeldFloorLeft : ShownSpectrum::kHeldFloorRight;
+    }
+    floors[static_cast<size_t>(line)] = floor;
+  }
+  const LevelScale sine({kScaleSine, kWeightingNone, std::nullopt}, analysed.Window, size);
+  for (int32_t channel = 0; channel < 2; ++channel) {
+    shown.Peaks[channel] =
+        size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window, &scale)
+                  : SpectralPeak{};
+    shown.SinePeaks[channel] =
+        size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window, &sine)
+                  : SpectralPeak{};
+  }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "analysis/levels/LevelChoice.h"
+#include "analysis/levels/LevelScale.h"
+#include "analysis/levels/PeakFinder.h"
+#include "measurement/AnalysedLevels.h"
+#include "measurement/ShownSpectrum.h"
+
+// The one place where stored levels become shown levels: each analysed
+// spectrum, in the scale and weighting chosen and with the calibration of
+// the input that recorded it, into a ShownSpectrum with its floors, unit
+// and peaks. Portable; keeps the scale and the windows' lobes it was last
+// asked for. GUI thread only.
+class ShownSpectrumBuilder {
+ public:
+  // Rebuilds `shown` from `analysed` as `choice` asks (its calibration is
+  // that of analysed.Input, or none).
+  void Build(const AnalysedLevels& analysed, const LevelChoice& choice, ShownSpectrum& shown);
+
+  // The scale that Build applied last.
+  const LevelScale& Scale() const { return *CurrentScale; }
+
+ private:
+  const LevelScale& ScaleFor(const LevelChoice& choice, int32_t window, int32_t size);
+
+  PeakFinder Peaks;
+  std::unique_ptr<LevelScale> CurrentScale;
+  LevelChoice ScaleChoice;
+  int32_t ScaleWindow = -1;
+  int32_t ScaleSize = -1;
+};

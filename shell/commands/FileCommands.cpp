@@ -1,0 +1,175 @@
+#include "shell/commands/FileCommands.h"
+
+#include <optional>
+#include <vector>
+
+#include "capture/MessageBoxes.h"
+#include "display/TMainClient.h"
+#include "export/FileDialogs.h"
+#include "export/HeaderTexts.h"
+#include "export/LevelFileReader.h"
+#include "export/LevelFileWriter.h"
+#include "export/PictureBitmap.h"
+#include "export/PictureTransfer.h"
+#include "export/WholeFile.h"
+#include "measurement/Measurement.h"
+#include "measurement/ReferenceSpectrum.h"
+#include "resources/ResourceIds.h"
+#include "shell/TLayClient.h"
+#include "shell/TMainFrame.h"
+
+namespace {
+
+constexpr const char* kProgramName = "Frelox " FRELOX_VERSION;
+
+// Now, as a spectrum file's header states it.
+std::string LocalTimeText() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return DateTimeText(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+}
+
+// The spectrum shown, a row per line with its levels as shown, and the
+// header's facts as the spectrum carries them.
+LevelTable TableOf(const ShownSpectrum& shown) {
+  LevelTable table;
+  table.Header.Program = kProgramName;
+  table.Header.RecordedAt = LocalTimeText();
+  table.Header.Input = shown.Input;
+  table.Header.FftSize = shown.Size;
+  table.Header.Window = WindowName(shown.Window);
+  table.Header.Averaging = AveragingText(shown.AverageCount, shown.AverageLength);
+  table.Header.LevelScale = shown.Unit;
+  const int32_t lines = shown.LineCount();
+  table.FrequenciesHz.resize(static_cast<size_t>(lines));
+  table.Levels.resize(static_cast<size_t>(lines));
+  for (int32_t line = 0; line < lines; ++line) {
+    table.FrequenciesHz[line] = shown.LineFrequencyHz(line);
+    table.Levels[line] = (*shown.Levels)[line];
+  }
+  return table;
+}
+
+}  // namespace
+
+const CommandRow<FileCommands> FileCommands::kRows[] = {
+    {CMD_EXPORT_SPECTRUM, 0, nullptr, &FileCommands::CmExportSpectrum},
+    {CMD_COPY_PICTURE, 0, nullptr, &FileCommands::CmCopyPicture},
+    {CMD_SAVE_PICTURE, 0, nullptr, &FileCommands::CmSavePicture},
+    {CMD_REFERENCE_TAKE, 0, nullptr, &FileCommands::CmTakeReference},
+    {CMD_REFERENCE_LOAD, 0, nullptr, &FileCommands::CmLoadReference},
+    {CMD_REFERENCE_REMOVE, 0, nullptr, &FileCommands::CmRemoveReference},
+};
+
+bool FileCommands::Command(UINT command) {
+  return DispatchCommand(*this, kRows, command);
+}
+
+void FileCommands::ShowFailure(const std::string& what, const std::string& path,
+                               const std::string& why) {
+  ShowError((what + (path.empty() ? "" : ": " + path) + "\n" + why).c_str());
+}
+
+// Greys what cannot be done now: the spectrum's commands before one is
+// shown, "Referenz &entfernen" without a reference.
+void FileCommands::MenuOpening(HMENU, UINT position) {
+  if (position != TMainFrame::kProgramMenuPosition && position != TMainFrame::kViewMenuPosition)
+    return;
+  const HMENU menu = GetMenu(Context.Frame.GetHandle());
+  const UINT spectrum = Context.View.HasSpectrum() ? MF_ENABLED : MF_GRAYED;
+  EnableMenuItem(menu, CMD_EXPORT_SPECTRUM, MF_BYCOMMAND | spectrum);
+  EnableMenuItem(menu, CMD_REFERENCE_TAKE, MF_BYCOMMAND | spectrum);
+  EnableMenuItem(menu, CMD_REFERENCE_REMOVE,
+                 MF_BYCOMMAND | (Context.View.HasReference() ? MF_ENABLED : MF_GRAYED));
+}
+
+void FileCommands::CmExportSpectrum(UINT) {
+  if (!Context.View.HasSpectrum()) return;
+  const LevelTable table = TableOf(Context.View.Shown());
+  const std::optional<SpectrumFileChoice> choice =
+      FileDialogCalls().SaveSpectrum(Context.Frame.GetHandle());
+  if (!choice) return;
+  std::string why;
+  if (!WriteWholeFile(choice->Path, WriteSpectrumFile(table, choice->Type), why))
+    ShowFailure("Spektrum nicht exportiert", choice->Path, why);
+}
+
+std::unique_ptr<PictureBitmap> FileCommands::Picture(std::string& why) {
+  const SIZE size = Context.Layout.PictureSize();
+  if (size.cx <= 0 || size.cy <= 0) {
+    why = "Das Fenster ist zu klein f\xFCr ein Bild.";
+    return nullptr;
+  }
+  auto picture = std::make_unique<PictureBitmap>(size.cx, size.cy);
+  Context.Layout.DrawPicture(*picture);
+  return picture;
+}
+
+void FileCommands::CmCopyPicture(UINT) {
+  std::string why;
+  const std::unique_ptr<PictureBitmap> picture = Picture(why);
+  if (!picture || !CopyPictureToClipboard(Context.Frame.GetHandle(), *picture, why))
+    ShowFailure("Bild nicht kopiert", "", why);
+}
+
+void FileCommands::CmSavePicture(UINT) {
+  std::string why;
+  const std::unique_ptr<PictureBitmap> picture = Picture(why);
+  if (!picture) {
+    ShowFailure("Bild nicht gespeichert", "", why);
+    return;
+  }
+  const std::optional<std::string> path = FileDialogCalls().SavePicture(Context.Frame.GetHandle());
+  if (!path) return;
+  std::string png;
+  if (!EncodePng(*picture, png, why) || !WriteWholeFile(*path, png, why))
+    ShowFailure("Bild nicht gespeichert", *path, why);
+}
+
+void FileCommands::CmTakeReference(UINT) {
+  if (!Context.View.HasSpectrum()) return;
+  Context.View.SetReference(ReferenceSpectrum::FromShown(Context.View.Shown()));
+  ReferenceFile.clear();
+  Context.StoreChoices(Context.Frame);
+}
+
+void FileCommands::CmLoadReference(UINT) {
+  const std::optional<std::string> path =
+      FileDialogCalls().OpenReference(Context.Frame.GetHandle());
+  if (!path) return;
+  std::string why;
+  if (!LoadReference(*path, why)) {
+    ShowFailure("Referenz nicht geladen", *path, why);
+    return;
+  }
+  ReferenceFile = *path;
+  Context.StoreChoices(Context.Frame);
+}
+
+void FileCommands::CmRemoveReference(UINT) {
+  Reset();
+  Context.StoreChoices(Context.Frame);
+}
+
+void FileCommands::Reset() {
+  Context.View.SetReference(std::nullopt);
+  ReferenceFile.clear();
+}
+
+void FileCommands::LoadRemembered() {
+  std::string why;
+  if (!ReferenceFile.empty() && !LoadReference(ReferenceFile, why)) ReferenceFile.clear();
+}
+
+bool FileCommands::LoadReference(const std::string& path, std::string& why) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes, why)) return false;
+  SpectrumFileReading reading = ReadSpectrumFile(bytes);
+  if (!reading.Read) {
+    why = (reading.FaultLine ? "Zeile " + std::to_string(reading.FaultLine) + ": " : "") +
+          reading.Fault;
+    return false;
+  }
+  Context.View.SetReference(ReferenceSpectrum::FromTable(std::move(reading.Table)));
+  return true;
+}
