@@ -42,7 +42,8 @@ class RecordingAnalyser {
   RecordingAnalyser();
   ~RecordingAnalyser();
 
-  // REQUIRES: reader.Open() succeeded and nothing has been read from it.
+  // REQUIRES: reader.Open() succeeded and nothing has been read from it;
+  // `choice` holds a size and a window the menu offers.
   // kDone: `spectrum` holds the result. kCancelled: `progress` answered
   // false. kRefused: Error() says why (Windows-1252); `spectrum` is left as
   // it was in both.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "recording/ByteSource.h"
@@ -77,21 +78,15 @@ inline Bytes Pcm16(const std::vector<int16_t>& samples) {
 // Holds exactly a file's bytes; any request beyond them fails the test.
 class StrictSource : public ByteSource {
  public:
-  explicit StrictSource(const Bytes& bytes)
-      : Data(new uint8_t[bytes.size() + 1]), Length(bytes.size()) {
-    if (!bytes.empty()) std::memcpy(Data.get(), bytes.data(), bytes.size());
-  }
-  uint64_t Size() const override { return Length; }
+  explicit StrictSource(Bytes bytes) : Data(std::move(bytes)) {}
+  uint64_t Size() const override { return Data.size(); }
   bool ReadAt(uint64_t offset, void* buffer, size_t count) override {
-    if (offset > Length || count > Length - offset) {
-      ADD_FAILURE() << "read of " << count << " bytes at " << offset << " of " << Length;
-      return false;
-    }
-    std::memcpy(buffer, Data.get() + offset, count);
-    return true;
+    const bool inside = offset <= Data.size() && count <= Data.size() - offset;
+    EXPECT_TRUE(inside) << "read of " << count << " bytes at " << offset << " of " << Data.size();
+    if (inside && count > 0) std::memcpy(buffer, Data.data() + offset, count);
+    return inside;
   }
 
  private:
-  std::unique_ptr<uint8_t[]> Data;
-  uint64_t Length;
+  Bytes Data;
 };

@@ -89,14 +89,11 @@ TEST(WaveFileReader, CutOffRecordingsAndRf64) {
        1000, true},
       {"rf64",
        [&] {
-         Bytes ds64;
-         Put(ds64, 0, 8);
-         Put(ds64, 3000, 8);  // fewer than the block's bytes: ds64's size counts
-         Put(ds64, 750, 8);
-         Put(ds64, 0, 4);
-         Bytes f = WaveFile({}, data, Bytes{});
          Bytes rf = {'R', 'F', '6', '4', 0xFF, 0xFF, 0xFF, 0xFF, 'W', 'A', 'V', 'E'};
-         const Bytes ds = Chunk("ds64", ds64);
+         Bytes ds64(24, 0);
+         ds64[8] = 3000 % 256;  // the data size, fewer than the block's bytes: ds64's counts
+         ds64[9] = 3000 / 256;
+         const Bytes ds = Chunk("ds64", ds64), f = WaveFile({}, data);
          rf.insert(rf.end(), ds.begin(), ds.end());
          rf.insert(rf.end(), f.begin() + 12, f.end());
          std::memset(&rf[rf.size() - data.size() - 4], 0xFF, 4);
@@ -152,7 +149,6 @@ TEST(WaveFileReader, RefusesBadFilesWithTheirReason) {
     const char* Reason;
   } cases[] = {
       {{}, "keine Wave-Datei"},
-      {Bytes(good.begin(), good.begin() + 11), "keine Wave-Datei"},
       {altered(0, {'R', 'I', 'F', 'X'}), "RIFF/WAVE"},
       {altered(8, {'A', 'V', 'I', ' '}), "RIFF/WAVE"},
       {Bytes(good.begin(), good.begin() + 12), "keinen Formatblock"},
@@ -169,14 +165,12 @@ TEST(WaveFileReader, RefusesBadFilesWithTheirReason) {
        "Blockgr\xF6\xDF"
        "e 3 passt nicht"},
       {altered(34, {12}), "PCM mit 12 Bit"},
-      {altered(40, {0, 0, 0, 0}), "keine Samples"},
       {altered(40, {3, 0, 0, 0}), "keine Samples"},
       {withFormat({1, 1, 3, 44100, 16}), "3 Kan\xE4le"},
       {withFormat({1, 1, 0, 44100, 16}), "keinen Kanal"},
       {withFormat({1, 1, 2, 7999, 16}),
        "7999 Hz liegt au\xDF"
        "erhalb"},
-      {withFormat({1, 1, 2, 192001, 16}), "192001 Hz"},
       {withFormat({3, 3, 2, 44100, 64}), "Gleitkommawerte mit 64 Bit"},
       {withFormat({0xFFFE, 2, 2, 44100, 16}), "(ADPCM"},
       {[&] {
