@@ -20,7 +20,7 @@ constexpr int32_t kInt16Max = 32767;
 int32_t LevelFromMagnitude(double magnitude) {
   if (magnitude > kMagnitudeFloor)
     return static_cast<int32_t>(20.0 * std::log10(magnitude) * 100.0);
-  return static_cast<int32_t>(Range.LevelMin * 100.0);
+  return static_cast<int32_t>(kFixedDisplayRange.LevelMin * 100.0);
 }
 
 int16_t UpdatedDcOffset(int16_t oldOffset, double line0Real, int32_t n) {
@@ -33,33 +33,41 @@ int16_t UpdatedDcOffset(int16_t oldOffset, double line0Real, int32_t n) {
   return static_cast<int16_t>(value);
 }
 
+void WeightedSamples(const int16_t* frames, int32_t channel, int32_t n, const double* weights,
+                     int16_t dcOffset, double* input) {
+  const int32_t offset = dcOffset;
+  for (int32_t j = 0; j < n; ++j) {
+    input[j] = (frames[2 * j + channel] - offset) * kSampleScale;
+    input[j] *= weights[j];
+  }
+}
+
+void WeightedSamples(const double* samples, int32_t stride, int32_t n, const double* weights,
+                     int16_t dcOffset, double* input) {
+  const double offset = dcOffset * kSampleScale;
+  for (int32_t j = 0; j < n; ++j) {
+    input[j] = samples[static_cast<size_t>(j) * stride] - offset;
+    input[j] *= weights[j];
+  }
+}
+
 void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const double* weights,
                     const std::atomic<int32_t>& autoOffset, int16_t& dcOffset,
                     PowerAverager* averager, SpectrumLevels& levels) {
-  const int32_t offset = dcOffset;
-  for (int32_t j = 0; j < n; ++j) {
-    FftInput[j] = (frames[2 * j + channel] - offset) * kSampleScale;
-    FftInput[j] *= weights[j];
-  }
+  WeightedSamples(frames, channel, n, weights, dcOffset, FftInput);
   Fft(static_cast<uint32_t>(n), 0, FftInput, nullptr, FftRe, FftIm);
 
   dcOffset =
       autoOffset.load(std::memory_order_relaxed) ? UpdatedDcOffset(dcOffset, FftRe[0], n) : 0;
 
   const int32_t lines = n / 2;
-  const double lineZeroNorm = n;
-  const double lineNorm = lines;
   if (averager == nullptr) {
-    for (int32_t j = 0; j < lines; ++j) {
-      double m = std::sqrt(FftRe[j] * FftRe[j] + FftIm[j] * FftIm[j]);
-      m /= (j == 0) ? lineZeroNorm : lineNorm;
-      levels[j][channel] = LevelFromMagnitude(m);
-    }
+    for (int32_t j = 0; j < lines; ++j)
+      levels[j][channel] = LevelFromMagnitude(LineMagnitude(FftRe[j], FftIm[j], j, n));
     return;
   }
   for (int32_t j = 0; j < lines; ++j) {
-    const double norm = (j == 0) ? lineZeroNorm : lineNorm;
-    const double power = (FftRe[j] * FftRe[j] + FftIm[j] * FftIm[j]) / (norm * norm);
+    const double power = LinePower(FftRe[j], FftIm[j], j, n);
     levels[j][channel] = LevelFromMagnitude(std::sqrt(averager->Add(j, channel, power)));
   }
 }

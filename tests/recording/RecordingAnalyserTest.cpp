@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "analysis/AnalysisWorker.h"
+#include "analysis/DisplayRange.h"
+#include "analysis/MeasurementSettings.h"
+#include "analysis/WeightingWindow.h"
+#include "recording/RecordingAnalyser.h"
+#include "settings/SettingsTable.h"
+#include "tests/analysis/TestSignals.h"
+#include "tests/recording/WaveBytes.h"
+
+namespace {
+
+constexpr int32_t kFloor = -14000;
+
+// Interleaved 16-bit stereo: a tone with a DC offset on the left, noise and
+// a weaker tone on the right.
+std::vector<int16_t> Recording(int32_t frames, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::normal_distribution<double> noise(0.0, 300.0);
+  std::vector<int16_t> samples;
+  for (int32_t j = 0; j < frames; ++j) {
+    samples.push_back(static_cast<int16_t>(
+        std::lround(400 + 12000 * std::sin(kTestTwoPi * 0.0371 * j) + noise(random) / 10)));
+    samples.push_back(static_cast<int16_t>(
+        std::lround(noise(random) + 3000 * std::sin(kTestTwoPi * 0.2113 * j))));
+  }
+  return samples;
+}
+
+RecordingAnalyser::Outcome Analyse(const Bytes& file, const RecordingAnalysisChoice& choice,
+                                   RecordingSpectrum& spectrum, std::string* error = nullptr,
+                                   const AnalysisProgress& progress = {}) {
+  StrictSource source(file);
+  WaveFileReader reader(source);
+  EXPECT_TRUE(reader.Open()) << reader.Error();
+  RecordingAnalyser analyser;
+  const RecordingAnalyser::Outcome outcome = analyser.Analyse(reader, choice, progress, spectrum);
+  if (error) *error = analyser.Error();
+  return outcome;
+}
+
+// Each block through the live worker, one capture per block, the offset
+// estimate carried from capture to capture as the live analysis carries it.
+class LiveBlocks {
+ public:
+  LiveBlocks(const std::vector<int16_t>& samples, const RecordingAnalysisChoice& choice,
+             int32_t averageLength) {
+    StoreDefaultSettings();
+    Write(Settings.Weighting, choice.Weighting);
+    Write(Settings.AutoOffset, choice.AutoOffset);
+    Write(Settings.AverageLength, averageLength);
+    Worker = std::make_unique<AnalysisWorker>(Block.Samples.data());
+    const int32_t n = choice.FftSize;
+    const size_t frames = samples.size() / 2;
+    for (size_t start = 0; start + n <= frames; start += n / 2) {
+      std::copy(samples.begin() + 2 * start, samples.begin() + 2 * (start + n),
+                Block.Samples.begin());
+      Worker->RecordQueuedFrames(n);
+      Worker->AnalyseCapture();
+      PerBlock.push_back(Worker->WorkLevels());
+    }
+  }
+  StereoBlock Block;
+  std::unique_ptr<AnalysisWorker> Worker;
+  std::vector<SpectrumLevels> PerBlock;
+};
+
+// The average against the mean power of independently analysed blocks; the
+// average and the held maximum bit for bit against the live analysis.
+TEST(RecordingAnalyser, AveragesAndHoldsTheBlocksAsTheLiveAnalysis) {
+  Range = kFixedDisplayRange;
+  const RecordingAnalysisChoice choices[] = {
+      {1024, kWindowHanning, 1}, {2048, kWindowBlackman, 0}, {1024, kWindowOff, 1}};
+  for (const RecordingAnalysisChoice& choice : choices) {
+    SCOPED_TRACE(testing::Message() << choice.FftSize << " points, window " << choice.Weighting);
+    const int32_t n = choice.FftSize;
+    const std::vector<int16_t> samples = Recording(5 * n + 300, static_cast<uint32_t>(n));
+    RecordingSpectrum spectrum;
+    ASSERT_EQ(Analyse(WaveFile({}, Pcm16(samples)), choice, spectrum),
+              RecordingAnalyser::Outcome::kDone);
+    const LiveBlocks single(samples, choice, PowerAverager::kOff);
+    ASSERT_EQ(spectrum.BlockCount, static_cast<int64_t>(single.PerBlock.size()));
+    EXPECT_EQ(spectrum.BlockCount, 9);
+
+    int32_t compared = 0;
+    for (int32_t j = 0; j < n / 2; ++j) {
+      for (int32_t channel = 0; channel < 2; ++channel) {
+        double power = 0.0;
+        bool atFloor = false;
+        for (const SpectrumLevels& levels : single.PerBlock) {
+          power += std::pow(10.0, levels[j][channel] / 1000.0);
+          atFloor = atFloor || levels[j][channel] == kFloor;
+        }
+        if (atFloor) continue;
+        const double expected = 1000.0 * std::log10(power / single.PerBlock.size());
+        EXPECT_NEAR((*spectrum.Average)[j][channel], expected, 1.0) << "line " << j;
+        ++compared;
+      }
+    }
+    EXPECT_GT(compared, n / 2);
+    EXPECT_EQ(*spectrum.Held, single.Worker->HeldLevels());
+    const LiveBlocks averaged(samples, choice, PowerAverager::kContinuous);
+    for (int32_t j = 0; j < n / 2; ++j)
+      ASSERT_EQ((*spectrum.Average)[j], averaged.Worker->WorkLevels()[j]) << "line " << j;
+  }
+}
+
+// A mono file is the stereo file's left channel at any rate; the floor holds
+// without a view to set the plot's range.
+TEST(RecordingAnalyser, MonoIsTheLeftChannelAtAnyRateWithTheFloorWithoutAView) {
+  Range = DisplayRange{};
+  const int32_t n = 1024;
+  std::vector<int16_t> stereo = Recording(3 * n, 3);
+  std::vector<int16_t> mono;
+  for (size_t i = 0; i < stereo.size(); i += 2) {
+    mono.push_back(stereo[i]);
+    stereo[i + 1] = 0;
+  }
+  RecordingSpectrum fromStereo, fromMono;
+  ASSERT_EQ(Analyse(WaveFile({}, Pcm16(stereo)), {n, kWindowHanning, 1}, fromStereo),
+            RecordingAnalyser::Outcome::kDone);
+  ASSERT_EQ(Analyse(WaveFile({1, 1, 1, 8000, 16}, Pcm16(mono)), {n, kWindowHanning, 1}, fromMono),
+            RecordingAnalyser::Outcome::kDone);
+  EXPECT_EQ(fromMono.Channels, 1);
+  EXPECT_EQ(fromMono.LineSpacingHz(), 8000.0 / n);
+  for (int32_t j = 0; j < n / 2; ++j) {
+    EXPECT_EQ((*fromMono.Average)[j][0], (*fromStereo.Average)[j][0]);
+    EXPECT_EQ((*fromMono.Average)[j][1], kFloor);
+    EXPECT_EQ((*fromMono.Held)[j][1], kFloor);
+    EXPECT_EQ((*fromStereo.Average)[j][1], kFloor);
+  }
+  Range = kFixedDisplayRange;
+}
+
+TEST(RecordingAnalyser, ReportsProgressCancelsAndRefusesAShortRecording) {
+  const Bytes file = WaveFile({}, Pcm16(Recording(40 * 1024, 5)));
+  std::vector<double> fractions;
+  RecordingSpectrum spectrum;
+  EXPECT_EQ(Analyse(file, {1024, kWindowHanning, 1}, spectrum, nullptr,
+                    [&](double done) {
+                      fractions.push_back(done);
+                      return true;
+                    }),
+            RecordingAnalyser::Outcome::kDone);
+  ASSERT_EQ(fractions.size(), 79u);
+  EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
+  EXPECT_EQ(fractions.back(), 1.0);
+
+  RecordingSpectrum cancelled;
+  int calls = 0;
+  EXPECT_EQ(Analyse(file, {1024, kWindowHanning, 1}, cancelled, nullptr,
+                    [&](double) { return ++calls < 2; }),
+            RecordingAnalyser::Outcome::kCancelled);
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(cancelled.Average, nullptr);
+
+  std::string error;
+  RecordingSpectrum refused;
+  EXPECT_EQ(
+      Analyse(WaveFile({}, Pcm16(Recording(2047, 1))), {2048, kWindowHanning, 1}, refused, &error),
+      RecordingAnalyser::Outcome::kRefused);
+  EXPECT_NE(error.find("k\xFCrzer als ein Block"), std::string::npos) << error;
+}
+
+}  // namespace
