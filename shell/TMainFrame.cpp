@@ -23,6 +23,7 @@
 #include "settings/SettingsTable.h"
 #include "shell/TCalibrationDialog.h"
 #include "shell/TLayClient.h"
+#include "windowing/ProgramText.h"
 #include "windowing/TDialog.h"
 
 namespace {
@@ -97,8 +98,9 @@ std::unique_ptr<PictureBitmap> PictureOf(TLayClient& layout) {
   return picture;
 }
 
-void ShowFailure(const std::string& what, const std::string& path, const std::string& why) {
-  ShowError((what + (path.empty() ? "" : ": " + path) + "\n" + why).c_str());
+// `what` is the program's text, `path` and `why` may hold any character.
+void ShowFailure(HWND owner, const char* what, const std::wstring& path, const std::wstring& why) {
+  ShowError(owner, WideProgramText(what) + (path.empty() ? L"" : L": " + path) + L"\n" + why);
 }
 
 }  // namespace
@@ -160,8 +162,10 @@ void TMainFrame::SetupWindow() {
   InputOpened(Layout->View->Capture().OpenInput());
   CheckSettings();
   PlaceAsRemembered();
-  std::string why;
-  if (!ReferenceFile.empty() && !LoadReference(ReferenceFile, why)) ReferenceFile.clear();
+  // A file that may read later (a share not yet connected) stays remembered.
+  std::wstring why;
+  if (!ReferenceFile.empty() && LoadReference(ReferenceFile, why) == ReferenceLoad::Refused)
+    ReferenceFile.clear();
 }
 
 void TMainFrame::PlaceAsRemembered() {
@@ -409,26 +413,26 @@ void TMainFrame::CmExportSpectrum() {
   if (open >= 0 && open < static_cast<int32_t>(inputs.size())) table.Header.Input = inputs[open];
   const std::optional<SpectrumFileChoice> choice = FileDialogCalls().SaveSpectrum(GetHandle());
   if (!choice) return;
-  std::string why;
+  std::wstring why;
   if (!WriteWholeFile(choice->Path, WriteSpectrumFile(table, choice->Type), why))
-    ShowFailure("Spektrum nicht exportiert", choice->Path, why);
+    ShowFailure(GetHandle(), "Spektrum nicht exportiert", choice->Path, why);
 }
 
 void TMainFrame::CmCopyPicture() {
-  std::string why;
+  std::wstring why;
   if (!CopyPictureToClipboard(GetHandle(), *PictureOf(*Layout), why))
-    ShowFailure("Bild nicht kopiert", "", why);
+    ShowFailure(GetHandle(), "Bild nicht kopiert", L"", why);
 }
 
 // The picture is the one shown when the command came.
 void TMainFrame::CmSavePicture() {
   const std::unique_ptr<PictureBitmap> picture = PictureOf(*Layout);
-  const std::optional<std::string> path = FileDialogCalls().SavePicture(GetHandle());
+  const std::optional<std::wstring> path = FileDialogCalls().SavePicture(GetHandle());
   if (!path) return;
   std::string png;
-  std::string why;
+  std::wstring why;
   if (!EncodePng(*picture, png, why) || !WriteWholeFile(*path, png, why))
-    ShowFailure("Bild nicht gespeichert", *path, why);
+    ShowFailure(GetHandle(), "Bild nicht gespeichert", *path, why);
 }
 
 void TMainFrame::CmTakeReference() {
@@ -441,11 +445,11 @@ void TMainFrame::CmTakeReference() {
 }
 
 void TMainFrame::CmLoadReference() {
-  const std::optional<std::string> path = FileDialogCalls().OpenReference(GetHandle());
+  const std::optional<std::wstring> path = FileDialogCalls().OpenReference(GetHandle());
   if (!path) return;
-  std::string why;
-  if (!LoadReference(*path, why)) {
-    ShowFailure("Referenz nicht geladen", *path, why);
+  std::wstring why;
+  if (LoadReference(*path, why) != ReferenceLoad::Shown) {
+    ShowFailure(GetHandle(), "Referenz nicht geladen", *path, why);
     return;
   }
   ReferenceFile = *path;
@@ -458,16 +462,19 @@ void TMainFrame::CmRemoveReference() {
   StoreChoices();
 }
 
-bool TMainFrame::LoadReference(const std::string& path, std::string& why) {
+TMainFrame::ReferenceLoad TMainFrame::LoadReference(const std::wstring& path, std::wstring& why) {
   std::string bytes;
-  if (!ReadWholeFile(path, bytes, why)) return false;
+  const FileReading file = ReadWholeFile(path, bytes, why);
+  if (file == FileReading::Failed) return ReferenceLoad::Unreadable;
+  if (file != FileReading::Read) return ReferenceLoad::Refused;
   SpectrumFileReading reading = ReadSpectrumFile(bytes);
   if (!reading.Read) {
-    why = (reading.FaultLine ? "Zeile " + std::to_string(reading.FaultLine) + ": " : "") +
-          reading.Fault;
-    return false;
+    why = WideProgramText(
+        (reading.FaultLine ? "Zeile " + std::to_string(reading.FaultLine) + ": " : "") +
+        reading.Fault);
+    return ReferenceLoad::Refused;
   }
   Layout->View->SetReference(std::make_unique<ReferenceTrace>(
       std::move(reading.Table.FrequenciesHz), std::move(reading.Table.Levels)));
-  return true;
+  return ReferenceLoad::Shown;
 }

@@ -55,7 +55,8 @@ class TMainFrame : public TDecoratedFrame {
   // by name), the base set-up (which creates the client and the view, and
   // so starts the measurement), then the check marks of the settings, then the
   // remembered place, moved onto a monitor if it lies off every one now; the
-  // remembered reference if its file still reads (else none, without a box).
+  // remembered reference if its file still reads (else none, without a box,
+  // and it is forgotten when its file is gone or holds no spectrum).
   void SetupWindow() override;
 
  private:
@@ -93,8 +94,13 @@ class TMainFrame : public TDecoratedFrame {
   // the "Error" box, naming its line and fault, and the old one stays.
   void CmLoadReference();
   void CmRemoveReference();
-  // The reference read from `path`; false with the reason in `why`.
-  bool LoadReference(const std::string& path, std::string& why);
+  enum class ReferenceLoad {
+    Shown,
+    Refused,     // the file is gone, or holds no spectrum
+    Unreadable,  // the file cannot be read now, but may later
+  };
+  // The reference read from `path`; anything but Shown with the reason in `why`.
+  ReferenceLoad LoadReference(const std::wstring& path, std::wstring& why);
   // Greys what cannot be done now: the spectrum's commands before one is
   // shown, "Referenz &entfernen" without a reference.
   void EnableItems();
@@ -123,7 +129,8 @@ class TMainFrame : public TDecoratedFrame {
   // belongs to the microphone, not to the view.
   InputCalibrations Calibrations;
   std::optional<StoredPlacement> Placement;
-  // The file of the reference shown; empty when none is, or it was taken
-  // from the screen.
-  std::string ReferenceFile;
+  // The file of the reference shown, or of the one remembered that could
+  // not be read at the start; empty when none is, or it was taken from the
+  // screen.
+  std::wstring ReferenceFile;
 };
