@@ -124,6 +124,7 @@ const TResponseEntry TMainFrame::Rows[] = {
                                                         CMD_INPUT_FIRST + kMaxListedInputs - 1),
     Row::InitMenuPopup<TMainFrame, &TMainFrame::MenuOpening>(),
     Row::WithParameters<TMainFrame, &TMainFrame::EvActivate>(WM_ACTIVATE),
+    Row::WithParameters<TMainFrame, &TMainFrame::EvEndSession>(WM_ENDSESSION),
 };
 const TResponseTable TMainFrame::Table{&TDecoratedFrame::Table, TMainFrame::Rows};
 
@@ -142,6 +143,19 @@ TMainFrame::TMainFrame(TWindow* parent, const char* title, TLayClient* client,
 }
 
 TMainFrame::~TMainFrame() {
+  StorePlacement();
+}
+
+// The process may end any time after the answer: nothing else is stored.
+LRESULT TMainFrame::EvEndSession(WPARAM ending, LPARAM) {
+  if (ending) {
+    StorePlacement();
+    StoreChoices();
+  }
+  return 0;
+}
+
+void TMainFrame::StorePlacement() {
   WINDOWPLACEMENT now = {};
   now.length = sizeof now;
   if (!GetHandle() || !GetWindowPlacement(GetHandle(), &now)) return;

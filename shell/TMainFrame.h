@@ -83,6 +83,9 @@ class TMainFrame : public TDecoratedFrame {
   // Losing the activation takes the readout under the mouse off the view;
   // the default processing (which moves the focus) follows in any case.
   LRESULT EvActivate(WPARAM wParam, LPARAM lParam);
+  // WM_ENDSESSION: a session that ends stores what the end of the program
+  // would, the settings with it.
+  LRESULT EvEndSession(WPARAM ending, LPARAM);
   void CmRestoreDefaults();
   // The spectrum shown, written to the file the user names, whole or not at
   // all; a failure is shown in the "Error" box and changes nothing else.
@@ -114,6 +117,7 @@ class TMainFrame : public TDecoratedFrame {
   void Repaint();
   // Stores the measurement settings and the input; failures are dropped.
   void StoreChoices();
+  void StorePlacement();
   void PlaceAsRemembered();
 
   TLayClient* Layout;  // the client window, holding the spectrum view
