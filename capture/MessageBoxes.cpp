@@ -19,3 +19,8 @@ void ShowError(const char* text) {
 void ShowInfo(const char* text) {
   ShowBox(text, "Info", MB_ICONASTERISK);
 }
+
+void ShowError(HWND owner, const std::wstring& text) {
+  SystemCalls().MessageBoxExW(owner, text.c_str(), L"Error", MB_OK | MB_ICONHAND,
+                              kNeutralLanguage);
+}

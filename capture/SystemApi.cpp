@@ -13,6 +13,7 @@ const SystemApi& RealSystemCalls() {
       &::waveInClose,
       &::waveInGetErrorTextA,
       &::MessageBoxExA,
+      &::MessageBoxExW,
       &::GlobalAlloc,
       &::GlobalLock,
       &::GlobalUnlock,

@@ -25,6 +25,7 @@ struct SystemApi {
   decltype(&::waveInClose) waveInClose;
   decltype(&::waveInGetErrorTextA) waveInGetErrorTextA;
   decltype(&::MessageBoxExA) MessageBoxExA;
+  decltype(&::MessageBoxExW) MessageBoxExW;
   decltype(&::GlobalAlloc) GlobalAlloc;
   decltype(&::GlobalLock) GlobalLock;
   decltype(&::GlobalUnlock) GlobalUnlock;

@@ -9,22 +9,25 @@
 
 // Where the user wants a spectrum written, and in which type.
 struct SpectrumFileChoice {
-  std::string Path;
+  std::wstring Path;
   SpectrumFileType Type = SpectrumFileType::TabText;
 };
 
-// The system's file dialogs (common dialogs), modal to `owner`; each gives
-// nothing when the user cancels. Called through a table that tests replace,
-// as the dialogs would wait for a user. GUI thread only.
+// The system's file dialogs (common dialogs), modal to `owner`, for paths
+// of any characters and length; each gives nothing when the user cancels,
+// and nothing when the dialog fails, after saying why in the "Error" box
+// owned by `owner`. The process's current folder is the same afterwards.
+// Called through a table that tests replace, as the dialogs would wait for
+// a user. GUI thread only.
 struct FileDialogs {
   // "Spektrum exportieren": the types "Text mit Tabulatoren (*.txt)" and
   // "CSV für Tabellenkalkulation (*.csv)"; a name ending in ".csv" or ".txt"
   // says its type whatever type is chosen. Asks before replacing a file.
   std::optional<SpectrumFileChoice> (*SaveSpectrum)(HWND owner);
   // "Bild speichern": a PNG file. Asks before replacing a file.
-  std::optional<std::string> (*SavePicture)(HWND owner);
+  std::optional<std::wstring> (*SavePicture)(HWND owner);
   // "Referenz laden": a spectrum file of either type, which must exist.
-  std::optional<std::string> (*OpenReference)(HWND owner);
+  std::optional<std::wstring> (*OpenReference)(HWND owner);
 };
 
 // The table in use, process-wide: the system's dialogs until a test

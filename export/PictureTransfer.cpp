@@ -45,14 +45,14 @@ class ComApartment {
   HRESULT Result;
 };
 
-bool Failed(HRESULT result, std::string& why) {
+bool Failed(HRESULT result, std::wstring& why) {
   if (SUCCEEDED(result)) return false;
   why = SystemErrorText(static_cast<DWORD>(result));
   return true;
 }
 
 // The stream's bytes from its start to its end.
-bool StreamBytes(IStream* stream, std::string& bytes, std::string& why) {
+bool StreamBytes(IStream* stream, std::string& bytes, std::wstring& why) {
   ULARGE_INTEGER end{};
   HGLOBAL memory = nullptr;
   if (Failed(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_END, &end), why) ||
@@ -70,7 +70,7 @@ bool StreamBytes(IStream* stream, std::string& bytes, std::string& why) {
 
 }  // namespace
 
-bool CopyPictureToClipboard(HWND owner, const PictureBitmap& picture, std::string& why) {
+bool CopyPictureToClipboard(HWND owner, const PictureBitmap& picture, std::wstring& why) {
   const size_t imageBytes = static_cast<size_t>(picture.Stride()) * picture.Height();
   const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + imageBytes);
   auto* header = memory ? static_cast<BITMAPINFOHEADER*>(GlobalLock(memory)) : nullptr;
@@ -110,7 +110,7 @@ bool CopyPictureToClipboard(HWND owner, const PictureBitmap& picture, std::strin
   return taken;
 }
 
-bool EncodePng(const PictureBitmap& picture, std::string& png, std::string& why) {
+bool EncodePng(const PictureBitmap& picture, std::string& png, std::wstring& why) {
   const ComApartment apartment;
   Held<IWICImagingFactory> factory;
   Held<IStream> stream;

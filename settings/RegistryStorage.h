@@ -5,7 +5,8 @@
 #include "settings/SettingsStorage.h"
 
 // The settings under one key of HKEY_CURRENT_USER: numbers as REG_DWORD,
-// texts as REG_SZ, each group under a key of its name below. The key is
+// texts as REG_SZ (a wide text through the wide functions, so that it keeps
+// every character), each group under a key of its name below. The key is
 // opened for each access and made by the first write. A key that cannot be opened, read or written
 // costs only the remembering: no box, no exception.
 class RegistryStorage : public SettingsStorage {
@@ -17,6 +18,7 @@ class RegistryStorage : public SettingsStorage {
   std::optional<StoredValue> Read(const char* name) override;
   void WriteNumber(const char* name, uint32_t value) override;
   void WriteText(const char* name, const std::string& value) override;
+  void WriteWideText(const char* name, const std::wstring& value) override;
   std::map<std::string, StoredValue> ReadGroup(const char* group) override;
   void WriteGroupNumber(const char* group, const std::string& name, uint32_t value) override;
   void RemoveFromGroup(const char* group, const std::string& name) override;
@@ -24,9 +26,6 @@ class RegistryStorage : public SettingsStorage {
   void Forget() override;
 
  private:
-  // Makes the key if needed and sets the value; a failure is dropped.
-  void WriteValue(const std::string& key, const char* name, unsigned long type, const void* data,
-                  unsigned long size);
   std::string GroupKey(const char* group) const { return SubKey + "\\" + group; }
 
   std::string SubKey;

@@ -49,7 +49,7 @@ StoredSettings LoadSettings(SettingsStorage& storage) {
   loaded.Input.NumberHint = ReadInRange(storage, kInputNumberValue, 0, kMaxInputNumber, 0);
   const std::optional<StoredValue> reference = storage.Read(kReferenceFileValue);
   if (reference && reference->ValueKind == StoredValue::Kind::Text)
-    loaded.ReferenceFile = reference->Text;
+    loaded.ReferenceFile = reference->WideText;
 
   loaded.Placement = ReadPlacement(storage);
 
@@ -67,7 +67,7 @@ void SaveChoices(SettingsStorage& storage, const StoredSettings& settings) {
     storage.WriteNumber(kSettings[i].StoredName, static_cast<uint32_t>(settings.Choices[i]));
   storage.WriteText(kInputNameValue, settings.Input.Name);
   storage.WriteNumber(kInputNumberValue, static_cast<uint32_t>(settings.Input.NumberHint));
-  storage.WriteText(kReferenceFileValue, settings.ReferenceFile);
+  storage.WriteWideText(kReferenceFileValue, settings.ReferenceFile);
 }
 
 void SavePlacement(SettingsStorage& storage, const StoredPlacement& placement) {

@@ -11,7 +11,11 @@ struct StoredValue {
   enum class Kind { Number, Text, Other };
   Kind ValueKind = Kind::Other;
   uint32_t Number = 0;
+  // A text as WriteText stores it, in the system's code page (a product
+  // name), and as WriteWideText does, in UTF-16 (a path, which may hold any
+  // character). A store gives at least the one that was written.
   std::string Text;
+  std::wstring WideText;
 };
 
 // Where the user's settings are kept between runs: named values in one
@@ -26,6 +30,7 @@ class SettingsStorage {
   virtual std::optional<StoredValue> Read(const char* name) = 0;
   virtual void WriteNumber(const char* name, uint32_t value) = 0;
   virtual void WriteText(const char* name, const std::string& value) = 0;
+  virtual void WriteWideText(const char* name, const std::wstring& value) = 0;
 
   // A group of values kept beside the settings, named by the user's things
   // (an input's product name) rather than by the program: every value of

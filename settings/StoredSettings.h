@@ -28,7 +28,7 @@ struct StoredSettings {
   SettingValues Choices = DefaultSettingValues();
   RememberedInput Input;
   // The file of the reference spectrum shown; empty for none.
-  std::string ReferenceFile;
+  std::wstring ReferenceFile;
   std::optional<StoredPlacement> Placement;
   InputCalibrations Calibrations;
 

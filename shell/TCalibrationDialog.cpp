@@ -10,7 +10,7 @@
 namespace {
 
 constexpr const char* kSineUnit = "dBFS";
-constexpr int32_t kChannelCount = 2;
+constexpr int32_t kChannelCount = TCalibrationDialog::kChannelCount;
 constexpr int kLevelControls[kChannelCount] = {IDC_LEFT_LEVEL, IDC_RIGHT_LEVEL};
 constexpr wchar_t kChannelLetters[kChannelCount] = {L'L', L'R'};
 constexpr const wchar_t* kNoNumberText = L"Bitte eine Zahl wie 94,0 eingeben.";
@@ -41,14 +41,20 @@ bool TCalibrationDialog::DialogMessage(UINT message, WPARAM wParam, LPARAM) {
 void TCalibrationDialog::ShowLevels() {
   for (int32_t channel = 0; channel < kChannelCount; ++channel) {
     const std::wstring peak =
-        FormatPeak(kChannelLetters[channel], Shown.SinePeaks[channel], kSineUnit);
-    SetDlgItemTextW(GetHandle(), kLevelControls[channel], peak.substr(2).c_str());
+        FormatPeak(kChannelLetters[channel], Shown.SinePeaks[channel], kSineUnit).substr(2);
+    // A text set anew repaints its control and tells screen readers, even
+    // when it is the same.
+    if (peak == ShownLevels[channel]) continue;
+    SetDlgItemTextW(GetHandle(), kLevelControls[channel], peak.c_str());
+    ShownLevels[channel] = peak;
   }
 }
 
 void TCalibrationDialog::SayProblem(const wchar_t* text) {
   SetDlgItemTextW(GetHandle(), IDC_CALIBRATION_PROBLEM, text);
-  SetFocus(GetDlgItem(GetHandle(), IDC_KNOWN_LEVEL));
+  // Through the dialog manager, which moves the default button's frame too.
+  SendMessageW(GetHandle(), WM_NEXTDLGCTL,
+               reinterpret_cast<WPARAM>(GetDlgItem(GetHandle(), IDC_KNOWN_LEVEL)), TRUE);
   SendDlgItemMessageW(GetHandle(), IDC_KNOWN_LEVEL, EM_SETSEL, 0, -1);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "windowing/TDialog.h"
 
@@ -24,6 +25,7 @@ class TCalibrationDialog : public TDialog {
   static constexpr UINT_PTR kRefreshTimerId = 1;
   // Often enough to follow every spectrum at the fastest rate.
   static constexpr UINT kRefreshMs = 50;
+  static constexpr int32_t kChannelCount = 2;
 
  protected:
   void SetupDialog() override;
@@ -36,4 +38,6 @@ class TCalibrationDialog : public TDialog {
 
   const ShownSpectrum& Shown;
   std::optional<int32_t> Calibration;
+  // The level texts shown, per channel.
+  std::wstring ShownLevels[kChannelCount];
 };

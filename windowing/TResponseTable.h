@@ -49,9 +49,11 @@ LRESULT Command(TWindow& window, WPARAM, LPARAM) {
   return 0;
 }
 
+// The command number is the low word: the high word says where the command
+// came from (1 for an accelerator, a notification code for a control).
 template <class T, void (T::*Handler)(UINT)>
 LRESULT CommandWithId(TWindow& window, WPARAM wParam, LPARAM) {
-  (static_cast<T&>(window).*Handler)(static_cast<UINT>(wParam));
+  (static_cast<T&>(window).*Handler)(LOWORD(wParam));
   return 0;
 }
 

@@ -17,6 +17,7 @@
 #include "resources/ResourceIds.h"
 #include "shell/TLayClient.h"
 #include "shell/TMainFrame.h"
+#include "windowing/ProgramText.h"
 
 namespace {
 
@@ -65,9 +66,10 @@ bool FileCommands::Command(UINT command) {
   return DispatchCommand(*this, kRows, command);
 }
 
-void FileCommands::ShowFailure(const std::string& what, const std::string& path,
-                               const std::string& why) {
-  ShowError((what + (path.empty() ? "" : ": " + path) + "\n" + why).c_str());
+void FileCommands::ShowFailure(const char* what, const std::wstring& path,
+                               const std::wstring& why) {
+  ShowError(Context.Frame.GetHandle(),
+            WideProgramText(what) + (path.empty() ? L"" : L": " + path) + L"\n" + why);
 }
 
 // Greys what cannot be done now: the spectrum's commands before one is
@@ -89,15 +91,15 @@ void FileCommands::CmExportSpectrum(UINT) {
   const std::optional<SpectrumFileChoice> choice =
       FileDialogCalls().SaveSpectrum(Context.Frame.GetHandle());
   if (!choice) return;
-  std::string why;
+  std::wstring why;
   if (!WriteWholeFile(choice->Path, WriteSpectrumFile(table, choice->Type), why))
     ShowFailure("Spektrum nicht exportiert", choice->Path, why);
 }
 
-std::unique_ptr<PictureBitmap> FileCommands::Picture(std::string& why) {
+std::unique_ptr<PictureBitmap> FileCommands::Picture(std::wstring& why) {
   const SIZE size = Context.Layout.PictureSize();
   if (size.cx <= 0 || size.cy <= 0) {
-    why = "Das Fenster ist zu klein f\xFCr ein Bild.";
+    why = L"Das Fenster ist zu klein f\u00FCr ein Bild.";
     return nullptr;
   }
   auto picture = std::make_unique<PictureBitmap>(size.cx, size.cy);
@@ -106,20 +108,20 @@ std::unique_ptr<PictureBitmap> FileCommands::Picture(std::string& why) {
 }
 
 void FileCommands::CmCopyPicture(UINT) {
-  std::string why;
+  std::wstring why;
   const std::unique_ptr<PictureBitmap> picture = Picture(why);
   if (!picture || !CopyPictureToClipboard(Context.Frame.GetHandle(), *picture, why))
-    ShowFailure("Bild nicht kopiert", "", why);
+    ShowFailure("Bild nicht kopiert", L"", why);
 }
 
 void FileCommands::CmSavePicture(UINT) {
-  std::string why;
+  std::wstring why;
   const std::unique_ptr<PictureBitmap> picture = Picture(why);
   if (!picture) {
-    ShowFailure("Bild nicht gespeichert", "", why);
+    ShowFailure("Bild nicht gespeichert", L"", why);
     return;
   }
-  const std::optional<std::string> path = FileDialogCalls().SavePicture(Context.Frame.GetHandle());
+  const std::optional<std::wstring> path = FileDialogCalls().SavePicture(Context.Frame.GetHandle());
   if (!path) return;
   std::string png;
   if (!EncodePng(*picture, png, why) || !WriteWholeFile(*path, png, why))
@@ -134,11 +136,11 @@ void FileCommands::CmTakeReference(UINT) {
 }
 
 void FileCommands::CmLoadReference(UINT) {
-  const std::optional<std::string> path =
+  const std::optional<std::wstring> path =
       FileDialogCalls().OpenReference(Context.Frame.GetHandle());
   if (!path) return;
-  std::string why;
-  if (!LoadReference(*path, why)) {
+  std::wstring why;
+  if (LoadReference(*path, why) != ReferenceLoad::Shown) {
     ShowFailure("Referenz nicht geladen", *path, why);
     return;
   }
@@ -157,19 +159,24 @@ void FileCommands::Reset() {
 }
 
 void FileCommands::LoadRemembered() {
-  std::string why;
-  if (!ReferenceFile.empty() && !LoadReference(ReferenceFile, why)) ReferenceFile.clear();
+  std::wstring why;
+  if (!ReferenceFile.empty() && LoadReference(ReferenceFile, why) == ReferenceLoad::Refused)
+    ReferenceFile.clear();
 }
 
-bool FileCommands::LoadReference(const std::string& path, std::string& why) {
+FileCommands::ReferenceLoad FileCommands::LoadReference(const std::wstring& path,
+                                                        std::wstring& why) {
   std::string bytes;
-  if (!ReadWholeFile(path, bytes, why)) return false;
+  const FileReading file = ReadWholeFile(path, bytes, why);
+  if (file == FileReading::Failed) return ReferenceLoad::Unreadable;
+  if (file != FileReading::Read) return ReferenceLoad::Refused;
   SpectrumFileReading reading = ReadSpectrumFile(bytes);
   if (!reading.Read) {
-    why = (reading.FaultLine ? "Zeile " + std::to_string(reading.FaultLine) + ": " : "") +
-          reading.Fault;
-    return false;
+    why = WideProgramText(
+        (reading.FaultLine ? "Zeile " + std::to_string(reading.FaultLine) + ": " : "") +
+        reading.Fault);
+    return ReferenceLoad::Refused;
   }
   Context.View.SetReference(ReferenceSpectrum::FromTable(std::move(reading.Table)));
-  return true;
+  return ReferenceLoad::Shown;
 }

@@ -15,17 +15,19 @@ class PictureBitmap;
 // frame, and changes nothing else.
 class FileCommands : public CommandUnit {
  public:
-  FileCommands(CommandContext context, std::string referenceFile)
+  FileCommands(CommandContext context, std::wstring referenceFile)
       : Context(context), ReferenceFile(std::move(referenceFile)) {}
 
   bool Command(UINT command) override;
   void MenuOpening(HMENU popup, UINT position) override;
 
-  // The file of the reference shown; empty when none is, or it was taken
-  // from the screen.
-  const std::string& Reference() const { return ReferenceFile; }
+  // The file of the reference shown, or of the one remembered that could
+  // not be read at the start; empty when none is, or it was taken from the
+  // screen.
+  const std::wstring& Reference() const { return ReferenceFile; }
   // At start-up: the remembered reference, if its file still reads (else
-  // none, without a box).
+  // none, without a box); it is forgotten when its file is gone or holds no
+  // spectrum, kept when it may read later (a share not yet connected).
   void LoadRemembered();
   // Shows no reference and remembers none.
   void Reset();
@@ -42,14 +44,21 @@ class FileCommands : public CommandUnit {
   // and the old reference stays.
   void CmLoadReference(UINT);
   void CmRemoveReference(UINT);
-  // The reference read from `path`; false with the reason in `why`.
-  bool LoadReference(const std::string& path, std::string& why);
+  enum class ReferenceLoad {
+    Shown,
+    Refused,     // the file is gone, or holds no spectrum
+    Unreadable,  // the file cannot be read now, but may later
+  };
+  // The reference read from `path`; anything but Shown with the reason in `why`.
+  ReferenceLoad LoadReference(const std::wstring& path, std::wstring& why);
   // The axis frame with the view as on screen; null, with the reason in
   // `why`, while the window has no area to picture.
-  std::unique_ptr<PictureBitmap> Picture(std::string& why);
-  void ShowFailure(const std::string& what, const std::string& path, const std::string& why);
+  std::unique_ptr<PictureBitmap> Picture(std::wstring& why);
+  // `what` is the program's text, `path` and `why` may hold any character;
+  // the box is the frame's.
+  void ShowFailure(const char* what, const std::wstring& path, const std::wstring& why);
 
   static const CommandRow<FileCommands> kRows[];
   CommandContext Context;
-  std::string ReferenceFile;
+  std::wstring ReferenceFile;
 };

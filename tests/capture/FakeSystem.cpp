@@ -152,7 +152,18 @@ MMRESULT WINAPI FakeGetErrorText(MMRESULT code, LPSTR text, UINT chars) {
 int WINAPI FakeMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style, WORD language) {
   FakeSystem& fake = FakeSystem::Current();
   fake.Calls.push_back("MessageBoxExA");
-  fake.Boxes.push_back({owner, text, caption, style, language});
+  fake.Boxes.push_back({owner, text, caption, style, language, {}});
+  if (fake.OnBox) fake.OnBox();
+  return IDOK;
+}
+
+int WINAPI FakeWideMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style,
+                              WORD language) {
+  FakeSystem& fake = FakeSystem::Current();
+  fake.Calls.push_back("MessageBoxExW");
+  const std::wstring wideCaption(caption);
+  fake.Boxes.push_back({owner, {}, std::string(wideCaption.begin(), wideCaption.end()), style,
+                        language, text});
   if (fake.OnBox) fake.OnBox();
   return IDOK;
 }
@@ -229,6 +240,7 @@ constexpr SystemApi kFakeCalls{
     &FakeClose,
     &FakeGetErrorText,
     &FakeMessageBox,
+    &FakeWideMessageBox,
     &FakeGlobalAlloc,
     &FakeGlobalLock,
     &FakeGlobalUnlock,

@@ -34,6 +34,7 @@ class FakeSystem {
     std::string Caption;
     UINT Style;
     WORD Language;
+    std::wstring WideText;  // of a box shown through MessageBoxExW (Text stays empty)
   };
   struct GlobalBlock {
     std::unique_ptr<uint8_t[]> Bytes;

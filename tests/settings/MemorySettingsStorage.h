@@ -15,10 +15,13 @@ class MemorySettingsStorage : public SettingsStorage {
     return found->second;
   }
   void WriteNumber(const char* name, uint32_t value) override {
-    if (Writable) Values[name] = {StoredValue::Kind::Number, value, {}};
+    if (Writable) Values[name] = {StoredValue::Kind::Number, value, {}, {}};
   }
   void WriteText(const char* name, const std::string& value) override {
-    if (Writable) Values[name] = {StoredValue::Kind::Text, 0, value};
+    if (Writable) Values[name] = {StoredValue::Kind::Text, 0, value, {}};
+  }
+  void WriteWideText(const char* name, const std::wstring& value) override {
+    if (Writable) Values[name] = {StoredValue::Kind::Text, 0, {}, value};
   }
   std::map<std::string, StoredValue> ReadGroup(const char* group) override {
     const auto found = Groups.find(group);
@@ -26,7 +29,7 @@ class MemorySettingsStorage : public SettingsStorage {
     return found->second;
   }
   void WriteGroupNumber(const char* group, const std::string& name, uint32_t value) override {
-    if (Writable) Groups[group][name] = {StoredValue::Kind::Number, value, {}};
+    if (Writable) Groups[group][name] = {StoredValue::Kind::Number, value, {}, {}};
   }
   void RemoveFromGroup(const char* group, const std::string& name) override {
     if (Writable) Groups[group].erase(name);

@@ -63,4 +63,24 @@ TEST(RegistryStorage, AGroupKeepsNumbersByNameAndForgetsThemOneByOne) {
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\FreloxTests");
 }
 
+// A path of any characters the system allows, as long as it allows, and one
+// that an older version stored through the ANSI functions.
+TEST(RegistryStorage, ATextKeepsEveryCharacterAndAnOlderAnsiValueReads) {
+  RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());
+  RegistryStorage storage(kTestKey);
+  const std::wstring path =
+      L"C:\\Users\\Pawe\u0142\\\U0001F600\\" + std::wstring(2000, L'x') + L".txt";
+  storage.WriteWideText("ReferenceFile", path);
+  const std::optional<StoredValue> read = storage.Read("ReferenceFile");
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->ValueKind, StoredValue::Kind::Text);
+  EXPECT_EQ(read->WideText, path);
+
+  storage.WriteText("ReferenceFile", "C:\\Messungen\\alt.txt");
+  EXPECT_EQ(storage.Read("ReferenceFile")->WideText, L"C:\\Messungen\\alt.txt");
+  EXPECT_EQ(storage.Read("ReferenceFile")->Text, "C:\\Messungen\\alt.txt");
+  storage.Forget();
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\FreloxTests");
+}
+
 }  // namespace

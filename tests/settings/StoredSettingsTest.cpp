@@ -40,7 +40,7 @@ StoredSettings Chosen() {
   chosen.Choice("LevelScale") = 2;
   chosen.Choice("FrequencyWeighting") = 1;
   chosen.Input = {"USB Audio CODEC", 2};
-  chosen.ReferenceFile = "C:\\Messungen\\Referenz.txt";
+  chosen.ReferenceFile = L"C:\\Messungen\\Referenz.txt";
   chosen.Calibrations = {{"USB Audio CODEC", 10002}, {"Mic \\ Line", -350}};
   chosen.Placement = StoredPlacement{{-1900, -20, -700, 800}, true};
   return chosen;
@@ -74,13 +74,13 @@ TEST(StoredSettings, WhatIsSavedIsLoadedAgain) {
 }
 
 StoredValue Number(uint32_t value) {
-  return {StoredValue::Kind::Number, value, {}};
+  return {StoredValue::Kind::Number, value, {}, {}};
 }
 StoredValue Text(const char* text) {
-  return {StoredValue::Kind::Text, 0, text};
+  return {StoredValue::Kind::Text, 0, text, {}};
 }
 StoredValue OtherKind() {
-  return {StoredValue::Kind::Other, 0, {}};
+  return {StoredValue::Kind::Other, 0, {}, {}};
 }
 
 std::function<void(StoredSettings&)> BackToDefault(const char* name) {

@@ -1,5 +1,6 @@
 // The spectrum and the picture kept in files, and the reference, through the
 // frame's commands with the file dialogs answered by the test.
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -13,26 +14,28 @@
 namespace {
 
 // What the dialogs answer: the test sets it before each command.
-std::optional<std::string> gChosenPath;
+std::optional<std::wstring> gChosenPath;
 SpectrumFileType gChosenType = SpectrumFileType::TabText;
 
-std::string FileText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+std::string FileText(const std::wstring& path) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
+void WriteText(const std::wstring& path, const std::string& text) {
+  std::ofstream(std::filesystem::path(path), std::ios::binary) << text;
 }
 
-// The program with a spectrum shown, in a folder of the test's own.
+// The program with a spectrum shown, in a folder of the test's own whose
+// name no ANSI code page holds.
 class LevelExportTest : public ShellTest {
  protected:
   void SetUp() override {
     ShellTest::SetUp();
-    char temporary[MAX_PATH];
-    GetTempPathA(MAX_PATH, temporary);
-    Folder = std::string(temporary) + "frelox-export-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(Folder.c_str(), nullptr);
+    wchar_t temporary[MAX_PATH];
+    GetTempPathW(MAX_PATH, temporary);
+    Folder = std::wstring(temporary) + L"frelox-\u0142\U0001F600-" +
+             std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(Folder.c_str(), nullptr);
     FileDialogCalls() = {[](HWND) -> std::optional<SpectrumFileChoice> {
                            if (!gChosenPath) return std::nullopt;
                            return SpectrumFileChoice{*gChosenPath, gChosenType};
@@ -44,59 +47,60 @@ class LevelExportTest : public ShellTest {
   void TearDown() override {
     FileDialogCalls() = RealDialogs;
     App.reset();
-    for (const std::string& name : FolderFiles()) {
-      SetFileAttributesA(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(Path(name).c_str());
+    for (const std::wstring& name : FolderFiles()) {
+      SetFileAttributesW(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(Path(name).c_str());
     }
-    RemoveDirectoryA(Folder.c_str());
+    RemoveDirectoryW(Folder.c_str());
   }
   void ShowSpectrum() {
     const int queued = Fake.CapturesQueued;
     ASSERT_TRUE(Fake.ReturnCapture(Fake.QueuedFrames()));
     ASSERT_TRUE(PumpUntil([&] { return Fake.CapturesQueued > queued; }));
   }
-  std::string Path(const std::string& name) const { return Folder + "\\" + name; }
-  std::vector<std::string> FolderFiles() const {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA(Path("*").c_str(), &found);
+  std::wstring Path(const std::wstring& name) const { return Folder + L"\\" + name; }
+  std::vector<std::wstring> FolderFiles() const {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(Path(L"*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
       if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
   }
-  void Choose(const std::string& name, SpectrumFileType type = SpectrumFileType::TabText) {
+  void Choose(const std::wstring& name, SpectrumFileType type = SpectrumFileType::TabText) {
     gChosenPath = Path(name);
     gChosenType = type;
   }
 
   const FileDialogs RealDialogs = FileDialogCalls();
-  std::string Folder;
+  std::wstring Folder;
 };
 
-// A read-only target: the "Error" box names it with the system's text, the
-// old file stays as it was, no other file is left, and the measurement goes
-// on. A writable one then holds the spectrum shown, as shown.
+// A read-only target: the "Error" box over the frame names it with the
+// system's text, the old file stays as it was, no other file is left, and
+// the measurement goes on. A writable one then holds the spectrum shown.
 TEST_F(LevelExportTest, AFailedExportChangesNothingAndAGoodOneHoldsTheLevelsShown) {
-  WriteText(Path("old.txt"), "old");
-  SetFileAttributesA(Path("old.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-  Choose("old.txt");
+  WriteText(Path(L"old.txt"), "old");
+  SetFileAttributesW(Path(L"old.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  Choose(L"old.txt");
   Command(CMD_EXPORT_SPECTRUM);
   ASSERT_EQ(Fake.Boxes.size(), 1u);
   EXPECT_EQ(Fake.Boxes[0].Caption, "Error");
-  const std::string expected = "Spektrum nicht exportiert: " + Path("old.txt") + "\n";
-  EXPECT_EQ(Fake.Boxes[0].Text.substr(0, expected.size()), expected);
-  EXPECT_GT(Fake.Boxes[0].Text.size(), expected.size()) << "the system's text";
-  EXPECT_EQ(FileText(Path("old.txt")), "old");
-  EXPECT_EQ(FolderFiles(), std::vector<std::string>{"old.txt"});
+  EXPECT_EQ(Fake.Boxes[0].Owner, Frame().GetHandle());
+  const std::wstring expected = L"Spektrum nicht exportiert: " + Path(L"old.txt") + L"\n";
+  EXPECT_EQ(Fake.Boxes[0].WideText.substr(0, expected.size()), expected);
+  EXPECT_GT(Fake.Boxes[0].WideText.size(), expected.size()) << "the system's text";
+  EXPECT_EQ(FileText(Path(L"old.txt")), "old");
+  EXPECT_EQ(FolderFiles(), std::vector<std::wstring>{L"old.txt"});
   ShowSpectrum();
 
-  Choose("new.csv", SpectrumFileType::SpreadsheetCsv);
+  Choose(L"new.csv", SpectrumFileType::SpreadsheetCsv);
   Command(CMD_EXPORT_SPECTRUM);
   EXPECT_EQ(Fake.Boxes.size(), 1u);
-  const std::string written = FileText(Path("new.csv"));
+  const std::string written = FileText(Path(L"new.csv"));
   EXPECT_NE(written.find(";"), std::string::npos);
   const SpectrumFileReading reading = ReadSpectrumFile(written);
   ASSERT_TRUE(reading.Read) << reading.Fault;
@@ -110,10 +114,10 @@ TEST_F(LevelExportTest, AFailedExportChangesNothingAndAGoodOneHoldsTheLevelsShow
 
 // "Bild &speichern...": a PNG of the client area's size.
 TEST_F(LevelExportTest, APictureIsSavedAsPng) {
-  Choose("bild.png");
+  Choose(L"bild.png");
   Command(CMD_SAVE_PICTURE);
   EXPECT_TRUE(Fake.Boxes.empty());
-  const std::string png = FileText(Path("bild.png"));
+  const std::string png = FileText(Path(L"bild.png"));
   ASSERT_GT(png.size(), 24u);
   EXPECT_EQ(png.substr(0, 16), std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
   const auto number = [&](size_t at) {
@@ -130,12 +134,12 @@ TEST_F(LevelExportTest, APictureIsSavedAsPng) {
 // reference stays; a good one is shown, remembered, and shown again at the
 // next start while it reads; once it is gone, the start shows none and no box.
 TEST_F(LevelExportTest, AReferenceIsRefusedTakenLoadedAndRememberedWhileItReads) {
-  WriteText(Path("bad.txt"), "* Frelox\r\n100.0\t-10.00\t-20.00\r\n200.0\tabc\t-20.00\r\n");
-  Choose("bad.txt");
+  WriteText(Path(L"bad.txt"), "* Frelox\r\n100.0\t-10.00\t-20.00\r\n200.0\tabc\t-20.00\r\n");
+  Choose(L"bad.txt");
   Command(CMD_REFERENCE_LOAD);
   ASSERT_EQ(Fake.Boxes.size(), 1u);
-  EXPECT_EQ(Fake.Boxes[0].Text,
-            "Referenz nicht geladen: " + Path("bad.txt") + "\nZeile 3: \"abc\" ist keine Zahl");
+  EXPECT_EQ(Fake.Boxes[0].WideText,
+            L"Referenz nicht geladen: " + Path(L"bad.txt") + L"\nZeile 3: \"abc\" ist keine Zahl");
   EXPECT_FALSE(View().HasReference());
 
   Command(CMD_REFERENCE_TAKE);
@@ -143,24 +147,84 @@ TEST_F(LevelExportTest, AReferenceIsRefusedTakenLoadedAndRememberedWhileItReads)
   Command(CMD_REFERENCE_LOAD);
   EXPECT_EQ(Fake.Boxes.size(), 2u);
   EXPECT_TRUE(View().HasReference());
-  EXPECT_EQ(LoadSettings(Stored).ReferenceFile, "");
+  EXPECT_EQ(LoadSettings(Stored).ReferenceFile, L"");
 
-  WriteText(Path("good.txt"), "100.0\t-10.00\t-20.00\r\n");
-  Choose("good.txt");
+  WriteText(Path(L"good.txt"), "100.0\t-10.00\t-20.00\r\n");
+  Choose(L"good.txt");
   Command(CMD_REFERENCE_LOAD);
-  EXPECT_EQ(LoadSettings(Stored).ReferenceFile, Path("good.txt"));
+  EXPECT_EQ(LoadSettings(Stored).ReferenceFile, Path(L"good.txt"));
   App.reset();
   Build();
   EXPECT_TRUE(View().HasReference());
 
   App.reset();
-  DeleteFileA(Path("good.txt").c_str());
+  DeleteFileW(Path(L"good.txt").c_str());
   Build();
   EXPECT_FALSE(View().HasReference());
   EXPECT_EQ(Fake.Boxes.size(), 2u);
   Command(CMD_REFERENCE_TAKE);
   Command(CMD_REFERENCE_REMOVE);
   EXPECT_FALSE(View().HasReference());
+}
+
+// A name of a Polish user's letter and an emoji: written over a file of that
+// name, which it replaces whole without leaving another, and read back as
+// the reference while a spreadsheet holds it open for writing.
+TEST_F(LevelExportTest, AFileOfAnyNameIsReplacedWholeAndReadWhileOthersWriteIt) {
+  const std::wstring name = L"Messung \u0142\U0001F600.csv";
+  WriteText(Path(name), "old");
+  Choose(name, SpectrumFileType::SpreadsheetCsv);
+  Command(CMD_EXPORT_SPECTRUM);
+  EXPECT_TRUE(Fake.Boxes.empty());
+  EXPECT_EQ(FolderFiles(), std::vector<std::wstring>{name});
+  ASSERT_TRUE(ReadSpectrumFile(FileText(Path(name))).Read);
+
+  const HANDLE spreadsheet =
+      CreateFileW(Path(name).c_str(), GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(spreadsheet, INVALID_HANDLE_VALUE);
+  Command(CMD_REFERENCE_LOAD);
+  CloseHandle(spreadsheet);
+  EXPECT_TRUE(Fake.Boxes.empty());
+  EXPECT_TRUE(View().HasReference());
+  EXPECT_EQ(LoadSettings(Stored).ReferenceFile, Path(name));
+}
+
+// At the start, the remembered reference is forgotten only when its file is
+// gone or holds no spectrum; one that cannot be read now (in use, on a drive
+// that is not there) stays remembered. No box either way.
+TEST_F(LevelExportTest, AReferenceThatMayReadLaterStaysRemembered) {
+  App.reset();
+  WriteText(Path(L"ref.txt"), "100.0\t-10.00\t-20.00\r\n");
+  WriteText(Path(L"bad.txt"), "no spectrum");
+  const DWORD drives = GetLogicalDrives();
+  wchar_t absent = L'Z';
+  while (absent > L'D' && (drives & (1u << (absent - L'A')))) --absent;
+  const struct {
+    std::wstring Path;
+    bool Kept;
+  } cases[] = {
+      {Path(L"ref.txt"), true},  // held open by another program below
+      {std::wstring(1, absent) + L":\\Messungen\\ref.txt", true},
+      {Path(L"gone.txt"), false},
+      {Folder + L"-gone\\ref.txt", false},
+      {Path(L"bad.txt"), false},
+  };
+  const HANDLE unshared = CreateFileW(Path(L"ref.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(unshared, INVALID_HANDLE_VALUE);
+  for (const auto& c : cases) {
+    StoredSettings remembered;
+    remembered.ReferenceFile = c.Path;
+    SaveChoices(Stored, remembered);
+    Build();
+    EXPECT_FALSE(View().HasReference());
+    Command(CMD_SIZE_4096);  // stores the settings
+    EXPECT_EQ(LoadSettings(Stored).ReferenceFile, c.Kept ? c.Path : L"") << c.Path;
+    App.reset();
+  }
+  CloseHandle(unshared);
+  EXPECT_TRUE(Fake.Boxes.empty());
 }
 
 }  // namespace

@@ -137,6 +137,13 @@ TEST_F(MenuTest, SizeCommandsMapTheirOwnNumbersAndRepaintNothing) {
   EXPECT_EQ(View().ShownSize(), 0);  // nothing rescales before a spectrum arrives
 }
 
+// An accelerator's command comes with 1 in the high word of wParam.
+TEST_F(MenuTest, ASettingCommandFromAnAcceleratorIsTaken) {
+  SendMessageA(Frame().GetHandle(), WM_COMMAND, MAKEWPARAM(CMD_SIZE_4096, 1), 0);
+  EXPECT_EQ(Read(Settings.FftSize), 4096);
+  EXPECT_TRUE(Checked(CMD_SIZE_4096));
+}
+
 TEST_F(MenuTest, RateAndWindowCommandsSetTheirValues) {
   const std::pair<UINT, int32_t> rates[] = {{CMD_RATE_1, 1000},
                                             {CMD_RATE_2, 500},

@@ -105,6 +105,21 @@ TEST_F(ShellTest, AMaximisedFrameStartsSoAndItsPlaceIsStoredAtTheEnd) {
   EXPECT_FALSE(LoadSettings(Stored).Placement->Maximized);
 }
 
+// The process may be ended once the session's end is answered, before the
+// frame is destroyed: the place and the settings are stored then. A session
+// that goes on stores nothing.
+TEST_F(ShellTest, AnEndingSessionStoresThePlaceAndTheSettings) {
+  Build();
+  SetWindowPos(Frame().GetHandle(), nullptr, 120, 90, 700, 500, SWP_NOZORDER);
+  Stored.Values.clear();
+  SendMessageA(Frame().GetHandle(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_TRUE(Stored.Values.empty());
+  SendMessageA(Frame().GetHandle(), WM_ENDSESSION, TRUE, 0);
+  ASSERT_TRUE(LoadSettings(Stored).Placement);
+  EXPECT_EQ(LoadSettings(Stored).Placement->Normal, (ScreenRect{120, 90, 820, 590}));
+  EXPECT_EQ(Stored.Values.count("FftSize"), 1u);
+}
+
 const StoredPlacement kMaximisedAt{{100, 80, 740, 560}, true};
 
 // Started minimised, a frame that was maximised when the program last ended

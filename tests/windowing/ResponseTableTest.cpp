@@ -93,7 +93,10 @@ TEST_F(ResponseTableTest, OwnRowsComeFirstThenTheBaseTable) {
                                                   "derived shared", "base command"}));
 }
 
+// An accelerator's command has 1 in the high word, a control's its notification.
 TEST_F(ResponseTableTest, CommandRowsReceiveTheirIdAndUnknownOnesGoToDefaultProcessing) {
+  Send(WM_COMMAND, MAKEWPARAM(kRangeLast, 1));
+  Send(WM_COMMAND, MAKEWPARAM(41, BN_CLICKED));
   Send(WM_COMMAND, kGroupCommandB);
   Send(WM_COMMAND, kGroupCommandA);
   for (UINT command = kRangeFirst - 1; command <= kRangeLast + 1; ++command)
@@ -103,7 +106,7 @@ TEST_F(ResponseTableTest, CommandRowsReceiveTheirIdAndUnknownOnesGoToDefaultProc
   Send(WM_COMMAND, kBaseCommand);  // the accepting row takes no command it declines
   EXPECT_EQ(Send(kUnhandledMessage), 0);
   EXPECT_EQ(Probe->Log,
-            (std::vector<std::string>{"group 21", "group 20", "group 30", "group 31", "group 32",
+            (std::vector<std::string>{"group 33", "group 41", "group 21", "group 20", "group 30", "group 31", "group 32",
                                       "group 33", "group 41", "group 43", "base command"}));
 }
 

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The program's own texts (captions, messages, the spectrum files' faults)
+// are Windows-1252 byte strings, as its menu is. A text that joins one with
+// something of the user's, a path, is UTF-16 instead; this converts the
+// program's part, whatever the system's code page is. Windows only.
+std::wstring WideProgramText(std::string_view windows1252);
