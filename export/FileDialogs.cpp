@@ -3,16 +3,21 @@
 #include <commdlg.h>
 
 #include <cctype>
+#include <iterator>
 
 namespace {
 
 // Windows-1252, as the menu is; pairs of a type's name and its pattern.
 constexpr char kSpectrumTypes[] =
-    "Text mit Tabulatoren (*.txt)\0*.txt\0CSV f\xFCr Tabellenkalkulation (*.csv)\0*.csv\0";
+    "Text mit Tabulatoren (*.txt)\0*.txt\0CSV f\xFCr Tabellenkalkulation (*.csv)\0*.csv\0"
+    "Frequenzgang, linker Kanal (*.txt)\0*.txt\0Frequenzgang, rechter Kanal (*.txt)\0*.txt\0";
+// The types in the order of kSpectrumTypes; nFilterIndex counts from 1.
+constexpr SpectrumFileType kSpectrumTypeOrder[] = {
+    SpectrumFileType::TabText, SpectrumFileType::SpreadsheetCsv, SpectrumFileType::LeftResponse,
+    SpectrumFileType::RightResponse};
 constexpr char kPictureTypes[] = "PNG-Bild (*.png)\0*.png\0";
 constexpr char kReferenceTypes[] =
-    "Spektren (*.txt, *.csv)\0*.txt;*.csv\0Alle Dateien (*.*)\0*.*\0";
-constexpr DWORD kCsvTypeIndex = 2;  // nFilterIndex counts from 1
+    "Spektren (*.txt, *.csv, *.frd)\0*.txt;*.csv;*.frd\0Alle Dateien (*.*)\0*.*\0";
 
 bool EndsWith(const std::string& path, const char* ending) {
   const std::string tail(ending);
@@ -49,11 +54,13 @@ std::optional<SpectrumFileChoice> AskSaveSpectrum(HWND owner) {
   const std::optional<std::string> path =
       Ask(owner, "Spektrum exportieren", kSpectrumTypes, "txt", true, &typeIndex);
   if (!path) return std::nullopt;
-  bool csv = typeIndex == kCsvTypeIndex;
-  if (EndsWith(*path, ".csv")) csv = true;
-  if (EndsWith(*path, ".txt")) csv = false;
-  return SpectrumFileChoice{*path,
-                            csv ? SpectrumFileType::SpreadsheetCsv : SpectrumFileType::TabText};
+  SpectrumFileType type = typeIndex >= 1 && typeIndex <= std::size(kSpectrumTypeOrder)
+                              ? kSpectrumTypeOrder[typeIndex - 1]
+                              : SpectrumFileType::TabText;
+  if (EndsWith(*path, ".csv")) type = SpectrumFileType::SpreadsheetCsv;
+  if (EndsWith(*path, ".txt") && type == SpectrumFileType::SpreadsheetCsv)
+    type = SpectrumFileType::TabText;
+  return SpectrumFileChoice{*path, type};
 }
 
 std::optional<std::string> AskSavePicture(HWND owner) {

@@ -461,7 +461,7 @@ void TMainFrame::CmRemoveReference() {
 bool TMainFrame::LoadReference(const std::string& path, std::string& why) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes, why)) return false;
-  SpectrumFileReading reading = ReadSpectrumFile(bytes);
+  SpectrumFileReading reading = ReadSpectrumFile(bytes, path);
   if (!reading.Read) {
     why = (reading.FaultLine ? "Zeile " + std::to_string(reading.FaultLine) + ": " : "") +
           reading.Fault;
