@@ -111,8 +111,10 @@ std::optional<int32_t> ParseLevel(std::wstring_view text) {
     if (wholeDb > kMaxTypedLevelDb) return std::nullopt;
   }
   if (i == 0) return std::nullopt;
-  // Decimals beyond the third cannot move the rounding to hundredths.
+  // Decimals beyond the third cannot move the rounding to hundredths, but
+  // they can carry the level beyond the limit.
   int64_t thousandths = wholeDb * kThousandthsPerDb;
+  bool beyondThousandths = false;
   if (i < text.size() && (text[i] == kDecimalComma || text[i] == L'.')) {
     ++i;
     if (i == text.size()) return std::nullopt;
@@ -120,9 +122,12 @@ std::optional<int32_t> ParseLevel(std::wstring_view text) {
     for (; i < text.size() && isDigit(text[i]); ++i) {
       unit /= 10;
       thousandths += (text[i] - L'0') * unit;
+      if (unit == 0 && text[i] != L'0') beyondThousandths = true;
     }
   }
-  if (i != text.size() || thousandths > int64_t{kMaxTypedLevelDb} * kThousandthsPerDb)
+  const int64_t maxThousandths = int64_t{kMaxTypedLevelDb} * kThousandthsPerDb;
+  if (i != text.size() || thousandths > maxThousandths ||
+      (thousandths == maxThousandths && beyondThousandths))
     return std::nullopt;
   const auto hundredths = static_cast<int32_t>((thousandths + 5) / 10);
   return negative ? -hundredths : hundredths;

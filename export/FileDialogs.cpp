@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <cwctype>
+#include <iterator>
 
 #include "capture/MessageBoxes.h"
 
@@ -11,11 +12,15 @@ namespace {
 
 // Pairs of a type's name and its pattern.
 constexpr wchar_t kSpectrumTypes[] =
-    L"Text mit Tabulatoren (*.txt)\0*.txt\0CSV f\u00FCr Tabellenkalkulation (*.csv)\0*.csv\0";
+    L"Text mit Tabulatoren (*.txt)\0*.txt\0CSV f\u00FCr Tabellenkalkulation (*.csv)\0*.csv\0"
+    L"Frequenzgang, linker Kanal (*.txt)\0*.txt\0Frequenzgang, rechter Kanal (*.txt)\0*.txt\0";
+// The types in the order of kSpectrumTypes; nFilterIndex counts from 1.
+constexpr SpectrumFileType kSpectrumTypeOrder[] = {
+    SpectrumFileType::TabText, SpectrumFileType::SpreadsheetCsv, SpectrumFileType::LeftResponse,
+    SpectrumFileType::RightResponse};
 constexpr wchar_t kPictureTypes[] = L"PNG-Bild (*.png)\0*.png\0";
 constexpr wchar_t kReferenceTypes[] =
-    L"Spektren (*.txt, *.csv)\0*.txt;*.csv\0Alle Dateien (*.*)\0*.*\0";
-constexpr DWORD kCsvTypeIndex = 2;  // nFilterIndex counts from 1
+    L"Spektren (*.txt, *.csv, *.frd)\0*.txt;*.csv;*.frd\0Alle Dateien (*.*)\0*.*\0";
 // The longest path the system's wide functions take, with its terminating zero.
 constexpr DWORD kMaxPathChars = 32768;
 
@@ -96,11 +101,13 @@ std::optional<SpectrumFileChoice> AskSaveSpectrum(HWND owner) {
   std::optional<std::wstring> path =
       Ask(owner, L"Spektrum exportieren", kSpectrumTypes, L"txt", true, &typeIndex);
   if (!path) return std::nullopt;
-  bool csv = typeIndex == kCsvTypeIndex;
-  if (EndsWith(*path, L".csv")) csv = true;
-  if (EndsWith(*path, L".txt")) csv = false;
-  return SpectrumFileChoice{std::move(*path),
-                            csv ? SpectrumFileType::SpreadsheetCsv : SpectrumFileType::TabText};
+  SpectrumFileType type = typeIndex >= 1 && typeIndex <= std::size(kSpectrumTypeOrder)
+                              ? kSpectrumTypeOrder[typeIndex - 1]
+                              : SpectrumFileType::TabText;
+  if (EndsWith(*path, L".csv")) type = SpectrumFileType::SpreadsheetCsv;
+  if (EndsWith(*path, L".txt") && type == SpectrumFileType::SpreadsheetCsv)
+    type = SpectrumFileType::TabText;
+  return SpectrumFileChoice{std::move(*path), type};
 }
 
 std::optional<std::wstring> AskSavePicture(HWND owner) {

@@ -20,13 +20,16 @@ struct SpectrumFileChoice {
 // Called through a table that tests replace, as the dialogs would wait for
 // a user. GUI thread only.
 struct FileDialogs {
-  // "Spektrum exportieren": the types "Text mit Tabulatoren (*.txt)" and
-  // "CSV für Tabellenkalkulation (*.csv)"; a name ending in ".csv" or ".txt"
-  // says its type whatever type is chosen. Asks before replacing a file.
+  // "Spektrum exportieren": the types "Text mit Tabulatoren (*.txt)",
+  // "CSV für Tabellenkalkulation (*.csv)", "Frequenzgang, linker Kanal
+  // (*.txt)" and "Frequenzgang, rechter Kanal (*.txt)"; a name ending in
+  // ".csv" is a CSV file whatever type is chosen, one ending in ".txt" with
+  // the CSV type chosen a text with tabs. Asks before replacing a file.
   std::optional<SpectrumFileChoice> (*SaveSpectrum)(HWND owner);
   // "Bild speichern": a PNG file. Asks before replacing a file.
   std::optional<std::wstring> (*SavePicture)(HWND owner);
-  // "Referenz laden": a spectrum file of either type, which must exist.
+  // "Referenz laden": a spectrum file of any type (*.txt, *.csv, *.frd), which
+  // must exist.
   std::optional<std::wstring> (*OpenReference)(HWND owner);
 };
 

@@ -1,25 +1,30 @@
 #pragma once
 
+#include <string>
+
 #include "export/LevelTable.h"
 
-// The form both spectrum file types share, for the writer and the reader.
+// The form the spectrum file types share, for the writer and the reader.
 
-// A line starting with it is a comment.
+// A line starting with it is a comment; the program's header lines carry it.
 constexpr char kCommentMark = '*';
 constexpr const char* kLineEnd = "\r\n";
 
 // The header's comment lines are "* <label><value>"; the program's name and
 // version stand alone on the first.
+constexpr const char* kChannelLabel = "Kanal: ";  // one channel's response only
 constexpr const char* kRecordedAtLabel = "Datum: ";
 constexpr const char* kInputLabel = "Eingang: ";
 constexpr const char* kFftSizeLabel = "St\xFCtzpunkte: ";  // Windows-1252
 constexpr const char* kWindowLabel = "Bewertungsfenster: ";
 constexpr const char* kAveragingLabel = "Mittelung: ";
 constexpr const char* kLevelScaleLabel = "Pegel: ";
-// The columns' names, the header's last comment line.
-constexpr const char* kColumnNames[] = {"Frequenz [Hz]", "Links [dB]", "Rechts [dB]"};
+// The columns' names, the header's last comment line; each channel's is
+// followed by the levels' unit in brackets, where the table states one:
+// "Links [dBFS]".
+constexpr const char* kFrequencyColumnName = "Frequenz [Hz]";
+constexpr const char* kChannelColumnNames[] = {"Links", "Rechts"};
 
-constexpr int32_t kColumnCount = 3;
 constexpr int32_t kFrequencyDecimals = 4;
 constexpr int32_t kLevelDecimals = 2;
 
@@ -30,5 +35,18 @@ struct NumberForm {
 };
 
 constexpr NumberForm FormOf(SpectrumFileType type) {
-  return type == SpectrumFileType::TabText ? NumberForm{'\t', '.'} : NumberForm{';', ','};
+  return type == SpectrumFileType::SpreadsheetCsv ? NumberForm{';', ','} : NumberForm{'\t', '.'};
+}
+
+// The channel a type holds alone (0 left, 1 right), or -1 for both.
+constexpr int32_t ChannelOf(SpectrumFileType type) {
+  return type == SpectrumFileType::LeftResponse    ? 0
+         : type == SpectrumFileType::RightResponse ? 1
+                                                   : -1;
+}
+
+// A channel's column name with the unit of `levelScale`: "Links [dBFS]".
+inline std::string ChannelColumnName(int32_t channel, const std::string& levelScale) {
+  const std::string name = kChannelColumnNames[channel];
+  return levelScale.empty() ? name : name + " [" + levelScale + "]";
 }

@@ -45,29 +45,35 @@ void AppendComment(std::string& text, const char* label, const std::string& valu
 
 std::string WriteSpectrumFile(const LevelTable& table, SpectrumFileType type) {
   const NumberForm form = FormOf(type);
+  const int32_t onlyChannel = ChannelOf(type);
   const SpectrumFileHeader& header = table.Header;
   std::string text;
   text.reserve(static_cast<size_t>(table.RowCount()) * kRowCapacity / 2 + 1024);
   AppendComment(text, "", header.Program);
+  if (onlyChannel >= 0) AppendComment(text, kChannelLabel, kChannelColumnNames[onlyChannel]);
   AppendComment(text, kRecordedAtLabel, header.RecordedAt);
   AppendComment(text, kInputLabel, header.Input);
   AppendComment(text, kFftSizeLabel, std::to_string(header.FftSize));
   AppendComment(text, kWindowLabel, header.Window);
   AppendComment(text, kAveragingLabel, header.Averaging);
   AppendComment(text, kLevelScaleLabel, header.LevelScale);
-  std::string columns;
-  for (const char* name : kColumnNames) {
-    if (!columns.empty()) columns += form.ColumnSeparator;
-    columns += name;
+  std::string columns = kFrequencyColumnName;
+  for (int32_t channel = 0; channel < 2; ++channel) {
+    if (onlyChannel >= 0 && channel != onlyChannel) continue;
+    columns += form.ColumnSeparator;
+    columns += ChannelColumnName(channel, header.LevelScale);
   }
   AppendComment(text, "", columns);
 
   for (int32_t row = 0; row < table.RowCount(); ++row) {
+    // A response has no 0 Hz line, and a logarithmic axis has no place for it.
+    if (onlyChannel >= 0 && !(table.FrequenciesHz[row] > 0.0)) continue;
     const int64_t frequencyUnits = std::llround(table.FrequenciesHz[row] * kFrequencyUnitsPerHz);
     AppendFixed(text, frequencyUnits, kFrequencyDecimals, form.DecimalSeparator);
-    for (const int32_t level : table.Levels[row]) {
+    for (int32_t channel = 0; channel < 2; ++channel) {
+      if (onlyChannel >= 0 && channel != onlyChannel) continue;
       text += form.ColumnSeparator;
-      AppendFixed(text, level, kLevelDecimals, form.DecimalSeparator);
+      AppendFixed(text, table.Levels[row][channel], kLevelDecimals, form.DecimalSeparator);
     }
     text += kLineEnd;
   }

@@ -6,13 +6,19 @@
 
 #include "analysis/LevelTypes.h"
 
-// The two kinds of spectrum file the program writes and reads.
+// The kinds of spectrum file the program writes.
 enum class SpectrumFileType {
-  // Tab-separated, decimal point: the form other measuring programs import.
+  // Both channels, tab-separated, decimal point: for the program itself.
   TabText,
-  // Semicolon-separated, decimal comma: a German spreadsheet opens the
-  // columns as numbers.
+  // Both channels, semicolon-separated, decimal comma: a German spreadsheet
+  // opens the columns as numbers.
   SpreadsheetCsv,
+  // One channel's frequency response, frequency and level, tab-separated,
+  // decimal point, without the 0 Hz line: the form other measuring programs
+  // import as a magnitude (with an optional phase they would otherwise take
+  // from a third column).
+  LeftResponse,
+  RightResponse,
 };
 
 // What a spectrum file says about its spectrum in its comment lines. Texts
@@ -45,7 +51,12 @@ struct LevelTable {
   int32_t RowCount() const { return static_cast<int32_t>(FrequenciesHz.size()); }
 };
 
-// The most rows a spectrum file may have, and the levels it may state.
+// The most rows a spectrum file may have, and the levels it may state. The
+// range holds every level the program shows: a calibration of up to
+// +-500 dB SPL on the analysis floor (-140 dB) and a frequency weighting's
+// -300 dB near 0 Hz stay above -1000 dB; +500 dB SPL on the loudest line a
+// transform gives (+6 dB as a sine level, +14 dB as a noise density) with a
+// weighting's +1.3 dB stays below +600 dB.
 constexpr int32_t kMaxSpectrumFileRows = 262144;
-constexpr int32_t kMinFileLevelHundredthsDb = -40000;
-constexpr int32_t kMaxFileLevelHundredthsDb = 20000;
+constexpr int32_t kMinFileLevelHundredthsDb = -100000;
+constexpr int32_t kMaxFileLevelHundredthsDb = 60000;

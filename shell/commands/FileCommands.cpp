@@ -51,6 +51,14 @@ LevelTable TableOf(const ShownSpectrum& shown) {
   return table;
 }
 
+// What the reader needs of a file's name, its type: the name with each
+// character outside ASCII replaced.
+std::string AsciiName(const std::wstring& path) {
+  std::string name;
+  for (const wchar_t c : path) name += c < 0x80 ? static_cast<char>(c) : '_';
+  return name;
+}
+
 }  // namespace
 
 const CommandRow<FileCommands> FileCommands::kRows[] = {
@@ -170,7 +178,7 @@ FileCommands::ReferenceLoad FileCommands::LoadReference(const std::wstring& path
   const FileReading file = ReadWholeFile(path, bytes, why);
   if (file == FileReading::Failed) return ReferenceLoad::Unreadable;
   if (file != FileReading::Read) return ReferenceLoad::Refused;
-  SpectrumFileReading reading = ReadSpectrumFile(bytes);
+  SpectrumFileReading reading = ReadSpectrumFile(bytes, AsciiName(path));
   if (!reading.Read) {
     why = WideProgramText(
         (reading.FaultLine ? "Zeile " + std::to_string(reading.FaultLine) + ": " : "") +

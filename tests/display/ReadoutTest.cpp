@@ -145,11 +145,12 @@ TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {
 
   // Typed levels: decimal comma or point, rounded half away from zero.
   const std::pair<const wchar_t*, int32_t> levels[] = {
-      {L"94,0", 9400},   {L" 94 ", 9400},    {L"-6,02", -602}, {L"+114.25", 11425},
-      {L"93,995", 9400}, {L"\u22126", -600}, {L"0,004", 0},    {L"300", 30000}};
+      {L"94,0", 9400},        {L" 94 ", 9400},     {L"-6,02", -602}, {L"+114.25", 11425},
+      {L"93,995", 9400},      {L"\u22126", -600},  {L"0,004", 0},    {L"300", 30000},
+      {L"-300,0000", -30000}, {L"299,9999", 30000}};
   for (const auto& [text, hundredths] : levels) EXPECT_EQ(ParseLevel(text), hundredths) << text;
   for (const wchar_t* nonsense : {L"", L" ", L",5", L"94,", L"9a", L"94,0 dB", L"1e2", L"300,01",
-                                  L"--5", L"4,5,6", L"\u0669"})
+                                  L"300,0005", L"-300,0000001", L"--5", L"4,5,6", L"\u0669"})
     EXPECT_FALSE(ParseLevel(nonsense)) << nonsense;
 
   EXPECT_EQ(LastDigitExponent(2.15), 0);

@@ -77,16 +77,23 @@ class RunningProgram:
         self._xdotool("key", "Return")
         return bool(wait_until(lambda: not self.window(caption, 0), timeout_s))
 
-    def choose_file(self, title, path, timeout_s=WINDOW_TIMEOUT_S):
+    def choose_file(self, title, path, type_number=1, timeout_s=WINDOW_TIMEOUT_S):
         """Types the path (of this machine; Wine's drive Z: is its root) into
-        the file dialog with this title and presses Return. False if no such
-        dialog came or it did not close."""
+        the file dialog with this title, chooses its file type number
+        `type_number` (from 1, the first chosen when the dialog opens: Tab
+        from the name to the type list, Down for each next type) and presses
+        Return. False if no such dialog came or it did not close."""
         dialog = self.window(title, timeout_s)
         if not dialog:
             return False
         self._xdotool("windowfocus", dialog)
         time.sleep(FOCUS_SETTLE_S)
         self._xdotool("type", "--delay", str(KEY_DELAY_MS // 5), "Z:" + path.replace("/", "\\"))
+        if type_number > 1:
+            for key in ["Tab"] + ["Down"] * (type_number - 1):
+                time.sleep(KEY_DELAY_MS / 1000)
+                self._xdotool("key", key)
+            time.sleep(KEY_DELAY_MS / 1000)
         self._xdotool("key", "Return")
         return bool(wait_until(lambda: not self.window(title, 0), timeout_s))
 

@@ -394,6 +394,8 @@ MOVED_TONES = ((2345.6, 0.5), (6543.2, 0.1))
 FILE_TIMEOUT_S = 10
 # The file states each line's frequency to four decimals.
 FILE_FREQUENCY_TOLERANCE_HZ = 0.0001
+# The Save dialog's types, counted from 1: "Frequenzgang, linker Kanal (*.txt)".
+LEFT_RESPONSE_TYPE = 3
 
 
 def test_an_exported_spectrum_comes_back_as_the_reference(measuring, tones, keep):
@@ -413,6 +415,27 @@ def test_an_exported_spectrum_comes_back_as_the_reference(measuring, tones, keep
         strongest = rows[np.argmax(rows[:, column])]
         assert abs(strongest[0] - line_hz) <= FILE_FREQUENCY_TOLERANCE_HZ, (strongest, line_hz)
         assert abs(strongest[column] - level_db) <= READOUT_LEVEL_TOLERANCE_DB, (strongest, level_db)
+
+    # The left channel's response, as another measuring program imports it:
+    # frequency and level, whitespace between, "*" comments, no 0 Hz line.
+    response_path = os.path.join(tones.work_dir, "spectrum-links.txt")
+    if os.path.exists(response_path):
+        os.remove(response_path)
+    program.keys(*menu_keys.EXPORT_SPECTRUM)
+    assert program.choose_file(EXPORT_DIALOG, response_path, LEFT_RESPONSE_TYPE), \
+        "no %r dialog" % EXPORT_DIALOG
+    assert wait_until(lambda: os.path.exists(response_path), FILE_TIMEOUT_S), "no response written"
+    response = np.loadtxt(response_path, comments="*", encoding="latin-1")
+    assert response.shape == (DEFAULT_SETTING[0] // 2 - 1, 2)
+    assert response[0, 0] > 0
+    line_hz, level_db = tone_model.expected_peak(LEFT_TONE[0], LEFT_TONE[1], DEFAULT_SETTING[0],
+                                                 DEFAULT_WINDOW)
+    strongest = response[np.argmax(response[:, 1])]
+    assert abs(strongest[0] - line_hz) <= FILE_FREQUENCY_TOLERANCE_HZ, (strongest, line_hz)
+    assert abs(strongest[1] - level_db) <= READOUT_LEVEL_TOLERANCE_DB, (strongest, level_db)
+    with open(response_path, encoding="latin-1") as text:
+        comments = [line.strip() for line in text if line.startswith("*")]
+    assert "* Kanal: Links" in comments and "* Frequenz [Hz]\tLinks [dB]" in comments, comments
 
     program.keys(*menu_keys.LOAD_REFERENCE)
     assert program.choose_file(REFERENCE_DIALOG, path), "no %r dialog" % REFERENCE_DIALOG
