@@ -80,7 +80,7 @@ std::wstring ColumnReadout::LevelText(const SpectrumLevels& levels, int32_t line
                                       bool withUnit) const {
   const int32_t stored = levels[line][channel];
   if (!Scale) return withUnit ? FormatLevel(stored) : FormatLevelNumber(stored);
-  const bool atFloor = LevelScale::AtFloor(stored);
+  const bool atFloor = Scale->IsFloor(stored, line);
   const int32_t shown = Scale->ScaledLevel(stored, line);
   return withUnit ? FormatScaledLevel(shown, atFloor, Scale->Unit())
                   : FormatScaledLevelNumber(shown, atFloor);
