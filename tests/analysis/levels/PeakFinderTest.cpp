@@ -15,6 +15,7 @@
 #include "analysis/AnalysisWorker.h"
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
+#include "analysis/levels/LevelScale.h"
 #include "analysis/levels/PeakFinder.h"
 #include "display/ReadoutFormat.h"
 #include "tests/analysis/TestSignals.h"
@@ -54,12 +55,13 @@ TEST(PeakFinderTest, TonesBetweenLinesAtTheEndsAndCloseTogetherPerWindow) {
   auto worker = std::make_unique<AnalysisWorker>(block->Samples.data());
   PeakFinder finder;
   // The left channel's peak of tones of (cycles in kPoints, share of full scale).
-  auto find = [&](int32_t window, std::initializer_list<std::pair<double, double>> tones) {
+  auto find = [&](int32_t window, std::initializer_list<std::pair<double, double>> tones,
+                  double phase = 0.0) {
     Write(Settings.Weighting, window);
     for (int32_t j = 0; j < kPoints; ++j) {
       double sample = 0.0;
       for (const auto& [cycles, amplitude] : tones)
-        sample += amplitude * 32768.0 * std::sin(kTestTwoPi * cycles * j / kPoints);
+        sample += amplitude * 32768.0 * std::sin(kTestTwoPi * cycles * j / kPoints + phase);
       block->Set(j, 0, static_cast<int32_t>(std::lround(sample)));
     }
     worker->RecordQueuedFrames(kPoints);
@@ -97,6 +99,26 @@ TEST(PeakFinderTest, TonesBetweenLinesAtTheEndsAndCloseTogetherPerWindow) {
       EXPECT_LT(largestDb, band.Db[windowed]) << names[window] << " " << band.FromLine;
     }
 
+    // Lines 1 to 20 from either end, at any phase: within what the peak
+    // promises (its frequency to AccuracyLines, its level to LevelAccuracyDb).
+    std::uniform_real_distribution<double> fromEnd(0.5, 20.0), phases(0.0, kTestTwoPi);
+    double largestEdgeDb[2] = {}, largestEdgeRatio = 0.0;
+    for (int32_t tone = 0; tone < 200; ++tone) {
+      const bool top = tone % 2 == 1;
+      const double cycles = top ? kPoints / 2 - fromEnd(random) : fromEnd(random);
+      const SpectralPeak peak = find(window, {{cycles, kAmplitude}}, phases(random));
+      if (cycles * peak.LineSpacingHz < Range.FreqMin + peak.LineSpacingHz) continue;
+      ASSERT_TRUE(peak.Found) << names[window] << " " << cycles;
+      const double lineError = std::fabs(peak.FrequencyHz / peak.LineSpacingHz - cycles);
+      const double dbError = std::fabs(levelError(peak, kAmplitude));
+      EXPECT_LE(lineError, peak.AccuracyLines) << names[window] << " " << cycles;
+      EXPECT_LE(dbError, peak.LevelAccuracyDb) << names[window] << " " << cycles;
+      largestEdgeDb[top] = std::max(largestEdgeDb[top], dbError);
+      largestEdgeRatio = std::max(largestEdgeRatio, dbError / peak.LevelAccuracyDb);
+    }
+    std::printf("| %s | lines 1-20 / top 20 | dB off: largest %.3f / %.3f, of the promise %.2f |\n",
+                names[window], largestEdgeDb[0], largestEdgeDb[1], largestEdgeRatio);
+
     for (const auto& [cycles, text] :
          {std::pair{0.7, L"L 20 Hz  "}, std::pair{1023.3, L"L 22030 Hz  "},
           std::pair{1023.7, L"L 22030 Hz  "}})
@@ -111,6 +133,50 @@ TEST(PeakFinderTest, TonesBetweenLinesAtTheEndsAndCloseTogetherPerWindow) {
                 twoLines, levelError(two, kAmplitude / 2));
     EXPECT_LT(twoLines, 1.0) << names[window];
     EXPECT_LT(std::fabs(levelError(two, kAmplitude / 2)), 6.0) << names[window];
+  }
+}
+
+// Through the analysis, in sine levels: Gaussian noise of 3 LSB without a
+// tone names no peak (20 spectra per window at 2048 points, 20 at 262144
+// without a window, the most lines), though its strongest line lies about
+// 40 dB above the analysis floor; a 3 Hz tone at -6 dBFS, 262144 points,
+// lies below the view, and its side lobes in the view are no peaks (with
+// Dreieck and Parzen every other line of its skirt is a local maximum).
+TEST(PeakFinderTest, NoiseAndSideLobesNameNoPeak) {
+  Range = kFixedDisplayRange;
+  Write(Settings.AutoOffset, 0);
+  Write(Settings.AverageLength, 0);
+  auto block = std::make_unique<StereoBlock>();
+  auto worker = std::make_unique<AnalysisWorker>(block->Samples.data());
+  PeakFinder finder;
+  std::mt19937 random(20);
+  std::normal_distribution<double> noise(0.0, 3.0);
+  const LevelChoice sine{kScaleSine, kWeightingNone, std::nullopt};
+  auto analyse = [&](int32_t window, int32_t n) {
+    Write(Settings.Weighting, window);
+    worker->RecordQueuedFrames(n);
+    worker->AnalyseCapture();
+    const LevelScale scale(sine, window, n);
+    return finder.Find(worker->WorkLevels(), 0, n, window, &scale);
+  };
+  int32_t named = 0, spectra = 0;
+  for (int32_t window = 0; window <= kWindowCount; ++window) {
+    const int32_t n = window < kWindowCount ? 2048 : kMaxFftSize;
+    for (int32_t spectrum = 0; spectrum < 20; ++spectrum, ++spectra) {
+      for (int32_t j = 0; j < n; ++j)
+        block->Set(j, 0, static_cast<int32_t>(std::lround(noise(random))));
+      const SpectralPeak peak = analyse(window % kWindowCount, n);
+      named += peak.Found ? 1 : 0;
+      EXPECT_FALSE(peak.Found) << window << ": " << peak.FrequencyHz << " Hz";
+    }
+  }
+  std::printf("noise without a tone: %d of %d spectra name a peak\n", named, spectra);
+
+  block->Sine(0, kMaxFftSize, 3.0 * kMaxFftSize / kSampleRateHz, 16384.0);
+  for (int32_t window = 0; window < kWindowCount; ++window) {
+    const SpectralPeak peak = analyse(window, kMaxFftSize);
+    EXPECT_TRUE(!peak.Found || std::fabs(peak.FrequencyHz - 3.0) < 2 * peak.LineSpacingHz)
+        << window << ": " << peak.FrequencyHz << " Hz";
   }
 }
 
@@ -130,8 +196,18 @@ TEST(PeakFinderTest, StrongestLineAtOrAboveTheLowestShownFrequencyClearOfTheFloo
   EXPECT_TRUE(finder.Find(*levels, 0, 2048, kWindowHanning).Found);
   (*levels)[300][0] = -14000;
 
-  // 65536 points: line 13 (8.7 Hz) lies below the view, line 15 (10.1 Hz) is the lowest shown.
-  (*levels)[0][0] = (*levels)[13][0] = 0;
+  // The margin counts from the noise floor near the line (the median of the
+  // lines beyond its lobe), not from a fixed level.
+  for (int32_t line = 200; line < 400; ++line) (*levels)[line][0] = -9000;
+  (*levels)[300][0] = -7000;
+  EXPECT_TRUE(finder.Find(*levels, 0, 2048, kWindowHanning).Found);
+  (*levels)[300][0] = -7001;
+  EXPECT_FALSE(finder.Find(*levels, 0, 2048, kWindowHanning).Found);
+  for (int32_t line = 200; line < 400; ++line) (*levels)[line][0] = -14000;
+
+  // 65536 points: line 9 (6 Hz) lies below the view, line 15 (10.1 Hz) is
+  // the lowest shown; line 9 is no lobe next to line 15's.
+  (*levels)[0][0] = (*levels)[9][0] = 0;
   (*levels)[15][0] = -3000;
   (*levels)[16][0] = -3602;  // half the amplitude of line 15
   peak = finder.Find(*levels, 0, 65536, kWindowHanning);
@@ -144,8 +220,12 @@ TEST(PeakFinderTest, StrongestLineAtOrAboveTheLowestShownFrequencyClearOfTheFloo
   // Half-way, a Hanning lobe gives each line sinc(1/2) / (1 - 1/4) = 0.849 of
   // the tone's amplitude: the tone lies 1.42 dB above them.
   EXPECT_NEAR(peak.LevelHundredthsDb, -3000 + 142, 1);
-  // A stronger line below the view makes line 15 part of its skirt, not a peak.
+  // A stronger line below the view makes line 15 part of its skirt, or a
+  // side lobe of it, not a peak.
   (*levels)[14][0] = -2900;
+  EXPECT_FALSE(finder.Find(*levels, 0, 65536, kWindowHanning).Found);
+  (*levels)[14][0] = -6000;
+  (*levels)[13][0] = -2900;
   EXPECT_FALSE(finder.Find(*levels, 0, 65536, kWindowHanning).Found);
   EXPECT_FALSE(finder.Find(*levels, 0, 2, kWindowHanning).Found);
 }
