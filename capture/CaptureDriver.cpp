@@ -99,7 +99,7 @@ void CaptureDriver::OnCaptureDone(LPARAM header) {
 void CaptureDriver::OnSpectrumReady() {
   Display.ShowSpectrum({Analyser->CycleSize(), Analyser->CycleWeighting(), Analyser->WorkLevels(),
                         Analyser->HeldLevels(), Analyser->CycleAverageCount(),
-                        Analyser->CycleAverageLength()});
+                        Analyser->CycleAverageLength(), Analyser->HasHeldLevels()});
   Deliver(RingEventKind::SpectrumShown);
 }
 

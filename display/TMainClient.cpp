@@ -74,6 +74,7 @@ void TMainClient::ShowSpectrum(const AnalysedSpectrum& spectrum) {
   const int32_t cycleSize = spectrum.Size;
   std::copy_n(spectrum.Levels.begin(), cycleSize / 2, Shown->begin());
   std::copy_n(spectrum.Held.begin(), cycleSize / 2, ShownHeld->begin());
+  Painter.SetHeldLevels(spectrum.HasHeld ? ShownHeld.get() : nullptr);
   Painter.SetSpectrum(cycleSize, spectrum.Weighting);
   Painter.SetAveraging(spectrum.AverageCount, spectrum.AverageLength);
   ShownWeighting = spectrum.Weighting;

@@ -79,6 +79,7 @@ class TMainClient : public TWindow, public AnalysisDisplay {
 
   // AnalysisDisplay
   void ShowSpectrum(const AnalysedSpectrum& spectrum) override;
+  void ForgetHeldLevels() override { Painter.SetHeldLevels(nullptr); }
   void ShowErrorBox(const char* text) override;
 
   DECLARE_RESPONSE_TABLE();
