@@ -58,7 +58,7 @@ TEST(LevelFileTest, EachTypeWritesItsOwnForm) {
   const std::string header =
       "* Frelox 1.02\r\n* Datum: 2026-12-10 14:03:22\r\n* Eingang: Mic & Line (USB)\r\n"
       "* St\xFCtzpunkte: 2048\r\n* Bewertungsfenster: Hanning\r\n"
-      "* Mittelung: 16 Messungen, 12 gemittelt\r\n* Pegel: dB (unkorrigiert)\r\n";
+      "* Mittelung: 16 Messungen (exponentiell), 12 gemittelt\r\n* Pegel: dB (unkorrigiert)\r\n";
   EXPECT_EQ(
       WriteSpectrumFile(SmallTable(), SpectrumFileType::TabText),
       header +
