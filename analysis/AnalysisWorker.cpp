@@ -44,12 +44,21 @@ void AnalysisWorker::AnalyseCapture() {
     AnalyseChannel(Samples, channel, n, weights, Settings.AutoOffset, Offsets[channel], averager,
                    Levels);
 
-  const bool holdAfresh = newMeaning || QueuedRestartsHold || length != lastLength;
-  for (int32_t j = 0; j < n / 2; ++j) {
-    for (int32_t channel = 0; channel < 2; ++channel) {
-      int32_t& held = Held[j][channel];
-      if (holdAfresh || Levels[j][channel] > held) held = Levels[j][channel];
+  // The held maximum follows every restart of the average and takes only
+  // settled averages.
+  if (newMeaning || QueuedRestartsAverage || QueuedRestartsHold || length != lastLength ||
+      QueuedHoldRestartsAsked != HoldRestartsHonoured)
+    HeldCount = 0;
+  HoldRestartsHonoured = QueuedHoldRestartsAsked;
+  if (Averager.Settled()) {
+    const bool afresh = HeldCount == 0;
+    for (int32_t j = 0; j < n / 2; ++j) {
+      for (int32_t channel = 0; channel < 2; ++channel) {
+        int32_t& held = Held[j][channel];
+        if (afresh || Levels[j][channel] > held) held = Levels[j][channel];
+      }
     }
+    ++HeldCount;
   }
   QueuedRestartsAverage = false;
   QueuedRestartsHold = false;

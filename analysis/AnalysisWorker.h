@@ -25,17 +25,25 @@ class AnalysisWorker {
   explicit AnalysisWorker(const int16_t* samples);
 
   // GUI thread, while the buffer is idle: the capture about to be queued holds `frames` frames.
-  void RecordQueuedFrames(int32_t frames) { QueuedFrames = frames; }
+  void RecordQueuedFrames(int32_t frames) {
+    QueuedFrames = frames;
+    QueuedHoldRestartsAsked = HoldRestartsAsked;
+  }
   // GUI thread, while the buffer is idle: the capture about to be queued
   // starts the average, the held maximum, or both afresh (another input, a
-  // restart asked for by the user). Other changes that alter what a line
-  // means (size, window, offset correction, averaging) the worker finds itself.
+  // restart asked for by the user); a restart of the average restarts the
+  // held maximum too. Other changes that alter what a line means (size,
+  // window, offset correction, averaging) the worker finds itself.
   void RecordRestarts(bool average, bool hold) {
     QueuedRestartsAverage = average;
     QueuedRestartsHold = hold;
   }
   // GUI thread: the frame count of the capture last queued.
   int32_t QueuedFrameCount() const { return QueuedFrames; }
+  // GUI thread, at any time: the held maximum starts afresh with the next
+  // capture queued, and from this call on HasHeldLevels answers false until
+  // a spectrum of such a capture has been held.
+  void AskHoldRestart() { ++HoldRestartsAsked; }
   // GUI thread: the capture buffer is now another one (the old one was left
   // to a device that kept it). REQUIRES: the worker holds no capture; the
   // next HandOverCapture publishes the change.
@@ -60,8 +68,16 @@ class AnalysisWorker {
   int32_t CycleWeighting() const { return CycleWindow; }
   // The levels to show: the average when averaging.
   const SpectrumLevels& WorkLevels() const { return Levels; }
-  // Each line's highest shown level since the held maximum's last restart.
+  // Each line's highest shown level since the held maximum's last restart,
+  // taken only from settled averages (PowerAverager::Settled): the first,
+  // barely averaged spectra scatter more than the average will. Valid only
+  // where HasHeldLevels.
   const SpectrumLevels& HeldLevels() const { return Held; }
+  // Whether HeldLevels holds a spectrum analysed since the last restart,
+  // the last one asked for included. GUI thread, as the levels.
+  bool HasHeldLevels() const { return HeldCount > 0 && HoldRestartsHonoured == HoldRestartsAsked; }
+  // How many spectra the held maximum holds.
+  int32_t HeldSpectra() const { return HeldCount; }
   // The spectra in the average shown, and the averaging length
   // (PowerAverager::kOff, kContinuous or N).
   int32_t CycleAverageCount() const { return Averager.Count(); }
@@ -82,6 +98,10 @@ class AnalysisWorker {
   // Writer: GUI thread when queueing. Reader: worker, after the acquire of DataReady.
   bool QueuedRestartsAverage = false;
   bool QueuedRestartsHold = false;
+  // How many hold restarts were asked for. GUI thread only.
+  uint32_t HoldRestartsAsked = 0;
+  // Writer: GUI thread when queueing. Reader: worker, after the acquire of DataReady.
+  uint32_t QueuedHoldRestartsAsked = 0;
   // Writer and reader: worker. Offsets persist from cycle to cycle.
   int16_t Offsets[2] = {0, 0};
   // Writer: worker. Reader: GUI thread, after receiving the spectrum-ready message.
@@ -89,6 +109,9 @@ class AnalysisWorker {
   int32_t CycleWindow = 0;
   SpectrumLevels Levels{};
   SpectrumLevels Held{};
+  int32_t HeldCount = 0;  // spectra in Held since its restart
+  // The count of restarts asked for that the held maximum last restarted for.
+  uint32_t HoldRestartsHonoured = 0;
   // Writer: worker. Reader: worker, and the GUI thread's count and length
   // as the levels above.
   PowerAverager Averager;

@@ -13,8 +13,10 @@
 //
 // A length of N averages exponentially with weight 1/N, after a start in
 // which the first N spectra are averaged with equal weights, so that an
-// average never leans towards its first spectrum; kContinuous takes the
-// plain mean of every spectrum since the restart. The owner restarts it
+// average never leans towards its first spectrum: once settled, its scatter
+// is that of a plain mean of 2N - 1 spectra (the variance of an exponential
+// average of weight a is a / (2 - a) of one spectrum's). kContinuous takes
+// the plain mean of every spectrum since the restart. The owner restarts it
 // whenever what a line means changes. Worker thread only.
 //
 // Large (2 MiB): create it on the heap or inside a heap object.
@@ -38,6 +40,16 @@ class PowerAverager {
   }
 
   bool Active() const { return Length != kOff; }
+  // Whether the average has settled: it holds N spectra (kSettledContinuous
+  // for the plain mean), so that its scatter no longer shrinks with each
+  // spectrum as it does at the start. Always when off.
+  bool Settled() const {
+    if (Length == kOff) return true;
+    return Counted >= (Length == kContinuous ? kSettledContinuous : Length);
+  }
+  // The plain mean counts as settled from as many spectra as the longest
+  // exponential average holds.
+  static constexpr int32_t kSettledContinuous = 64;
   // How many spectra the average holds: at most the length for exponential
   // averaging, where it counts up to the length and stays there.
   int32_t Count() const { return Counted; }

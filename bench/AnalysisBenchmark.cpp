@@ -3,12 +3,15 @@
 // The weights are computed on the first cycle of a size and reused after it,
 // as in the program; the pause and the hand-over are not part of the cycle.
 #include <memory>
+#include <optional>
 
 #include "analysis/AnalysisWorker.h"
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
 #include "analysis/PowerAverager.h"
 #include "analysis/WeightingWindow.h"
+#include "analysis/levels/LevelScale.h"
+#include "analysis/levels/PeakFinder.h"
 #include "bench/BenchmarkSizes.h"
 #include "bench/TestSignal.h"
 #include "settings/SettingsTable.h"
@@ -52,7 +55,27 @@ void AveragingStage(benchmark::State& state) {
   }
 }
 
+// Finding one channel's peak in the levels of a Hanning-windowed test
+// capture, in sine levels: the search, the walk down its lobe, the noise
+// floor's median and the refinement.
+void PeakOfOneChannel(benchmark::State& state) {
+  const int32_t n = static_cast<int32_t>(state.range(0));
+  Range = kFixedDisplayRange;
+  StoreDefaultSettings();
+  Write(Settings.Weighting, kWindowHanning);
+  auto analyser = std::make_unique<AnalysisWorker>(TestCaptureFrames().data());
+  analyser->RecordQueuedFrames(n);
+  analyser->AnalyseCapture();
+  const LevelScale scale({kScaleSine, kWeightingA, std::nullopt}, kWindowHanning, n);
+  PeakFinder finder;
+  for (auto _ : state) {
+    const SpectralPeak peak = finder.Find(analyser->WorkLevels(), 0, n, kWindowHanning, &scale);
+    benchmark::DoNotOptimize(peak.LevelHundredthsDb);
+  }
+}
+
 }  // namespace
 
+BENCHMARK(PeakOfOneChannel)->Apply(ForEachFftSize);
 BENCHMARK(AveragingStage)->Apply(ForEachFftSize);
 BENCHMARK(TwoChannelAnalysis)->Apply(ForEachFftSize);

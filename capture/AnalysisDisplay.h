@@ -8,7 +8,8 @@
 // One analysed spectrum as the worker left it: `Size` points analysed with
 // weighting window `Weighting`; the first Size / 2 lines of `Levels` (the
 // average of `AverageCount` spectra when averaging with `AverageLength`)
-// and of `Held` (each line's held maximum) are valid.
+// are valid, and those of `Held` (each line's held maximum) where `HasHeld`:
+// without it the held maximum holds nothing since its last restart.
 struct AnalysedSpectrum {
   int32_t Size;
   int32_t Weighting;
@@ -16,6 +17,8 @@ struct AnalysedSpectrum {
   const SpectrumLevels& Held;
   int32_t AverageCount;
   int32_t AverageLength;
+  // Without it the held maximum holds nothing since its last restart.
+  bool HasHeld;
   // The input that recorded it (CaptureRing::kNoDevice when not known).
   int32_t Device;
 };
@@ -30,6 +33,9 @@ class AnalysisDisplay {
   // Drawn before the call returns, since the driver queues the next capture
   // right after: the worker's levels are then written again.
   virtual void ShowSpectrum(const AnalysedSpectrum& spectrum) = 0;
+
+  // The held maximum restarts: draw none until a spectrum brings one.
+  virtual void ForgetHeldLevels() = 0;
 
   // The modal "Error" box with `text`; returns once the user has closed it.
   virtual void ShowErrorBox(const char* text) = 0;

@@ -100,7 +100,7 @@ void CaptureDriver::OnCaptureDone(LPARAM header) {
 void CaptureDriver::OnSpectrumReady() {
   Display.ShowSpectrum({Analyser->CycleSize(), Analyser->CycleWeighting(), Analyser->WorkLevels(),
                         Analyser->HeldLevels(), Analyser->CycleAverageCount(),
-                        Analyser->CycleAverageLength(), AnalysedDevice});
+                        Analyser->CycleAverageLength(), Analyser->HasHeldLevels(), AnalysedDevice});
   Deliver(RingEventKind::SpectrumShown);
 }
 

@@ -66,9 +66,14 @@ class CaptureDriver : public TThread {
 
   // "Anhalten": holds the picture, or measures again.
   void TogglePause();
-  // The next spectrum starts the average, or the held maximum, afresh.
+  // The next capture queued starts the average (and with it the held
+  // maximum), or the held maximum alone, afresh; the held maximum shown
+  // goes at once.
   void RestartAveraging() { AverageRestartDue = true; }
-  void RestartHeldMaximum() { HoldRestartDue = true; }
+  void RestartHeldMaximum() {
+    Analyser->AskHoldRestart();
+    Display.ForgetHeldLevels();
+  }
 
   // A close request: the program ends once the buffer is back.
   void RequestClose();

@@ -18,6 +18,12 @@ constexpr wchar_t kDecimalComma = L',';
 constexpr wchar_t kMinusSign = L'\u2212';
 constexpr int64_t kThousandthsPerDb = 1000;
 constexpr const wchar_t* kFloorSign = L"\u2264";
+// A peak's level is shown in tenths where it is promised to half a tenth, in
+// whole decibels where to half a decibel, else in whole decibels with its
+// accuracy: "-12,0 dB", "-12 dB", "-12 ±4 dB".
+constexpr double kTenthsHoldDb = 0.05;
+constexpr double kWholeDecibelsHoldDb = 0.5;
+constexpr const wchar_t* kAccuracySign = L" ±";
 // An en dash, not the minus sign of the levels: no number is missing.
 constexpr const wchar_t* kNoPeakMark = L" \u2013";
 
@@ -40,6 +46,24 @@ std::wstring SignedTenths(int32_t hundredths) {
       (hundredths >= 0 ? hundredths + half : hundredths - half) / kHundredthsPerTenth;
   const wchar_t* sign = tenths < 0 ? L"-" : (tenths > 0 ? L"+" : L"");
   return sign + WithDecimalComma(std::llabs(tenths), 1);
+}
+
+// Hundredths rounded to whole decibels, half away from zero, with the sign of
+// a non-zero result: "-12", "+94", "0".
+std::wstring SignedWholeDecibels(int32_t hundredths) {
+  const int32_t half = kHundredthsPerDb / 2;
+  const int32_t whole =
+      (hundredths >= 0 ? hundredths + half : hundredths - half) / kHundredthsPerDb;
+  const wchar_t* sign = whole < 0 ? L"-" : (whole > 0 ? L"+" : L"");
+  return sign + std::to_wstring(std::abs(whole));
+}
+
+std::wstring PeakLevelText(int32_t levelHundredthsDb, double accuracyDb, const std::string& unit) {
+  if (!(accuracyDb > kTenthsHoldDb)) return FormatScaledLevel(levelHundredthsDb, false, unit);
+  std::wstring text = SignedWholeDecibels(levelHundredthsDb);
+  if (accuracyDb > kWholeDecibelsHoldDb)
+    text += kAccuracySign + std::to_wstring(static_cast<int32_t>(std::ceil(accuracyDb)));
+  return text + L" " + std::wstring(unit.begin(), unit.end());
 }
 
 }  // namespace
@@ -90,7 +114,14 @@ std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak, const s
   if (!peak.Found) return text + kNoPeakMark;
   const int32_t exponent = LastDigitExponent(peak.AccuracyLines * peak.LineSpacingHz);
   return text + L" " + FormatFrequency(peak.FrequencyHz, exponent) + L"  " +
-         FormatScaledLevel(peak.LevelHundredthsDb, false, unit);
+         PeakLevelText(peak.LevelHundredthsDb, peak.LevelAccuracyDb, unit);
+}
+
+std::wstring AveragingProgressText(int32_t count, int32_t length) {
+  if (length <= 0) return L"Mittelung " + std::to_wstring(count);
+  if (count < length)
+    return L"Mittelung " + std::to_wstring(count) + L"/" + std::to_wstring(length);
+  return L"Mittelung exponentiell " + std::to_wstring(length);
 }
 
 std::optional<int32_t> ParseLevel(std::wstring_view text) {

@@ -40,11 +40,21 @@ std::wstring FormatScaledLevelNumber(int32_t shownHundredthsDb, bool atFloor);
 struct SpectralPeak;
 
 // One channel's line of the peak values: its letter, the refined frequency
-// to the digit that the peak's accuracy supports, and the level:
-// "L 1234 Hz  -12,7 dB", the level in `unit` (that of the scale it was found
-// in). A channel without a peak shows its letter and an en dash: "L –".
+// to the digit that the peak's accuracy supports, and the level in `unit`
+// (that of the scale it was found in) to the digit its level accuracy
+// supports: "L 1234 Hz  -12,7 dB" in tenths where it holds to 0.05 dB,
+// "L 43 Hz  -13 dB" in whole decibels where to 0.5 dB, and with the
+// accuracy where less: "L 22030 Hz  -13 ±4 dB". A channel without a peak
+// shows its letter and an en dash: "L –".
 std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak,
                         const std::string& unit = "dB");
+
+// How far the average shown has come (PowerAverager's count and length), for
+// the view's top left corner: "Mittelung 12/64" while an exponential average
+// still counts its first spectra with equal weights, "Mittelung exponentiell
+// 64" once each new one weighs 1/64, "Mittelung 37" for the plain mean of
+// everything since the restart.
+std::wstring AveragingProgressText(int32_t count, int32_t length);
 
 // The level a user typed, in hundredths of a decibel, rounded half away from
 // zero: an optional sign ("+", "-" or the minus sign), digits and, after a

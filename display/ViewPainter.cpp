@@ -292,12 +292,9 @@ int32_t ViewPainter::DrawUnit(HDC dc, const ShownSpectrum& shown) {
   return left + TextSize(dc, text).cx;
 }
 
-// "Mittelung 12/64" in the top left corner, right of the unit: how far the
-// average has settled ("Mittelung 37" for the plain mean of everything since
-// the restart).
+// How far the average has settled, in the top left corner, right of the unit.
 void ViewPainter::DrawAveraging(HDC dc, int32_t left, const ShownSpectrum& shown) {
-  std::wstring text = L"Mittelung " + std::to_wstring(shown.AverageCount);
-  if (shown.AverageLength > 0) text += L"/" + std::to_wstring(shown.AverageLength);
+  const std::wstring text = AveragingProgressText(shown.AverageCount, shown.AverageLength);
   const SIZE size = TextSize(dc, text);
   const RECT box{left, kPeakBoxMarginPx, left + size.cx + 2 * kBoxPaddingPx,
                  kPeakBoxMarginPx + size.cy + 2 * kBoxPaddingPx};

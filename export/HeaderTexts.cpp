@@ -24,7 +24,7 @@ std::string AveragingText(int32_t count, int32_t length) {
   if (length == PowerAverager::kOff) return "Aus";
   const std::string averaged = ", " + std::to_string(count) + " gemittelt";
   if (length == PowerAverager::kContinuous) return "Fortlaufend" + averaged;
-  return std::to_string(length) + " Messungen" + averaged;
+  return std::to_string(length) + " Messungen (exponentiell)" + averaged;
 }
 
 std::string DateTimeText(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,

@@ -11,7 +11,7 @@
 std::string WindowName(int32_t weighting);
 
 // How the levels were averaged, `count` spectra of `length`
-// (PowerAverager's lengths): "Aus", "16 Messungen, 12 gemittelt",
+// (PowerAverager's lengths): "Aus", "16 Messungen (exponentiell), 12 gemittelt",
 // "Fortlaufend, 37 gemittelt".
 std::string AveragingText(int32_t count, int32_t length);
 

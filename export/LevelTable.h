@@ -53,10 +53,10 @@ struct LevelTable {
 
 // The most rows a spectrum file may have, and the levels it may state. The
 // range holds every level the program shows: a calibration of up to
-// +-500 dB SPL on the analysis floor (-140 dB) and a frequency weighting's
-// -300 dB near 0 Hz stay above -1000 dB; +500 dB SPL on the loudest line a
+// -500 dB SPL on the analysis floor (-140 dB; no weighting takes a line
+// below it) stays above -700 dB; +500 dB SPL on the loudest line a
 // transform gives (+6 dB as a sine level, +14 dB as a noise density) with a
 // weighting's +1.3 dB stays below +600 dB.
 constexpr int32_t kMaxSpectrumFileRows = 262144;
-constexpr int32_t kMinFileLevelHundredthsDb = -100000;
+constexpr int32_t kMinFileLevelHundredthsDb = -70000;
 constexpr int32_t kMaxFileLevelHundredthsDb = 60000;

@@ -108,9 +108,15 @@ void Measurement::ShowSpectrum(const AnalysedSpectrum& spectrum) {
   Recorded.Window = spectrum.Weighting;
   Recorded.AverageCount = spectrum.AverageCount;
   Recorded.AverageLength = spectrum.AverageLength;
-  Recorded.HeldValid = true;
+  Recorded.HeldValid = spectrum.HasHeld;
   const auto name = OpenedNames.find(spectrum.Device);
   Recorded.Input = name == OpenedNames.end() ? std::string() : name->second;
+  Reshape();
+}
+
+// Nothing older than the restart is drawn, also while the picture is held.
+void Measurement::ForgetHeldLevels() {
+  Recorded.HeldValid = false;
   Reshape();
 }
 

@@ -85,6 +85,7 @@ class Measurement : private AnalysisDisplay {
 
   // AnalysisDisplay
   void ShowSpectrum(const AnalysedSpectrum& spectrum) override;
+  void ForgetHeldLevels() override;
   void ShowErrorBox(const char* text) override;
   void InputOpened(int32_t device, const std::string& name) override;
   void PictureHeldChanged(bool held) override;

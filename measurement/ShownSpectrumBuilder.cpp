@@ -38,12 +38,12 @@ void ShownSpectrumBuilder::Build(const AnalysedLevels& analysed, const LevelChoi
     for (int32_t channel = 0; channel < 2; ++channel) {
       const int32_t stored = (*analysed.Levels)[line][channel];
       levels[line][channel] = scale.ScaledLevel(stored, line);
-      if (LevelScale::AtFloor(stored))
+      if (scale.IsFloor(stored, line))
         floor |= channel == 0 ? ShownSpectrum::kFloorLeft : ShownSpectrum::kFloorRight;
       if (!shown.HeldValid) continue;
       const int32_t storedHeld = (*analysed.Held)[line][channel];
       held[line][channel] = scale.ScaledLevel(storedHeld, line);
-      if (LevelScale::AtFloor(storedHeld))
+      if (scale.IsFloor(storedHeld, line))
         floor |= channel == 0 ? ShownSpectrum::kHeldFloorLeft : ShownSpectrum::kHeldFloorRight;
     }
     floors[static_cast<size_t>(line)] = floor;

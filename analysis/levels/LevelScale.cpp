@@ -14,6 +14,9 @@ namespace {
 constexpr double kHundredthsPerDb = 100.0;
 constexpr double kDbPerAmplitudeDecade = 20.0;
 constexpr double kDbPerPowerDecade = 10.0;
+// The DC line's one-sided density: a line of the upper half holds the power
+// of its mirror line too, the DC line has none.
+constexpr double kSidesOfALine = 2.0;
 
 int32_t Hundredths(double db) {
   return static_cast<int32_t>(std::lround(db * kHundredthsPerDb));
@@ -34,7 +37,8 @@ const WindowGain& GainOf(int32_t window, int32_t size) {
 LevelScale::LevelScale(const LevelChoice& choice, int32_t window, int32_t shownSize)
     : Kind(choice.Scale),
       Weighting(choice.Weighting),
-      Calibrated(choice.Scale == kScaleSine && choice.CalibrationHundredthsDb.has_value()),
+      Calibrated((choice.Scale == kScaleSine || choice.Scale == kScaleNoiseDensity) &&
+                 choice.CalibrationHundredthsDb.has_value()),
       Curve(choice.Weighting) {
   if (shownSize >= 2 && window >= 0 && window < kWindowCount) {
     LineSpacingHz = static_cast<double>(kSampleRateHz) / shownSize;
@@ -46,6 +50,9 @@ LevelScale::LevelScale(const LevelChoice& choice, int32_t window, int32_t shownS
   }
   if (Calibrated) AxisShift = *choice.CalibrationHundredthsDb;
   Offset = Hundredths(ScaleDb) + AxisShift;
+  DcOffset = Offset;
+  if (Kind == kScaleNoiseDensity && LineSpacingHz > 0.0)
+    DcOffset = Hundredths(ScaleDb + kDbPerPowerDecade * std::log10(kSidesOfALine)) + AxisShift;
   if (Weighting != kWeightingNone && LineSpacingHz > 0.0) {
     LineWeighting.resize(static_cast<size_t>(std::min(shownSize / 2, kMaxSpectrumLines)));
     for (size_t line = 0; line < LineWeighting.size(); ++line)
@@ -54,17 +61,24 @@ LevelScale::LevelScale(const LevelChoice& choice, int32_t window, int32_t shownS
 }
 
 int32_t LevelScale::ScaledLevelAt(int32_t storedHundredths, double frequencyHz) const {
-  return storedHundredths + Offset + Hundredths(Curve.GainDb(frequencyHz));
+  const int32_t offset = frequencyHz == 0.0 ? DcOffset : Offset;
+  if (Weighting == kWeightingNone) return storedHundredths + offset;
+  return std::max(storedHundredths + Hundredths(Curve.GainDb(frequencyHz)), kFloor) + offset;
 }
 
-bool LevelScale::AtFloor(int32_t storedHundredths) {
-  return storedHundredths <= Hundredths(Range.LevelMin);
+bool LevelScale::IsFloorAt(int32_t storedHundredths, double frequencyHz) const {
+  if (storedHundredths <= kFloor) return true;
+  return Weighting != kWeightingNone &&
+         storedHundredths + Hundredths(Curve.GainDb(frequencyHz)) <= kFloor;
 }
 
 std::string LevelScale::Unit() const {
   const char* weighted = Weighting == kWeightingA ? "A" : "C";
-  if (Calibrated)
-    return Weighting == kWeightingNone ? "dB SPL" : std::string("dB(") + weighted + ")";
+  if (Calibrated) {
+    const std::string unit =
+        Weighting == kWeightingNone ? "dB SPL" : std::string("dB(") + weighted + ")";
+    return Kind == kScaleNoiseDensity ? unit + "/Hz" : unit;
+  }
   if (Kind == kScaleUncorrected)
     return Weighting == kWeightingNone ? "dB" : std::string("dB, ") + weighted + "-bewertet";
   const std::string unit = Kind == kScaleSine ? "dBFS" : "dB/Hz";

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "analysis/DisplayRange.h"
 #include "analysis/levels/FrequencyWeighting.h"
 #include "analysis/levels/LevelChoice.h"
 
@@ -15,6 +17,15 @@
 // that shows or writes levels. Portable; build one per spectrum (window and
 // size) and choice. GUI thread only: the windows' gains are computed once
 // per window and size, on first use, and kept.
+//
+// No line is shown below the analysis floor: a line whose stored level is at
+// the floor, or that the weighting would push below it (the DC line under A
+// and C, where the weighting has no finite value), is a floor line and shows
+// the floor in the chosen scale (IsFloor), so that every scale marks it `≤`.
+//
+// The noise density is one-sided: the DC line, which has no mirror line
+// above half the sampling rate, gets the power of one side only (white
+// noise's DC line reads 3.01 dB below the other lines).
 class LevelScale {
  public:
   // For a spectrum of `shownSize` points analysed with weighting window
@@ -25,25 +36,36 @@ class LevelScale {
   // The level to show, in hundredths of a decibel, for the stored level of
   // spectral line `line`. Inline: the traces call it for every line.
   int32_t ScaledLevel(int32_t storedHundredths, int32_t line) const {
-    if (Weighting == kWeightingNone) return storedHundredths + Offset;
+    const int32_t offset = line == 0 ? DcOffset : Offset;
+    if (Weighting == kWeightingNone) return storedHundredths + offset;
     if (line >= 0 && static_cast<size_t>(line) < LineWeighting.size())
-      return storedHundredths + Offset + LineWeighting[static_cast<size_t>(line)];
+      return std::max(storedHundredths + LineWeighting[static_cast<size_t>(line)], kFloor) + offset;
     return ScaledLevelAt(storedHundredths, line * LineSpacingHz);
   }
   // The same for a tone refined to a frequency between lines.
   int32_t ScaledLevelAt(int32_t storedHundredths, double frequencyHz) const;
 
-  // A stored level at or below the analysis floor: the true level lies at or
-  // below what is shown for it.
-  static bool AtFloor(int32_t storedHundredths);
+  // Whether the level shown for the stored level of line `line` stands for
+  // the analysis floor: the true level lies at or below what is shown.
+  bool IsFloor(int32_t storedHundredths, int32_t line) const {
+    if (storedHundredths <= kFloor) return true;
+    if (Weighting == kWeightingNone) return false;
+    if (line >= 0 && static_cast<size_t>(line) < LineWeighting.size())
+      return storedHundredths + LineWeighting[static_cast<size_t>(line)] <= kFloor;
+    return IsFloorAt(storedHundredths, line * LineSpacingHz);
+  }
+  // The same for a level at a frequency between lines.
+  bool IsFloorAt(int32_t storedHundredths, double frequencyHz) const;
 
   // The unit of the levels shown: "dB" (uncorrected), "dBFS" (sine levels),
-  // "dB/Hz" (noise density), "dB SPL" (calibrated sine levels); weighted
-  // "dB(A)" and "dB(C)" when calibrated, else with "(A)" or "(C)" after the
-  // unit ("dBFS(A)", "dB/Hz(C)"), and "dB, A-bewertet" for uncorrected levels.
+  // "dB/Hz" (noise density), "dB SPL" (calibrated sine levels), "dB SPL/Hz"
+  // (calibrated noise density); weighted "dB(A)" and "dB(C)" when calibrated
+  // ("dB(A)/Hz" for the density), else with "(A)" or "(C)" after the unit
+  // ("dBFS(A)", "dB/Hz(C)"), and "dB, A-bewertet" for uncorrected levels.
   std::string Unit() const;
 
-  // The axis spans 140 dB whatever the scale; with a calibration its labels
+  // The axis spans 140 dB whatever the scale; with a calibration (sine
+  // levels and noise density take it, uncorrected levels do not) its labels
   // read that much more. A level L is drawn on the row of L minus this.
   int32_t AxisShiftHundredthsDb() const { return AxisShift; }
   // The level on the 0 to -140 dB plot at which the scaled level is drawn.
@@ -57,11 +79,15 @@ class LevelScale {
   double ScaleOffsetDb() const { return ScaleDb; }
 
  private:
+  // The analysis floor in stored hundredths of a decibel.
+  static constexpr int32_t kFloor = static_cast<int32_t>(kFixedDisplayRange.LevelMin * 100);
+
   int32_t Kind;
   int32_t Weighting;
   bool Calibrated;
   double ScaleDb = 0.0;
-  int32_t Offset = 0;  // the scale's and the calibration's, hundredths of a decibel
+  int32_t Offset = 0;    // the scale's and the calibration's, hundredths of a decibel
+  int32_t DcOffset = 0;  // the same for the DC line (one-sided in the density scale)
   int32_t AxisShift = 0;
   double LineSpacingHz = 0.0;
   FrequencyWeighting Curve;

@@ -11,10 +11,58 @@ namespace {
 constexpr double kAccuracyLinesWithoutWindow = 0.5;
 constexpr double kAccuracyLinesWithWindow = 0.1;
 constexpr double kAccuracyLinesUnrefined = 1.0;
-constexpr double kPeakAboveFloorDb = 20.0;
 constexpr double kHundredthsPerDb = 100.0;
 // Stored levels are hundredths of a decibel; amplitude = 10^(dB / 20).
 constexpr double kHundredthsPerAmplitudeDecade = 2000.0;
+
+// The level promised to a tenth of a decibel, or near the ends to half a
+// decibel: the tone's mirror image (at minus its frequency, or mirrored at
+// half the sampling rate, twice its distance from that end away) adds to the
+// lines the refinement reads, by an amount that depends on the tone's phase.
+constexpr double kLevelAccuracyTenthsDb = 0.05;
+constexpr double kLevelAccuracyNearEdgeDb = 0.5;
+
+// Per window: from how many lines off the nearer end (0 Hz or half the
+// sampling rate) a refined level holds a tenth of a decibel, and what the
+// level of a line at either end, unrefined, is promised to (its scalloping
+// loss and the mirror image's share). About a quarter above the largest
+// errors of a scan of lines 0.5 to 40 from both ends in steps of 1/20 line
+// at 8 phases (docs/measurements.md); they depend on lines, not on the size.
+struct EdgeAccuracy {
+  double TenthsFromLines;
+  double UnrefinedDb;
+};
+constexpr EdgeAccuracy kEdgeAccuracy[kWindowCount] = {
+    {14.0, 9.0},  // Aus: the side lobes fall as 1 / distance
+    {5.0, 4.0},   // Dreieck
+    {2.0, 4.0},   // Hanning
+    {5.0, 3.0},   // Welch
+    {2.0, 4.0},   // Hamming
+    {2.0, 6.0},   // Blackman
+    {5.0, 4.0},   // Parzen
+};
+
+// Where a walk from the strongest line down its lobe on one side ended.
+struct LobeSide {
+  int32_t Trough;       // the last line that still fell
+  int32_t NextLobeTop;  // the highest level of the next lobe, read up to kNextLobeLines on
+};
+
+// Walks from `top` in direction `step` (+1 or -1) over lines 1 .. lines - 1.
+template <typename LevelOf>
+LobeSide WalkDown(const LevelOf& level, int32_t top, int32_t step, int32_t lines) {
+  const auto inside = [&](int32_t line) { return line >= 1 && line < lines; };
+  int32_t trough = top;
+  while (inside(trough + step) && level(trough + step) < level(trough)) trough += step;
+  int32_t highest = level(trough);
+  int32_t line = trough;
+  for (int32_t i = 0; i < PeakFinder::kNextLobeLines && inside(line + step); ++i) {
+    if (level(line + step) < level(line)) break;
+    line += step;
+    highest = std::max(highest, level(line));
+  }
+  return {trough, highest};
+}
 
 }  // namespace
 
@@ -37,9 +85,9 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
       std::max(1, static_cast<int32_t>(std::ceil(Range.FreqMin / peak.LineSpacingHz)));
   if (lowest >= lines) return peak;
 
+  const auto stored = [&](int32_t line) { return levels[line][channel]; };
   const auto shown = [&](int32_t line) {
-    const int32_t stored = levels[line][channel];
-    return scale ? scale->ScaledLevel(stored, line) : stored;
+    return scale ? scale->ScaledLevel(stored(line), line) : stored(line);
   };
   int32_t strongest = lowest;
   int32_t strongestShown = shown(lowest);
@@ -51,32 +99,56 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
     }
   }
 
-  const int32_t level = levels[strongest][channel];
-  const bool hasLower = strongest - 1 >= 1;
-  const bool hasUpper = strongest + 1 < lines;
-  const auto threshold =
-      static_cast<int32_t>(std::lround((Range.LevelMin + kPeakAboveFloorDb) * kHundredthsPerDb));
-  // The search leaves no stronger line above; the one below may lie below FreqMin.
-  if (level < threshold || (hasLower && shown(strongest - 1) > strongestShown)) return peak;
+  const int32_t level = stored(strongest);
+  const LobeSide below = WalkDown(stored, strongest, -1, lines);
+  const LobeSide above = WalkDown(stored, strongest, +1, lines);
+  if (below.NextLobeTop > level || above.NextLobeTop > level) return peak;
+  if (level - NoiseFloor(levels, channel, below.Trough, above.Trough, lines) <
+      std::lround(kPeakAboveNoiseDb * kHundredthsPerDb))
+    return peak;
 
   peak.Found = true;
   peak.FrequencyHz = strongest * peak.LineSpacingHz;
   peak.LevelHundredthsDb = strongestShown;
+  const bool hasLower = strongest - 1 >= 1;
+  const bool hasUpper = strongest + 1 < lines;
   if (!hasLower || !hasUpper) {
     peak.AccuracyLines = kAccuracyLinesUnrefined;
+    peak.LevelAccuracyDb = LevelAccuracyDb(window, strongest, lines, false);
     return peak;
   }
-  const bool upper = levels[strongest + 1][channel] >= levels[strongest - 1][channel];
+  const bool upper = stored(strongest + 1) >= stored(strongest - 1);
   const int32_t neighbour = upper ? strongest + 1 : strongest - 1;
-  const double ratio =
-      std::pow(10.0, (levels[neighbour][channel] - level) / kHundredthsPerAmplitudeDecade);
+  const double ratio = std::pow(10.0, (stored(neighbour) - level) / kHundredthsPerAmplitudeDecade);
   const MainLobe& lobe = Lobe(window);
   const double offsetLines = lobe.OffsetForRatio(ratio);
-  peak.FrequencyHz += (upper ? offsetLines : -offsetLines) * peak.LineSpacingHz;
+  const double toneLine = strongest + (upper ? offsetLines : -offsetLines);
+  peak.FrequencyHz = toneLine * peak.LineSpacingHz;
   const int32_t toneLevel =
       level + static_cast<int32_t>(std::lround(lobe.LossDb(offsetLines) * kHundredthsPerDb));
   peak.LevelHundredthsDb = scale ? scale->ScaledLevelAt(toneLevel, peak.FrequencyHz) : toneLevel;
   peak.AccuracyLines =
       window == kWindowOff ? kAccuracyLinesWithoutWindow : kAccuracyLinesWithWindow;
+  peak.LevelAccuracyDb = LevelAccuracyDb(window, toneLine, lines, true);
   return peak;
+}
+
+int32_t PeakFinder::NoiseFloor(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,
+                               int32_t highTrough, int32_t lines) {
+  int32_t count = 0;
+  for (int32_t line = lowTrough - 1; line >= 1 && line >= lowTrough - kFloorBandLines; --line)
+    FloorBand[count++] = levels[line][channel];
+  for (int32_t line = highTrough + 1; line < lines && line <= highTrough + kFloorBandLines; ++line)
+    FloorBand[count++] = levels[line][channel];
+  if (count == 0) return static_cast<int32_t>(std::lround(Range.LevelMin * kHundredthsPerDb));
+  const auto middle = FloorBand.begin() + count / 2;
+  std::nth_element(FloorBand.begin(), middle, FloorBand.begin() + count);
+  return *middle;
+}
+
+double PeakFinder::LevelAccuracyDb(int32_t window, double toneLine, int32_t lines, bool refined) {
+  const EdgeAccuracy& edge = kEdgeAccuracy[std::clamp(window, 0, kWindowCount - 1)];
+  if (!refined) return edge.UnrefinedDb;
+  const double fromEdgeLines = std::min(toneLine, lines - toneLine);
+  return fromEdgeLines >= edge.TenthsFromLines ? kLevelAccuracyTenthsDb : kLevelAccuracyNearEdgeDb;
 }

@@ -20,6 +20,11 @@ struct SpectralPeak {
   // Within how many line spacings the frequency of a steady tone is promised
   // to lie of the true one, which sets the digits shown.
   double AccuracyLines = 0.0;
+  // Within how many decibels the level of a steady tone is promised to lie
+  // of the true one: 0.05 (tenths hold) except near the spectrum's ends,
+  // where the tone's mirror image (below 0 Hz, above half the sampling
+  // rate) overlaps its main lobe.
+  double LevelAccuracyDb = 0.0;
 };
 
 // Finds each channel's strongest line and refines the frequency and level of
@@ -33,28 +38,49 @@ class PeakFinder {
 
   // The strongest of the lines at or above FreqMin among the shownSize / 2
   // lines of `channel` (the lowest one of equal levels). It is named only
-  // where it lies at least 20 dB above the floor and no lower than either
-  // neighbour: the weaker neighbour of a tone on a line lies up to 10.4 dB
-  // below it (Welch), so the lines the refinement reads stay clear of the
-  // floor; without a window, whose neighbour then falls to the floor, a
-  // floor 20 dB down reads as 0.09 lines and 0.12 dB.
+  // where it is the top of its own main lobe and stands clear of the noise:
+  //  - Walking down from it on each side to the first line that no longer
+  //    falls, and on up the next lobe (at most kNextLobeLines lines), no line
+  //    is higher than it: otherwise it is a side lobe (or the skirt) of a
+  //    stronger line, e.g. of a tone below FreqMin.
+  //  - Its level lies at least kPeakAboveNoiseDb above the spectrum's noise
+  //    floor near it: the median of up to kFloorBandLines lines beyond each
+  //    end of that walk (a floor of the analysis floor alone is the analysis
+  //    floor). The strongest of 131072 lines of white noise lies about 12 dB
+  //    above that median; the weaker neighbour of a tone on a line lies up to
+  //    10.4 dB below it (Welch), so the lines the refinement reads stay clear
+  //    of the noise.
+  // The walk and the floor read the stored levels: a frequency weighting
+  // tilts a lobe. The DC line takes no part: it is scaled differently and
+  // holds the tone's mirror image too.
   // With a neighbour on each side the line is moved towards its stronger
   // neighbour by the offset that the two lines' amplitude ratio gives in
   // `window`'s main lobe, and its level raised by the lobe's loss at that
   // offset: promised to 0.1 line (0.5 without a window, whose high side lobes
-  // let leakage from other lines disturb the ratio). The DC line is no
-  // neighbour: it is scaled differently and holds the tone's mirror image
-  // too. At the spectrum's ends, which side the tone lies on is unknown: the
-  // line's own frequency and level are given, promised to a whole line.
-  // With a `scale`, the strongest line and its neighbours are compared as it
-  // shows them (a frequency weighting may make another line the strongest),
-  // the refinement reads the stored levels, and the level found is scaled at
-  // the refined frequency.
+  // let leakage from other lines disturb the ratio). At the spectrum's ends,
+  // which side the tone lies on is unknown: the line's own frequency and
+  // level are given, promised to a whole line and to the window's
+  // scalloping loss and the mirror image's share (LevelAccuracyDb).
+  // With a `scale`, the strongest line is the strongest as it shows them (a
+  // frequency weighting may make another line the strongest), and the level
+  // found is scaled at the refined frequency. O(lines).
   SpectralPeak Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
                     int32_t window, const LevelScale* scale = nullptr);
 
+  static constexpr int32_t kNextLobeLines = 4;
+  static constexpr int32_t kFloorBandLines = 64;
+  static constexpr double kPeakAboveNoiseDb = 20.0;
+
  private:
   const MainLobe& Lobe(int32_t window);
+  // The median of the stored levels of up to kFloorBandLines lines below
+  // lowTrough and above highTrough.
+  int32_t NoiseFloor(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,
+                     int32_t highTrough, int32_t lines);
+  // What the level of a tone at `toneLine` of `lines` is promised to, refined or not.
+  static double LevelAccuracyDb(int32_t window, double toneLine, int32_t lines, bool refined);
+
+  std::array<int32_t, 2 * kFloorBandLines> FloorBand{};  // NoiseFloor's scratch
 
   std::array<std::unique_ptr<MainLobe>, kWindowCount> Lobes;
 };

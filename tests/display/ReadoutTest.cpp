@@ -82,6 +82,10 @@ TEST_F(ColumnReadoutTest, FrequencyAndLevelAreThoseTheTraceIsDrawnFrom) {
   (*Levels)[1][1] = -14000;
   const ColumnReadout scaled(*View, Shaped({kScaleSine, kWeightingNone, std::nullopt}));
   EXPECT_EQ(scaled.Text(80, true, true, true), L"28,1 Hz  L -94,0 dBFS  R \u2264-134,0 dBFS");
+  // The DC line under the A weighting is a floor line.
+  EXPECT_EQ(ColumnReadout(*View, Shaped({kScaleSine, kWeightingA, std::nullopt}))
+                .Text(0, true, false, true),
+            L"10,06 Hz  L \u2264-134,0 dBFS(A)");
   for (int32_t i = 1011; i < 1024; ++i) (*Levels)[i][0] = -9000;
   (*Levels)[1023][0] = -8995;
   const LevelScale weighted({kScaleUncorrected, kWeightingC, std::nullopt}, kWindowHanning, 2048);
@@ -170,6 +174,22 @@ TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {
   peak.AccuracyLines = 0.1;
   EXPECT_EQ(FormatPeak(L'R', peak), L"R 4321,26 Hz  -26,6 dB");
   EXPECT_EQ(FormatPeak(L'R', peak, "dB(A)"), L"R 4321,26 Hz  -26,6 dB(A)");
+  // The level to the digits its accuracy supports.
+  const std::pair<double, const wchar_t*> accuracies[] = {{0.05, L"R 4321,26 Hz  -26,6 dB"},
+                                                          {0.051, L"R 4321,26 Hz  -27 dB"},
+                                                          {0.5, L"R 4321,26 Hz  -27 dB"},
+                                                          {0.51, L"R 4321,26 Hz  -27 \u00b11 dB"},
+                                                          {3.2, L"R 4321,26 Hz  -27 \u00b14 dB"}};
+  for (const auto& [accuracy, text] : accuracies) {
+    peak.LevelAccuracyDb = accuracy;
+    EXPECT_EQ(FormatPeak(L'R', peak), text) << accuracy;
+  }
+  peak.LevelHundredthsDb = 9450;
+  EXPECT_EQ(FormatPeak(L'R', peak, "dB SPL"), L"R 4321,26 Hz  +95 \u00b14 dB SPL");
+
+  EXPECT_EQ(AveragingProgressText(12, 64), L"Mittelung 12/64");
+  EXPECT_EQ(AveragingProgressText(64, 64), L"Mittelung exponentiell 64");
+  EXPECT_EQ(AveragingProgressText(37, -1), L"Mittelung 37");
 }
 
 // A calibration moves the labels, not the rows: to the tenth where it is no

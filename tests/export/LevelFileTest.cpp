@@ -37,7 +37,7 @@ LevelTable SmallTable() {
   return table;
 }
 
-// The lines of a 262144-point transform, every level from -1000 to +600 dB
+// The lines of a 262144-point transform, every level from -700 to +600 dB
 // met somewhere in either channel.
 LevelTable LargeTable() {
   LevelTable table;
@@ -69,17 +69,17 @@ TEST(LevelFileTest, EachTypeWritesItsOwnForm) {
   const std::string header =
       "* Frelox 1.02\r\n* Datum: 2026-12-10 14:03:22\r\n* Eingang: Mic & Line (USB)\r\n"
       "* St\xFCtzpunkte: 2048\r\n* Bewertungsfenster: Hanning\r\n"
-      "* Mittelung: 16 Messungen, 12 gemittelt\r\n* Pegel: dBFS\r\n";
+      "* Mittelung: 16 Messungen (exponentiell), 12 gemittelt\r\n* Pegel: dBFS\r\n";
   EXPECT_EQ(WriteSpectrumFile(SmallTable(), SpectrumFileType::TabText),
             header +
                 "* Frequenz [Hz]\tLinks [dBFS]\tRechts [dBFS]\r\n"
                 "0.0000\t-140.00\t-0.05\r\n21.5332\t-12.70\t0.05\r\n"
-                "1234.5000\t-1000.00\t600.00\r\n");
+                "1234.5000\t-700.00\t600.00\r\n");
   EXPECT_EQ(WriteSpectrumFile(SmallTable(), SpectrumFileType::SpreadsheetCsv),
             header +
                 "* Frequenz [Hz];Links [dBFS];Rechts [dBFS]\r\n"
                 "0,0000;-140,00;-0,05\r\n21,5332;-12,70;0,05\r\n"
-                "1234,5000;-1000,00;600,00\r\n");
+                "1234,5000;-700,00;600,00\r\n");
   // One channel, its name after the program's, no 0 Hz line.
   const std::string settings = header.substr(header.find("* Datum"));
   EXPECT_EQ(WriteSpectrumFile(SmallTable(), SpectrumFileType::RightResponse),
@@ -157,7 +157,7 @@ TEST(LevelFileTest, FilesOfOtherProgramsReadAsTheyMeantThem) {
   const std::vector<Row> rows = {
       {20.0, {-1270, -1270}}, {1000.0, {9425, 9425}}, {19999.5, {-14001, -14001}}};
   const std::vector<Row> stereo = {
-      {20.0, {-1270, 512}}, {1000.0, {9425, -7}}, {19999.5, {-14001, -99999}}};
+      {20.0, {-1270, 512}}, {1000.0, {9425, -7}}, {19999.5, {-14001, -69999}}};
   std::string savetxt;  // np.savetxt(name, np.column_stack((f, level)))
   std::string savetxtStereo;
   for (const Row& row : rows)
@@ -198,7 +198,7 @@ TEST(LevelFileTest, FilesOfOtherProgramsReadAsTheyMeantThem) {
        "dB SPL"},
       {"the program's 3 columns and a Pegel line beat the names",
        "* Pegel: dBFS\n* Frequenz [Hz]\tLinks [dB]\tRechts [dB]\n20.0\t-12.70\t5.12\n"
-       "1000.0\t94.25\t-0.07\n19999.5\t-140.01\t-999.99\n",
+       "1000.0\t94.25\t-0.07\n19999.5\t-140.01\t-699.99\n",
        "y.frd", stereo, "dBFS"},
   };
   for (const auto& file : files) {
@@ -254,12 +254,12 @@ TEST(LevelFileTest, AFileThatHoldsNoSpectrumIsRefusedWithItsLineAndFault) {
       {"100,0;0;0\n99,99;0;0\n", 2,
        "Frequenz \"99,99\" nicht gr\xF6\xDF"
        "er als in der Zeile davor"},
-      {"100.0\t-1000.005\t0\n", 1,
-       "Pegel \"-1000.005\" au\xDF"
-       "erhalb von -1000 bis +600 dB"},
+      {"100.0\t-700.005\t0\n", 1,
+       "Pegel \"-700.005\" au\xDF"
+       "erhalb von -700 bis +600 dB"},
       {"100,0;0;6,00005e2\n", 1,
        "Pegel \"6,00005e2\" au\xDF"
-       "erhalb von -1000 bis +600 dB"},
+       "erhalb von -700 bis +600 dB"},
       {"1\t0\t99999999999999999999\n", 1, "\"99999999999999999999\" ist keine Zahl"},
       {tooLong, kMaxSpectrumFileRows + 1, "mehr als 262144 Spektrumzeilen"},
       // A refusal quotes the start of the field, readable: 24 bytes at most,
@@ -280,9 +280,9 @@ TEST(LevelFileTest, AFileThatHoldsNoSpectrumIsRefusedWithItsLineAndFault) {
   }
   // Rounded to hundredths half away from zero, within the limits.
   const SpectrumFileReading rounded =
-      ReadSpectrumFile("\xEF\xBB\xBF 5 \t-999.995\t+599.994\r\n6\t-0.0006\t0.00499e0\n");
+      ReadSpectrumFile("\xEF\xBB\xBF 5 \t-699.995\t+599.994\r\n6\t-0.0006\t0.00499e0\n");
   ASSERT_TRUE(rounded.Read) << rounded.Fault;
-  EXPECT_EQ(rounded.Table.Levels, (std::vector<LevelPair>{{-100000, 59999}, {0, 0}}));
+  EXPECT_EQ(rounded.Table.Levels, (std::vector<LevelPair>{{-70000, 59999}, {0, 0}}));
 }
 
 // Every level the program can show, it writes and reads back: the floor and

@@ -113,6 +113,49 @@ TEST(LevelScaleTest, AFullScaleSineReadsZeroAndWhiteNoiseOneDensityWhateverTheWi
               largestNoiseError);
 }
 
+// The noise density of the DC line and of two others, per window, against
+// a one-sided density of the same samples computed in long double: the
+// power of line k, |sum w(j) x(j) e^(-2 pi i j k / n)|^2, per hertz of the
+// window's noise bandwidth, fs sum w(j)^2, doubled for k > 0 (the mirror
+// line above half the rate), relative to a full-scale sine's power 1/2.
+// Levels are stored truncated to hundredths and the offsets rounded to
+// them: 0.016 dB at most. The DC line divided by n and given the noise
+// bandwidth like the others read 3.01 dB low.
+TEST(LevelScaleTest, TheDcLineHasTheOneSidedDensityOfItsSamples) {
+  constexpr int32_t kPoints = 2048;
+  constexpr int32_t kLines[] = {0, 1, 300};
+  Range = kFixedDisplayRange;
+  Write(Settings.AutoOffset, 0);
+  Write(Settings.AverageLength, 0);
+  auto block = std::make_unique<StereoBlock>();
+  auto worker = std::make_unique<AnalysisWorker>(block->Samples.data());
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int32_t> noise(-3000, 3000);
+  for (int32_t window = 0; window < kWindowCount; ++window) {
+    for (int32_t j = 0; j < kPoints; ++j) block->Set(j, 0, noise(random) + 500);
+    Write(Settings.Weighting, window);
+    worker->RecordQueuedFrames(kPoints);
+    worker->AnalyseCapture();
+    const LevelScale density({kScaleNoiseDensity, kWeightingNone, std::nullopt}, window, kPoints);
+    for (const int32_t line : kLines) {
+      long double re = 0, im = 0, squares = 0;
+      for (int32_t j = 0; j < kPoints; ++j) {
+        const long double w = WindowTable[window](j, kPoints);
+        const long double x = block->Samples[2 * j] / 32768.0L;
+        const long double phase = 2 * 3.14159265358979323846L * j * line / kPoints;
+        re += w * x * std::cos(phase);
+        im -= w * x * std::sin(phase);
+        squares += w * w;
+      }
+      const long double sides = line == 0 ? 1 : 2;
+      const long double oneSided = sides * (re * re + im * im) / (kSampleRateHz * squares) / 0.5L;
+      const double expectedDb = static_cast<double>(10 * std::log10(oneSided));
+      const double shownDb = density.ScaledLevel(worker->WorkLevels()[line][0], line) / 100.0;
+      EXPECT_NEAR(shownDb, expectedDb, 0.016) << "window " << window << " line " << line;
+    }
+  }
+}
+
 // The A and C weightings against the standard's table at the frequencies
 // 1000 * 10^(k / 10) Hz it is computed at (nominally 10 Hz to 20 kHz), given
 // to a tenth of a decibel: within its rounding.
@@ -152,7 +195,9 @@ TEST(LevelScaleTest, OffsetsUnitsAndTheCalibrationPerScale) {
       {{kScaleUncorrected, kWeightingNone, calibrated}, 0, 0, "dB"},
       {{kScaleSine, kWeightingNone, std::nullopt}, 602, 0, "dBFS"},
       {{kScaleSine, kWeightingNone, calibrated}, 602 + 10002, 10002, "dB SPL"},
-      {{kScaleNoiseDensity, kWeightingNone, calibrated}, -907, 0, "dB/Hz"},
+      {{kScaleNoiseDensity, kWeightingNone, std::nullopt}, -907, 0, "dB/Hz"},
+      {{kScaleNoiseDensity, kWeightingNone, calibrated}, -907 + 10002, 10002, "dB SPL/Hz"},
+      {{kScaleNoiseDensity, kWeightingA, calibrated}, -907 - 3 + 10002, 10002, "dB(A)/Hz"},
       {{kScaleUncorrected, kWeightingA, std::nullopt}, -3, 0, "dB, A-bewertet"},
       {{kScaleSine, kWeightingA, std::nullopt}, 602 - 3, 0, "dBFS(A)"},
       {{kScaleSine, kWeightingC, calibrated}, 602 + 10002, 10002, "dB(C)"},
@@ -168,11 +213,36 @@ TEST(LevelScaleTest, OffsetsUnitsAndTheCalibrationPerScale) {
     EXPECT_EQ(scale.Unit(), c.Unit);
   }
   // A at line 15 of 65536 points (10.09 Hz): -70.14 dB; 21 Hz: -49.13 dB
-  // between them; the DC line far below everything.
+  // between them. No line is weighted below the floor: the DC line (the
+  // weighting's -300 dB) and a line pushed under it show the floor, in every
+  // scale, and say so; the floor itself stays one.
   const LevelScale a({kScaleUncorrected, kWeightingA, std::nullopt}, kWindowHanning, 65536);
   EXPECT_EQ(a.ScaledLevel(0, 15), -7014);
   EXPECT_EQ(a.ScaledLevelAt(0, 21.0), -4913);
-  EXPECT_LT(a.ScaledLevel(-14000, 0), -40000);
+  for (const auto& c : cases) {
+    const LevelScale scale(c.Choice, kWindowHanning, 2048);
+    const bool weighted = c.Choice.Weighting != kWeightingNone;
+    // The floor shown: the scale's and the calibration's offset only (the
+    // one-sided density's 3.01 dB more on the DC line).
+    const int32_t floorShown = -14000 + c.Offset - (c.Choice.Weighting == kWeightingA ? -3 : 0);
+    const int32_t dcMore = c.Choice.Scale == kScaleNoiseDensity ? 301 : 0;
+    const struct {
+      int32_t Stored, Line;  // line 1: 21.5 Hz, A about -48.6 dB
+      bool Floor;
+    } lines[] = {{0, 0, weighted},
+                 {-9500, 1, c.Choice.Weighting == kWeightingA},
+                 {-8000, 1, false},
+                 {-14000, 46, true}};
+    for (const auto& line : lines) {
+      EXPECT_EQ(scale.IsFloor(line.Stored, line.Line), line.Floor) << c.Unit << " " << line.Line;
+      EXPECT_EQ(scale.IsFloorAt(line.Stored, line.Line * lineSpacingHz), line.Floor) << c.Unit;
+      if (line.Floor && line.Line < 46) {
+        EXPECT_NEAR(scale.ScaledLevel(line.Stored, line.Line),
+                    floorShown + (line.Line == 0 ? dcMore : 0), 1)
+            << c.Unit << " " << line.Line;
+      }
+    }
+  }
   // No spectrum yet: only the calibration counts.
   EXPECT_EQ(
       LevelScale({kScaleSine, kWeightingNone, calibrated}, kWindowHanning, 0).ScaledLevel(0, 1),
