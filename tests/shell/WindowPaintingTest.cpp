@@ -1,9 +1,12 @@
 // The program's axis frame and spectrum view, painted by the system and read
 // back pixel by pixel.
 #include <cmath>
+#include <functional>
 #include <utility>
 
 #include "analysis/MeasurementSettings.h"
+#include "export/LevelTable.h"
+#include "measurement/ReferenceSpectrum.h"
 #include "tests/display/DrawingColours.h"
 #include "tests/display/TBitmapDC.h"
 #include "tests/shell/ShellFixture.h"
@@ -204,40 +207,77 @@ TEST_F(WindowPaintingTest, APartialRepaintChangesOnlyItsRectangle) {
   EXPECT_EQ(repainted.Pixel(398, 321), kGridGrey);
 }
 
-// "Bild &kopieren": the axis frame with the view, the peak values in it, on
-// the clipboard as a bottom-up 24-bit bitmap with the pixels on screen.
+// "Bild &kopieren": the axis frame with the view as on screen, on the
+// clipboard as a bottom-up 24-bit bitmap: with the peak values; calibrated,
+// with a reference taken uncalibrated in another scale (its labels moved by
+// the calibration on screen and in the picture alike); and with a reference
+// that cannot be converted, named in its own unit in the corner.
 TEST_F(WindowPaintingTest, TheClipboardsPictureHasThePixelsOnScreen) {
-  Settings.ShowPeaks = 1;
-  InvalidateRect(Client().GetHandle(), nullptr, TRUE);
-  UpdateWindow(Client().GetHandle());
-  UpdateWindow(View().GetHandle());
-  TBitmapDC shown(kWidthPx, kHeightPx);
-  shown.CopyWindow(Client().GetHandle());
-  Command(CMD_COPY_PICTURE);
+  Measurement& measured = App->Measuring();
+  const auto peaksShown = [] { Settings.ShowPeaks = 1; };
+  const auto calibrated = [&] {
+    Command(CMD_REFERENCE_TAKE);
+    measured.SetCalibrations({{*measured.OpenInputName(), 10002}});
+    Command(CMD_SCALE_SINE);
+    ASSERT_EQ(View().Shown().AxisShiftHundredthsDb, 10002);
+    ASSERT_TRUE(View().ReferenceComparable());
+  };
+  const auto otherUnit = [&] {
+    LevelTable file;
+    file.Header.LevelScale = "dBFS";  // no window or size: not convertible to dB SPL
+    file.FrequenciesHz = {100.0, 1000.0, 10000.0};
+    file.Levels = {{-3000, -4000}, {-2000, -3000}, {-5000, -6000}};
+    View().SetReference(ReferenceSpectrum::FromTable(file));
+    ASSERT_FALSE(View().ReferenceComparable());
+  };
+  const struct {
+    const char* Name;
+    std::function<void()> Prepare;
+  } states[] = {{"peak values", peaksShown}, {"calibrated", calibrated}, {"other unit", otherUnit}};
+  for (const auto& state : states) {
+    SCOPED_TRACE(state.Name);
+    state.Prepare();
+    InvalidateRect(Client().GetHandle(), nullptr, TRUE);
+    UpdateWindow(Client().GetHandle());
+    UpdateWindow(View().GetHandle());
+    TBitmapDC shown(kWidthPx, kHeightPx);
+    shown.CopyWindow(Client().GetHandle());
+    Command(CMD_COPY_PICTURE);
 
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  const HANDLE data = GetClipboardData(CF_DIB);
-  const auto* header = data ? static_cast<const BITMAPINFOHEADER*>(GlobalLock(data)) : nullptr;
-  ASSERT_NE(header, nullptr);
-  EXPECT_EQ(header->biWidth, kWidthPx);
-  EXPECT_EQ(header->biHeight, kHeightPx);
-  ASSERT_EQ(header->biBitCount, 24);
-  const auto* rows = reinterpret_cast<const uint8_t*>(header + 1);
-  const int stride = (kWidthPx * 3 + 3) / 4 * 4;
-  int differing = 0, peakBox = 0;
-  for (int y = 0; y < kHeightPx; ++y) {
-    for (int x = 0; x < kWidthPx; ++x) {
-      const uint8_t* bgr = rows + (kHeightPx - 1 - y) * stride + 3 * x;
-      differing += RGB(bgr[2], bgr[1], bgr[0]) != shown.Pixel(x, y);
-      // The peak values' box, framed in grey, top right in the view.
-      peakBox += x > 340 && y < 60 && RGB(bgr[2], bgr[1], bgr[0]) == kLabelGrey;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const HANDLE data = GetClipboardData(CF_DIB);
+    const auto* header = data ? static_cast<const BITMAPINFOHEADER*>(GlobalLock(data)) : nullptr;
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->biWidth, kWidthPx);
+    EXPECT_EQ(header->biHeight, kHeightPx);
+    ASSERT_EQ(header->biBitCount, 24);
+    const auto* rows = reinterpret_cast<const uint8_t*>(header + 1);
+    const int stride = (kWidthPx * 3 + 3) / 4 * 4;
+    int differing = 0, peakBox = 0;
+    for (int y = 0; y < kHeightPx; ++y) {
+      for (int x = 0; x < kWidthPx; ++x) {
+        const uint8_t* bgr = rows + (kHeightPx - 1 - y) * stride + 3 * x;
+        differing += RGB(bgr[2], bgr[1], bgr[0]) != shown.Pixel(x, y);
+        // The peak values' box, framed in grey, top right in the view.
+        peakBox += x > 340 && y < 60 && RGB(bgr[2], bgr[1], bgr[0]) == kLabelGrey;
+      }
     }
+    GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(peakBox, 0);
+    EXPECT_EQ(TGdiObject::LiveCount(), 0);
   }
-  GlobalUnlock(data);
-  CloseClipboard();
-  EXPECT_EQ(differing, 0);
-  EXPECT_GT(peakBox, 0);
-  EXPECT_EQ(TGdiObject::LiveCount(), 0);
+}
+
+// A frame shrunk to nothing has no picture: the commands say so, and the
+// program goes on.
+TEST_F(WindowPaintingTest, AWindowWithoutAreaRefusesThePictureInABox) {
+  ResizeAxisFrame(kWidthPx, 0);
+  Command(CMD_COPY_PICTURE);
+  ASSERT_EQ(Fake.Boxes.size(), 1u);
+  EXPECT_EQ(Fake.Boxes[0].Caption, "Error");
+  ShowSpectrum();  // measuring goes on
 }
 
 }  // namespace

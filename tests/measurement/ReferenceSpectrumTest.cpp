@@ -1,0 +1,129 @@
+// A reference kept in one scale and viewed in another, through the value the
+// program shows: converted where its facts allow, otherwise named in its own
+// unit and not compared. The expected offsets come from the Hanning window's
+// closed forms, not from the program's scales.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "analysis/DisplayRange.h"
+#include "analysis/WeightingWindow.h"
+#include "export/LevelTable.h"
+#include "measurement/ReferenceSpectrum.h"
+#include "measurement/ShownSpectrumBuilder.h"
+
+namespace {
+
+constexpr int32_t kPoints = 2048;
+constexpr int32_t kLine = 100;       // a line well inside the spectrum
+constexpr int32_t kFloorLine = 200;  // a line at the analysis floor, left only
+constexpr int32_t kCalibration = 10002;
+
+int32_t Hundredths(double db) {
+  return static_cast<int32_t>(std::lround(db * 100.0));
+}
+// Hanning over n points: coherent gain 0.5 (n - 1) / n, noise bandwidth
+// 1.5 n / (n - 1) lines of 44100 / n Hz.
+double SineOffsetDb() {
+  return -20.0 * std::log10(0.5 * (kPoints - 1) / kPoints);
+}
+double DensityOffsetDb() {
+  return SineOffsetDb() - 10.0 * std::log10(1.5 * kPoints / (kPoints - 1) * 44100.0 / kPoints);
+}
+
+class ReferenceSpectrumTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Range = kFixedDisplayRange;
+    for (LevelPair& line : *Stored) line = {-5000, -7000};
+    (*Stored)[kFloorLine][0] = -14000;
+  }
+  // The stored levels as the program shows them in `choice`, kept as the reference.
+  ReferenceSpectrum Taken(const LevelChoice& choice) {
+    AnalysedLevels analysed;
+    analysed.Size = kPoints;
+    analysed.Window = kWindowHanning;
+    analysed.Levels = Stored.get();
+    Builder.Build(analysed, choice, *Shown);
+    return ReferenceSpectrum::FromShown(*Shown);
+  }
+  std::unique_ptr<SpectrumLevels> Stored = std::make_unique<SpectrumLevels>();
+  ShownSpectrumBuilder Builder;
+  std::unique_ptr<ShownSpectrum> Shown = std::make_unique<ShownSpectrum>();
+};
+
+TEST_F(ReferenceSpectrumTest, ATakenReferenceReadsInEveryScaleAsItsLinesWouldThere) {
+  const LevelChoice uncorrected{kScaleUncorrected, kWeightingNone, std::nullopt};
+  const LevelChoice sine{kScaleSine, kWeightingNone, std::nullopt};
+  const LevelChoice density{kScaleNoiseDensity, kWeightingNone, std::nullopt};
+  const LevelChoice calibrated{kScaleSine, kWeightingNone, kCalibration};
+  const struct {
+    LevelChoice Kept, Viewed;
+    int32_t Expected;  // the left level of kLine as the view shows it
+    const char* Unit;
+  } cases[] = {
+      {uncorrected, sine, -5000 + Hundredths(SineOffsetDb()), "dBFS"},
+      {uncorrected, density, -5000 + Hundredths(DensityOffsetDb()), "dB/Hz"},
+      {sine, uncorrected, -5000, "dB"},
+      {uncorrected, calibrated, -5000 + Hundredths(SineOffsetDb()) + kCalibration, "dB SPL"},
+      // Kept calibrated, viewed without: its calibration goes with it.
+      {calibrated, sine, -5000 + Hundredths(SineOffsetDb()), "dBFS"},
+      {calibrated, uncorrected, -5000, "dB"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(Taken(c.Kept).Facts().Unit) + " viewed in " + c.Unit);
+    const ConvertedReference converted = Taken(c.Kept).ConvertedFor(c.Viewed);
+    EXPECT_TRUE(converted.Comparable);
+    EXPECT_EQ(converted.Unit, c.Unit);
+    EXPECT_NEAR(converted.Levels[kLine][0], c.Expected, 1);
+    EXPECT_NEAR(converted.Levels[kLine][1], c.Expected - 2000, 1);
+    // A floor line stays one, at the floor of the view's scale.
+    EXPECT_TRUE(converted.Floors[kFloorLine] & ShownSpectrum::kFloorLeft);
+    EXPECT_FALSE(converted.Floors[kFloorLine] & ShownSpectrum::kFloorRight);
+    EXPECT_FALSE(converted.Floors[kLine] & ShownSpectrum::kFloorLeft);
+    EXPECT_NEAR(converted.Levels[kFloorLine][0], c.Expected - 9000, 1);
+  }
+}
+
+TEST_F(ReferenceSpectrumTest, AFileIsConvertedOnlyWhereItStatesItsScaleWindowAndSize) {
+  const auto file = [](const std::string& unit, const std::string& window, int32_t points) {
+    LevelTable table;
+    table.Header.LevelScale = unit;
+    table.Header.Window = window;
+    table.Header.FftSize = points;
+    table.FrequenciesHz = {0.0, 1000.0, 2000.0};
+    table.Levels = {{-14000, -9000}, {-3000, -4000}, {-14000 + 602, -2000}};
+    return ReferenceSpectrum::FromTable(table);
+  };
+  const LevelChoice uncorrected{kScaleUncorrected, kWeightingNone, std::nullopt};
+  const LevelChoice sine{kScaleSine, kWeightingNone, std::nullopt};
+
+  // Sine levels of a Hanning spectrum of 2048 points: uncorrected, 6.02 dB lower.
+  ConvertedReference converted = file("dBFS", "Hanning", kPoints).ConvertedFor(uncorrected);
+  EXPECT_TRUE(converted.Comparable);
+  EXPECT_EQ(converted.Unit, "dB");
+  EXPECT_NEAR(converted.Levels[1][0], -3000 - Hundredths(SineOffsetDb()), 1);
+  EXPECT_TRUE(converted.Floors[2] & ShownSpectrum::kFloorLeft);  // its own scale's floor
+  EXPECT_FALSE(converted.Floors[2] & ShownSpectrum::kFloorRight);
+
+  // The same unit needs no facts.
+  converted = file("dBFS", "", 0).ConvertedFor(sine);
+  EXPECT_TRUE(converted.Comparable);
+  EXPECT_EQ(converted.Levels[1][0], -3000);
+
+  // Without the window, without the size, with a calibration not stated or a
+  // unit the program does not show: as kept, in its own unit.
+  for (const ReferenceSpectrum& reference :
+       {file("dBFS", "", kPoints), file("dBFS", "Hanning", 0), file("dB SPL", "Hanning", kPoints),
+        file("", "Hanning", kPoints), file("Pa", "Hanning", kPoints)}) {
+    converted = reference.ConvertedFor(uncorrected);
+    EXPECT_FALSE(converted.Comparable) << reference.Facts().Unit;
+    EXPECT_EQ(converted.Unit, reference.Facts().Unit);
+    EXPECT_EQ(converted.Levels[1][0], -3000);
+  }
+}
+
+}  // namespace
