@@ -130,6 +130,21 @@ TEST_F(ColumnReadoutTest, AReferenceOfAnotherSizeIsNamedWithTheDifference) {
     ASSERT_TRUE(reference.LevelAt(c.x, readout.FrequencyHz(c.x), 0, c.showMaximum, level));
     EXPECT_EQ(level, levels[c.line][0]) << c.x << " maximum " << c.showMaximum;
   }
+  // A floor line of the reference, or of the live spectrum, has no
+  // difference; a reference in another unit is named in it, without one.
+  ConvertedReference floored{true, "dB", levels, std::vector<uint8_t>(8, 0)};
+  floored.Floors[1] = ShownSpectrum::kFloorLeft;
+  ReferenceTrace withFloor(frequencies, floored);
+  withFloor.Place(*View);
+  (*Levels)[127][1] = -14000;  // the live right line nearest column 437's centre
+  EXPECT_EQ(ColumnReadout(*View, Shaped(), false, &withFloor).Text(437, true, true, false),
+            L"2740 Hz  L -12,7 dB  Ref \u2264-15,9  R \u2264-140,0 dB  Ref -90,0");
+  floored.Comparable = false;
+  floored.Unit = "dB SPL";
+  ReferenceTrace otherUnit(frequencies, floored);
+  otherUnit.Place(*View);
+  EXPECT_EQ(ColumnReadout(*View, Shaped(), false, &otherUnit).Text(437, true, false, false),
+            L"2740 Hz  L -12,7 dB  Ref \u2264-15,9 dB SPL");
   EXPECT_EQ(FormatLevelDifference(-4), L"0,0");
   EXPECT_EQ(FormatLevelDifference(-5), L"-0,1");
   EXPECT_EQ(FormatLevelDifference(12750), L"+127,5");

@@ -21,7 +21,7 @@ import surroundings
 import tone_model
 from case_support import SAMPLE_RATE_HZ, has_colour
 from clock import now_s, wait_until
-from picture import BLACK, GRID_GREY, LEFT_GREEN, REFERENCE_GREEN, REFERENCE_RED, RIGHT_RED
+from picture import BLACK, GRID_GREY, HELD_GREEN, LEFT_GREEN, REFERENCE_GREEN, REFERENCE_RED, RIGHT_RED
 from surroundings import LEFT_TONE, RIGHT_TONE, TonePlayer
 
 DEFAULT_WINDOW = "hanning"
@@ -376,6 +376,26 @@ def test_averaging_steadies_a_noise_floor_and_space_holds_the_picture(measuring,
         keep(measured and measured.picture)
         assert measured and plot_checks.tone_shown(measured, LEFT_GREEN, CHANGED_LEFT_TONE[0]), \
             "not measuring again after the second Space"
+
+        # The held maximum switched on holds nothing older than the switch:
+        # not the changed tone, played since the last restart of the average
+        # but gone before the switch.
+        program.keys(*menu_keys.AVERAGING_OFF)
+        assert program.wait_for_captures(3, 10)
+        noisy.stop()
+        noisy = surroundings.TonePlayer(tones.server, LEFT_TONE, RIGHT_TONE, noise_rms=NOISE_RMS)
+        noisy.start()
+        case_support.plot_when(program, lambda p: floor_drawn(p) and not plot_checks.tone_shown(
+            p, LEFT_GREEN, CHANGED_LEFT_TONE[0]))
+        program.keys(*menu_keys.HOLD_MAXIMUM)
+        try:
+            held = case_support.plot_when(program, lambda p: floor_drawn(p) and has_colour(HELD_GREEN)(p))
+            keep(held and held.picture)
+            assert held and has_colour(HELD_GREEN)(held), "no held maximum drawn"
+            assert not plot_checks.tone_shown(held, HELD_GREEN, CHANGED_LEFT_TONE[0]), \
+                "the held maximum shows a tone gone before it was switched on"
+        finally:
+            program.keys(*menu_keys.HOLD_MAXIMUM)
     finally:
         program.keys(*menu_keys.AVERAGING_OFF)
         noisy.stop()

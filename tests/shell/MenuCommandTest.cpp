@@ -278,8 +278,9 @@ TEST_F(MenuTest, EachCommandStoresItsSettingAtOnceAndStandardeinstellungenForget
 // cycles in 2048 points, -6.02 dBFS) of input "Line In": the dialog refuses
 // what is no level, in the dialog, and takes 94,0 dB SPL as a calibration
 // of 100.02 dB SPL for a full-scale sine, shown as sine levels; the
-// calibration stays through "Standardeinstellungen" and goes with
-// "Kalibrierung entfernen".
+// calibration stays through "Standardeinstellungen", holds for a held
+// picture when another input is chosen, and goes with "Kalibrierung
+// entfernen".
 TEST_F(MenuTest, ACalibrationIsTakenPerInputKeptByTheDefaultsAndForgotten) {
   const auto tone = [](int16_t* frames, int32_t count) {
     for (int32_t j = 0; j < count; ++j) {
@@ -319,6 +320,20 @@ TEST_F(MenuTest, ACalibrationIsTakenPerInputKeptByTheDefaultsAndForgotten) {
   EXPECT_EQ(stored().at("Line In"), calibration);
   Command(CMD_SCALE_SINE);
   EXPECT_EQ(View().Shown().AxisShiftHundredthsDb, calibration);
+
+  // A held picture keeps the numbers of the input that recorded it when
+  // another is chosen: its calibration and its name, as the export states it.
+  Fake.DeviceCount = 2;
+  Fake.DeviceNames = {"Line In", "USB Mic"};
+  CaptureDriver& capture = App->Measuring().Capture();
+  Command(CMD_PAUSE);
+  capture.ChooseInput(1);
+  ASSERT_TRUE(PumpUntil([&] { return capture.OpenInput() == 1; }));
+  EXPECT_EQ(View().Shown().Input, "Line In");
+  EXPECT_EQ(View().Shown().AxisShiftHundredthsDb, calibration);
+  capture.ChooseInput(0);
+  ASSERT_TRUE(PumpUntil([&] { return capture.OpenInput() == 0; }));
+  Command(CMD_PAUSE);
 
   Command(CMD_FORGET_CALIBRATION);
   EXPECT_TRUE(stored().empty());
