@@ -54,6 +54,11 @@ class Measuring:
         self.program, self.why = session.launch_measuring("spectrum")
         self.setting = DEFAULT_SETTING
         self.plots = {}
+        # A pointer resting over the view of the active window shows the
+        # readout there: the judged screenshots are of the plot alone.
+        frame = self.program.frame_rect() if self.program is not None else None
+        if frame is not None:
+            self.program.move_pointer_on_screen(frame.left + frame.width + 20, frame.top + frame.height + 20)
 
     def set(self, setting):
         assert self.program is not None, self.why
