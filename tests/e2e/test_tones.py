@@ -44,6 +44,8 @@ QUIET_BELOW_DB = -100.0
 GONE_WITHIN_S = 1.5
 GONE_TRIES = 3
 TONE_BACK_WITHIN_S = 10
+# Time for a pointer's move to reach the program as a message.
+POINTER_SETTLE_S = 0.3
 
 
 class Measuring:
@@ -55,9 +57,13 @@ class Measuring:
         self.setting = DEFAULT_SETTING
         self.plots = {}
         # A pointer resting over the view of the active window shows the
-        # readout there: the judged screenshots are of the plot alone.
+        # readout there (and one that rested there since before the window
+        # appeared never entered it, so never leaves it): in and out again,
+        # so that the judged screenshots are of the plot alone.
         frame = self.program.frame_rect() if self.program is not None else None
         if frame is not None:
+            self.program.move_pointer_on_screen(frame.left + frame.width // 2, frame.top + frame.height // 2)
+            time.sleep(POINTER_SETTLE_S)
             self.program.move_pointer_on_screen(frame.left + frame.width + 20, frame.top + frame.height + 20)
 
     def set(self, setting):
