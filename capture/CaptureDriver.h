@@ -15,11 +15,11 @@
 
 // Measures: owns the wave input device, the one capture buffer, the worker
 // thread that analyses it and the timers, and carries out what the capture
-// ring (capture/CaptureRing.h) decides. Window messages, timer expiries and
-// power events reach it through the window it was started with (the
-// spectrum view), which passes them on; each becomes a ring event, and the
-// ring's actions become calls to the device, the worker, the timers and the
-// display.
+// ring (capture/CaptureRing.h) decides. Window messages and timer expiries
+// reach it through the window it was started with (the measurement's
+// message-only window), power events through the measurement; each becomes a
+// ring event, and the ring's actions become calls to the device, the worker,
+// the timers and its owner (AnalysisDisplay).
 //
 // Thread safety. One capture buffer travels a ring of three holders, which is
 // what keeps the two threads apart without a lock:
