@@ -1,0 +1,247 @@
+#include "analysis/levels/DistortionAnalyser.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/levels/LevelScale.h"
+
+namespace {
+
+// Stored levels, hundredths of a decibel: the analysis floor, and above
+// anything a transform or a weighting gives.
+constexpr int32_t kFloorHundredths = -14000;
+constexpr int32_t kTopHundredths = 2000;
+constexpr int32_t kHundredthsPerDb = 100;
+constexpr double kHundredthsPerPowerDecade = 1000.0;
+constexpr double kLn2 = 0.6931471805599453;
+// A harmonic is measured where its line lies this far above the floor near it.
+constexpr int32_t kMeasuredAboveFloorHundredths =
+    static_cast<int32_t>(PeakFinder::kPeakAboveNoiseDb * kHundredthsPerDb);
+// A harmonic's line is the window's where the fundamental's leakage reaches
+// this share of its power (a tenth of its amplitude).
+constexpr double kHarmonicLeakageShare = 0.01;
+// Figures whose bounds lie further apart than this share (0.05 dB) are
+// shown as bounds.
+constexpr double kBoundShare = 0.012;
+constexpr double kDbPerPowerDecade = 10.0;
+
+// A run of lines, both ends included.
+struct LineRun {
+  int32_t Low;
+  int32_t High;
+  bool Holds(int32_t line) const { return line >= Low && line <= High; }
+};
+
+// The smallest whole distance from which `power` times the window's
+// envelope stays below `threshold` (the envelope falls with the distance).
+int32_t LeakageReach(const WindowLeakage& leakage, double power, double threshold,
+                     int32_t lines) {
+  if (power * leakage.EnvelopePower(lines) >= threshold) return lines;
+  int32_t low = 0;
+  int32_t high = lines;  // below threshold at high
+  while (high - low > 1) {
+    const int32_t middle = low + (high - low) / 2;
+    if (power * leakage.EnvelopePower(middle) >= threshold)
+      low = middle;
+    else
+      high = middle;
+  }
+  return high;
+}
+
+double Db(double ratio) { return kDbPerPowerDecade * std::log10(ratio); }
+
+}  // namespace
+
+DistortionAnalyser::DistortionAnalyser()
+    : Powers(static_cast<size_t>(kTopHundredths - kFloorHundredths) + 1),
+      Histogram(static_cast<size_t>((kTopHundredths - kFloorHundredths) / kHundredthsPerDb) + 1) {
+  for (size_t i = 0; i < Powers.size(); ++i)
+    Powers[i] = std::pow(10.0, (static_cast<int32_t>(i) + kFloorHundredths) /
+                                   kHundredthsPerPowerDecade);
+}
+
+DistortionAnalyser::~DistortionAnalyser() = default;
+
+double DistortionAnalyser::Power(int32_t hundredths) const {
+  const int32_t index = std::clamp(hundredths, kFloorHundredths, kTopHundredths) - kFloorHundredths;
+  return Powers[static_cast<size_t>(index)];
+}
+
+const WindowLeakage& DistortionAnalyser::Leakage(int32_t window) {
+  const int32_t index = std::clamp(window, 0, kWindowCount - 1);
+  if (!Leakages[index]) Leakages[index] = std::make_unique<WindowLeakage>(WindowTable[index]);
+  return *Leakages[index];
+}
+
+const WindowGain& DistortionAnalyser::Gain(int32_t window, int32_t size) {
+  if (window != GainWindow || size != GainSize) {
+    CurrentGain = MeasureWindowGain(WindowTable[std::clamp(window, 0, kWindowCount - 1)], size);
+    GainWindow = window;
+    GainSize = size;
+  }
+  return CurrentGain;
+}
+
+ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int32_t channel,
+                                              int32_t shownSize, int32_t window,
+                                              const SpectralPeak& peak,
+                                              const LevelScale* weighting,
+                                              int32_t weightingKind) {
+  ChannelDistortion result;
+  const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
+  if (!peak.Found || peak.Line < 1 || peak.Line >= lines || lines < 4) return result;
+  const auto stored = [&](int32_t line) { return levels[line][channel]; };
+  const SpectralPeak fundamental = Peaks.Refine(levels, channel, peak.Line, shownSize, window);
+  const double spacingHz = fundamental.LineSpacingHz;
+  const double toneLine = fundamental.FrequencyHz / spacingHz;
+  const double tonePower = Power(fundamental.LevelHundredthsDb);
+  const WindowLeakage& leakage = Leakage(window);
+  result.Measured = true;
+  result.FundamentalHz = fundamental.FrequencyHz;
+  result.NoiseWeighting = weighting ? weightingKind : 0;
+
+  // The band's lines, and the noise floor's mean from their median (the
+  // median of exponentially distributed powers is ln 2 times their mean).
+  const int32_t bandLow = std::max(1, static_cast<int32_t>(std::ceil(kBandLowHz / spacingHz)));
+  const int32_t bandHigh =
+      std::min(lines - 1, static_cast<int32_t>(std::floor(kBandHighHz / spacingHz)));
+  result.BandLowHz = kBandLowHz;
+  result.BandHighHz = std::min(kBandHighHz, bandHigh * spacingHz);
+  std::fill(Histogram.begin(), Histogram.end(), 0);
+  for (int32_t line = bandLow; line <= bandHigh; ++line) {
+    const int32_t level = std::clamp(stored(line), kFloorHundredths, kTopHundredths);
+    ++Histogram[static_cast<size_t>((level - kFloorHundredths) / kHundredthsPerDb)];
+  }
+  const int32_t bandLines = std::max(0, bandHigh - bandLow + 1);
+  int32_t medianBin = 0;
+  for (int32_t seen = 0; medianBin < static_cast<int32_t>(Histogram.size()); ++medianBin) {
+    seen += Histogram[static_cast<size_t>(medianBin)];
+    if (2 * seen >= bandLines) break;
+  }
+  const double meanNoise =
+      medianBin == 0 ? Power(kFloorHundredths)
+                     : Power(kFloorHundredths + medianBin * kHundredthsPerDb +
+                             kHundredthsPerDb / 2) /
+                           kLn2;
+  const double excludeAbove = kLeakageShareOfNoise * meanNoise;
+
+  // The fundamental's lines: its main lobe, and its leakage above the share of the noise.
+  const PeakFinder::LobeFloor lobe = Peaks.FloorNear(levels, channel, peak.Line, shownSize);
+  const int32_t reach = LeakageReach(leakage, tonePower, excludeAbove, lines);
+  const LineRun fundamentalRun{
+      std::max(1, std::min(lobe.LowTrough, static_cast<int32_t>(std::floor(toneLine)) - reach + 1)),
+      std::min(lines - 1,
+               std::max(lobe.HighTrough, static_cast<int32_t>(std::ceil(toneLine)) + reach - 1))};
+
+  // The harmonics below the top.
+  const int32_t scallopHundredths =
+      static_cast<int32_t>(std::lround(Peaks.Lobe(window).LossDb(0.5) * kHundredthsPerDb));
+  std::array<LineRun, kHighestHarmonic> harmonicRuns{};
+  double measuredPower = 0.0;
+  double belowPower = 0.0;
+  bool anyMeasured = false;
+  for (int32_t order = 2; order <= kHighestHarmonic; ++order) {
+    const double centre = order * toneLine;
+    if (centre >= lines - 1) break;
+    const int32_t radius =
+        std::max(1, static_cast<int32_t>(std::ceil(order * fundamental.AccuracyLines)));
+    const int32_t middle = static_cast<int32_t>(std::lround(centre));
+    const LineRun search{std::max(1, middle - radius), std::min(lines - 1, middle + radius)};
+    int32_t strongest = search.Low;
+    for (int32_t line = search.Low + 1; line <= search.High; ++line)
+      if (stored(line) > stored(strongest)) strongest = line;
+    HarmonicReading& harmonic = result.Harmonics[static_cast<size_t>(result.HarmonicCount++)];
+    harmonic.Order = order;
+    const PeakFinder::LobeFloor near = Peaks.FloorNear(levels, channel, strongest, shownSize);
+    double power = 0.0;
+    if (stored(strongest) - near.FloorHundredthsDb >= kMeasuredAboveFloorHundredths) {
+      const SpectralPeak refined = Peaks.Refine(levels, channel, strongest, shownSize, window);
+      harmonic.State = HarmonicReading::Reading::Measured;
+      harmonic.FrequencyHz = refined.FrequencyHz;
+      harmonic.LevelHundredthsDb = refined.LevelHundredthsDb - fundamental.LevelHundredthsDb;
+      power = Power(refined.LevelHundredthsDb);
+      measuredPower += power;
+      anyMeasured = true;
+    } else {
+      harmonic.State = HarmonicReading::Reading::Below;
+      harmonic.FrequencyHz = order * fundamental.FrequencyHz;
+      const int32_t bound = stored(strongest) + scallopHundredths;
+      harmonic.LevelHundredthsDb = bound - fundamental.LevelHundredthsDb;
+      power = Power(bound);
+      belowPower += power;
+    }
+    if (tonePower * leakage.EnvelopePower(strongest - toneLine) >=
+        kHarmonicLeakageShare * Power(stored(strongest))) {
+      harmonic.State = HarmonicReading::Reading::Masked;
+      result.ThdMasked = true;
+    }
+    const int32_t harmonicReach = LeakageReach(leakage, power, excludeAbove, lines);
+    harmonicRuns[static_cast<size_t>(order - 2)] = {
+        std::max(1, std::min({near.LowTrough, search.Low, strongest - harmonicReach + 1})),
+        std::min(lines - 1, std::max({near.HighTrough, search.High, strongest + harmonicReach - 1}))};
+  }
+  if (result.HarmonicCount > 0) {
+    double thd = measuredPower;
+    if (!anyMeasured || belowPower > kBoundShare * measuredPower) {
+      result.ThdBelow = true;
+      thd += belowPower;
+    }
+    thd /= tonePower;
+    result.ThdDb = Db(thd);
+    result.ThdPercent = 100.0 * std::sqrt(thd);
+  }
+
+  // The band's powers: the noise counted, the harmonics' lines, the
+  // excluded lines' weights (to be filled with the noise's mean).
+  double noise = 0.0;
+  double noiseUnweighted = 0.0;
+  double floorPower = 0.0;
+  double harmonicLines = 0.0;
+  double fundamentalWeights = 0.0;
+  double harmonicWeights = 0.0;
+  int32_t counted = 0;
+  for (int32_t line = bandLow; line <= bandHigh; ++line) {
+    const int32_t level = stored(line);
+    const double weight = weighting ? Power(weighting->ScaledLevel(0, line)) : 1.0;
+    if (fundamentalRun.Holds(line)) {
+      fundamentalWeights += weight;
+      continue;
+    }
+    const double power = weighting ? Power(weighting->ScaledLevel(level, line)) : Power(level);
+    bool inHarmonic = false;
+    for (int32_t i = 0; i < result.HarmonicCount && !inHarmonic; ++i)
+      inHarmonic = harmonicRuns[static_cast<size_t>(i)].Holds(line);
+    if (inHarmonic) {
+      harmonicLines += power;
+      harmonicWeights += weight;
+      continue;
+    }
+    noise += power;
+    noiseUnweighted += Power(level);
+    ++counted;
+    if (weighting ? weighting->IsFloor(level, line) : level <= kFloorHundredths)
+      floorPower += power;
+  }
+  // What the fundamental leaks, at most, into the lines counted on either side.
+  double leaked = 0.0;
+  if (fundamentalRun.High < bandHigh)
+    leaked += leakage.PowerBeyond(
+        std::max(1, static_cast<int32_t>(std::floor(fundamentalRun.High + 1 - toneLine))));
+  if (fundamentalRun.Low > bandLow)
+    leaked += leakage.PowerBeyond(
+        std::max(1, static_cast<int32_t>(std::floor(toneLine - (fundamentalRun.Low - 1)))));
+  leaked *= tonePower;
+  if (counted == 0 || 4 * counted < bandLines || leaked >= kMaskingShare * noiseUnweighted) {
+    result.NoiseMasked = true;
+    return result;
+  }
+  const double meanCounted = noiseUnweighted / counted;
+  const double bandwidth = Gain(window, shownSize).NoiseBandwidthLines;
+  const double fundamentalFill = fundamentalWeights * meanCounted;
+  const double harmonicFill = harmonicWeights * meanCounted;
+  result.ThdPlusNoiseDb = Db((noise + harmonicLines + fundamentalFill) / bandwidth / tonePower);
+  result.SnrDb = Db(tonePower * bandwidth / (noise + fundamentalFill + harmonicFill));
+  result.NoiseBounded = floorPower > kBoundShare * noise;
+  return result;
+}
