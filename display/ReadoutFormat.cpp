@@ -39,8 +39,10 @@ constexpr double kTenthCentsHold = 0.05;
 constexpr int32_t kMostPrimes = 4;
 constexpr const wchar_t* kNoteNames[kSemitonesPerOctave] = {
     L"c", L"cis", L"d", L"dis", L"e", L"f", L"fis", L"g", L"gis", L"a", L"b", L"h"};
-constexpr const wchar_t* kSuperscriptDigits = L"\u2070\u00B9\u00B2\u00B3\u2074\u2075\u2076\u2077\u2078\u2079";
-constexpr const wchar_t* kSubscriptDigits = L"\u2080\u2081\u2082\u2083\u2084\u2085\u2086\u2087\u2088\u2089";
+constexpr const wchar_t* kSuperscriptDigits =
+    L"\u2070\u00B9\u00B2\u00B3\u2074\u2075\u2076\u2077\u2078\u2079";
+constexpr const wchar_t* kSubscriptDigits =
+    L"\u2080\u2081\u2082\u2083\u2084\u2085\u2086\u2087\u2088\u2089";
 constexpr double kPercent = 100.0;
 constexpr const wchar_t* kMaskedText = L"vom Fenster verdeckt";
 // An en dash, not the minus sign of the levels: no number is missing.
@@ -151,7 +153,8 @@ std::wstring FormatScaledLevelNumber(int32_t levelHundredthsDb, bool atFloor) {
 
 namespace {
 
-std::wstring PeakToneText(wchar_t channelLetter, const SpectralPeak& peak, const std::string& unit) {
+std::wstring PeakToneText(wchar_t channelLetter, const SpectralPeak& peak,
+                          const std::string& unit) {
   std::wstring text(1, channelLetter);
   if (!peak.Found) return text + kNoPeakMark;
   const int32_t exponent = LastDigitExponent(peak.AccuracyLines * peak.LineSpacingHz);
@@ -169,8 +172,7 @@ std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak, const s
 }
 
 std::wstring FormatNote(double frequencyHz, double uncertaintyHz) {
-  if (!(frequencyHz > 0.0) || !(uncertaintyHz >= 0.0) || !(uncertaintyHz < frequencyHz))
-    return L"";
+  if (!(frequencyHz > 0.0) || !(uncertaintyHz >= 0.0) || !(uncertaintyHz < frequencyHz)) return L"";
   // The wider side: a frequency lower by the uncertainty is more cents away.
   const double uncertaintyCents =
       kCentsPerOctave * std::log2(frequencyHz / (frequencyHz - uncertaintyHz));
@@ -198,8 +200,8 @@ std::wstring FormatNote(double frequencyHz, double uncertaintyHz) {
     const auto whole = static_cast<int32_t>(std::lround(cents));
     deviation = (whole < 0 ? L"-" : L"+") + std::to_wstring(std::abs(whole));
     if (uncertaintyCents > kWholeCentsHold)
-      deviation += kAccuracySign +
-                   std::to_wstring(static_cast<int32_t>(std::ceil(uncertaintyCents)));
+      deviation +=
+          kAccuracySign + std::to_wstring(static_cast<int32_t>(std::ceil(uncertaintyCents)));
   }
   if (deviation[0] != L'-' && deviation[0] != L'+') deviation.insert(0, 1, L'+');
   return name + L" " + deviation + L" ct";
@@ -237,8 +239,7 @@ std::vector<std::wstring> FormatHarmonics(const ChannelDistortion& distortion) {
   if (!distortion.Measured) return lines;
   for (int32_t i = 0; i < distortion.HarmonicCount; ++i) {
     const HarmonicReading& harmonic = distortion.Harmonics[static_cast<size_t>(i)];
-    if (i % kHarmonicsPerLine == 0)
-      lines.emplace_back(L" ");
+    if (i % kHarmonicsPerLine == 0) lines.emplace_back(L" ");
     std::wstring& line = lines.back();
     line += L" H" + std::to_wstring(harmonic.Order) + L" ";
     switch (harmonic.State) {

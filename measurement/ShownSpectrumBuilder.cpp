@@ -16,8 +16,8 @@ const LevelScale& ShownSpectrumBuilder::ScaleFor(const LevelChoice& choice, int3
   return *CurrentScale;
 }
 
-const LevelScale* ShownSpectrumBuilder::NoiseWeightingFor(const LevelChoice& choice,
-                                                          int32_t window, int32_t size) {
+const LevelScale* ShownSpectrumBuilder::NoiseWeightingFor(const LevelChoice& choice, int32_t window,
+                                                          int32_t size) {
   if (choice.Weighting == kWeightingNone) return nullptr;
   if (!NoiseWeighting || choice.Weighting != NoiseWeightingKind || window != NoiseWeightingWindow ||
       size != NoiseWeightingSize) {
@@ -71,10 +71,9 @@ void ShownSpectrumBuilder::Build(const AnalysedLevels& analysed, const LevelChoi
         size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window, &sine)
                   : SpectralPeak{};
     shown.Distortion[channel] =
-        size >= 2 ? Distortion.Analyse(*analysed.Levels, channel, size, analysed.Window,
-                                       shown.Peaks[channel],
-                                       NoiseWeightingFor(choice, analysed.Window, size),
-                                       choice.Weighting)
+        size >= 2 ? Distortion.Analyse(
+                        *analysed.Levels, channel, size, analysed.Window, shown.Peaks[channel],
+                        NoiseWeightingFor(choice, analysed.Window, size), choice.Weighting)
                   : ChannelDistortion{};
   }
 }

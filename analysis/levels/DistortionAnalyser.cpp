@@ -34,8 +34,7 @@ struct LineRun {
 
 // The smallest whole distance from which `power` times the window's
 // envelope stays below `threshold` (the envelope falls with the distance).
-int32_t LeakageReach(const WindowLeakage& leakage, double power, double threshold,
-                     int32_t lines) {
+int32_t LeakageReach(const WindowLeakage& leakage, double power, double threshold, int32_t lines) {
   if (power * leakage.EnvelopePower(lines) >= threshold) return lines;
   int32_t low = 0;
   int32_t high = lines;  // below threshold at high
@@ -49,7 +48,9 @@ int32_t LeakageReach(const WindowLeakage& leakage, double power, double threshol
   return high;
 }
 
-double Db(double ratio) { return kDbPerPowerDecade * std::log10(ratio); }
+double Db(double ratio) {
+  return kDbPerPowerDecade * std::log10(ratio);
+}
 
 }  // namespace
 
@@ -57,8 +58,8 @@ DistortionAnalyser::DistortionAnalyser()
     : Powers(static_cast<size_t>(kTopHundredths - kFloorHundredths) + 1),
       Histogram(static_cast<size_t>((kTopHundredths - kFloorHundredths) / kHundredthsPerDb) + 1) {
   for (size_t i = 0; i < Powers.size(); ++i)
-    Powers[i] = std::pow(10.0, (static_cast<int32_t>(i) + kFloorHundredths) /
-                                   kHundredthsPerPowerDecade);
+    Powers[i] =
+        std::pow(10.0, (static_cast<int32_t>(i) + kFloorHundredths) / kHundredthsPerPowerDecade);
 }
 
 DistortionAnalyser::~DistortionAnalyser() = default;
@@ -85,8 +86,7 @@ const WindowGain& DistortionAnalyser::Gain(int32_t window, int32_t size) {
 
 ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int32_t channel,
                                               int32_t shownSize, int32_t window,
-                                              const SpectralPeak& peak,
-                                              const LevelScale* weighting,
+                                              const SpectralPeak& peak, const LevelScale* weighting,
                                               int32_t weightingKind) {
   ChannelDistortion result;
   const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
@@ -120,10 +120,9 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
     if (2 * seen >= bandLines) break;
   }
   const double meanNoise =
-      medianBin == 0 ? Power(kFloorHundredths)
-                     : Power(kFloorHundredths + medianBin * kHundredthsPerDb +
-                             kHundredthsPerDb / 2) /
-                           kLn2;
+      medianBin == 0
+          ? Power(kFloorHundredths)
+          : Power(kFloorHundredths + medianBin * kHundredthsPerDb + kHundredthsPerDb / 2) / kLn2;
   const double excludeAbove = kLeakageShareOfNoise * meanNoise;
 
   // The fundamental's lines: its main lobe, and its leakage above the share of the noise.
@@ -179,7 +178,8 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
     const int32_t harmonicReach = LeakageReach(leakage, power, excludeAbove, lines);
     harmonicRuns[static_cast<size_t>(order - 2)] = {
         std::max(1, std::min({near.LowTrough, search.Low, strongest - harmonicReach + 1})),
-        std::min(lines - 1, std::max({near.HighTrough, search.High, strongest + harmonicReach - 1}))};
+        std::min(lines - 1,
+                 std::max({near.HighTrough, search.High, strongest + harmonicReach - 1}))};
   }
   if (result.HarmonicCount > 0) {
     double thd = measuredPower;

@@ -41,8 +41,8 @@ struct ChannelDistortion {
 
   // THD+N: everything but the fundamental in the band; SNR: the fundamental
   // over the same without the harmonics. Weighted with NoiseWeighting.
-  bool NoiseMasked = false;   // the window's leakage lies above the noise
-  bool NoiseBounded = false;  // lines at the analysis floor hold a share: THD+N <=, SNR >=
+  bool NoiseMasked = false;    // the window's leakage lies above the noise
+  bool NoiseBounded = false;   // lines at the analysis floor hold a share: THD+N <=, SNR >=
   int32_t NoiseWeighting = 0;  // a FrequencyWeightingKind
   double ThdPlusNoiseDb = 0.0;
   double SnrDb = 0.0;

@@ -47,9 +47,9 @@ WindowLeakage::WindowLeakage(WindowFunction window) {
     Envelope[line] = std::max(Envelope[line], Envelope[line + 1]);
   const double ratio = Envelope[kDecayFromLines] / Envelope[kTabulatedLines];
   // Power falls as distance^(2 p); at least as fast as without a window.
-  DecayPower = std::max(1.0, std::log(ratio) /
-                                 (2.0 * std::log(static_cast<double>(kTabulatedLines) /
-                                                 kDecayFromLines)));
+  DecayPower =
+      std::max(1.0, std::log(ratio) /
+                        (2.0 * std::log(static_cast<double>(kTabulatedLines) / kDecayFromLines)));
   // Beyond the table: sum over d > D of E(D) (D / d)^(2p), about E(D) D / (2p - 1).
   TailSums[kTabulatedLines + 1] =
       Envelope[kTabulatedLines] * kTabulatedLines / (2.0 * DecayPower - 1.0);

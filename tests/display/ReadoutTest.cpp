@@ -11,11 +11,11 @@
 
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
+#include "analysis/levels/DistortionAnalyser.h"
 #include "analysis/levels/LevelScale.h"
 #include "analysis/levels/PeakFinder.h"
 #include "display/ColumnReadout.h"
 #include "display/LevelAxis.h"
-#include "analysis/levels/DistortionAnalyser.h"
 #include "display/ReadoutFormat.h"
 #include "display/ReadoutPlacement.h"
 #include "display/ReferenceTrace.h"
@@ -177,17 +177,19 @@ TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {
   EXPECT_EQ(FormatPeak(L'R', peak), L"R 4321,26 Hz  -26,6 dB  cis\u2075 -44,9 ct");
   EXPECT_EQ(FormatPeak(L'R', peak, "dB(A)"), L"R 4321,26 Hz  -26,6 dB(A)  cis\u2075 -44,9 ct");
   // The level to the digits its accuracy supports.
-  const std::pair<double, const wchar_t*> accuracies[] = {{0.05, L"R 4321,26 Hz  -26,6 dB  cis\u2075 -44,9 ct"},
-                                                          {0.051, L"R 4321,26 Hz  -27 dB  cis\u2075 -44,9 ct"},
-                                                          {0.5, L"R 4321,26 Hz  -27 dB  cis\u2075 -44,9 ct"},
-                                                          {0.51, L"R 4321,26 Hz  -27 \u00b11 dB  cis\u2075 -44,9 ct"},
-                                                          {3.2, L"R 4321,26 Hz  -27 \u00b14 dB  cis\u2075 -44,9 ct"}};
+  const std::pair<double, const wchar_t*> accuracies[] = {
+      {0.05, L"R 4321,26 Hz  -26,6 dB  cis\u2075 -44,9 ct"},
+      {0.051, L"R 4321,26 Hz  -27 dB  cis\u2075 -44,9 ct"},
+      {0.5, L"R 4321,26 Hz  -27 dB  cis\u2075 -44,9 ct"},
+      {0.51, L"R 4321,26 Hz  -27 \u00b11 dB  cis\u2075 -44,9 ct"},
+      {3.2, L"R 4321,26 Hz  -27 \u00b14 dB  cis\u2075 -44,9 ct"}};
   for (const auto& [accuracy, text] : accuracies) {
     peak.LevelAccuracyDb = accuracy;
     EXPECT_EQ(FormatPeak(L'R', peak), text) << accuracy;
   }
   peak.LevelHundredthsDb = 9450;
-  EXPECT_EQ(FormatPeak(L'R', peak, "dB SPL"), L"R 4321,26 Hz  +95 \u00b14 dB SPL  cis\u2075 -44,9 ct");
+  EXPECT_EQ(FormatPeak(L'R', peak, "dB SPL"),
+            L"R 4321,26 Hz  +95 \u00b14 dB SPL  cis\u2075 -44,9 ct");
 
   // Notes at the octaves' edges: a quarter tone either side, the step from h
   // to c, the lowest and highest tones shown, and a frequency too uncertain
@@ -227,7 +229,8 @@ TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {
   d.Harmonics[2] = {4, HarmonicReading::Reading::Masked, 3988.2, 0};
   EXPECT_EQ(FormatDistortion(L'L', tone, d, "dBFS"),
             L"L 997,04 Hz  -6,0 dBFS  THD -96,3 dB (0,0015 %)  THD+N -91,3 dB  SNR 92,0 dB");
-  EXPECT_EQ(FormatHarmonics(d), std::vector<std::wstring>{L"  H2 -96 dB  H3 <-119 dB  H4 verdeckt"});
+  EXPECT_EQ(FormatHarmonics(d),
+            std::vector<std::wstring>{L"  H2 -96 dB  H3 <-119 dB  H4 verdeckt"});
   d.ThdBelow = d.NoiseBounded = true;
   d.ThdPercent = 12.46;
   d.NoiseWeighting = kWeightingA;
@@ -235,8 +238,9 @@ TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {
             L"L 997,04 Hz  -6,0 dBFS  THD <-96,3 dB (<12 %)  THD+N(A) \u2264-91,3 dB  "
             L"SNR(A) \u226592,0 dB");
   d.ThdMasked = d.NoiseMasked = true;
-  EXPECT_EQ(FormatDistortion(L'L', tone, d, "dBFS"),
-            L"L 997,04 Hz  -6,0 dBFS  THD vom Fenster verdeckt  THD+N und SNR vom Fenster verdeckt");
+  EXPECT_EQ(
+      FormatDistortion(L'L', tone, d, "dBFS"),
+      L"L 997,04 Hz  -6,0 dBFS  THD vom Fenster verdeckt  THD+N und SNR vom Fenster verdeckt");
   d.HarmonicCount = 7;
   EXPECT_EQ(FormatHarmonics(d).size(), 2u);
 

@@ -18,8 +18,8 @@
 #include "analysis/MeasurementSettings.h"
 #include "analysis/levels/DistortionAnalyser.h"
 #include "analysis/levels/LevelScale.h"
-#include "analysis/levels/WindowGain.h"
 #include "analysis/levels/PeakFinder.h"
+#include "analysis/levels/WindowGain.h"
 #include "display/ReadoutFormat.h"
 #include "tests/analysis/TestSignals.h"
 
@@ -389,12 +389,14 @@ TEST(PeakFinderTest, DistortionAndNoiseAgainstATimeDomainFit) {
     const int32_t orders = static_cast<int32_t>(std::min(10.0, (c.Points / 2 - 1) / cycles));
     const SineFit withNoise = FitSines(samples, cycles, 1);
     const SineFit noiseOnly = FitSines(samples, cycles, orders);
-    const double modelThdN = 10.0 * std::log10(withNoise.ResidualBandPower / withNoise.FundamentalPower);
-    const double modelSnr = 10.0 * std::log10(noiseOnly.FundamentalPower / noiseOnly.ResidualBandPower);
+    const double modelThdN =
+        10.0 * std::log10(withNoise.ResidualBandPower / withNoise.FundamentalPower);
+    const double modelSnr =
+        10.0 * std::log10(noiseOnly.FundamentalPower / noiseOnly.ResidualBandPower);
     // The noise in one line relative to the fundamental's power.
     const WindowGain gain = MeasureWindowGain(WindowTable[c.Window], c.Points);
-    const double lineNoiseDb = -modelSnr + 10.0 * std::log10(gain.NoiseBandwidthLines * 44100.0 /
-                                                             c.Points / 19980.0);
+    const double lineNoiseDb =
+        -modelSnr + 10.0 * std::log10(gain.NoiseBandwidthLines * 44100.0 / c.Points / 19980.0);
     ASSERT_FALSE(d.NoiseMasked);
     EXPECT_FALSE(d.NoiseBounded);
     EXPECT_NEAR(d.ThdPlusNoiseDb, modelThdN, 0.5) << c.Points << " " << c.Window;
@@ -407,7 +409,8 @@ TEST(PeakFinderTest, DistortionAndNoiseAgainstATimeDomainFit) {
         if (db > lineNoiseDb + 30.0) {
           EXPECT_EQ(h.State, HarmonicReading::Reading::Measured) << order;
           EXPECT_NEAR(h.LevelHundredthsDb / 100.0, db, 0.5) << order;
-          EXPECT_NEAR(h.FrequencyHz, order * cycles * 44100.0 / c.Points, 0.1 * order * 44100.0 / c.Points);
+          EXPECT_NEAR(h.FrequencyHz, order * cycles * 44100.0 / c.Points,
+                      0.1 * order * 44100.0 / c.Points);
         } else if (db < lineNoiseDb + 10.0 && h.State == HarmonicReading::Reading::Below) {
           EXPECT_GT(h.LevelHundredthsDb / 100.0, db) << order;
         }
