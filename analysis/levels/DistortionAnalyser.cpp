@@ -24,6 +24,12 @@ constexpr double kHarmonicLeakageShare = 0.01;
 // shown as bounds.
 constexpr double kBoundShare = 0.012;
 constexpr double kDbPerPowerDecade = 10.0;
+// The band's levels are counted in bins of 2^kHistogramShift hundredths
+// (1.28 dB) for the median.
+constexpr int32_t kHistogramShift = 7;
+// The harmonics' floor: the median of this many lines beyond each side of
+// their lobe (fewer than the peak's: nine of them are judged per spectrum).
+constexpr int32_t kHarmonicFloorLines = 16;
 
 // A run of lines, both ends included.
 struct LineRun {
@@ -56,7 +62,8 @@ double Db(double ratio) {
 
 DistortionAnalyser::DistortionAnalyser()
     : Powers(static_cast<size_t>(kTopHundredths - kFloorHundredths) + 1),
-      Histogram(static_cast<size_t>((kTopHundredths - kFloorHundredths) / kHundredthsPerDb) + 1) {
+      Histogram(static_cast<size_t>((kTopHundredths - kFloorHundredths) >> kHistogramShift) + 1),
+      Blocks(static_cast<size_t>(kMaxSpectrumLines / kBlockLines) + 1) {
   for (size_t i = 0; i < Powers.size(); ++i)
     Powers[i] =
         std::pow(10.0, (static_cast<int32_t>(i) + kFloorHundredths) / kHundredthsPerPowerDecade);
@@ -101,19 +108,34 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
   result.FundamentalHz = fundamental.FrequencyHz;
   result.NoiseWeighting = weighting ? weightingKind : 0;
 
-  // The band's lines, and the noise floor's mean from their median (the
-  // median of exponentially distributed powers is ln 2 times their mean).
+  // The band's lines in blocks, each block's powers summed (so that no sum
+  // over the band has the fundamental to take out again), and the noise
+  // floor's mean from their median (the median of exponentially distributed
+  // powers is ln 2 times their mean).
   const int32_t bandLow = std::max(1, static_cast<int32_t>(std::ceil(kBandLowHz / spacingHz)));
   const int32_t bandHigh =
       std::min(lines - 1, static_cast<int32_t>(std::floor(kBandHighHz / spacingHz)));
   result.BandLowHz = kBandLowHz;
   result.BandHighHz = std::min(kBandHighHz, bandHigh * spacingHz);
-  std::fill(Histogram.begin(), Histogram.end(), 0);
-  for (int32_t line = bandLow; line <= bandHigh; ++line) {
-    const int32_t level = std::clamp(stored(line), kFloorHundredths, kTopHundredths);
-    ++Histogram[static_cast<size_t>((level - kFloorHundredths) / kHundredthsPerDb)];
-  }
   const int32_t bandLines = std::max(0, bandHigh - bandLow + 1);
+  const int32_t blocks = (bandLines + kBlockLines - 1) / kBlockLines;
+  std::fill(Histogram.begin(), Histogram.end(), 0);
+  for (int32_t block = 0; block < blocks; ++block) {
+    const int32_t first = bandLow + block * kBlockLines;
+    const int32_t end = std::min(bandHigh + 1, first + kBlockLines);
+    BlockPowers sums;
+    for (int32_t line = first; line < end; ++line) {
+      const int32_t level = std::clamp(stored(line), kFloorHundredths, kTopHundredths);
+      ++Histogram[static_cast<size_t>((level - kFloorHundredths) >> kHistogramShift)];
+      const double power = Powers[static_cast<size_t>(level - kFloorHundredths)];
+      sums.Unweighted += power;
+      const int32_t shown = weighting ? weighting->ScaledLevel(level, line) : level;
+      const double weighted = weighting ? Power(shown) : power;
+      sums.Weighted += weighted;
+      if (level <= kFloorHundredths || shown <= kFloorHundredths) sums.Floor += weighted;
+    }
+    Blocks[static_cast<size_t>(block)] = sums;
+  }
   int32_t medianBin = 0;
   for (int32_t seen = 0; medianBin < static_cast<int32_t>(Histogram.size()); ++medianBin) {
     seen += Histogram[static_cast<size_t>(medianBin)];
@@ -122,7 +144,8 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
   const double meanNoise =
       medianBin == 0
           ? Power(kFloorHundredths)
-          : Power(kFloorHundredths + medianBin * kHundredthsPerDb + kHundredthsPerDb / 2) / kLn2;
+          : Power(kFloorHundredths + (medianBin << kHistogramShift) + (1 << kHistogramShift) / 2) /
+                kLn2;
   const double excludeAbove = kLeakageShareOfNoise * meanNoise;
 
   // The fundamental's lines: its main lobe, and its leakage above the share of the noise.
@@ -152,7 +175,8 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
       if (stored(line) > stored(strongest)) strongest = line;
     HarmonicReading& harmonic = result.Harmonics[static_cast<size_t>(result.HarmonicCount++)];
     harmonic.Order = order;
-    const PeakFinder::LobeFloor near = Peaks.FloorNear(levels, channel, strongest, shownSize);
+    const PeakFinder::LobeFloor near =
+        Peaks.FloorNear(levels, channel, strongest, shownSize, kHarmonicFloorLines);
     double power = 0.0;
     if (stored(strongest) - near.FloorHundredthsDb >= kMeasuredAboveFloorHundredths) {
       const SpectralPeak refined = Peaks.Refine(levels, channel, strongest, shownSize, window);
@@ -193,7 +217,10 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
   }
 
   // The band's powers: the noise counted, the harmonics' lines, the
-  // excluded lines' weights (to be filled with the noise's mean).
+  // excluded lines' weights (to be filled with the noise's mean). Blocks
+  // clear of the fundamental's run count as they were summed; the
+  // harmonics' runs are taken out of the sums after (they are far weaker
+  // than the fundamental, whose power would swamp the noise's digits).
   double noise = 0.0;
   double noiseUnweighted = 0.0;
   double floorPower = 0.0;
@@ -201,28 +228,62 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
   double fundamentalWeights = 0.0;
   double harmonicWeights = 0.0;
   int32_t counted = 0;
-  for (int32_t line = bandLow; line <= bandHigh; ++line) {
-    const int32_t level = stored(line);
-    const double weight = weighting ? Power(weighting->ScaledLevel(0, line)) : 1.0;
-    if (fundamentalRun.Holds(line)) {
-      fundamentalWeights += weight;
+  const auto weightAt = [&](int32_t line) {
+    return weighting ? Power(weighting->ScaledLevel(0, line)) : 1.0;
+  };
+  // A line's power, weighted, and whether it lies at the analysis floor.
+  const auto linePower = [&](int32_t line, double& weighted, bool& atFloor) {
+    const int32_t level = std::clamp(stored(line), kFloorHundredths, kTopHundredths);
+    const int32_t shown = weighting ? weighting->ScaledLevel(level, line) : level;
+    weighted = Power(shown);
+    atFloor = level <= kFloorHundredths || shown <= kFloorHundredths;
+    return Powers[static_cast<size_t>(level - kFloorHundredths)];
+  };
+  for (int32_t block = 0; block < blocks; ++block) {
+    const int32_t first = bandLow + block * kBlockLines;
+    const int32_t end = std::min(bandHigh + 1, first + kBlockLines);
+    if (fundamentalRun.Low > end - 1 || fundamentalRun.High < first) {
+      const BlockPowers& sums = Blocks[static_cast<size_t>(block)];
+      noise += sums.Weighted;
+      noiseUnweighted += sums.Unweighted;
+      floorPower += sums.Floor;
+      counted += end - first;
       continue;
     }
-    const double power = weighting ? Power(weighting->ScaledLevel(level, line)) : Power(level);
-    bool inHarmonic = false;
-    for (int32_t i = 0; i < result.HarmonicCount && !inHarmonic; ++i)
-      inHarmonic = harmonicRuns[static_cast<size_t>(i)].Holds(line);
-    if (inHarmonic) {
-      harmonicLines += power;
-      harmonicWeights += weight;
-      continue;
+    for (int32_t line = first; line < end; ++line) {
+      if (fundamentalRun.Holds(line)) {
+        fundamentalWeights += weightAt(line);
+        continue;
+      }
+      double weighted = 0.0;
+      bool atFloor = false;
+      noiseUnweighted += linePower(line, weighted, atFloor);
+      noise += weighted;
+      if (atFloor) floorPower += weighted;
+      ++counted;
     }
-    noise += power;
-    noiseUnweighted += Power(level);
-    ++counted;
-    if (weighting ? weighting->IsFloor(level, line) : level <= kFloorHundredths)
-      floorPower += power;
   }
+  std::sort(harmonicRuns.begin(), harmonicRuns.begin() + result.HarmonicCount,
+            [](const LineRun& a, const LineRun& b) { return a.Low < b.Low; });
+  int32_t taken = bandLow - 1;  // the harmonics' lines up to here are taken out
+  for (int32_t i = 0; i < result.HarmonicCount; ++i) {
+    const LineRun& run = harmonicRuns[static_cast<size_t>(i)];
+    for (int32_t line = std::max(run.Low, taken + 1); line <= std::min(run.High, bandHigh);
+         ++line) {
+      if (fundamentalRun.Holds(line)) continue;
+      double weighted = 0.0;
+      bool atFloor = false;
+      noiseUnweighted -= linePower(line, weighted, atFloor);
+      noise -= weighted;
+      if (atFloor) floorPower -= weighted;
+      --counted;
+      harmonicLines += weighted;
+      harmonicWeights += weightAt(line);
+    }
+    taken = std::max(taken, std::min(run.High, bandHigh));
+  }
+  noise = std::max(noise, 0.0);
+  noiseUnweighted = std::max(noiseUnweighted, 0.0);
   // What the fundamental leaks, at most, into the lines counted on either side.
   double leaked = 0.0;
   if (fundamentalRun.High < bandHigh)

@@ -100,5 +100,13 @@ class DistortionAnalyser {
   int32_t GainWindow = -1;
   int32_t GainSize = -1;
   std::vector<double> Powers;      // of stored hundredths from the floor up
-  std::vector<int32_t> Histogram;  // the band's levels in whole decibels, for the median
+  std::vector<int32_t> Histogram;  // the band's levels, for the median
+  // The band's powers summed per kBlockLines lines.
+  static constexpr int32_t kBlockLines = 256;
+  struct BlockPowers {
+    double Weighted = 0.0;
+    double Unweighted = 0.0;
+    double Floor = 0.0;  // of the lines at the analysis floor, weighted
+  };
+  std::vector<BlockPowers> Blocks;
 };

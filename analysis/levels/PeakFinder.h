@@ -76,14 +76,15 @@ class PeakFinder {
 
   // The lines on each side of `line` where the walk down its lobe ends (the
   // last lines that still fall), and the noise floor near it as Find judges
-  // a peak against: the median of the stored levels beyond them.
+  // a peak against: the median of the stored levels of up to `floorLines`
+  // lines beyond each.
   struct LobeFloor {
     int32_t LowTrough;
     int32_t HighTrough;
     int32_t FloorHundredthsDb;
   };
   LobeFloor FloorNear(const SpectrumLevels& levels, int32_t channel, int32_t line,
-                      int32_t shownSize);
+                      int32_t shownSize, int32_t floorLines = kFloorBandLines);
 
   // The window's main lobe, tabulated on first use.
   const MainLobe& Lobe(int32_t window);
@@ -93,10 +94,10 @@ class PeakFinder {
   static constexpr double kPeakAboveNoiseDb = 20.0;
 
  private:
-  // The median of the stored levels of up to kFloorBandLines lines below
-  // lowTrough and above highTrough.
+  // The median of the stored levels of up to floorLines (at most
+  // kFloorBandLines) lines below lowTrough and above highTrough.
   int32_t NoiseFloor(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,
-                     int32_t highTrough, int32_t lines);
+                     int32_t highTrough, int32_t lines, int32_t floorLines = kFloorBandLines);
   // What the level of a tone at `toneLine` of `lines` is promised to, refined or not.
   static double LevelAccuracyDb(int32_t window, double toneLine, int32_t lines, bool refined);
 
