@@ -35,6 +35,7 @@ constexpr int32_t kHarmonicFloorLines = 16;
 struct LineRun {
   int32_t Low;
   int32_t High;
+  bool Measured = false;  // a harmonic's run: the harmonic is measured
   bool Holds(int32_t line) const { return line >= Low && line <= High; }
 };
 
@@ -203,7 +204,8 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
     harmonicRuns[static_cast<size_t>(order - 2)] = {
         std::max(1, std::min({near.LowTrough, search.Low, strongest - harmonicReach + 1})),
         std::min(lines - 1,
-                 std::max({near.HighTrough, search.High, strongest + harmonicReach - 1}))};
+                 std::max({near.HighTrough, search.High, strongest + harmonicReach - 1})),
+        harmonic.State == HarmonicReading::Reading::Measured};
   }
   if (result.HarmonicCount > 0) {
     double thd = measuredPower;
@@ -239,6 +241,21 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
     atFloor = level <= kFloorHundredths || shown <= kFloorHundredths;
     return Powers[static_cast<size_t>(level - kFloorHundredths)];
   };
+  std::sort(harmonicRuns.begin(), harmonicRuns.begin() + result.HarmonicCount,
+            [](const LineRun& a, const LineRun& b) { return a.Low < b.Low; });
+  // A measured harmonic's lines are its own where the fundamental's run
+  // reaches them: the fundamental's leakage there lies far below it (else
+  // it reads masked). Those of one below the floor stay the fundamental's.
+  const auto inHarmonic = [&](int32_t line) {
+    for (int32_t i = 0; i < result.HarmonicCount; ++i) {
+      const LineRun& run = harmonicRuns[static_cast<size_t>(i)];
+      if (run.Measured && run.Holds(line)) return true;
+    }
+    return false;
+  };
+  const auto fundamentalHolds = [&](int32_t line) {
+    return fundamentalRun.Holds(line) && !inHarmonic(line);
+  };
   for (int32_t block = 0; block < blocks; ++block) {
     const int32_t first = bandLow + block * kBlockLines;
     const int32_t end = std::min(bandHigh + 1, first + kBlockLines);
@@ -251,7 +268,7 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
       continue;
     }
     for (int32_t line = first; line < end; ++line) {
-      if (fundamentalRun.Holds(line)) {
+      if (fundamentalHolds(line)) {
         fundamentalWeights += weightAt(line);
         continue;
       }
@@ -263,14 +280,12 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
       ++counted;
     }
   }
-  std::sort(harmonicRuns.begin(), harmonicRuns.begin() + result.HarmonicCount,
-            [](const LineRun& a, const LineRun& b) { return a.Low < b.Low; });
   int32_t taken = bandLow - 1;  // the harmonics' lines up to here are taken out
   for (int32_t i = 0; i < result.HarmonicCount; ++i) {
     const LineRun& run = harmonicRuns[static_cast<size_t>(i)];
     for (int32_t line = std::max(run.Low, taken + 1); line <= std::min(run.High, bandHigh);
          ++line) {
-      if (fundamentalRun.Holds(line)) continue;
+      if (fundamentalHolds(line)) continue;
       double weighted = 0.0;
       bool atFloor = false;
       noiseUnweighted -= linePower(line, weighted, atFloor);

@@ -322,7 +322,7 @@ SineFit FitSines(const std::vector<double>& samples, double cycles, int32_t orde
 
 }  // namespace
 
-// 16-bit tones near 1 kHz at -6 dBFS with harmonics synthesised at known
+// 16-bit tones near 1 kHz (between lines) at -6 dBFS with harmonics synthesised at known
 // levels and white noise (3 LSB, which keeps the noise above the analysis
 // floor up to 65536 points), through the analysis: THD within 0.2 dB of the
 // harmonics synthesised where it lies at least 20 dB above the noise per
@@ -342,22 +342,24 @@ TEST(PeakFinderTest, DistortionAndNoiseAgainstATimeDomainFit) {
   std::mt19937 random(39);
   const struct {
     int32_t Points, Window;
-    double Amplitude, NoiseLsb;
+    double ToneHz, Amplitude, NoiseLsb;
     std::vector<std::pair<int32_t, double>> Harmonics;  // order, dB relative to the fundamental
   } cases[] = {
-      {8192, kWindowHanning, 0.5, 3.0, {{2, -40.0}, {3, -50.0}}},
-      {8192, kWindowBlackman, 0.5, 3.0, {{2, -60.0}, {3, -70.0}, {5, -75.0}}},
-      {32768, kWindowHanning, 0.5, 3.0, {{2, -80.0}, {3, -90.0}, {7, -100.0}}},
-      {32768, kWindowBlackman, 0.5, 3.0, {{2, -45.0}, {4, -85.0}, {9, -95.0}}},
-      {65536, kWindowHanning, 0.5, 3.0, {{2, -100.0}, {3, -70.0}}},
-      {65536, kWindowBlackman, 0.5, 3.0, {{2, -55.0}, {3, -65.0}, {10, -90.0}}},
-      {1024, kWindowHanning, 32767.0 / 32768.0, 0.0, {}},
-      {1024, kWindowBlackman, 32767.0 / 32768.0, 0.0, {}},
-      {8192, kWindowOff, 0.5, 3.0, {{2, -60.0}, {3, -70.0}}},
+      // The second harmonic within the fundamental's leakage reach.
+      {2048, kWindowHanning, 1234.5, 0.5, 1.0, {{2, -40.0}, {3, -50.0}}},
+      {8192, kWindowHanning, 999.0, 0.5, 3.0, {{2, -40.0}, {3, -50.0}}},
+      {8192, kWindowBlackman, 999.0, 0.5, 3.0, {{2, -60.0}, {3, -70.0}, {5, -75.0}}},
+      {32768, kWindowHanning, 999.0, 0.5, 3.0, {{2, -80.0}, {3, -90.0}, {7, -100.0}}},
+      {32768, kWindowBlackman, 999.0, 0.5, 3.0, {{2, -45.0}, {4, -85.0}, {9, -95.0}}},
+      {65536, kWindowHanning, 999.0, 0.5, 3.0, {{2, -100.0}, {3, -70.0}}},
+      {65536, kWindowBlackman, 999.0, 0.5, 3.0, {{2, -55.0}, {3, -65.0}, {10, -90.0}}},
+      {1024, kWindowHanning, 999.0, 32767.0 / 32768.0, 0.0, {}},
+      {1024, kWindowBlackman, 999.0, 32767.0 / 32768.0, 0.0, {}},
+      {8192, kWindowOff, 999.0, 0.5, 3.0, {{2, -60.0}, {3, -70.0}}},
   };
   std::printf("| points | window | THD off | THD+N off | SNR off | THD+N read |\n");
   for (const auto& c : cases) {
-    const double cycles = 997.0 * c.Points / kSampleRateHz + 0.37;
+    const double cycles = c.ToneHz * c.Points / kSampleRateHz;
     std::normal_distribution<double> noise(0.0, c.NoiseLsb);
     std::vector<double> samples(static_cast<size_t>(c.Points));
     double thd = 0.0;
@@ -398,7 +400,8 @@ TEST(PeakFinderTest, DistortionAndNoiseAgainstATimeDomainFit) {
     const double lineNoiseDb =
         -modelSnr + 10.0 * std::log10(gain.NoiseBandwidthLines * 44100.0 / c.Points / 19980.0);
     ASSERT_FALSE(d.NoiseMasked);
-    EXPECT_FALSE(d.NoiseBounded);
+    // Quantisation alone puts a share of the lines at the floor: a bound.
+    if (c.NoiseLsb > 0.0) EXPECT_FALSE(d.NoiseBounded);
     EXPECT_NEAR(d.ThdPlusNoiseDb, modelThdN, 0.5) << c.Points << " " << c.Window;
     EXPECT_NEAR(d.SnrDb, modelSnr, 0.5) << c.Points << " " << c.Window;
     double thdOff = 0.0;
