@@ -150,7 +150,8 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
   const double excludeAbove = kLeakageShareOfNoise * meanNoise;
 
   // The fundamental's lines: its main lobe, and its leakage above the share of the noise.
-  const PeakFinder::LobeFloor lobe = Peaks.FloorNear(levels, channel, peak.Line, shownSize);
+  // (Only the walk's ends are needed: the floor from one line a side.)
+  const PeakFinder::LobeFloor lobe = Peaks.FloorNear(levels, channel, peak.Line, shownSize, 1);
   const int32_t reach = LeakageReach(leakage, tonePower, excludeAbove, lines);
   const LineRun fundamentalRun{
       std::max(1, std::min(lobe.LowTrough, static_cast<int32_t>(std::floor(toneLine)) - reach + 1)),
@@ -253,8 +254,14 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
     }
     return false;
   };
+  bool measuredInFundamental = false;
+  for (int32_t i = 0; i < result.HarmonicCount; ++i) {
+    const LineRun& run = harmonicRuns[static_cast<size_t>(i)];
+    measuredInFundamental |=
+        run.Measured && run.Low <= fundamentalRun.High && run.High >= fundamentalRun.Low;
+  }
   const auto fundamentalHolds = [&](int32_t line) {
-    return fundamentalRun.Holds(line) && !inHarmonic(line);
+    return fundamentalRun.Holds(line) && !(measuredInFundamental && inHarmonic(line));
   };
   for (int32_t block = 0; block < blocks; ++block) {
     const int32_t first = bandLow + block * kBlockLines;

@@ -266,13 +266,16 @@ def label_magnitudes(labels):
 
 # The left tone with a second and third harmonic played at known levels: the
 # distortion shown, as the exported file's header states it, names them to
-# the whole decibels shown and the THD they make (-39.6 dB) to its tenths
-# and the harmonics' shares of a decibel (the sound path adds its own).
+# the whole decibels shown, and the THD they make (-39.6 dB), which THD+N
+# repeats with the noise far below, to a few tenths (the sound path adds
+# its own).
 PLAYED_HARMONICS = ((2, -40.0), (3, -50.0))
 HARMONIC_TOLERANCE_DB = 1.0
 THD_TOLERANCE_DB = 0.3
 HARMONIC_TEXT = re.compile(r"H(\d+) (<?)(" + readouts.NUMBER + r") dB")
 THD_TEXT = re.compile(r"THD (<?)(" + readouts.NUMBER + r") dB \(")
+# THD+N, the noise far below the harmonics: their THD again.
+THD_N_TEXT = re.compile(r"THD\+N (?:<=)?(" + readouts.NUMBER + r") dB")
 
 
 def read_distortion_header(program, work_dir):
@@ -343,6 +346,8 @@ def test_the_peak_values_name_both_tones(measuring, tones, keep):
             played_thd_db = 10 * math.log10(sum(10 ** (db / 10) for _, db in PLAYED_HARMONICS))
             assert thd and thd.group(1) == "", line
             assert abs(readouts.german_number(thd.group(2)) - played_thd_db) <= THD_TOLERANCE_DB, line
+            thd_n = THD_N_TEXT.search(line)
+            assert thd_n and abs(readouts.german_number(thd_n.group(1)) - played_thd_db) <= THD_TOLERANCE_DB, line
         finally:
             program.keys(*menu_keys.SHOW_DISTORTION)
             harmonic.stop()
