@@ -24,6 +24,7 @@ struct MeasurementSettings {
   int32_t ShowLeft;                    // GUI thread only.
   int32_t ShowRight;                   // GUI thread only.
   int32_t ShowPeaks;                   // GUI thread only: each channel's strongest line shown
+  int32_t ShowDistortion;              // GUI thread only: its tone's distortion and noise shown
   int32_t HoldMaximum;                 // GUI thread only: each line's highest level drawn
   int32_t LevelScale;                  // GUI thread only: a LevelScaleKind
   int32_t FrequencyWeighting;          // GUI thread only: a FrequencyWeightingKind

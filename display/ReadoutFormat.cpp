@@ -4,8 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cwctype>
 
 #include "analysis/DisplayRange.h"
+#include "analysis/levels/DistortionAnalyser.h"
+#include "analysis/levels/LevelChoice.h"
 #include "analysis/levels/PeakFinder.h"
 
 namespace {
@@ -24,6 +27,24 @@ constexpr const wchar_t* kFloorSign = L"\u2264";
 constexpr double kTenthsHoldDb = 0.05;
 constexpr double kWholeDecibelsHoldDb = 0.5;
 constexpr const wchar_t* kAccuracySign = L" ±";
+// Notes: a' and its frequency, the names from c up, cents per semitone.
+constexpr double kConcertPitchHz = 440.0;
+constexpr int32_t kSemitonesFromCToA = 9;
+constexpr int32_t kSemitonesPerOctave = 12;
+constexpr double kCentsPerSemitone = 100.0;
+constexpr double kCentsPerOctave = 1200.0;
+constexpr double kNoteUncertainCents = 50.0;
+constexpr double kWholeCentsHold = 0.5;
+constexpr double kTenthCentsHold = 0.05;
+constexpr int32_t kMostPrimes = 4;
+constexpr const wchar_t* kNoteNames[kSemitonesPerOctave] = {
+    L"c", L"cis", L"d", L"dis", L"e", L"f", L"fis", L"g", L"gis", L"a", L"b", L"h"};
+constexpr const wchar_t* kSuperscriptDigits =
+    L"\u2070\u00B9\u00B2\u00B3\u2074\u2075\u2076\u2077\u2078\u2079";
+constexpr const wchar_t* kSubscriptDigits =
+    L"\u2080\u2081\u2082\u2083\u2084\u2085\u2086\u2087\u2088\u2089";
+constexpr double kPercent = 100.0;
+constexpr const wchar_t* kMaskedText = L"vom Fenster verdeckt";
 // An en dash, not the minus sign of the levels: no number is missing.
 constexpr const wchar_t* kNoPeakMark = L" \u2013";
 
@@ -56,6 +77,27 @@ std::wstring SignedWholeDecibels(int32_t hundredths) {
       (hundredths >= 0 ? hundredths + half : hundredths - half) / kHundredthsPerDb;
   const wchar_t* sign = whole < 0 ? L"-" : (whole > 0 ? L"+" : L"");
   return sign + std::to_wstring(std::abs(whole));
+}
+
+// The digits of a small count in superscript or subscript.
+std::wstring ScriptDigits(int32_t count, const wchar_t* digits) {
+  std::wstring text;
+  for (const wchar_t c : std::to_wstring(count)) text += digits[c - L'0'];
+  return text;
+}
+
+// Two significant digits with the decimal comma: "0,0015", "1,5", "12".
+std::wstring TwoSignificantDigits(double value) {
+  if (!(value > 0.0)) return L"0";
+  const int32_t exponent = static_cast<int32_t>(std::floor(std::log10(value)));
+  const int32_t decimals = std::max(0, 1 - exponent);
+  const long long units = std::llround(value * std::pow(10.0, decimals));
+  return WithDecimalComma(units, decimals);
+}
+
+// A value in tenths, rounded once, with the sign of a non-zero result.
+std::wstring Tenths(double value) {
+  return SignedTenths(static_cast<int32_t>(std::lround(value * 10.0)) * kHundredthsPerTenth);
 }
 
 std::wstring PeakLevelText(int32_t levelHundredthsDb, double accuracyDb, const std::string& unit) {
@@ -109,12 +151,112 @@ std::wstring FormatScaledLevelNumber(int32_t levelHundredthsDb, bool atFloor) {
   return (atFloor ? kFloorSign : L"") + SignedTenths(levelHundredthsDb);
 }
 
-std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak, const std::string& unit) {
+namespace {
+
+std::wstring PeakToneText(wchar_t channelLetter, const SpectralPeak& peak,
+                          const std::string& unit) {
   std::wstring text(1, channelLetter);
   if (!peak.Found) return text + kNoPeakMark;
   const int32_t exponent = LastDigitExponent(peak.AccuracyLines * peak.LineSpacingHz);
   return text + L" " + FormatFrequency(peak.FrequencyHz, exponent) + L"  " +
          PeakLevelText(peak.LevelHundredthsDb, peak.LevelAccuracyDb, unit);
+}
+
+}  // namespace
+
+std::wstring FormatPeak(wchar_t channelLetter, const SpectralPeak& peak, const std::string& unit) {
+  std::wstring text = PeakToneText(channelLetter, peak, unit);
+  if (!peak.Found) return text;
+  const std::wstring note = FormatNote(peak.FrequencyHz, peak.AccuracyLines * peak.LineSpacingHz);
+  return note.empty() ? text : text + L"  " + note;
+}
+
+std::wstring FormatNote(double frequencyHz, double uncertaintyHz) {
+  if (!(frequencyHz > 0.0) || !(uncertaintyHz >= 0.0) || !(uncertaintyHz < frequencyHz)) return L"";
+  // The wider side: a frequency lower by the uncertainty is more cents away.
+  const double uncertaintyCents =
+      kCentsPerOctave * std::log2(frequencyHz / (frequencyHz - uncertaintyHz));
+  if (!(uncertaintyCents < kNoteUncertainCents)) return L"";
+  const double semitones = kSemitonesPerOctave * std::log2(frequencyHz / kConcertPitchHz);
+  const auto nearest = static_cast<int32_t>(std::lround(semitones));
+  const double cents = (semitones - nearest) * kCentsPerSemitone;
+  const int32_t fromC = nearest + kSemitonesFromCToA;
+  const int32_t octaveOfC = (fromC >= 0 ? fromC : fromC - (kSemitonesPerOctave - 1)) /
+                            kSemitonesPerOctave;  // floor: 0 for c' to h'
+  const int32_t inOctave = fromC - octaveOfC * kSemitonesPerOctave;
+  // Octave 0 is that of c' (the once-marked), -1 the small, -2 the great.
+  std::wstring name = kNoteNames[inOctave];
+  if (octaveOfC <= -2) name[0] = static_cast<wchar_t>(std::towupper(name[0]));
+  if (octaveOfC < -2) name += ScriptDigits(-2 - octaveOfC, kSubscriptDigits);
+  if (octaveOfC >= 0) {
+    const int32_t marks = octaveOfC + 1;
+    name += marks <= kMostPrimes ? std::wstring(static_cast<size_t>(marks), L'\'')
+                                 : ScriptDigits(marks, kSuperscriptDigits);
+  }
+  std::wstring deviation;
+  if (uncertaintyCents <= kTenthCentsHold) {
+    deviation = Tenths(cents);
+  } else {
+    const auto whole = static_cast<int32_t>(std::lround(cents));
+    deviation = (whole < 0 ? L"-" : L"+") + std::to_wstring(std::abs(whole));
+    if (uncertaintyCents > kWholeCentsHold)
+      deviation +=
+          kAccuracySign + std::to_wstring(static_cast<int32_t>(std::ceil(uncertaintyCents)));
+  }
+  if (deviation[0] != L'-' && deviation[0] != L'+') deviation.insert(0, 1, L'+');
+  return name + L" " + deviation + L" ct";
+}
+
+std::wstring FormatDistortion(wchar_t channelLetter, const SpectralPeak& peak,
+                              const ChannelDistortion& distortion, const std::string& unit) {
+  std::wstring text = PeakToneText(channelLetter, peak, unit);
+  if (!peak.Found || !distortion.Measured) return text;
+  text += L"  ";
+  if (distortion.HarmonicCount == 0) {
+    text += L"THD" + std::wstring(kNoPeakMark);
+  } else if (distortion.ThdMasked) {
+    text += L"THD " + std::wstring(kMaskedText);
+  } else {
+    const wchar_t* below = distortion.ThdBelow ? L"<" : L"";
+    text += L"THD " + (below + Tenths(distortion.ThdDb)) + L" dB (" + below +
+            TwoSignificantDigits(distortion.ThdPercent) + L" %)";
+  }
+  text += L"  ";
+  if (distortion.NoiseMasked) return text + L"THD+N und SNR " + kMaskedText;
+  const std::wstring weighted = distortion.NoiseWeighting == kWeightingA   ? L"(A)"
+                                : distortion.NoiseWeighting == kWeightingC ? L"(C)"
+                                                                           : L"";
+  const wchar_t* atMost = distortion.NoiseBounded ? kFloorSign : L"";
+  const wchar_t* atLeast = distortion.NoiseBounded ? L"\u2265" : L"";
+  const auto snrTenths = static_cast<int32_t>(std::lround(distortion.SnrDb * 10.0));
+  const std::wstring snr = WithDecimalComma(std::llabs(snrTenths), 1);
+  return text + L"THD+N" + weighted + L" " + atMost + Tenths(distortion.ThdPlusNoiseDb) +
+         L" dB  SNR" + weighted + L" " + atLeast + (snrTenths < 0 ? L"-" : L"") + snr + L" dB";
+}
+
+std::vector<std::wstring> FormatHarmonics(const ChannelDistortion& distortion) {
+  std::vector<std::wstring> lines;
+  if (!distortion.Measured) return lines;
+  for (int32_t i = 0; i < distortion.HarmonicCount; ++i) {
+    const HarmonicReading& harmonic = distortion.Harmonics[static_cast<size_t>(i)];
+    if (i % kHarmonicsPerLine == 0) lines.emplace_back(L" ");
+    std::wstring& line = lines.back();
+    line += L" H" + std::to_wstring(harmonic.Order) + L" ";
+    switch (harmonic.State) {
+      case HarmonicReading::Reading::Masked:
+        line += L"verdeckt";
+        break;
+      case HarmonicReading::Reading::Below:
+        line += L"<" + SignedWholeDecibels(harmonic.LevelHundredthsDb) + L" dB";
+        break;
+      case HarmonicReading::Reading::Measured:
+        line += SignedWholeDecibels(harmonic.LevelHundredthsDb) + L" dB";
+        break;
+    }
+    line += L" ";
+  }
+  for (std::wstring& line : lines) line.pop_back();
+  return lines;
 }
 
 std::wstring AveragingProgressText(int32_t count, int32_t length) {

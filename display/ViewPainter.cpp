@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "analysis/MeasurementSettings.h"
 #include "display/AxisFont.h"
@@ -144,13 +145,14 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownSpe
   }
   dc.RestoreObjects();
   const bool averaged = shown.AverageLength != 0 && shown.Size > 0;
-  if (!Settings.ShowPeaks && !ReadoutShown && !averaged) return;
+  if (!Settings.ShowPeaks && !Settings.ShowDistortion && !ReadoutShown && !averaged) return;
 
   const TPen framePen(kReadoutFrameColour);
   const TPen markerPen(kMarkerColour);
   const ReadoutTextStyle style(dc, view);
   dc.SelectPen(framePen);
-  if (Settings.ShowPeaks) DrawPeaks(handle, view, shown);
+  const int32_t peaksBottom = Settings.ShowPeaks ? DrawPeaks(handle, view, shown) : 0;
+  if (Settings.ShowDistortion) DrawDistortion(handle, view, shown, peaksBottom);
   if (averaged) DrawAveraging(handle, UnitRight + kPeakBoxMarginPx, shown);
   if (ReadoutShown) {
     const ReadoutArea area = PlaceReadout(handle, view, shown);
@@ -245,7 +247,7 @@ void ViewPainter::DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometr
                         Settings.ShowMaximum != 0));
 }
 
-void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown) {
+int32_t ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown) {
   struct Line {
     std::wstring Text;
     COLORREF Colour;
@@ -263,7 +265,7 @@ void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownSpectru
     lines[count++] = {FormatPeak(channel.Letter, shown.Peaks[channel.Channel], shown.Unit),
                       channel.Colour};
   }
-  if (count == 0) return;
+  if (count == 0) return 0;
   int32_t width = 0;
   int32_t lineHeight = 0;
   for (int32_t i = 0; i < count; ++i) {
@@ -278,6 +280,43 @@ void ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownSpectru
   for (int32_t i = 0; i < count; ++i)
     DrawText(dc, box.left + kBoxPaddingPx, box.top + kBoxPaddingPx + i * lineHeight,
              lines[i].Colour, lines[i].Text);
+  return box.bottom;
+}
+
+// One box per shown channel, in its trace's colour, under the peak values
+// (from `top`, 0 without them): the tone's distortion line and its harmonics.
+void ViewPainter::DrawDistortion(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown,
+                                 int32_t top) {
+  const struct {
+    bool Shown;
+    int32_t Channel;
+    wchar_t Letter;
+    COLORREF Colour;
+  } channels[] = {{Settings.ShowLeft != 0, kLeftChannel, L'L', kLeftTraceColour},
+                  {Settings.ShowRight != 0, kRightChannel, L'R', kRightTraceColour}};
+  const int32_t right = view.ViewWidth() - kPeakBoxMarginPx;
+  for (const auto& channel : channels) {
+    if (!channel.Shown) continue;
+    std::vector<std::wstring> lines = FormatHarmonics(shown.Distortion[channel.Channel]);
+    lines.insert(lines.begin(), FormatDistortion(channel.Letter, shown.Peaks[channel.Channel],
+                                                 shown.Distortion[channel.Channel], shown.Unit));
+    int32_t width = 0;
+    int32_t lineHeight = 0;
+    for (const std::wstring& line : lines) {
+      const SIZE size = TextSize(dc, line);
+      width = std::max<int32_t>(width, size.cx);
+      lineHeight = std::max<int32_t>(lineHeight, size.cy);
+    }
+    const int32_t boxTop = top + kPeakBoxMarginPx;
+    const RECT box{right - width - 2 * kBoxPaddingPx, boxTop, right,
+                   boxTop + static_cast<int32_t>(lines.size()) * lineHeight + 2 * kBoxPaddingPx};
+    DrawBox(dc, box);
+    for (size_t i = 0; i < lines.size(); ++i)
+      DrawText(dc, box.left + kBoxPaddingPx,
+               box.top + kBoxPaddingPx + static_cast<int32_t>(i) * lineHeight, channel.Colour,
+               lines[i]);
+    top = box.bottom;
+  }
 }
 
 // The unit in the axis labels' grey where a box's text would start in the

@@ -64,7 +64,9 @@ class ViewPainter {
   ReadoutArea MeasureReadout(TDC& dc, const ViewGeometry& view, const ShownSpectrum& shown);
 
  private:
-  void DrawPeaks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown);
+  // Returns the bottom of the peaks' box, 0 where none is drawn.
+  int32_t DrawPeaks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown);
+  void DrawDistortion(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown, int32_t top);
   void DrawReference(TDC& dc, const ViewGeometry& view, int32_t plotShiftHundredthsDb);
   // Returns the right end of the unit's text.
   int32_t DrawUnit(HDC dc, const ShownSpectrum& shown);

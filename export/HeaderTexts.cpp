@@ -32,3 +32,27 @@ std::string DateTimeText(int32_t year, int32_t month, int32_t day, int32_t hour,
   return std::to_string(year) + "-" + TwoDigits(month) + "-" + TwoDigits(day) + " " +
          TwoDigits(hour) + ":" + TwoDigits(minute) + ":" + TwoDigits(second);
 }
+
+std::string Windows1252Text(const std::wstring& text) {
+  constexpr wchar_t kLatin1Last = 0xFF;
+  constexpr wchar_t kEnDash = 0x2013;
+  constexpr char kEnDash1252 = '\x96';
+  std::string result;
+  for (const wchar_t c : text) {
+    if (c <= kLatin1Last && (c < 0x80 || c >= 0xA0))
+      result += static_cast<char>(c);
+    else if (c == kEnDash)
+      result += kEnDash1252;
+    else if (c == L'\u2264')
+      result += "<=";
+    else if (c == L'\u2265')
+      result += ">=";
+    else if (c >= L'\u2080' && c <= L'\u2089')
+      result += static_cast<char>('0' + (c - L'\u2080'));
+    else if (c >= L'\u2074' && c <= L'\u2079')
+      result += static_cast<char>('0' + (c - L'\u2070'));
+    else
+      result += '?';
+  }
+  return result;
+}

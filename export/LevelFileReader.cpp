@@ -334,9 +334,14 @@ class Reader {
     const struct {
       std::string_view Label;
       std::string* Value;
-    } entries[] = {{kRecordedAtLabel, &header.RecordedAt}, {kInputLabel, &header.Input},
-                   {kWindowLabel, &header.Window},         {kAveragingLabel, &header.Averaging},
-                   {kLevelScaleLabel, &header.LevelScale}, {kFftSizeLabel, nullptr}};
+    } entries[] = {{kRecordedAtLabel, &header.RecordedAt},
+                   {kInputLabel, &header.Input},
+                   {kWindowLabel, &header.Window},
+                   {kAveragingLabel, &header.Averaging},
+                   {kLevelScaleLabel, &header.LevelScale},
+                   {kFftSizeLabel, nullptr},
+                   {kDistortionLabels[0], &header.Distortion[0]},
+                   {kDistortionLabels[1], &header.Distortion[1]}};
     for (const auto& entry : entries) {
       if (text.substr(0, entry.Label.size()) != entry.Label) continue;
       const std::string_view value = text.substr(entry.Label.size());

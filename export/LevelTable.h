@@ -31,11 +31,15 @@ struct SpectrumFileHeader {
   std::string Window;      // the weighting window's menu name
   std::string Averaging;   // "Aus", "16 Messungen, 12 gemittelt", ...
   std::string LevelScale;  // the unit of the levels: "dB", "dBFS", "dB SPL", ...
+  // Each channel's distortion line and harmonics as the view shows them,
+  // where it shows them; empty otherwise.
+  std::string Distortion[2];
 
   bool operator==(const SpectrumFileHeader& other) const {
     return Program == other.Program && RecordedAt == other.RecordedAt && Input == other.Input &&
            FftSize == other.FftSize && Window == other.Window && Averaging == other.Averaging &&
-           LevelScale == other.LevelScale;
+           LevelScale == other.LevelScale && Distortion[0] == other.Distortion[0] &&
+           Distortion[1] == other.Distortion[1];
   }
 };
 

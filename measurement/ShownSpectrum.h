@@ -6,6 +6,7 @@
 #include <string>
 
 #include "analysis/LevelTypes.h"
+#include "analysis/levels/DistortionAnalyser.h"
 #include "analysis/levels/LevelChoice.h"
 #include "analysis/levels/PeakFinder.h"
 
@@ -52,6 +53,9 @@ struct ShownSpectrum {
   // The same as a sine level (dBFS) without calibration or weighting: what
   // a calibration compares with the calibrator's level.
   SpectralPeak SinePeaks[2];
+  // The distortion and noise of each channel's peak tone (Peaks), the noise
+  // weighted as the levels are.
+  ChannelDistortion Distortion[2];
 
   bool HasLines() const { return Size >= 2; }
   int32_t LineCount() const { return Size / 2; }

@@ -16,6 +16,20 @@ const LevelScale& ShownSpectrumBuilder::ScaleFor(const LevelChoice& choice, int3
   return *CurrentScale;
 }
 
+const LevelScale* ShownSpectrumBuilder::NoiseWeightingFor(const LevelChoice& choice, int32_t window,
+                                                          int32_t size) {
+  if (choice.Weighting == kWeightingNone) return nullptr;
+  if (!NoiseWeighting || choice.Weighting != NoiseWeightingKind || window != NoiseWeightingWindow ||
+      size != NoiseWeightingSize) {
+    NoiseWeighting = std::make_unique<LevelScale>(
+        LevelChoice{kScaleUncorrected, choice.Weighting, std::nullopt}, window, size);
+    NoiseWeightingKind = choice.Weighting;
+    NoiseWeightingWindow = window;
+    NoiseWeightingSize = size;
+  }
+  return NoiseWeighting.get();
+}
+
 void ShownSpectrumBuilder::Build(const AnalysedLevels& analysed, const LevelChoice& choice,
                                  ShownSpectrum& shown) {
   const int32_t size = analysed.Levels ? analysed.Size : 0;
@@ -56,5 +70,10 @@ void ShownSpectrumBuilder::Build(const AnalysedLevels& analysed, const LevelChoi
     shown.SinePeaks[channel] =
         size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window, &sine)
                   : SpectralPeak{};
+    shown.Distortion[channel] =
+        size >= 2 ? Distortion.Analyse(
+                        *analysed.Levels, channel, size, analysed.Window, shown.Peaks[channel],
+                        NoiseWeightingFor(choice, analysed.Window, size), choice.Weighting)
+                  : ChannelDistortion{};
   }
 }

@@ -27,7 +27,16 @@ class ShownSpectrumBuilder {
  private:
   const LevelScale& ScaleFor(const LevelChoice& choice, int32_t window, int32_t size);
 
+  // The uncorrected levels with the chosen weighting, which the noise takes;
+  // null without a weighting.
+  const LevelScale* NoiseWeightingFor(const LevelChoice& choice, int32_t window, int32_t size);
+
   PeakFinder Peaks;
+  DistortionAnalyser Distortion;
+  std::unique_ptr<LevelScale> NoiseWeighting;
+  int32_t NoiseWeightingKind = -1;
+  int32_t NoiseWeightingWindow = -1;
+  int32_t NoiseWeightingSize = -1;
   std::unique_ptr<LevelScale> CurrentScale;
   LevelChoice ScaleChoice;
   int32_t ScaleWindow = -1;

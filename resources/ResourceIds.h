@@ -31,6 +31,8 @@
 #define CMD_CHANNEL_BOTH 103
 #define CMD_SHOW_MAXIMUM 104
 #define CMD_SHOW_PEAKS 130
+// THD, THD+N, SNR and the harmonics of each channel's strongest tone.
+#define CMD_SHOW_DISTORTION 320
 #define CMD_HOLD_MAXIMUM 140
 #define CMD_HOLD_RESET 141
 // "&Ansicht", "&Pegel": the scale of the levels shown.

@@ -107,22 +107,33 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
       std::lround(kPeakAboveNoiseDb * kHundredthsPerDb))
     return peak;
 
+  return Refine(levels, channel, strongest, shownSize, window, scale);
+}
+
+SpectralPeak PeakFinder::Refine(const SpectrumLevels& levels, int32_t channel, int32_t line,
+                                int32_t shownSize, int32_t window, const LevelScale* scale) {
+  SpectralPeak peak;
+  const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
+  peak.LineSpacingHz = static_cast<double>(kSampleRateHz) / shownSize;
+  const auto stored = [&](int32_t at) { return levels[at][channel]; };
+  const int32_t level = stored(line);
   peak.Found = true;
-  peak.FrequencyHz = strongest * peak.LineSpacingHz;
-  peak.LevelHundredthsDb = strongestShown;
-  const bool hasLower = strongest - 1 >= 1;
-  const bool hasUpper = strongest + 1 < lines;
+  peak.Line = line;
+  peak.FrequencyHz = line * peak.LineSpacingHz;
+  peak.LevelHundredthsDb = scale ? scale->ScaledLevel(level, line) : level;
+  const bool hasLower = line - 1 >= 1;
+  const bool hasUpper = line + 1 < lines;
   if (!hasLower || !hasUpper) {
     peak.AccuracyLines = kAccuracyLinesUnrefined;
-    peak.LevelAccuracyDb = LevelAccuracyDb(window, strongest, lines, false);
+    peak.LevelAccuracyDb = LevelAccuracyDb(window, line, lines, false);
     return peak;
   }
-  const bool upper = stored(strongest + 1) >= stored(strongest - 1);
-  const int32_t neighbour = upper ? strongest + 1 : strongest - 1;
+  const bool upper = stored(line + 1) >= stored(line - 1);
+  const int32_t neighbour = upper ? line + 1 : line - 1;
   const double ratio = std::pow(10.0, (stored(neighbour) - level) / kHundredthsPerAmplitudeDecade);
   const MainLobe& lobe = Lobe(window);
   const double offsetLines = lobe.OffsetForRatio(ratio);
-  const double toneLine = strongest + (upper ? offsetLines : -offsetLines);
+  const double toneLine = line + (upper ? offsetLines : -offsetLines);
   peak.FrequencyHz = toneLine * peak.LineSpacingHz;
   const int32_t toneLevel =
       level + static_cast<int32_t>(std::lround(lobe.LossDb(offsetLines) * kHundredthsPerDb));
@@ -133,12 +144,23 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
   return peak;
 }
 
+PeakFinder::LobeFloor PeakFinder::FloorNear(const SpectrumLevels& levels, int32_t channel,
+                                            int32_t line, int32_t shownSize, int32_t floorLines) {
+  const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
+  const auto stored = [&](int32_t at) { return levels[at][channel]; };
+  const LobeSide below = WalkDown(stored, line, -1, lines);
+  const LobeSide above = WalkDown(stored, line, +1, lines);
+  return {below.Trough, above.Trough,
+          NoiseFloor(levels, channel, below.Trough, above.Trough, lines, floorLines)};
+}
+
 int32_t PeakFinder::NoiseFloor(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,
-                               int32_t highTrough, int32_t lines) {
+                               int32_t highTrough, int32_t lines, int32_t floorLines) {
+  const int32_t band = std::clamp(floorLines, 1, kFloorBandLines);
   int32_t count = 0;
-  for (int32_t line = lowTrough - 1; line >= 1 && line >= lowTrough - kFloorBandLines; --line)
+  for (int32_t line = lowTrough - 1; line >= 1 && line >= lowTrough - band; --line)
     FloorBand[count++] = levels[line][channel];
-  for (int32_t line = highTrough + 1; line < lines && line <= highTrough + kFloorBandLines; ++line)
+  for (int32_t line = highTrough + 1; line < lines && line <= highTrough + band; ++line)
     FloorBand[count++] = levels[line][channel];
   if (count == 0) return static_cast<int32_t>(std::lround(Range.LevelMin * kHundredthsPerDb));
   const auto middle = FloorBand.begin() + count / 2;

@@ -25,6 +25,7 @@ struct SpectralPeak {
   // where the tone's mirror image (below 0 Hz, above half the sampling
   // rate) overlaps its main lobe.
   double LevelAccuracyDb = 0.0;
+  int32_t Line = 0;  // the strongest line, which the refinement started from
 };
 
 // Finds each channel's strongest line and refines the frequency and level of
@@ -67,16 +68,36 @@ class PeakFinder {
   SpectralPeak Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
                     int32_t window, const LevelScale* scale = nullptr);
 
+  // The tone that line `line` of `channel` stands for, refined as Find
+  // refines the strongest line, whether or not it is a peak (Found is set).
+  // REQUIRES: 1 <= line < shownSize / 2.
+  SpectralPeak Refine(const SpectrumLevels& levels, int32_t channel, int32_t line,
+                      int32_t shownSize, int32_t window, const LevelScale* scale = nullptr);
+
+  // The lines on each side of `line` where the walk down its lobe ends (the
+  // last lines that still fall), and the noise floor near it as Find judges
+  // a peak against: the median of the stored levels of up to `floorLines`
+  // lines beyond each.
+  struct LobeFloor {
+    int32_t LowTrough;
+    int32_t HighTrough;
+    int32_t FloorHundredthsDb;
+  };
+  LobeFloor FloorNear(const SpectrumLevels& levels, int32_t channel, int32_t line,
+                      int32_t shownSize, int32_t floorLines = kFloorBandLines);
+
+  // The window's main lobe, tabulated on first use.
+  const MainLobe& Lobe(int32_t window);
+
   static constexpr int32_t kNextLobeLines = 4;
   static constexpr int32_t kFloorBandLines = 64;
   static constexpr double kPeakAboveNoiseDb = 20.0;
 
  private:
-  const MainLobe& Lobe(int32_t window);
-  // The median of the stored levels of up to kFloorBandLines lines below
-  // lowTrough and above highTrough.
+  // The median of the stored levels of up to floorLines (at most
+  // kFloorBandLines) lines below lowTrough and above highTrough.
   int32_t NoiseFloor(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,
-                     int32_t highTrough, int32_t lines);
+                     int32_t highTrough, int32_t lines, int32_t floorLines = kFloorBandLines);
   // What the level of a tone at `toneLine` of `lines` is promised to, refined or not.
   static double LevelAccuracyDb(int32_t window, double toneLine, int32_t lines, bool refined);
 

@@ -3,7 +3,9 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/MeasurementSettings.h"
 #include "capture/MessageBoxes.h"
+#include "display/ReadoutFormat.h"
 #include "display/TMainClient.h"
 #include "export/FileDialogs.h"
 #include "export/HeaderTexts.h"
@@ -32,6 +34,8 @@ std::string LocalTimeText() {
 
 // The spectrum shown, a row per line with its levels as shown, and the
 // header's facts as the spectrum carries them.
+constexpr wchar_t kChannelLetters[2] = {L'L', L'R'};
+
 LevelTable TableOf(const ShownSpectrum& shown) {
   LevelTable table;
   table.Header.Program = kProgramName;
@@ -41,6 +45,16 @@ LevelTable TableOf(const ShownSpectrum& shown) {
   table.Header.Window = WindowName(shown.Window);
   table.Header.Averaging = AveragingText(shown.AverageCount, shown.AverageLength);
   table.Header.LevelScale = shown.Unit;
+  // The distortion as the view shows it, where it shows it.
+  const bool channelShown[2] = {Settings.ShowLeft != 0, Settings.ShowRight != 0};
+  for (int32_t channel = 0; channel < 2; ++channel) {
+    if (!Settings.ShowDistortion || !channelShown[channel]) continue;
+    std::wstring text = FormatDistortion(kChannelLetters[channel], shown.Peaks[channel],
+                                         shown.Distortion[channel], shown.Unit);
+    for (const std::wstring& harmonics : FormatHarmonics(shown.Distortion[channel]))
+      text += harmonics;
+    table.Header.Distortion[channel] = Windows1252Text(text);
+  }
   const int32_t lines = shown.LineCount();
   table.FrequenciesHz.resize(static_cast<size_t>(lines));
   table.Levels.resize(static_cast<size_t>(lines));

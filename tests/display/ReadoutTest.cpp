@@ -11,6 +11,7 @@
 
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
+#include "analysis/levels/DistortionAnalyser.h"
 #include "analysis/levels/LevelScale.h"
 #include "analysis/levels/PeakFinder.h"
 #include "display/ColumnReadout.h"
@@ -182,25 +183,81 @@ TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {
   EXPECT_EQ(FormatFrequency(0.05, -3), L"0,050 Hz");
 
   SpectralPeak peak{true, 4321.26, -2660, 21.533203125, 0.1};
-  EXPECT_EQ(FormatPeak(L'R', peak), L"R 4321 Hz  -26,6 dB");
+  // After the level the note, cis⁵ 44.9 cents low, to 0.9 and 4.3 cents.
+  EXPECT_EQ(FormatPeak(L'R', peak), L"R 4321 Hz  -26,6 dB  cis\u2075 -45 \u00b11 ct");
   peak.AccuracyLines = 0.5;
-  EXPECT_EQ(FormatPeak(L'R', peak), L"R 4320 Hz  -26,6 dB");
+  EXPECT_EQ(FormatPeak(L'R', peak), L"R 4320 Hz  -26,6 dB  cis\u2075 -45 \u00b15 ct");
   peak.LineSpacingHz = 44100.0 / 262144;
   peak.AccuracyLines = 0.1;
-  EXPECT_EQ(FormatPeak(L'R', peak), L"R 4321,26 Hz  -26,6 dB");
-  EXPECT_EQ(FormatPeak(L'R', peak, "dB(A)"), L"R 4321,26 Hz  -26,6 dB(A)");
+  EXPECT_EQ(FormatPeak(L'R', peak), L"R 4321,26 Hz  -26,6 dB  cis\u2075 -44,9 ct");
+  EXPECT_EQ(FormatPeak(L'R', peak, "dB(A)"), L"R 4321,26 Hz  -26,6 dB(A)  cis\u2075 -44,9 ct");
   // The level to the digits its accuracy supports.
-  const std::pair<double, const wchar_t*> accuracies[] = {{0.05, L"R 4321,26 Hz  -26,6 dB"},
-                                                          {0.051, L"R 4321,26 Hz  -27 dB"},
-                                                          {0.5, L"R 4321,26 Hz  -27 dB"},
-                                                          {0.51, L"R 4321,26 Hz  -27 \u00b11 dB"},
-                                                          {3.2, L"R 4321,26 Hz  -27 \u00b14 dB"}};
+  const std::pair<double, const wchar_t*> accuracies[] = {
+      {0.05, L"R 4321,26 Hz  -26,6 dB  cis\u2075 -44,9 ct"},
+      {0.051, L"R 4321,26 Hz  -27 dB  cis\u2075 -44,9 ct"},
+      {0.5, L"R 4321,26 Hz  -27 dB  cis\u2075 -44,9 ct"},
+      {0.51, L"R 4321,26 Hz  -27 \u00b11 dB  cis\u2075 -44,9 ct"},
+      {3.2, L"R 4321,26 Hz  -27 \u00b14 dB  cis\u2075 -44,9 ct"}};
   for (const auto& [accuracy, text] : accuracies) {
     peak.LevelAccuracyDb = accuracy;
     EXPECT_EQ(FormatPeak(L'R', peak), text) << accuracy;
   }
   peak.LevelHundredthsDb = 9450;
-  EXPECT_EQ(FormatPeak(L'R', peak, "dB SPL"), L"R 4321,26 Hz  +95 \u00b14 dB SPL");
+  EXPECT_EQ(FormatPeak(L'R', peak, "dB SPL"),
+            L"R 4321,26 Hz  +95 \u00b14 dB SPL  cis\u2075 -44,9 ct");
+
+  // Notes at the octaves' edges: a quarter tone either side, the step from h
+  // to c, the lowest and highest tones shown, and a frequency too uncertain
+  // for a note.
+  const struct {
+    double Hz, UncertaintyHz;
+    const wchar_t* Note;
+  } notes[] = {{440.0, 0.1, L"a' +0 ct"},
+               {440.0, 0.01, L"a' +0,0 ct"},
+               {452.6315, 0.01, L"a' +49,0 ct"},
+               {453.1547, 0.01, L"b' -49,0 ct"},
+               {511.3001, 0.1, L"c'' -40 ct"},
+               {505.4273, 0.1, L"h' +40 ct"},
+               {252.7136, 0.1, L"h +40 \u00b11 ct"},
+               {130.8128, 0.001, L"c +0,0 ct"},
+               {65.40639, 0.01, L"C +0 ct"},
+               {16.35160, 0.002, L"C\u2082 +0 ct"},
+               {10.0, 0.01, L"Dis\u2083 +49 \u00b12 ct"},
+               {2093.005, 0.01, L"c'''' +0,0 ct"},
+               {4186.009, 0.01, L"c\u2075 +0,0 ct"},
+               {20000.0, 0.5, L"dis\u2077 +7,6 ct"},
+               {100.0, 3.0, L""}};
+  for (const auto& n : notes) EXPECT_EQ(FormatNote(n.Hz, n.UncertaintyHz), n.Note) << n.Hz;
+
+  // The distortion line: THD in tenths and to two significant digits in
+  // percent, bounds, the weighting named, the window's leakage said.
+  SpectralPeak tone{true, 997.04, -600, 0.168, 0.1};
+  ChannelDistortion d;
+  d.Measured = true;
+  d.HarmonicCount = 3;
+  d.ThdDb = -96.349;
+  d.ThdPercent = 0.0015259;
+  d.ThdPlusNoiseDb = -91.25;
+  d.SnrDb = 92.04;
+  d.Harmonics[0] = {2, HarmonicReading::Reading::Measured, 1994.1, -9649};
+  d.Harmonics[1] = {3, HarmonicReading::Reading::Below, 2991.1, -11851};
+  d.Harmonics[2] = {4, HarmonicReading::Reading::Masked, 3988.2, 0};
+  EXPECT_EQ(FormatDistortion(L'L', tone, d, "dBFS"),
+            L"L 997,04 Hz  -6,0 dBFS  THD -96,3 dB (0,0015 %)  THD+N -91,3 dB  SNR 92,0 dB");
+  EXPECT_EQ(FormatHarmonics(d),
+            std::vector<std::wstring>{L"  H2 -96 dB  H3 <-119 dB  H4 verdeckt"});
+  d.ThdBelow = d.NoiseBounded = true;
+  d.ThdPercent = 12.46;
+  d.NoiseWeighting = kWeightingA;
+  EXPECT_EQ(FormatDistortion(L'L', tone, d, "dBFS"),
+            L"L 997,04 Hz  -6,0 dBFS  THD <-96,3 dB (<12 %)  THD+N(A) \u2264-91,3 dB  "
+            L"SNR(A) \u226592,0 dB");
+  d.ThdMasked = d.NoiseMasked = true;
+  EXPECT_EQ(
+      FormatDistortion(L'L', tone, d, "dBFS"),
+      L"L 997,04 Hz  -6,0 dBFS  THD vom Fenster verdeckt  THD+N und SNR vom Fenster verdeckt");
+  d.HarmonicCount = 7;
+  EXPECT_EQ(FormatHarmonics(d).size(), 2u);
 
   EXPECT_EQ(AveragingProgressText(12, 64), L"Mittelung 12/64");
   EXPECT_EQ(AveragingProgressText(64, 64), L"Mittelung exponentiell 64");

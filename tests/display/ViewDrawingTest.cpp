@@ -44,6 +44,7 @@ class SpectrumDrawingTest : public ::testing::Test {
     Range = kFixedDisplayRange;
     Settings.ShowLeft = Settings.ShowRight = Settings.ShowMaximum = 1;
     Settings.ShowPeaks = 0;
+    Settings.ShowDistortion = 0;
     Dc.Fill(kUntouched);
   }
   void TearDown() override { EXPECT_EQ(TGdiObject::LiveCount(), 0); }
@@ -315,6 +316,19 @@ TEST_F(SpectrumDrawingTest, ReadoutAndPeaksStayInTheirAreasOverTheTraces) {
   EXPECT_EQ(Dc.Pixel(300, kViewHeightPx - 1), RGB(0, 160, 255));  // the pointer's column
   EXPECT_EQ(Dc.Pixel(area.Box.left, area.Box.top), kLabelGrey);   // the box's frame
   EXPECT_EQ(TGdiObject::LiveCount(), 0);
+
+  // The distortion's boxes, one per channel, under the peak box on the right.
+  Settings.ShowDistortion = 1;
+  Draw();
+  int changedBelowPeaks = 0;
+  for (int y = peakCorner.bottom; y < kBitmapHeightPx; ++y)
+    for (int x = kViewWidthPx / 2; x < kViewWidthPx; ++x)
+      if (Dc.Pixel(x, y) != plain.Pixel(x, y) && !inside(area.Box, x, y) &&
+          !inside(area.Marker, x, y))
+        ++changedBelowPeaks;
+  EXPECT_GT(changedBelowPeaks, 0);
+  EXPECT_EQ(TGdiObject::LiveCount(), 0);
+  Settings.ShowDistortion = 0;
 
   Painter->HideReadout();
   Settings.ShowPeaks = 0;

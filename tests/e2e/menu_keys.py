@@ -10,6 +10,7 @@ CHANNEL_RIGHT = ("alt+a", "k", "r")          # ... > &Rechts
 CHANNEL_BOTH = ("alt+a", "k", "b")           # ... > &Beide
 SHOW_MAXIMUM = ("alt+a", "m")                # &Ansicht > &Maximum anzeigen
 SHOW_PEAKS = ("alt+a", "s")                  # &Ansicht > &Spitzenwerte anzeigen
+SHOW_DISTORTION = ("alt+a", "v")             # &Ansicht > &Verzerrung anzeigen
 LOAD_REFERENCE = ("alt+a", "l")              # &Ansicht > Referenz &laden...
 REMOVE_REFERENCE = ("alt+a", "e")            # &Ansicht > Referenz &entfernen
 SCALE_UNCORRECTED = ("alt+a", "p", "u")      # &Ansicht > &Pegel > &Unkorrigiert

@@ -200,12 +200,14 @@ class SoundServer:
 
 
 # Writes the tones of argv (left Hz, amplitude, right Hz, amplitude) plus
-# Gaussian white noise of the RMS argv[5] on both channels, as 16-bit stereo,
-# second by second, until it is killed.
+# Gaussian white noise of the RMS argv[5] on both channels, and the left
+# tone's harmonics (pairs of order and level in dB relative to it) after
+# that, as 16-bit stereo, second by second, until it is killed.
 NOISY_TONES_SCRIPT = """
 import sys
 import numpy as np
 left_hz, left_amplitude, right_hz, right_amplitude, noise_rms = map(float, sys.argv[1:6])
+harmonics = list(zip(map(int, sys.argv[6::2]), map(float, sys.argv[7::2])))
 rate = %d
 random = np.random.default_rng(1)
 start = 0
@@ -213,7 +215,10 @@ while True:
     t = (start + np.arange(rate)) / rate
     block = np.stack([left_amplitude * np.sin(2 * np.pi * left_hz * t),
                       right_amplitude * np.sin(2 * np.pi * right_hz * t)], axis=1)
-    block += random.normal(0.0, noise_rms, block.shape)
+    for order, db in harmonics:
+        block[:, 0] += left_amplitude * 10 ** (db / 20) * np.sin(2 * np.pi * order * left_hz * t)
+    if noise_rms:
+        block += random.normal(0.0, noise_rms, block.shape)
     sys.stdout.buffer.write(np.clip(np.round(block * 32767), -32768, 32767).astype("<i2").tobytes())
     start += rate
 """ % SAMPLE_RATE_HZ
@@ -222,15 +227,18 @@ while True:
 class TonePlayer:
     """Plays a sine of given frequency and amplitude (full scale 1.0) on each
     channel into the server's sink, as 16-bit stereo at 44100 Hz; with
-    noise_rms, white noise of that RMS is added to both."""
+    noise_rms, white noise of that RMS is added to both; left_harmonics,
+    pairs of order and level in dB relative to the left tone, are added to
+    the left channel."""
 
     def __init__(self, server, left=LEFT_TONE, right=RIGHT_TONE, latency_ms=None, sink=SINK_NAME,
-                 noise_rms=0.0):
+                 noise_rms=0.0, left_harmonics=()):
         self.server = server
         self.sink = sink
         self.left = left    # (frequency in Hz, amplitude)
         self.right = right
         self.noise_rms = noise_rms
+        self.left_harmonics = tuple(left_harmonics)
         self.latency_ms = latency_ms  # the player's buffering; the server's default if None
         self.generator = None
         self.player = None
@@ -242,9 +250,10 @@ class TonePlayer:
     def start(self):
         env = self.server.client_env(os.environ)
         (left_hz, left_amplitude), (right_hz, right_amplitude) = self.left, self.right
-        if self.noise_rms:
+        if self.noise_rms or self.left_harmonics:
             generator = [sys.executable, "-c", NOISY_TONES_SCRIPT] + [
-                repr(v) for v in (left_hz, left_amplitude, right_hz, right_amplitude, self.noise_rms)]
+                repr(v) for v in (left_hz, left_amplitude, right_hz, right_amplitude, self.noise_rms)
+            ] + [repr(v) for harmonic in self.left_harmonics for v in harmonic]
         else:
             generator = ["sox", "-n", "-t", "raw", "-r", str(SAMPLE_RATE_HZ), "-c", "2", "-b", "16",
                          "-e", "signed", "-", "synth", str(TONE_LENGTH_S),

@@ -7,6 +7,7 @@ spectrum exported holds the tones and, loaded back as the reference, shows
 where they were."""
 
 import math
+import re
 import os
 import time
 
@@ -274,7 +275,35 @@ def label_magnitudes(labels):
     return [abs(round(label)) for label in labels]
 
 
-def test_the_peak_values_name_both_tones(measuring, keep):
+# The left tone with a second and third harmonic played at known levels: the
+# distortion shown, as the exported file's header states it, names them to
+# the whole decibels shown, and the THD they make (-39.6 dB), which THD+N
+# repeats with the noise far below, to a few tenths (the sound path adds
+# its own).
+PLAYED_HARMONICS = ((2, -40.0), (3, -50.0))
+HARMONIC_TOLERANCE_DB = 1.0
+THD_TOLERANCE_DB = 0.3
+HARMONIC_TEXT = re.compile(r"H(\d+) (<?)(" + readouts.NUMBER + r") dB")
+THD_TEXT = re.compile(r"THD (<?)(" + readouts.NUMBER + r") dB \(")
+# THD+N, the noise far below the harmonics: their THD again.
+THD_N_TEXT = re.compile(r"THD\+N (?:<=)?(" + readouts.NUMBER + r") dB")
+
+
+def read_distortion_header(program, work_dir):
+    """The left channel's distortion line of a file exported now."""
+    path = os.path.join(work_dir, "distortion.txt")
+    if os.path.exists(path):
+        os.remove(path)
+    program.keys(*menu_keys.EXPORT_SPECTRUM)
+    assert program.choose_file(EXPORT_DIALOG, path), "no %r dialog" % EXPORT_DIALOG
+    assert wait_until(lambda: os.path.exists(path), FILE_TIMEOUT_S), "no file written"
+    with open(path, encoding="cp1252") as text:
+        lines = [line for line in text if line.startswith("* Verzerrung Links: ")]
+    assert len(lines) == 1, "no distortion in the header"
+    return lines[0].strip()
+
+
+def test_the_peak_values_name_both_tones(measuring, tones, keep):
     program = measuring.program
     frame = program.frame_rect()  # the pointer off the view: no readout box beside the peaks'
     program.move_pointer_on_screen(frame.left + frame.width + 20, frame.top + frame.height + 20)
@@ -310,6 +339,30 @@ def test_the_peak_values_name_both_tones(measuring, keep):
         assert abs(found["L"][1] - CALIBRATOR_DB) <= CALIBRATED_TOLERANCE_DB, text
         labels = readouts.read_level_labels(plot)
         assert label_magnitudes(labels) == label_magnitudes(range(100, -50, -10)), labels
+
+        harmonic = surroundings.TonePlayer(tones.server, LEFT_TONE, RIGHT_TONE,
+                                           left_harmonics=PLAYED_HARMONICS)
+        tones.tone.stop()
+        harmonic.start()
+        program.keys(*menu_keys.SHOW_DISTORTION)
+        try:
+            case_support.settle(program)
+            line = read_distortion_header(program, tones.work_dir)
+            print("distortion: %s" % line)
+            read = {int(m.group(1)): (m.group(2), readouts.german_number(m.group(3)))
+                    for m in HARMONIC_TEXT.finditer(line)}
+            for order, db in PLAYED_HARMONICS:
+                assert read[order][0] == "" and abs(read[order][1] - db) <= HARMONIC_TOLERANCE_DB, line
+            thd = THD_TEXT.search(line)
+            played_thd_db = 10 * math.log10(sum(10 ** (db / 10) for _, db in PLAYED_HARMONICS))
+            assert thd and thd.group(1) == "", line
+            assert abs(readouts.german_number(thd.group(2)) - played_thd_db) <= THD_TOLERANCE_DB, line
+            thd_n = THD_N_TEXT.search(line)
+            assert thd_n and abs(readouts.german_number(thd_n.group(1)) - played_thd_db) <= THD_TOLERANCE_DB, line
+        finally:
+            program.keys(*menu_keys.SHOW_DISTORTION)
+            harmonic.stop()
+            tones.tone.start()
     finally:
         program.keys(*menu_keys.FORGET_CALIBRATION)
         program.keys(*menu_keys.SCALE_UNCORRECTED)

@@ -31,7 +31,8 @@ LevelTable SmallTable() {
                   2048,
                   WindowName(2),
                   AveragingText(12, 16),
-                  "dBFS"};
+                  "dBFS",
+                  {Windows1252Text(L"L 997,0 Hz  -6,0 dBFS  THD+N \u2264-91,3 dB  H2 \u2013"), ""}};
   table.FrequenciesHz = {0.0, 21.533203125, 1234.5};
   table.Levels = {{-14000, -5}, {-1270, 5}, {kMinFileLevelHundredthsDb, kMaxFileLevelHundredthsDb}};
   return table;
@@ -70,13 +71,16 @@ TEST(LevelFileTest, EachTypeWritesItsOwnForm) {
       "* Frelox 1.02\r\n* Datum: 2026-12-10 14:03:22\r\n* Eingang: Mic & Line (USB)\r\n"
       "* St\xFCtzpunkte: 2048\r\n* Bewertungsfenster: Hanning\r\n"
       "* Mittelung: 16 Messungen (exponentiell), 12 gemittelt\r\n* Pegel: dBFS\r\n";
+  // The distortion shown, in Windows-1252; a channel's response has only its own.
+  const std::string distortion =
+      "* Verzerrung Links: L 997,0 Hz  -6,0 dBFS  THD+N <=-91,3 dB  H2 \x96\r\n";
   EXPECT_EQ(WriteSpectrumFile(SmallTable(), SpectrumFileType::TabText),
-            header +
+            header + distortion +
                 "* Frequenz [Hz]\tLinks [dBFS]\tRechts [dBFS]\r\n"
                 "0.0000\t-140.00\t-0.05\r\n21.5332\t-12.70\t0.05\r\n"
                 "1234.5000\t-700.00\t600.00\r\n");
   EXPECT_EQ(WriteSpectrumFile(SmallTable(), SpectrumFileType::SpreadsheetCsv),
-            header +
+            header + distortion +
                 "* Frequenz [Hz];Links [dBFS];Rechts [dBFS]\r\n"
                 "0,0000;-140,00;-0,05\r\n21,5332;-12,70;0,05\r\n"
                 "1234,5000;-700,00;600,00\r\n");
@@ -116,6 +120,7 @@ TEST(LevelFileTest, WrittenFilesReadBackAsTheTableTheyWereWrittenFrom) {
         expected.FrequenciesHz.erase(expected.FrequenciesHz.begin());
         expected.Levels.erase(expected.Levels.begin());
         for (LevelPair& levels : expected.Levels) levels = {levels[channel], levels[channel]};
+        expected.Header.Distortion[1 - channel].clear();
       }
       const std::string bytes = WriteSpectrumFile(table, type);
       // .frd: the program's own names say that no column is a phase.
