@@ -25,11 +25,13 @@ class ShownSpectrumBuilder {
   const LevelScale& Scale() const { return *CurrentScale; }
 
  private:
-  const LevelScale& ScaleFor(const LevelChoice& choice, int32_t window, int32_t size);
+  const LevelScale& ScaleFor(const LevelChoice& choice, int32_t window, int32_t size,
+                             int32_t sampleRateHz);
 
   PeakFinder Peaks;
   std::unique_ptr<LevelScale> CurrentScale;
   LevelChoice ScaleChoice;
   int32_t ScaleWindow = -1;
   int32_t ScaleSize = -1;
+  int32_t ScaleRateHz = -1;
 };

@@ -63,9 +63,11 @@ class PeakFinder {
   // scalloping loss and the mirror image's share (LevelAccuracyDb).
   // With a `scale`, the strongest line is the strongest as it shows them (a
   // frequency weighting may make another line the strongest), and the level
-  // found is scaled at the refined frequency. O(lines).
+  // found is scaled at the refined frequency. Line j lies at j *
+  // sampleRateHz / shownSize. O(lines).
   SpectralPeak Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
-                    int32_t window, const LevelScale* scale = nullptr);
+                    int32_t window, const LevelScale* scale = nullptr,
+                    int32_t sampleRateHz = kSampleRateHz);
 
   static constexpr int32_t kNextLobeLines = 4;
   static constexpr int32_t kFloorBandLines = 64;
