@@ -6,7 +6,6 @@
 #include "capture/MessageBoxes.h"
 #include "display/TMainClient.h"
 #include "export/FileDialogs.h"
-#include "export/HeaderTexts.h"
 #include "export/LevelFileReader.h"
 #include "export/LevelFileWriter.h"
 #include "export/PictureBitmap.h"
@@ -15,41 +14,12 @@
 #include "measurement/Measurement.h"
 #include "measurement/ReferenceSpectrum.h"
 #include "resources/ResourceIds.h"
+#include "shell/SpectrumTable.h"
 #include "shell/TLayClient.h"
 #include "shell/TMainFrame.h"
 #include "windowing/ProgramText.h"
 
 namespace {
-
-constexpr const char* kProgramName = "Frelox " FRELOX_VERSION;
-
-// Now, as a spectrum file's header states it.
-std::string LocalTimeText() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  return DateTimeText(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
-}
-
-// The spectrum shown, a row per line with its levels as shown, and the
-// header's facts as the spectrum carries them.
-LevelTable TableOf(const ShownSpectrum& shown) {
-  LevelTable table;
-  table.Header.Program = kProgramName;
-  table.Header.RecordedAt = LocalTimeText();
-  table.Header.Input = shown.Input;
-  table.Header.FftSize = shown.Size;
-  table.Header.Window = WindowName(shown.Window);
-  table.Header.Averaging = AveragingText(shown.AverageCount, shown.AverageLength);
-  table.Header.LevelScale = shown.Unit;
-  const int32_t lines = shown.LineCount();
-  table.FrequenciesHz.resize(static_cast<size_t>(lines));
-  table.Levels.resize(static_cast<size_t>(lines));
-  for (int32_t line = 0; line < lines; ++line) {
-    table.FrequenciesHz[line] = shown.LineFrequencyHz(line);
-    table.Levels[line] = (*shown.Levels)[line];
-  }
-  return table;
-}
 
 // What the reader needs of a file's name, its type: the name with each
 // character outside ASCII replaced.
@@ -95,7 +65,7 @@ void FileCommands::MenuOpening(HMENU, UINT position) {
 
 void FileCommands::CmExportSpectrum(UINT) {
   if (!Context.View.HasSpectrum()) return;
-  const LevelTable table = TableOf(Context.View.Shown());
+  const LevelTable table = SpectrumTableOf(Context.View.Shown());
   const std::optional<SpectrumFileChoice> choice =
       FileDialogCalls().SaveSpectrum(Context.Frame.GetHandle());
   if (!choice) return;
