@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "display/AxisPainter.h"
+#include "display/SpectrumComposition.h"
 #include "measurement/Measurement.h"
 #include "windowing/FpuPrecision.h"
 #include "windowing/TClientDC.h"
@@ -55,20 +56,12 @@ void TMainClient::DrawAxes(TDC& dc, const RECT& area) {
 }
 
 void TMainClient::DrawComposition(TDC& dc, const RECT& frame, POINT viewOrigin) {
-  DrawAxes(dc, frame);
-  // The view draws in its own pixels and is clipped to its area, as its
-  // window is on screen.
-  const HDC handle = dc.GetHandle();
-  const int saved = SaveDC(handle);
-  IntersectClipRect(handle, viewOrigin.x, viewOrigin.y, viewOrigin.x + View.ViewWidth(),
-                    viewOrigin.y + View.ViewHeight());
-  SetViewportOrgEx(handle, viewOrigin.x, viewOrigin.y, nullptr);
+  Rescale(false);
   const bool readout = Painter.ReadoutVisible();
   const PixelPoint pointer = Painter.ReadoutPointer();
   Painter.HideReadout();
-  Painter.DrawSpectrum(dc, View, *Spectrum);
+  DrawSpectrumComposition(dc, frame, viewOrigin, View, Painter, *Spectrum);
   if (readout) Painter.ShowReadoutAt(pointer);
-  RestoreDC(handle, saved);
 }
 
 void TMainClient::SetReference(std::optional<ReferenceSpectrum> reference) {

@@ -26,7 +26,8 @@ int32_t ViewGeometry::LevelToY(double levelDb) const {
   return TruncateToPixel((static_cast<long double>(Range.LevelMax) - levelDb) * PixelsPerDb);
 }
 
-void ViewGeometry::Rescale(int32_t width, int32_t height, int32_t shownSize, bool forced) {
+void ViewGeometry::Rescale(int32_t width, int32_t height, int32_t shownSize, bool forced,
+                           int32_t sampleRateHz) {
   if (!forced && width == Width && height == Height) return;
   Width = width;
   Height = height;
@@ -42,7 +43,7 @@ void ViewGeometry::Rescale(int32_t width, int32_t height, int32_t shownSize, boo
       static_cast<double>(static_cast<long double>(kDcLineFrequencyFactor) * Range.FreqMin);
   Columns[0] = FreqToX(dcLineHz);
   if (Lines < 2) return;
-  const long double lineSpacingHz = static_cast<long double>(kSampleRateHz) / shownSize;
+  const long double lineSpacingHz = static_cast<long double>(sampleRateHz) / shownSize;
   for (int32_t i = 1; i < Lines; ++i) {
     Columns[i] = FreqToX(static_cast<double>(lineSpacingHz * i));
   }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "analysis/LevelTypes.h"
+
 // The spectrum view's mapping of hertz and decibels to its client pixels, and
 // the cached x column of every spectral line of the spectrum shown.
 //
@@ -23,11 +25,13 @@ class ViewGeometry {
   int32_t LevelToY(double levelDb) const;
 
   // Brings the scales and the line columns up to date for a client area of
-  // width x height pixels and a spectrum of `shownSize` points. Unless forced,
+  // width x height pixels and a spectrum of `shownSize` points sampled at
+  // `sampleRateHz` (line j at j * sampleRateHz / shownSize). Unless forced,
   // does nothing while the size equals the one last used, even if shownSize
   // changed. Only the lines the cache holds (kMaxSpectrumLines) are placed,
   // whatever shownSize claims.
-  void Rescale(int32_t width, int32_t height, int32_t shownSize, bool forced);
+  void Rescale(int32_t width, int32_t height, int32_t shownSize, bool forced,
+               int32_t sampleRateHz = kSampleRateHz);
 
   int32_t ViewWidth() const { return Width; }
   int32_t ViewHeight() const { return Height; }

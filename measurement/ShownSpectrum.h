@@ -27,6 +27,9 @@ struct ShownSpectrum {
   // Points analysed; 0 before the first spectrum. Lines 0 to Size / 2 - 1
   // of Levels, Held and Floors are valid.
   int32_t Size = 0;
+  // The rate the spectrum's samples were taken at: line j lies at j *
+  // SampleRateHz / Size.
+  int32_t SampleRateHz = kSampleRateHz;
   int32_t Window = 0;
   // How many spectra the levels average, of how many (PowerAverager's lengths).
   int32_t AverageCount = 0;
@@ -60,7 +63,7 @@ struct ShownSpectrum {
   bool HasLines() const { return Size >= 2; }
   int32_t LineCount() const { return Size / 2; }
   double LineFrequencyHz(int32_t line) const {
-    return static_cast<double>(kSampleRateHz) * line / Size;
+    return static_cast<double>(SampleRateHz) * line / Size;
   }
   bool AtFloor(int32_t line, int32_t channel) const {
     return ((*Floors)[static_cast<size_t>(line)] & (channel == 0 ? kFloorLeft : kFloorRight)) != 0;

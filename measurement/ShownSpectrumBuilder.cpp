@@ -3,15 +3,16 @@
 #include <algorithm>
 
 const LevelScale& ShownSpectrumBuilder::ScaleFor(const LevelChoice& choice, int32_t window,
-                                                 int32_t size) {
+                                                 int32_t size, int32_t sampleRateHz) {
   if (!CurrentScale || choice.Scale != ScaleChoice.Scale ||
       choice.Weighting != ScaleChoice.Weighting ||
       choice.CalibrationHundredthsDb != ScaleChoice.CalibrationHundredthsDb ||
-      window != ScaleWindow || size != ScaleSize) {
-    CurrentScale = std::make_unique<LevelScale>(choice, window, size);
+      window != ScaleWindow || size != ScaleSize || sampleRateHz != ScaleRateHz) {
+    CurrentScale = std::make_unique<LevelScale>(choice, window, size, sampleRateHz);
     ScaleChoice = choice;
     ScaleWindow = window;
     ScaleSize = size;
+    ScaleRateHz = sampleRateHz;
   }
   return *CurrentScale;
 }
@@ -33,8 +34,10 @@ const LevelScale* ShownSpectrumBuilder::NoiseWeightingFor(const LevelChoice& cho
 void ShownSpectrumBuilder::Build(const AnalysedLevels& analysed, const LevelChoice& choice,
                                  ShownSpectrum& shown) {
   const int32_t size = analysed.Levels ? analysed.Size : 0;
-  const LevelScale& scale = ScaleFor(choice, analysed.Window, size);
+  const int32_t rate = analysed.SampleRateHz;
+  const LevelScale& scale = ScaleFor(choice, analysed.Window, size, rate);
   shown.Size = size;
+  shown.SampleRateHz = rate;
   shown.Window = analysed.Window;
   shown.AverageCount = analysed.AverageCount;
   shown.AverageLength = analysed.AverageLength;
@@ -62,13 +65,13 @@ void ShownSpectrumBuilder::Build(const AnalysedLevels& analysed, const LevelChoi
     }
     floors[static_cast<size_t>(line)] = floor;
   }
-  const LevelScale sine({kScaleSine, kWeightingNone, std::nullopt}, analysed.Window, size);
+  const LevelScale sine({kScaleSine, kWeightingNone, std::nullopt}, analysed.Window, size, rate);
   for (int32_t channel = 0; channel < 2; ++channel) {
     shown.Peaks[channel] =
-        size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window, &scale)
+        size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window, &scale, rate)
                   : SpectralPeak{};
     shown.SinePeaks[channel] =
-        size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window, &sine)
+        size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window, &sine, rate)
                   : SpectralPeak{};
     shown.Distortion[channel] =
         size >= 2 ? Distortion.Analyse(

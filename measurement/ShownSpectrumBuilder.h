@@ -25,7 +25,8 @@ class ShownSpectrumBuilder {
   const LevelScale& Scale() const { return *CurrentScale; }
 
  private:
-  const LevelScale& ScaleFor(const LevelChoice& choice, int32_t window, int32_t size);
+  const LevelScale& ScaleFor(const LevelChoice& choice, int32_t window, int32_t size,
+                             int32_t sampleRateHz);
 
   // The uncorrected levels with the chosen weighting, which the noise takes;
   // null without a weighting.
@@ -41,4 +42,5 @@ class ShownSpectrumBuilder {
   LevelChoice ScaleChoice;
   int32_t ScaleWindow = -1;
   int32_t ScaleSize = -1;
+  int32_t ScaleRateHz = -1;
 };

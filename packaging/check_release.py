@@ -42,7 +42,9 @@ README_MUST_NAME = (
     "Automatische Offsetkorrektur", "Standardeinstellungen", "Über...",
     "Spitzenwerte anzeigen", "HKEY_CURRENT_USER\\Software\\Frelox", "Gespeicherte Einstellungen",
     "Stored settings", "Sinuspegel (dBFS)", "Rauschdichte (dB/Hz)", "Frequenzbewertung",
-    "Pegel kalibrieren...", "Kalibrierung entfernen", "Kalibrieren:", "Calibrating:")
+    "Pegel kalibrieren...", "Kalibrierung entfernen", "Kalibrieren:", "Calibrating:",
+    "Frelox.exe /analysieren AUFNAHME.wav", "Aufnahmen ohne Fenster analysieren",
+    "Analysing recordings without a window")
 
 
 @pytest.fixture(scope="module")

@@ -35,7 +35,9 @@ struct RecordingRequest {
 struct ParsedCommandLine {
   CommandLineAction Action = CommandLineAction::kStartWindow;
   RecordingRequest Request;
-  std::string Error;  // kRefuse: the fault and where to find the usage (Windows-1252)
+  // kRefuse: the fault and where to find the usage, in UTF-8: the arguments
+  // are quoted as given, the parser's own words are ASCII.
+  std::string Error;
 };
 
 // Reads the program's arguments (without the program's own name; texts in

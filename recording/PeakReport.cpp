@@ -20,6 +20,15 @@ std::string Hundredths(int64_t hundredths) {
 
 }  // namespace
 
+std::vector<ChannelPeakLine> ChannelPeakLines(const ShownSpectrum& shown, int32_t channels) {
+  std::vector<ChannelPeakLine> lines;
+  for (int32_t channel = 0; channel < channels && channel < 2; ++channel) {
+    const SpectralPeak& peak = shown.Peaks[channel];
+    lines.push_back({peak.Found, peak.FrequencyHz, peak.LevelHundredthsDb, shown.Unit});
+  }
+  return lines;
+}
+
 std::string PeakReportText(const std::vector<ChannelPeakLine>& channels) {
   std::string text = kHeaderLine;
   for (size_t channel = 0; channel < channels.size() && channel < 2; ++channel) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "measurement/ShownSpectrum.h"
+
 // One channel's strongest line as the command line reports it.
 struct ChannelPeakLine {
   bool Found = false;  // false: no tone stands clearly above the floor
@@ -18,3 +20,7 @@ struct ChannelPeakLine {
 // (0.01 Hz lies below a tenth of the finest line spacing), "-" for both when
 // no peak was found. Lines end in '\n'.
 std::string PeakReportText(const std::vector<ChannelPeakLine>& channels);
+
+// The first `channels` (1 or 2) channels' strongest lines as the spectrum
+// shows them: its peaks and unit.
+std::vector<ChannelPeakLine> ChannelPeakLines(const ShownSpectrum& shown, int32_t channels);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "shell/CommandLineRun.h"
 #include "shell/FreloxMain.h"
 #include "windowing/TApplication.h"
 
@@ -12,7 +13,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   // The run catches what escapes the message loop; what a handler raises
   // while the windows are destroyed after the run comes here.
   try {
-    return FreloxMain(__argc, __argv);
+    return FreloxMain(ProgramArguments());
   } catch (const std::exception& error) {
     TApplication::ShowExceptionBox(error.what());
   } catch (...) {

@@ -100,7 +100,10 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
   const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
   if (!peak.Found || peak.Line < 1 || peak.Line >= lines || lines < 4) return result;
   const auto stored = [&](int32_t line) { return levels[line][channel]; };
-  const SpectralPeak fundamental = Peaks.Refine(levels, channel, peak.Line, shownSize, window);
+  // The peak's spectrum's own rate (a recording's may be other than the input's).
+  const auto rate = static_cast<int32_t>(std::lround(peak.LineSpacingHz * shownSize));
+  const SpectralPeak fundamental =
+      Peaks.Refine(levels, channel, peak.Line, shownSize, window, nullptr, rate);
   const double spacingHz = fundamental.LineSpacingHz;
   const double toneLine = fundamental.FrequencyHz / spacingHz;
   const double tonePower = Power(fundamental.LevelHundredthsDb);
@@ -181,7 +184,8 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
         Peaks.FloorNear(levels, channel, strongest, shownSize, kHarmonicFloorLines);
     double power = 0.0;
     if (stored(strongest) - near.FloorHundredthsDb >= kMeasuredAboveFloorHundredths) {
-      const SpectralPeak refined = Peaks.Refine(levels, channel, strongest, shownSize, window);
+      const SpectralPeak refined =
+          Peaks.Refine(levels, channel, strongest, shownSize, window, nullptr, rate);
       harmonic.State = HarmonicReading::Reading::Measured;
       harmonic.FrequencyHz = refined.FrequencyHz;
       harmonic.LevelHundredthsDb = refined.LevelHundredthsDb - fundamental.LevelHundredthsDb;

@@ -34,14 +34,15 @@ const WindowGain& GainOf(int32_t window, int32_t size) {
 
 }  // namespace
 
-LevelScale::LevelScale(const LevelChoice& choice, int32_t window, int32_t shownSize)
+LevelScale::LevelScale(const LevelChoice& choice, int32_t window, int32_t shownSize,
+                       int32_t sampleRateHz)
     : Kind(choice.Scale),
       Weighting(choice.Weighting),
       Calibrated((choice.Scale == kScaleSine || choice.Scale == kScaleNoiseDensity) &&
                  choice.CalibrationHundredthsDb.has_value()),
       Curve(choice.Weighting) {
   if (shownSize >= 2 && window >= 0 && window < kWindowCount) {
-    LineSpacingHz = static_cast<double>(kSampleRateHz) / shownSize;
+    LineSpacingHz = static_cast<double>(sampleRateHz) / shownSize;
     const WindowGain& gain = GainOf(window, shownSize);
     if (Kind == kScaleSine || Kind == kScaleNoiseDensity)
       ScaleDb = -kDbPerAmplitudeDecade * std::log10(gain.CoherentGain);

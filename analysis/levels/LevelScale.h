@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/DisplayRange.h"
+#include "analysis/LevelTypes.h"
 #include "analysis/levels/FrequencyWeighting.h"
 #include "analysis/levels/LevelChoice.h"
 
@@ -28,10 +29,12 @@
 // noise's DC line reads 3.01 dB below the other lines).
 class LevelScale {
  public:
-  // For a spectrum of `shownSize` points analysed with weighting window
-  // `window`. Without a spectrum (shownSize below 2) the scale's window and
-  // size offsets are 0.
-  LevelScale(const LevelChoice& choice, int32_t window, int32_t shownSize);
+  // For a spectrum of `shownSize` points sampled at `sampleRateHz` and
+  // analysed with weighting window `window` (line j lies at j * sampleRateHz
+  // / shownSize). Without a spectrum (shownSize below 2) the scale's window
+  // and size offsets are 0.
+  LevelScale(const LevelChoice& choice, int32_t window, int32_t shownSize,
+             int32_t sampleRateHz = kSampleRateHz);
 
   // The level to show, in hundredths of a decibel, for the stored level of
   // spectral line `line`. Inline: the traces call it for every line.

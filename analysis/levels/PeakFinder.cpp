@@ -76,11 +76,11 @@ const MainLobe& PeakFinder::Lobe(int32_t window) {
 }
 
 SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
-                              int32_t window, const LevelScale* scale) {
+                              int32_t window, const LevelScale* scale, int32_t sampleRateHz) {
   SpectralPeak peak;
   const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
   if (lines < 2) return peak;
-  peak.LineSpacingHz = static_cast<double>(kSampleRateHz) / shownSize;
+  peak.LineSpacingHz = static_cast<double>(sampleRateHz) / shownSize;
   const int32_t lowest =
       std::max(1, static_cast<int32_t>(std::ceil(Range.FreqMin / peak.LineSpacingHz)));
   if (lowest >= lines) return peak;
@@ -107,14 +107,15 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
       std::lround(kPeakAboveNoiseDb * kHundredthsPerDb))
     return peak;
 
-  return Refine(levels, channel, strongest, shownSize, window, scale);
+  return Refine(levels, channel, strongest, shownSize, window, scale, sampleRateHz);
 }
 
 SpectralPeak PeakFinder::Refine(const SpectrumLevels& levels, int32_t channel, int32_t line,
-                                int32_t shownSize, int32_t window, const LevelScale* scale) {
+                                int32_t shownSize, int32_t window, const LevelScale* scale,
+                                int32_t sampleRateHz) {
   SpectralPeak peak;
   const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
-  peak.LineSpacingHz = static_cast<double>(kSampleRateHz) / shownSize;
+  peak.LineSpacingHz = static_cast<double>(sampleRateHz) / shownSize;
   const auto stored = [&](int32_t at) { return levels[at][channel]; };
   const int32_t level = stored(line);
   peak.Found = true;

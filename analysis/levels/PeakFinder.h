@@ -64,15 +64,18 @@ class PeakFinder {
   // scalloping loss and the mirror image's share (LevelAccuracyDb).
   // With a `scale`, the strongest line is the strongest as it shows them (a
   // frequency weighting may make another line the strongest), and the level
-  // found is scaled at the refined frequency. O(lines).
+  // found is scaled at the refined frequency. Line j lies at j *
+  // sampleRateHz / shownSize. O(lines).
   SpectralPeak Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
-                    int32_t window, const LevelScale* scale = nullptr);
+                    int32_t window, const LevelScale* scale = nullptr,
+                    int32_t sampleRateHz = kSampleRateHz);
 
   // The tone that line `line` of `channel` stands for, refined as Find
   // refines the strongest line, whether or not it is a peak (Found is set).
   // REQUIRES: 1 <= line < shownSize / 2.
   SpectralPeak Refine(const SpectrumLevels& levels, int32_t channel, int32_t line,
-                      int32_t shownSize, int32_t window, const LevelScale* scale = nullptr);
+                      int32_t shownSize, int32_t window, const LevelScale* scale = nullptr,
+                      int32_t sampleRateHz = kSampleRateHz);
 
   // The lines on each side of `line` where the walk down its lobe ends (the
   // last lines that still fall), and the noise floor near it as Find judges

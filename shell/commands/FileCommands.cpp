@@ -3,12 +3,9 @@
 #include <optional>
 #include <vector>
 
-#include "analysis/MeasurementSettings.h"
 #include "capture/MessageBoxes.h"
-#include "display/ReadoutFormat.h"
 #include "display/TMainClient.h"
 #include "export/FileDialogs.h"
-#include "export/HeaderTexts.h"
 #include "export/LevelFileReader.h"
 #include "export/LevelFileWriter.h"
 #include "export/PictureBitmap.h"
@@ -17,53 +14,12 @@
 #include "measurement/Measurement.h"
 #include "measurement/ReferenceSpectrum.h"
 #include "resources/ResourceIds.h"
+#include "shell/SpectrumTable.h"
 #include "shell/TLayClient.h"
 #include "shell/TMainFrame.h"
 #include "windowing/ProgramText.h"
 
 namespace {
-
-constexpr const char* kProgramName = "Frelox " FRELOX_VERSION;
-
-// Now, as a spectrum file's header states it.
-std::string LocalTimeText() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  return DateTimeText(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
-}
-
-// The spectrum shown, a row per line with its levels as shown, and the
-// header's facts as the spectrum carries them.
-constexpr wchar_t kChannelLetters[2] = {L'L', L'R'};
-
-LevelTable TableOf(const ShownSpectrum& shown) {
-  LevelTable table;
-  table.Header.Program = kProgramName;
-  table.Header.RecordedAt = LocalTimeText();
-  table.Header.Input = shown.Input;
-  table.Header.FftSize = shown.Size;
-  table.Header.Window = WindowName(shown.Window);
-  table.Header.Averaging = AveragingText(shown.AverageCount, shown.AverageLength);
-  table.Header.LevelScale = shown.Unit;
-  // The distortion as the view shows it, where it shows it.
-  const bool channelShown[2] = {Settings.ShowLeft != 0, Settings.ShowRight != 0};
-  for (int32_t channel = 0; channel < 2; ++channel) {
-    if (!Settings.ShowDistortion || !channelShown[channel]) continue;
-    std::wstring text = FormatDistortion(kChannelLetters[channel], shown.Peaks[channel],
-                                         shown.Distortion[channel], shown.Unit);
-    for (const std::wstring& harmonics : FormatHarmonics(shown.Distortion[channel]))
-      text += harmonics;
-    table.Header.Distortion[channel] = Windows1252Text(text);
-  }
-  const int32_t lines = shown.LineCount();
-  table.FrequenciesHz.resize(static_cast<size_t>(lines));
-  table.Levels.resize(static_cast<size_t>(lines));
-  for (int32_t line = 0; line < lines; ++line) {
-    table.FrequenciesHz[line] = shown.LineFrequencyHz(line);
-    table.Levels[line] = (*shown.Levels)[line];
-  }
-  return table;
-}
 
 // What the reader needs of a file's name, its type: the name with each
 // character outside ASCII replaced.
@@ -109,7 +65,7 @@ void FileCommands::MenuOpening(HMENU, UINT position) {
 
 void FileCommands::CmExportSpectrum(UINT) {
   if (!Context.View.HasSpectrum()) return;
-  const LevelTable table = TableOf(Context.View.Shown());
+  const LevelTable table = SpectrumTableOf(Context.View.Shown());
   const std::optional<SpectrumFileChoice> choice =
       FileDialogCalls().SaveSpectrum(Context.Frame.GetHandle());
   if (!choice) return;

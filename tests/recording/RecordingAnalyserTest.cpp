@@ -8,7 +8,9 @@
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
 #include "analysis/WeightingWindow.h"
+#include "measurement/ShownSpectrumBuilder.h"
 #include "recording/RecordingAnalyser.h"
+#include "recording/RecordingLevels.h"
 #include "settings/SettingsTable.h"
 #include "tests/analysis/TestSignals.h"
 #include "tests/recording/WaveBytes.h"
@@ -135,6 +137,48 @@ TEST(RecordingAnalyser, MonoIsTheLeftChannelAtAnyRateWithTheFloorWithoutAView) {
     EXPECT_EQ((*fromStereo.Average)[j][1], kFloor);
   }
   Range = kFixedDisplayRange;
+}
+
+// A 48 kHz recording through the one place that makes the shown value, its
+// lines 48000 Hz / size apart: the tone's peak at its frequency (to the
+// 0.0022 lines the refinement achieves with a window, bound 0.01), and
+// white noise's density against its one-sided 4 sigma^2 / rate (amplitude
+// squared per hertz, a full-scale sine's amplitude being 1), which lines
+// 44100 Hz / size apart would put 0.37 dB higher.
+TEST(RecordingAnalyser, A48kHzRecordingShowsItsToneAndNoiseDensityAtItsOwnRate) {
+  Range = kFixedDisplayRange;
+  constexpr int32_t kRateHz = 48000, kPoints = 4096, kFrames = 20 * kPoints;
+  constexpr double kToneHz = 5001.3, kToneAmplitude = 0.5, kNoiseLsb = 1000.0;
+  std::mt19937 random(48);
+  std::normal_distribution<double> noise(0.0, kNoiseLsb);
+  std::vector<int16_t> samples;
+  double noisePower = 0.0;
+  for (int32_t j = 0; j < kFrames; ++j) {
+    samples.push_back(static_cast<int16_t>(
+        std::lround(kToneAmplitude * 32767 * std::sin(kTestTwoPi * kToneHz * j / kRateHz))));
+    samples.push_back(static_cast<int16_t>(std::lround(noise(random))));
+    noisePower += std::pow(samples.back() / 32768.0, 2) / kFrames;
+  }
+  RecordingSpectrum spectrum;
+  ASSERT_EQ(Analyse(WaveFile({1, 1, 2, kRateHz, 16}, Pcm16(samples)), {kPoints, kWindowHanning, 1},
+                    spectrum),
+            RecordingAnalyser::Outcome::kDone);
+  const AnalysedLevels levels = LevelsOfRecording(spectrum, "ton.wav");
+  ShownSpectrumBuilder builder;
+  const auto shown = std::make_unique<ShownSpectrum>();
+  builder.Build(levels, {kScaleSine, kWeightingNone, std::nullopt}, *shown);
+  const double spacingHz = static_cast<double>(kRateHz) / kPoints;
+  ASSERT_TRUE(shown->Peaks[0].Found);
+  EXPECT_NEAR(shown->Peaks[0].FrequencyHz, kToneHz, 0.01 * spacingHz);
+  EXPECT_NEAR(shown->Peaks[0].LevelHundredthsDb / 100.0,
+              20.0 * std::log10(kToneAmplitude * 32767 / 32768), 0.05);
+
+  builder.Build(levels, {kScaleNoiseDensity, kWeightingNone, std::nullopt}, *shown);
+  double meanPower = 0.0;
+  const int32_t fromLine = 20, toLine = kPoints / 2 - 20;
+  for (int32_t j = fromLine; j < toLine; ++j)
+    meanPower += std::pow(10.0, (*shown->Levels)[j][1] / 1000.0) / (toLine - fromLine);
+  EXPECT_NEAR(10.0 * std::log10(meanPower), 10.0 * std::log10(4.0 * noisePower / kRateHz), 0.1);
 }
 
 TEST(RecordingAnalyser, ReportsProgressCancelsAndRefusesAShortRecording) {

@@ -36,9 +36,7 @@ TEST_F(ShellTest, ExitCommandEndsWithOneOnlyWhenTheOutstandingBufferReturns) {
     }
   };
   const UINT_PTR timer = SetTimer(nullptr, kScriptTimerId, kScriptTickMs, &RunScript);
-  char name[] = "Frelox.exe", argument[] = "--ignored";
-  char* argv[] = {name, argument, nullptr};
-  const int result = FreloxMain(2, argv);
+  const int result = FreloxMain({});
   KillTimer(nullptr, timer);
   Script = nullptr;
   EXPECT_EQ(result, 1);

@@ -1,0 +1,28 @@
+#include "display/SpectrumComposition.h"
+
+#include "display/AxisPainter.h"
+#include "display/ViewPlacement.h"
+#include "windowing/FpuPrecision.h"
+#include "windowing/TDC.h"
+
+void DrawSpectrumComposition(TDC& dc, const RECT& frame, POINT viewOrigin, const ViewGeometry& view,
+                             ViewPainter& painter, const ShownSpectrum& shown) {
+  PaintAxisFrame(dc, view, frame, shown.AxisShiftHundredthsDb);
+  const HDC handle = dc.GetHandle();
+  const int saved = SaveDC(handle);
+  IntersectClipRect(handle, viewOrigin.x, viewOrigin.y, viewOrigin.x + view.ViewWidth(),
+                    viewOrigin.y + view.ViewHeight());
+  SetViewportOrgEx(handle, viewOrigin.x, viewOrigin.y, nullptr);
+  painter.DrawSpectrum(dc, view, shown);
+  RestoreDC(handle, saved);
+}
+
+void DrawSpectrumPicture(TDC& dc, SIZE frame, const ShownSpectrum& shown) {
+  EnsureExtendedPrecision();
+  const LayoutRect placed = PlaceChild(kViewConstraints, frame.cx, frame.cy);
+  ViewGeometry view;
+  view.Rescale(placed.width, placed.height, shown.Size, true, shown.SampleRateHz);
+  ViewPainter painter;
+  DrawSpectrumComposition(dc, {0, 0, frame.cx, frame.cy}, {placed.x, placed.y}, view, painter,
+                          shown);
+}

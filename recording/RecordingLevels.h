@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+#include "measurement/AnalysedLevels.h"
+#include "recording/RecordingSpectrum.h"
+
+// A recording's analysed spectrum as a source of spectra hands it to
+// ShownSpectrumBuilder: its averaged levels and held maximum at the file's
+// rate, the blocks as a continuous average ("Fortlaufend, N gemittelt"),
+// and `name` (Windows-1252) where a live spectrum names its input. The
+// result points into `spectrum`, which must outlive it.
+AnalysedLevels LevelsOfRecording(const RecordingSpectrum& spectrum, const std::string& name);
