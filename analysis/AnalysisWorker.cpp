@@ -10,7 +10,11 @@ int32_t AnalysisWorker::Run(const std::atomic<int32_t>& stopRequested, WorkerSer
   for (;;) {
     if (stopRequested.load(std::memory_order_acquire)) return 0;
     if (!DataReady.load(std::memory_order_acquire)) {
-      services.SleepMs(kPollIntervalMs);
+      if (Waiting.load(std::memory_order_acquire)) {
+        services.WaitForWake();
+      } else {
+        services.SleepMs(kPollIntervalMs);
+      }
       continue;
     }
     DataReady.store(0, std::memory_order_release);

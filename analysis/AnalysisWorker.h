@@ -53,9 +53,18 @@ class AnalysisWorker {
   // GUI thread, at set-up before the first capture is queued.
   void ClearDataReady() { DataReady.store(0, std::memory_order_release); }
   bool IsDataReady() const { return DataReady.load(std::memory_order_acquire) != 0; }
+  // GUI thread: no capture can be handed over until further notice (the
+  // picture is held, measuring stopped): the worker stops polling DataReady
+  // and waits for a wake. REQUIRES: the services' wake works.
+  void Idle() { Waiting.store(1, std::memory_order_release); }
+  // GUI thread: captures may come again, or the stop request was set: the
+  // worker polls again. The caller then wakes it through the services' event.
+  void Poll() { Waiting.store(0, std::memory_order_release); }
 
-  // The worker loop: waits for a capture, pauses IntervalMs, analyses it and
-  // posts the result, until stopRequested is found set while waiting. Returns 0.
+  // The worker loop: waits for a capture (polling DataReady every
+  // kPollIntervalMs, or while Idle waiting for a wake), pauses IntervalMs,
+  // analyses it and posts the result, until stopRequested is found set while
+  // waiting. Returns 0.
   int32_t Run(const std::atomic<int32_t>& stopRequested, WorkerServices& services);
 
   // One analysis of the capture in hand: both channels into WorkLevels.
@@ -93,6 +102,9 @@ class AnalysisWorker {
   // Writers: GUI thread sets 1 (release) in the buffer-done handler and 0 at
   // set-up; the worker sets 0 when it takes the buffer. Reader: worker (acquire).
   std::atomic<int32_t> DataReady{0};
+  // Writer: GUI thread (release), Idle and Poll. Reader: worker (acquire),
+  // while DataReady is 0: 1 makes it wait for a wake instead of polling.
+  std::atomic<int32_t> Waiting{0};
   // Writer: GUI thread when queueing. Reader: worker, after the acquire of DataReady.
   int32_t QueuedFrames = 0;
   // Writer: GUI thread when queueing. Reader: worker, after the acquire of DataReady.

@@ -11,18 +11,21 @@ namespace {
 constexpr UINT_PTR kWatchdogTimerId = 1;
 constexpr UINT_PTR kQuitTimerId = 2;
 
-// The worker's view of the platform: it sleeps, and it tells the driver's window
-// that a spectrum is ready. Called on the worker thread only.
+// The worker's view of the platform: it sleeps, it waits for the driver's
+// wake, and it tells the driver's window that a spectrum is ready. Called on
+// the worker thread only.
 class WindowWorkerServices : public WorkerServices {
  public:
-  explicit WindowWorkerServices(HWND window) : Window(window) {}
+  WindowWorkerServices(HWND window, TEvent& wake) : Window(window), Wake(wake) {}
   void SleepMs(int32_t milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
+  void WaitForWake() override { Wake.Wait(); }
   void PostSpectrumReady() override {
     PostMessageA(Window, CaptureDriver::kSpectrumReadyMessage, 0, 0);  // a failure is ignored
   }
 
  private:
   HWND Window;
+  TEvent& Wake;
 };
 
 }  // namespace
@@ -36,6 +39,9 @@ CaptureDriver::CaptureDriver(AnalysisDisplay& display)
 
 CaptureDriver::~CaptureDriver() {
   StopQuitTimer();  // before any message box of the teardown runs a loop
+  // A waiting worker polls again and finds the stop request within a poll.
+  Analyser->Poll();
+  WorkerWake.Set();
   TerminateAndWait();
   Deliver(RingEventKind::Teardown);
 }
@@ -147,6 +153,23 @@ void CaptureDriver::TellOwner() {
     ToldPictureHeld = Ring.PictureHeld();
     Display.PictureHeldChanged(ToldPictureHeld);
   }
+  FollowWithWorker();
+}
+
+// While the picture is held or measuring has stopped, no capture comes until
+// the user acts: the worker waits for a wake rather than polling (100 looks
+// a second, each a system call and a context switch). Without the event it
+// polls throughout.
+void CaptureDriver::FollowWithWorker() {
+  const bool idle = WorkerWake.IsValid() && (Ring.PictureHeld() || Ring.Stopped());
+  if (idle == WorkerIdle) return;
+  WorkerIdle = idle;
+  if (idle) {
+    Analyser->Idle();
+  } else {
+    Analyser->Poll();
+    WorkerWake.Set();
+  }
 }
 
 void CaptureDriver::Perform(const RingAction& action) {
@@ -173,6 +196,7 @@ void CaptureDriver::Perform(const RingAction& action) {
     case RingActionKind::HandOver:
       AnalysedDevice = QueuedDevice;
       Analyser->HandOverCapture();
+      WorkerWake.Set();  // wakes the worker, should it still be waiting
       break;
     case RingActionKind::PostQuit:
       PostQuit();
@@ -184,7 +208,7 @@ void CaptureDriver::Perform(const RingAction& action) {
       CloseDevice(action);
       break;
     case RingActionKind::OpenDevice:
-      OpenDevice(action.Device);
+      OpenDevice(action.Device, action.Reopens);
       break;
     case RingActionKind::RenewBuffer:
       RenewBuffer();
@@ -218,19 +242,19 @@ void CaptureDriver::CloseDevice(const RingAction& action) {
   Deliver(closed);
 }
 
-void CaptureDriver::OpenDevice(int32_t device) {
+void CaptureDriver::OpenDevice(int32_t device, bool reopens) {
   std::string why;
   const bool opened = OpenWaveInputDevice(Window, static_cast<UINT>(device), why);
   RingEvent event = RingEvent::Make(
       opened ? RingEventKind::DeviceOpened : RingEventKind::DeviceNotOpened, CaptureClockUs());
   event.Device = device;
   event.Text = why;
-  if (opened) {
+  if (opened && !reopens) {
     // Another input's lines are another quantity.
     AverageRestartDue = true;
     HoldRestartDue = true;
-    NoteOpened(device);
   }
+  if (opened) NoteOpened(device);
   Deliver(event);
 }
 
@@ -256,6 +280,6 @@ void CaptureDriver::StopQuitTimer() {
 }
 
 int CaptureDriver::Run() {
-  WindowWorkerServices services(Window);
+  WindowWorkerServices services(Window, WorkerWake);
   return Analyser->Run(StopRequestFlag(), services);
 }

@@ -11,6 +11,7 @@
 #include "capture/AnalysisDisplay.h"
 #include "capture/CaptureRing.h"
 #include "capture/TSampleBuffer.h"
+#include "windowing/TEvent.h"
 #include "windowing/TThread.h"
 
 // Measures: owns the wave input device, the one capture buffer, the worker
@@ -30,6 +31,9 @@
 //    posts kSpectrumReadyMessage;
 //  - the GUI thread, handling that message, has the display show the levels;
 //    only then does it queue the buffer again.
+// While no capture can come (the picture held, measuring stopped) the worker
+// waits on WorkerWake instead of polling; the driver wakes it when captures
+// may come again, at every hand-over and for the stop request.
 // The ring, the buffer pointer and the timers belong to the GUI thread. The
 // settings the worker reads are relaxed atomics (analysis/MeasurementSettings.h).
 // The thread base's stop request is the only other signal; the destructor
@@ -106,7 +110,7 @@ class CaptureDriver : public TThread {
   void Perform(const RingAction& action);
   void QueueCapture();
   void CloseDevice(const RingAction& action);
-  void OpenDevice(int32_t device);
+  void OpenDevice(int32_t device, bool reopens);
   void RenewBuffer();
   void PostQuit();
   void StopQuitTimer();
@@ -114,6 +118,8 @@ class CaptureDriver : public TThread {
   void NoteOpened(int32_t device);
   // What the owner is told once the outermost Deliver has returned.
   void TellOwner();
+  // Whether the worker polls or waits, after the ring's latest event.
+  void FollowWithWorker();
 
   AnalysisDisplay& Display;
   // The one capture buffer; replaced only when a device keeps the old one.
@@ -124,6 +130,9 @@ class CaptureDriver : public TThread {
   bool QuitTimerRunning = false;             // GUI thread
   int32_t StartInput = 0;                    // GUI thread, read by Start
   bool AnnounceStartInput = false;           // GUI thread, read by Start
+  // Set by the GUI thread, waited on by the worker while it is idle.
+  TEvent WorkerWake;
+  bool WorkerIdle = false;  // GUI thread: the worker was told to wait
   // Nested Deliver calls under way, and what the outermost one tells the
   // owner when it returns: inputs opened, the held picture as last told.
   int32_t DeliveryDepth = 0;  // GUI thread

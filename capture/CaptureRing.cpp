@@ -63,6 +63,7 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
     case RingEventKind::SpectrumShown:
       if (HeldBy == Holder::Worker) HeldBy = Holder::View;
       if (RingPhase == Phase::Paused && CloseRequested) Quit(actions);
+      if (RingPhase == Phase::Paused && HeldBy == Holder::View) StopWhileHeld(actions);
       if (RingPhase != Phase::Analysing) break;
       RingPhase = Phase::Queueing;
       actions.push_back(Do(RingActionKind::QueueCapture));
@@ -129,6 +130,10 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
       OnTeardown(actions);
       break;
     case RingEventKind::DeviceClosed:
+      if (RingPhase == Phase::Paused) {
+        ClosedWhileHeld = event.Succeeded;  // else it stays open, reset
+        break;
+      }
       if (RingPhase == Phase::Switching) {
         OpenDeviceId = kNoDevice;  // closed, or abandoned
         ContinueSwitch(actions);
@@ -165,6 +170,7 @@ RingActions CaptureRing::Handle(const RingEvent& event) {
 void CaptureRing::OnDeviceOpened(const RingEvent& event, RingActions& actions) {
   if (RingPhase != Phase::Created && RingPhase != Phase::Switching) return;
   OpenDeviceId = event.Device;
+  ClosedWhileHeld = false;
   StartLimitDue = true;
   // A new device: its failures are its own, its returns counted afresh.
   FailureReported = false;
@@ -259,6 +265,19 @@ void CaptureRing::MeasureAgain(RingActions& actions) {
       RingPhase = Phase::Analysing;  // the next capture follows its spectrum
       break;
     default:
+      if (ClosedWhileHeld) {
+        // Opened again as by a choice, without restarting the average; a
+        // failure stops measuring with the held picture.
+        RingPhase = Phase::Switching;
+        SwitchEndsPaused = false;
+        ChosenDevice = OpenDeviceId;
+        OpenDeviceId = kNoDevice;
+        RingAction open{RingActionKind::OpenDevice};
+        open.Device = ChosenDevice;
+        open.Reopens = true;
+        actions.push_back(open);
+        break;
+      }
       // A device that records while no buffer is queued has the whole pause
       // in store: a reset drops it, so the first capture is fresh sound.
       RingPhase = Phase::Queueing;
@@ -266,6 +285,16 @@ void CaptureRing::MeasureAgain(RingActions& actions) {
       actions.push_back(Do(RingActionKind::QueueCapture));
       break;
   }
+}
+
+// The picture is held and the buffer is back: a device that records while
+// no buffer is queued (Wine's drivers do) would record on through the whole
+// pause, and under Wine even a reset device keeps its driver's threads and
+// the sound server busy. So it is reset and closed; measuring again opens it
+// again. A device that cannot be closed stays open, reset.
+void CaptureRing::StopWhileHeld(RingActions& actions) {
+  actions.push_back(Do(RingActionKind::ResetDevice));
+  actions.push_back(Do(RingActionKind::CloseDevice));
 }
 
 // The device holds the buffer: a reset brings it back, never to be analysed.
@@ -314,8 +343,12 @@ void CaptureRing::OnCaptureReturned(const RingEvent& event, RingActions& actions
     case Phase::ClosingAfterReset:
       Quit(actions);
       break;
-    case Phase::Paused:
-      if (CloseRequested) Quit(actions);  // recorded as the picture was held: never analysed
+    case Phase::Paused:  // recorded as the picture was held: never analysed
+      if (CloseRequested) {
+        Quit(actions);
+      } else {
+        StopWhileHeld(actions);
+      }
       break;
     case Phase::Switching:
       ContinueSwitch(actions);  // recorded by the old device: never analysed

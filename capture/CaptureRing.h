@@ -81,9 +81,12 @@
 // while the picture is held, or a hold chosen during a switch, ends in
 // Paused instead of measuring (SwitchEndsPaused).
 //
-// Measuring again after a pause drops what the device recorded meanwhile (a
-// reset while no buffer is queued) and watches the first capture like the
-// first after the start. A failure or a close while paused behaves as while
+// While the picture is held and the buffer is back, the device is reset and
+// closed (ClosedWhileHeld; OpenInput still names it). Measuring again opens
+// it again, or, if it was never closed, drops what it recorded meanwhile (a
+// reset while no buffer is queued), and watches the first capture like the
+// first after the start; an input that cannot be opened again stops the
+// ring as a failed choice does. A failure or a close while paused behaves as while
 // measuring; a hold chosen while Stopped changes nothing.
 //
 // Beside the phase (RingPhase) and the holder (HeldBy) the ring keeps:
@@ -168,6 +171,7 @@ class CaptureRing {
   void OnInputChosen(const RingEvent& event, RingActions& actions);
   void OnPauseToggled(RingActions& actions);
   void MeasureAgain(RingActions& actions);
+  void StopWhileHeld(RingActions& actions);
   void ResetForSwitch(int64_t at, RingActions& actions);
   void ContinueSwitch(RingActions& actions);
   void OnDeviceOpened(const RingEvent& event, RingActions& actions);
@@ -187,6 +191,8 @@ class CaptureRing {
   int32_t OpenDeviceId = kNoDevice;
   int32_t ChosenDevice = kNoDevice;
   bool SwitchEndsPaused = false;  // the switch under way ends with the picture held
+  // OpenDeviceId, the input measured from, is closed while the picture is held.
+  bool ClosedWhileHeld = false;
   bool Armed = false;
   int64_t DeadlineUs = 0;
   bool Asleep = false;

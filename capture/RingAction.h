@@ -22,7 +22,9 @@ enum class RingActionKind {
   CloseDevice,     // close it; ReportFailure: show a failure in a box;
                    // AbandonOnFailure: if it cannot be closed, abandon it (forget
                    // its handle; any buffer it keeps stays with it)
-  OpenDevice,      // open input Device in the recording format, without a box
+  OpenDevice,      // open input Device in the recording format, without a box;
+                   // Reopens: the input closed while the picture was held, whose
+                   // lines mean what they meant before
   RenewBuffer,     // take a fresh buffer; the abandoned one stays with its device
 };
 
@@ -34,12 +36,13 @@ struct RingAction {
   bool ReportFailure = false;
   bool AbandonOnFailure = false;
   int32_t Device = 0;
+  bool Reopens = false;
   std::string Text;
 
   bool operator==(const RingAction& other) const {
     return Kind == other.Kind && DelayMs == other.DelayMs && ReportFailure == other.ReportFailure &&
            AbandonOnFailure == other.AbandonOnFailure && Device == other.Device &&
-           Text == other.Text;
+           Reopens == other.Reopens && Text == other.Text;
   }
 };
 

@@ -20,14 +20,20 @@ class ScriptedServices : public WorkerServices {
     Sleeps.push_back(ms);
     if (OnSleep) OnSleep(ms);
   }
+  void WaitForWake() override {
+    ++Waits;
+    if (OnWait) OnWait();
+  }
   void PostSpectrumReady() override {
     ++Posts;
     if (OnPost) OnPost();
   }
 
   std::vector<int32_t> Sleeps;
+  int Waits = 0;
   int Posts = 0;
   std::function<void(int32_t)> OnSleep;
+  std::function<void()> OnWait;
   std::function<void()> OnPost;
 };
 
@@ -59,6 +65,24 @@ TEST_F(WorkerLoopTest, StopWhileWaitingEndsAfterTheCurrentPoll) {
   EXPECT_EQ(Analyser->Run(Stop, Services), 0);
   EXPECT_EQ(Services.Sleeps, (std::vector<int32_t>{10, 10, 10}));
   EXPECT_EQ(Services.Posts, 0);
+}
+
+// Held: no poll while nothing can come; measuring again takes the next
+// capture at once, and the worker polls again afterwards.
+TEST_F(WorkerLoopTest, AnIdleWorkerWaitsWithoutPollingAndMeasuresAgainWhenWoken) {
+  Analyser->Idle();
+  Services.OnWait = [&] {
+    if (Services.Waits < 3) return;  // woken without a capture: waits again
+    Analyser->Poll();
+    DeliverCapture(1024);
+  };
+  Services.OnSleep = [&](int32_t) {
+    if (Services.Posts == 1 || Services.Sleeps.size() > 3) Stop.store(1, std::memory_order_release);
+  };
+  EXPECT_EQ(Analyser->Run(Stop, Services), 0);
+  EXPECT_EQ(Services.Waits, 3);
+  EXPECT_EQ(Services.Sleeps, (std::vector<int32_t>{200, 10}));
+  EXPECT_EQ(Services.Posts, 1);
 }
 
 TEST_F(WorkerLoopTest, OneCycleTakesTheBufferPausesAnalysesAndPosts) {

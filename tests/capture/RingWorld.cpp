@@ -104,7 +104,7 @@ void RingWorld::TogglePause() {
   // As the user sees it: the program being ended holds nothing, and a
   // stopped ring (a failure shown) has nothing to hold.
   const bool ending = CloseAsked || SetupFailed || !WorkerText.empty() || ExceptionShown;
-  const bool measuring = (DeviceOpen || SwitchAsked) && FailureBoxes == 0;
+  const bool measuring = (DeviceOpen || SwitchAsked || HeldInputClosed) && FailureBoxes == 0;
   if (!ending && measuring) PictureHeld = !PictureHeld;
   Deliver(RingEventKind::PauseToggled);
 }
@@ -115,6 +115,7 @@ void RingWorld::Open(int32_t device) {
   OpenDeviceId = device;
   ++OpenSerial;
   SwitchAsked = false;
+  HeldInputClosed = false;
   FailureBoxes = 0;  // a new device, its own failures
   RingEvent opened = RingEvent::Make(RingEventKind::DeviceOpened, NowUs);
   opened.Device = device;
@@ -164,6 +165,7 @@ void RingWorld::Perform(const RingAction& action) {
       }
       ++Queueings;
       DeviceHolds = true;
+      DeviceRecords = true;
       QueuedFrames = FftSize;
       QueuedAtUs = queueingUs;
       RingEvent queued = RingEvent::Make(RingEventKind::CaptureQueued, queueingUs);
@@ -173,6 +175,7 @@ void RingWorld::Perform(const RingAction& action) {
     }
     case RingActionKind::ResetDevice:
       ++Resets;
+      DeviceRecords = false;
       if (DeviceHolds && ResetReturnsBuffer) Complete(0, 0);
       return;
     case RingActionKind::ReleaseBuffer:
@@ -220,9 +223,13 @@ void RingWorld::Perform(const RingAction& action) {
         if (++FailureBoxes > 1) Violation("a second box for a failure");
       }
       if (closes) {
+        // Closed for the pause, it is still the input the user measures from.
+        HeldInputClosed = PictureHeld && !SwitchAsked;
         DeviceOpen = false;
+        DeviceRecords = false;
       } else if (action.AbandonOnFailure) {
         DeviceOpen = false;
+        DeviceRecords = false;
         ++DevicesAbandoned;
         AbandonedBufferHeld = false;  // with the device, out of reach
       }

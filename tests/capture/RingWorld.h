@@ -36,6 +36,8 @@ class RingWorld {
   int32_t OpenDeviceId = -1;
   int OpenSerial = 0;                // counts the opens
   bool DeviceHolds = false;          // queued and not yet marked done
+  bool DeviceRecords = false;        // since a queueing, until a reset or a close
+  bool HeldInputClosed = false;      // the input measured from, closed while held
   bool AbandonedBufferHeld = false;  // the open device keeps a buffer the ring abandoned
   int DevicesAbandoned = 0;          // forgotten without a close
   bool SwitchAsked = false;          // another input chosen, not yet opened

@@ -21,9 +21,11 @@ WINDOW_TIMEOUT_S = 20
 
 
 class RunningProgram:
-    def __init__(self, loader, exe, env, log_path):
+    def __init__(self, loader, exe, env, log_path, trace=True):
+        """Wine traces the wave input calls and the boxes unless trace is
+        False (then only its own errors, as for a user)."""
         self.log_path = log_path
-        env = dict(env, WINEDEBUG=wine_trace.TRACE_CHANNELS)
+        env = dict(env, WINEDEBUG=wine_trace.TRACE_CHANNELS if trace else "-all")
         self.env = env
         self._log = open(log_path, "wb")
         self.started_s = now_s()

@@ -81,14 +81,15 @@ class Session:
         env["PULSE_SERVER"] = "unix:" + os.path.join(empty, "no-server")
         return env
 
-    def launch(self, name, keep_settings=False):
-        """Starts the program; its Wine trace goes to <work_dir>/<name>.log.
-        It starts with the first start's settings unless keep_settings, with
-        what an earlier program in this prefix stored."""
+    def launch(self, name, keep_settings=False, trace=True):
+        """Starts the program; its Wine trace goes to <work_dir>/<name>.log
+        (none without trace). It starts with the first start's settings
+        unless keep_settings, with what an earlier program in this prefix
+        stored."""
         if not keep_settings:
             self.prefix.forget_settings()
         program = RunningProgram(self.prefix.loader, self.exe, self.env(),
-                                 os.path.join(self.work_dir, name + ".log"))
+                                 os.path.join(self.work_dir, name + ".log"), trace)
         self.programs.append(program)
         return program
 
