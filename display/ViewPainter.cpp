@@ -7,6 +7,7 @@
 #include "display/AxisFont.h"
 #include "display/ColumnReadout.h"
 #include "display/GridGeometry.h"
+#include "display/OffPlotMarks.h"
 #include "display/ReadoutFormat.h"
 #include "display/ReadoutPlacement.h"
 #include "windowing/FpuPrecision.h"
@@ -136,11 +137,13 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownSpe
   if (Settings.ShowLeft) {
     dc.SelectPen(leftPen);
     DrawTrace(dc, view, levels, kLeftChannel, shift);
+    DrawOffPlotMarks(handle, view, shown, kLeftChannel);
   }
   // Drawn last, so the right channel lies over the left one where they meet.
   if (Settings.ShowRight) {
     dc.SelectPen(rightPen);
     DrawTrace(dc, view, levels, kRightChannel, shift);
+    DrawOffPlotMarks(handle, view, shown, kRightChannel);
   }
   dc.RestoreObjects();
   const bool averaged = shown.AverageLength != 0 && shown.Size > 0;
@@ -175,6 +178,17 @@ void ViewPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLev
   const PixelPoint* points = Trace.Points();
   MoveToEx(handle, points[0].x, points[0].y, nullptr);
   for (int32_t i = 1; i < count; ++i) LineTo(handle, points[i].x, points[i].y);
+}
+
+void ViewPainter::DrawOffPlotMarks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown,
+                                   int32_t channel) {
+  const OffPlotMarks marks(view, shown, channel, Settings.ShowMaximum != 0);
+  for (const OffPlotMarks::Run& run : marks.Runs()) {
+    for (const int32_t row : {run.Row, run.Row + 1}) {
+      MoveToEx(dc, run.FromX, row, nullptr);
+      LineTo(dc, run.ToX + 1, row);
+    }
+  }
 }
 
 // Puts back the pen the context held before the drawing: its own pens go with it.
