@@ -19,6 +19,7 @@ constexpr const char* kFftSizeLabel = "St\xFCtzpunkte: ";  // Windows-1252
 constexpr const char* kWindowLabel = "Bewertungsfenster: ";
 constexpr const char* kAveragingLabel = "Mittelung: ";
 constexpr const char* kLevelScaleLabel = "Pegel: ";
+constexpr const char* kShownRangeLabel = "Bereich: ";
 // The columns' names, the header's last comment line; each channel's is
 // followed by the levels' unit in brackets, where the table states one:
 // "Links [dBFS]".

@@ -334,9 +334,13 @@ class Reader {
     const struct {
       std::string_view Label;
       std::string* Value;
-    } entries[] = {{kRecordedAtLabel, &header.RecordedAt}, {kInputLabel, &header.Input},
-                   {kWindowLabel, &header.Window},         {kAveragingLabel, &header.Averaging},
-                   {kLevelScaleLabel, &header.LevelScale}, {kFftSizeLabel, nullptr}};
+    } entries[] = {{kRecordedAtLabel, &header.RecordedAt},
+                   {kInputLabel, &header.Input},
+                   {kWindowLabel, &header.Window},
+                   {kAveragingLabel, &header.Averaging},
+                   {kLevelScaleLabel, &header.LevelScale},
+                   {kShownRangeLabel, &header.ShownRange},
+                   {kFftSizeLabel, nullptr}};
     for (const auto& entry : entries) {
       if (text.substr(0, entry.Label.size()) != entry.Label) continue;
       const std::string_view value = text.substr(entry.Label.size());

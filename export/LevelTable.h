@@ -31,11 +31,14 @@ struct SpectrumFileHeader {
   std::string Window;      // the weighting window's menu name
   std::string Averaging;   // "Aus", "16 Messungen, 12 gemittelt", ...
   std::string LevelScale;  // the unit of the levels: "dB", "dBFS", "dB SPL", ...
+  // The range the view showed: "1000 Hz bis 1100 Hz, 10,0 bis -140,0 dBFS";
+  // not written when empty. The rows are the whole spectrum all the same.
+  std::string ShownRange;
 
   bool operator==(const SpectrumFileHeader& other) const {
     return Program == other.Program && RecordedAt == other.RecordedAt && Input == other.Input &&
            FftSize == other.FftSize && Window == other.Window && Averaging == other.Averaging &&
-           LevelScale == other.LevelScale;
+           LevelScale == other.LevelScale && ShownRange == other.ShownRange;
   }
 };
 

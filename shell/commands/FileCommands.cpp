@@ -1,5 +1,6 @@
 #include "shell/commands/FileCommands.h"
 
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -32,6 +33,30 @@ std::string LocalTimeText() {
 
 // The spectrum shown, a row per line with its levels as shown, and the
 // header's facts as the spectrum carries them.
+// "1000 Hz bis 1100 Hz, 10,0 bis -140,0 dBFS": frequencies to the
+// thousandth of a hertz and levels to the tenth, trailing zeros of the
+// frequencies left out; a decimal comma.
+std::string RangeText(const TMainClient& view, const std::string& unit) {
+  const auto number = [](double value, int decimals, bool trim) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    std::string digits(text);
+    if (trim && digits.find('.') != std::string::npos) {
+      while (digits.back() == '0') digits.pop_back();
+      if (digits.back() == '.') digits.pop_back();
+    }
+    for (char& c : digits)
+      if (c == '.') c = ',';
+    return digits;
+  };
+  constexpr int kHzDecimals = 3;
+  constexpr int kDbDecimals = 1;
+  return number(view.RangeShown().LowHz(), kHzDecimals, true) + " Hz bis " +
+         number(view.RangeShown().HighHz(), kHzDecimals, true) + " Hz, " +
+         number(view.ShownTopDb(), kDbDecimals, false) + " bis " +
+         number(view.ShownBottomDb(), kDbDecimals, false) + " " + unit;
+}
+
 LevelTable TableOf(const ShownSpectrum& shown) {
   LevelTable table;
   table.Header.Program = kProgramName;
@@ -95,7 +120,8 @@ void FileCommands::MenuOpening(HMENU, UINT position) {
 
 void FileCommands::CmExportSpectrum(UINT) {
   if (!Context.View.HasSpectrum()) return;
-  const LevelTable table = TableOf(Context.View.Shown());
+  LevelTable table = TableOf(Context.View.Shown());
+  table.Header.ShownRange = RangeText(Context.View, Context.View.Shown().Unit);
   const std::optional<SpectrumFileChoice> choice =
       FileDialogCalls().SaveSpectrum(Context.Frame.GetHandle());
   if (!choice) return;

@@ -31,7 +31,8 @@ LevelTable SmallTable() {
                   2048,
                   WindowName(2),
                   AveragingText(12, 16),
-                  "dBFS"};
+                  "dBFS",
+                  ""};
   table.FrequenciesHz = {0.0, 21.533203125, 1234.5};
   table.Levels = {{-14000, -5}, {-1270, 5}, {kMinFileLevelHundredthsDb, kMaxFileLevelHundredthsDb}};
   return table;
