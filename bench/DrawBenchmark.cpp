@@ -6,8 +6,10 @@
 // mouse move: the readout's old and new area measured and the view drawn
 // clipped to them, as the paint after the move does; and the drawing with a
 // reference of the largest transform's 131072 lines behind the traces, and
-// that reference placed anew on the view's columns (after a resize). Prints
-// the mean, the fastest and the slowest call of each.
+// that reference placed anew on the view's columns (after a resize); and the
+// worst case, everything on at once (held maximum, reference, readouts). Each
+// at the full range and zoomed deep, to 1000 Hz to 1100 Hz. Prints the
+// mean, the fastest and the slowest call of each.
 #include <windows.h>
 
 #include <cstdint>
@@ -24,6 +26,8 @@
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
 #include "display/ViewPainter.h"
+#include "display/ViewRange.h"
+#include "measurement/ShownSpectrumBuilder.h"
 #include "windowing/FpuPrecision.h"
 #include "windowing/TClientDC.h"
 #include "windowing/TWindow.h"
@@ -37,6 +41,9 @@ constexpr int32_t kMeasuredSizes[] = {1024,  2048,  4096,   8192,       16384,
 // The mouse moves to and fro between these view points.
 constexpr PixelPoint kPointerPath[] = {{400, 300}, {420, 310}};
 constexpr int32_t kHeldAboveHundredthsDb = 600;
+// The deep zoom: a tenth of an octave or so around 1 kHz.
+constexpr double kZoomLowHz = 1000.0;
+constexpr double kZoomHighHz = 1100.0;
 
 // A noise floor around -100 dB that falls towards high frequencies, with a
 // spread of +-12 dB from line to line and a few tones: a trace that zig-zags
@@ -107,6 +114,8 @@ int main() {
   auto view = std::make_unique<ViewGeometry>();
   auto painter = std::make_unique<ViewPainter>();
   auto trace = std::make_unique<TraceVertices>();
+  auto shown = std::make_unique<ShownSpectrum>();
+  ShownSpectrumBuilder builder;
   std::vector<double> referenceFrequencies(kMaxSpectrumLines);
   for (int32_t line = 0; line < kMaxSpectrumLines; ++line)
     referenceFrequencies[line] = static_cast<double>(kSampleRateHz) * line / kMaxFftSize;
@@ -130,70 +139,75 @@ int main() {
     timer.Run([&] { reference.Place(++step % 2 ? *narrower : *view); });
     PrintRow("Place reference", kMaxFftSize, "-", reference.LineCount(), timer);
   }
-  for (const int32_t points : kMeasuredSizes) {
-    CallTimer timer;
-    timer.Run([&] { view->Rescale(client.right, client.bottom, points, true); });
-    PrintRow("Rescale forced", points, "-", view->BinCount(), timer);
+  ViewRange zoomed;
+  zoomed.SetFrequencies(kZoomLowHz, kZoomHighHz, 0.0);
+  for (const bool zoom : {false, true}) {
+    std::printf("\n%s\n", zoom ? "zoomed to 1000 Hz to 1100 Hz" : "full range");
+    view->SetRange(zoom ? zoomed : ViewRange());
+    for (const int32_t points : kMeasuredSizes) {
+      AnalysedLevels analysed;
+      analysed.Size = points;
+      analysed.Window = kWindowHanning;
+      analysed.Levels = levels.get();
+      analysed.Held = held.get();
+      analysed.HeldValid = true;
+      builder.Build(analysed, LevelChoice{}, *shown);
+      CallTimer timer;
+      timer.Run([&] { view->Rescale(client.right, client.bottom, points, true); });
+      PrintRow("Rescale forced", points, "-", view->EndBin() - view->FirstBin(), timer);
 
-    for (const int32_t maximum : {1, 0}) {
-      Settings.ShowMaximum = maximum;
-      // What DrawTrace draws of the left channel: without the maximum, the
-      // thinned polyline.
-      int32_t vertices = trace->Build(*view, *levels, 0, maximum != 0);
-      if (!maximum) vertices = trace->ThinColumns();
-      TClientDC dc(window.GetHandle());
-      timer.Run([&] {
-        painter->DrawSpectrum(dc, *view, *levels);
-        GdiFlush();
-      });
-      PrintRow("DrawSpectrum", points, maximum ? "on" : "off", vertices, timer);
-      PumpMessages();
-      painter->SetSpectrum(points, kWindowHanning);
-      painter->SetHeldLevels(held.get());
-      Settings.HoldMaximum = 1;
-      timer.Run([&] {
-        painter->DrawSpectrum(dc, *view, *levels);
-        GdiFlush();
-      });
-      PrintRow("+ held maximum", points, maximum ? "on" : "off", vertices, timer);
-      PumpMessages();
-      Settings.HoldMaximum = 0;
+      for (const int32_t maximum : {1, 0}) {
+        Settings.ShowMaximum = maximum;
+        const char* maximumText = maximum ? "on" : "off";
+        // What DrawTrace draws of the left channel: without the maximum, the
+        // thinned polyline.
+        int32_t vertices = trace->Build(*view, *levels, 0, maximum != 0);
+        if (!maximum) vertices = trace->ThinColumns();
+        TClientDC dc(window.GetHandle());
+        const auto draw = [&](const char* operation) {
+          timer.Run([&] {
+            painter->DrawSpectrum(dc, *view, *shown);
+            GdiFlush();
+          });
+          PrintRow(operation, points, maximumText, vertices, timer);
+          PumpMessages();
+        };
+        draw("DrawSpectrum");
+        Settings.HoldMaximum = 1;
+        draw("+ held maximum");
+        Settings.HoldMaximum = 0;
 
-      painter->SetSpectrum(points, kWindowHanning);
-      painter->ShowReadoutAt(kPointerPath[0]);
-      Settings.ShowPeaks = 1;
-      timer.Run([&] {
-        painter->DrawSpectrum(dc, *view, *levels);
-        GdiFlush();
-      });
-      PrintRow("+ readouts", points, maximum ? "on" : "off", vertices, timer);
-      PumpMessages();
+        painter->ShowReadoutAt(kPointerPath[0]);
+        Settings.ShowPeaks = 1;
+        draw("+ readouts");
+        int32_t step = 0;
+        timer.Run([&] {
+          const ReadoutArea before = painter->MeasureReadout(dc, *view, *shown);
+          painter->ShowReadoutAt(kPointerPath[++step % 2]);
+          const ReadoutArea after = painter->MeasureReadout(dc, *view, *shown);
+          const HRGN region = ReadoutRegion(before, after);
+          SelectClipRgn(dc.GetHandle(), region);
+          painter->DrawSpectrum(dc, *view, *shown);
+          SelectClipRgn(dc.GetHandle(), nullptr);
+          DeleteObject(region);
+          GdiFlush();
+        });
+        PrintRow("mouse move", points, maximumText, vertices, timer);
+        PumpMessages();
+        painter->HideReadout();
+        Settings.ShowPeaks = 0;
 
-      int32_t step = 0;
-      timer.Run([&] {
-        const ReadoutArea before = painter->MeasureReadout(dc, *view, *levels);
-        painter->ShowReadoutAt(kPointerPath[++step % 2]);
-        const ReadoutArea after = painter->MeasureReadout(dc, *view, *levels);
-        const HRGN region = ReadoutRegion(before, after);
-        SelectClipRgn(dc.GetHandle(), region);
-        painter->DrawSpectrum(dc, *view, *levels);
-        SelectClipRgn(dc.GetHandle(), nullptr);
-        DeleteObject(region);
-        GdiFlush();
-      });
-      PrintRow("mouse move", points, maximum ? "on" : "off", vertices, timer);
-      PumpMessages();
-      painter->HideReadout();
-      Settings.ShowPeaks = 0;
-
-      painter->SetReference(&reference);
-      timer.Run([&] {
-        painter->DrawSpectrum(dc, *view, *levels);
-        GdiFlush();
-      });
-      PrintRow("+ reference", points, maximum ? "on" : "off", vertices, timer);
-      PumpMessages();
-      painter->SetReference(nullptr);
+        painter->SetReference(&reference);
+        draw("+ reference");
+        Settings.HoldMaximum = 1;
+        Settings.ShowPeaks = 1;
+        painter->ShowReadoutAt(kPointerPath[0]);
+        draw("all on");
+        painter->HideReadout();
+        Settings.HoldMaximum = 0;
+        Settings.ShowPeaks = 0;
+        painter->SetReference(nullptr);
+      }
     }
   }
   return 0;

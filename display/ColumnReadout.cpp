@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis/DisplayRange.h"
 #include "display/ReadoutFormat.h"
 #include "display/ReferenceTrace.h"
 #include "measurement/ShownSpectrum.h"
@@ -25,13 +24,14 @@ ColumnReadout::ColumnReadout(const ViewGeometry& view, const ShownSpectrum& show
 
 double ColumnReadout::FrequencyHz(int32_t x) const {
   if (!(View.XScale() > 0.0)) return 0.0;
-  return Range.FreqMin * std::pow(10.0, (x + kColumnCentre) / View.XScale());
+  return View.Range().LowHz() * std::pow(10.0, (x + kColumnCentre) / View.XScale());
 }
 
 double ColumnReadout::UncertaintyHz(int32_t x) const {
   if (!(View.XScale() > 0.0)) return 0.0;
-  const double low = Range.FreqMin * std::pow(10.0, x / View.XScale());
-  const double high = Range.FreqMin * std::pow(10.0, (x + 1) / View.XScale());
+  const double lowHz = View.Range().LowHz();
+  const double low = lowHz * std::pow(10.0, x / View.XScale());
+  const double high = lowHz * std::pow(10.0, (x + 1) / View.XScale());
   return (high - low) / 2;
 }
 
@@ -41,33 +41,36 @@ double ColumnReadout::LineFrequencyHz(int32_t line) const {
 
 int32_t ColumnReadout::LineIn(const SpectrumLevels& levels, int32_t x, int32_t channel,
                               bool showMaximum) const {
-  const int32_t lines = View.BinCount();
+  // Only the lines placed in the view are looked at; indices below are
+  // relative to the first of them.
+  const int32_t placed = View.FirstBin();
+  const int32_t lines = View.EndBin() - placed;
   if (lines < 1 || ShownSize < 2) return -1;
-  const int32_t* columns = View.BinX();
+  const int32_t* columns = View.BinX() + placed;
   const double centreHz = FrequencyHz(x);
+  const auto lineHz = [&](int32_t line) { return LineFrequencyHz(placed + line); };
 
   int32_t first = static_cast<int32_t>(std::lower_bound(columns, columns + lines, x) - columns);
   int32_t last = static_cast<int32_t>(std::upper_bound(columns, columns + lines, x) - columns);
   if (first == last) {
     // No vertex on this column: the trace passes between the lines either side.
     int32_t nearest = first;
-    if (first == lines ||
-        (first > 0 && centreHz - LineFrequencyHz(first - 1) <= LineFrequencyHz(first) - centreHz))
+    if (first == lines || (first > 0 && centreHz - lineHz(first - 1) <= lineHz(first) - centreHz))
       nearest = first - 1;
-    if (!showMaximum) return nearest;
+    if (!showMaximum) return placed + nearest;
     const int32_t column = columns[nearest];
     first = static_cast<int32_t>(std::lower_bound(columns, columns + lines, column) - columns);
     last = static_cast<int32_t>(std::upper_bound(columns, columns + lines, column) - columns);
   }
   if (showMaximum) {
-    int32_t loudest = first;
-    for (int32_t i = first + 1; i < last; ++i)
+    int32_t loudest = placed + first;
+    for (int32_t i = placed + first + 1; i < placed + last; ++i)
       if (levels[i][channel] > levels[loudest][channel]) loudest = i;
     return loudest;
   }
   const double spacingHz = LineFrequencyHz(1);
   const auto nearestLine = static_cast<int32_t>(std::lround(centreHz / spacingHz));
-  return std::clamp(nearestLine, first, last - 1);
+  return std::clamp(nearestLine, placed + first, placed + last - 1);
 }
 
 std::wstring ColumnReadout::Text(int32_t x, bool showLeft, bool showRight, bool showMaximum) const {

@@ -11,7 +11,7 @@ struct ShownSpectrum;
 
 // What the readout under the mouse shows for one pixel column of the view:
 // the column's frequency and, per channel, the level the trace is drawn from
-// there. Portable; reads the process-wide DisplayRange. GUI thread only.
+// there, in the range the view shows. Portable; GUI thread only.
 class ColumnReadout {
  public:
   // The levels, floors and unit of `shown`; with `withHeld` (and a valid

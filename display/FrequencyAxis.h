@@ -1,27 +1,30 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "display/AxisMarks.h"
 #include "display/FrequencyDecades.h"
 #include "display/ViewGeometry.h"
 
 // The frequency axis below the plot, in axis-frame pixels: a short downward
-// tick under every grid column from 10 Hz to 90 kHz, and each decade's label
-// ("10", "100", "1k", "10k") under its first tick. Labels are anchored at the
-// centre of their top edge.
+// tick under every grid column and the labels FrequencySteps chooses for the
+// range shown, each under its tick. At the full range: a tick under every
+// grid column from 10 Hz to 90 kHz and each decade's label ("10", "100",
+// "1k", "10k") under its first tick; zoomed, the ticks of the columns within
+// the range. Labels are anchored at the centre of their top edge.
 class FrequencyAxis {
  public:
+  // The full range's labels and ticks.
   static constexpr int32_t kLabelCount = kDecadeCount - 1;
   static constexpr int32_t kTickCount = kLabelCount * kMarksPerDecade;
 
   explicit FrequencyAxis(const ViewGeometry& view);
 
-  const std::array<AxisTick, kTickCount>& Ticks() const { return TickLines; }
-  const std::array<AxisLabel, kLabelCount>& Labels() const { return DecadeLabels; }
+  const std::vector<AxisTick>& Ticks() const { return TickLines; }
+  const std::vector<AxisLabel>& Labels() const { return FrequencyLabels; }
 
  private:
-  std::array<AxisTick, kTickCount> TickLines{};
-  std::array<AxisLabel, kLabelCount> DecadeLabels{};
+  std::vector<AxisTick> TickLines;
+  std::vector<AxisLabel> FrequencyLabels;
 };

@@ -1,14 +1,13 @@
 #include "display/GridGeometry.h"
 
+#include "display/AxisLabelWidth.h"
+#include "display/FrequencySteps.h"
+
 GridGeometry::GridGeometry(const ViewGeometry& view) {
-  int32_t column = 0;
-  for (int32_t decade = 0; decade < kDecadeCount; ++decade) {
-    for (int32_t mark = 1; mark <= kMarksPerDecade; ++mark) {
-      ColumnX[column++] = view.FreqToX(mark * kDecadeStartHz[decade]);
-    }
-  }
-  const LevelSteps levels;
-  for (Rows = 0; Rows < levels.Count(); ++Rows) {
-    RowY[Rows] = view.LevelToY(levels.Level(Rows));
-  }
+  const FrequencySteps frequencies(view, AxisLabelWidth(view));
+  for (const double frequencyHz : frequencies.GridHz())
+    ColumnX.push_back(view.FreqToX(frequencyHz));
+  const LevelSteps levels(view, AxisFontHeightPx(view.ViewHeight()));
+  for (int32_t row = 0; row < levels.Count(); ++row)
+    RowY.push_back(view.LevelToY(levels.Level(row)));
 }

@@ -1,7 +1,10 @@
 #include "display/LevelAxis.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
+#include "display/AxisLabelWidth.h"
 #include "display/ViewPlacement.h"
 
 namespace {
@@ -32,13 +35,15 @@ LevelAxis::LevelAxis(const ViewGeometry& view, int32_t textHeightPx, int32_t shi
       (shiftHundredthsDb >= 0 ? shiftHundredthsDb + half : shiftHundredthsDb - half) /
       kHundredthsPerTenth;
   const int32_t baselineOffset = textHeightPx / 2 - kBaselineRaisePx;
-  const LevelSteps levels;
-  for (Size = 0; Size < levels.Count(); ++Size) {
-    const double level = levels.Level(Size);
+  const int32_t cellHeight = AxisFontHeightPx(view.ViewHeight());
+  const LevelSteps levels(view, cellHeight);
+  for (int32_t row = 0; row < levels.Count(); ++row) {
+    const double level = levels.Level(row);
     const int32_t y = view.LevelToY(level) + kViewTopPx;
-    TickLines[Size] = {{kViewLeftPx, y}, {kViewLeftPx - kTickLengthPx, y}};
-    AxisLabel& label = LevelLabels[Size];
-    label.anchor = {kLabelRightPx, y + baselineOffset};
+    TickLines.push_back({{kViewLeftPx, y}, {kViewLeftPx - kTickLengthPx, y}});
+    AxisLabel label{{kLabelRightPx, y + baselineOffset}, {}};
     WriteLabel(label.text, static_cast<int32_t>(level) * kTenthsPerDb + shiftTenths);
+    Widest = std::max(Widest, AxisLabelWidthPx(label.text, cellHeight));
+    LevelLabels.push_back(label);
   }
 }

@@ -1,16 +1,17 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "display/AxisMarks.h"
 #include "display/LevelSteps.h"
 #include "display/ViewGeometry.h"
 
 // The level axis left of the plot, in axis-frame pixels: a short tick at
-// every grid row and the row's level in whole decibels ("%d"), from LevelMin
-// (bottom) to LevelMax (top), each moved by a calibration's shift: to the
-// tenth with a decimal comma where the shift is no whole decibel ("40,3").
+// every grid row of the range shown (LevelSteps) and the row's level in
+// whole decibels ("%d"), from the bottom up, each moved by a calibration's
+// shift: to the tenth with a decimal comma where the shift is no whole
+// decibel ("40,3").
 // Labels are anchored at the right end of their baseline, which lies so that
 // the text is about centred on its tick.
 class LevelAxis {
@@ -20,12 +21,14 @@ class LevelAxis {
   // the plot's levels (LevelScale::AxisShiftHundredthsDb).
   LevelAxis(const ViewGeometry& view, int32_t textHeightPx, int32_t shiftHundredthsDb = 0);
 
-  int32_t Count() const { return Size; }
-  const AxisTick& Tick(int32_t index) const { return TickLines[index]; }
-  const AxisLabel& Label(int32_t index) const { return LevelLabels[index]; }
+  int32_t Count() const { return static_cast<int32_t>(TickLines.size()); }
+  const AxisTick& Tick(int32_t index) const { return TickLines[static_cast<size_t>(index)]; }
+  const AxisLabel& Label(int32_t index) const { return LevelLabels[static_cast<size_t>(index)]; }
+  // The widest label's estimated width in pixels (AxisLabelWidthPx).
+  int32_t WidestLabelPx() const { return Widest; }
 
  private:
-  std::array<AxisTick, LevelSteps::kCapacity> TickLines{};
-  std::array<AxisLabel, LevelSteps::kCapacity> LevelLabels{};
-  int32_t Size = 0;
+  std::vector<AxisTick> TickLines;
+  std::vector<AxisLabel> LevelLabels;
+  int32_t Widest = 0;
 };

@@ -266,27 +266,32 @@ std::wstring AveragingProgressText(int32_t count, int32_t length) {
   return L"Mittelung exponentiell " + std::to_wstring(length);
 }
 
-std::optional<int32_t> ParseLevel(std::wstring_view text) {
+namespace {
+
+// A number typed by the user in thousandths: digits, then optionally a
+// decimal comma (or point) and decimals, nothing beyond `maxWhole`;
+// spaces around it and, where `signed`, a leading sign allowed.
+std::optional<int64_t> ParseThousandths(std::wstring_view text, int64_t maxWhole, bool sign) {
   const auto isSpace = [](wchar_t c) { return c == L' ' || c == L'\t'; };
   while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
   while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
   bool negative = false;
-  if (!text.empty() &&
+  if (sign && !text.empty() &&
       (text.front() == L'+' || text.front() == L'-' || text.front() == kMinusSign)) {
     negative = text.front() != L'+';
     text.remove_prefix(1);
   }
   const auto isDigit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
-  int64_t wholeDb = 0;
+  int64_t whole = 0;
   size_t i = 0;
   for (; i < text.size() && isDigit(text[i]); ++i) {
-    wholeDb = wholeDb * 10 + (text[i] - L'0');
-    if (wholeDb > kMaxTypedLevelDb) return std::nullopt;
+    whole = whole * 10 + (text[i] - L'0');
+    if (whole > maxWhole) return std::nullopt;
   }
   if (i == 0) return std::nullopt;
   // Decimals beyond the third cannot move the rounding to hundredths, but
-  // they can carry the level beyond the limit.
-  int64_t thousandths = wholeDb * kThousandthsPerDb;
+  // they can carry the number beyond the limit.
+  int64_t thousandths = whole * kThousandthsPerDb;
   bool beyondThousandths = false;
   if (i < text.size() && (text[i] == kDecimalComma || text[i] == L'.')) {
     ++i;
@@ -298,10 +303,25 @@ std::optional<int32_t> ParseLevel(std::wstring_view text) {
       if (unit == 0 && text[i] != L'0') beyondThousandths = true;
     }
   }
-  const int64_t maxThousandths = int64_t{kMaxTypedLevelDb} * kThousandthsPerDb;
+  const int64_t maxThousandths = maxWhole * kThousandthsPerDb;
   if (i != text.size() || thousandths > maxThousandths ||
       (thousandths == maxThousandths && beyondThousandths))
     return std::nullopt;
-  const auto hundredths = static_cast<int32_t>((thousandths + 5) / 10);
-  return negative ? -hundredths : hundredths;
+  return negative ? -thousandths : thousandths;
+}
+
+}  // namespace
+
+std::optional<int32_t> ParseLevel(std::wstring_view text) {
+  const std::optional<int64_t> thousandths = ParseThousandths(text, kMaxTypedLevelDb, true);
+  if (!thousandths) return std::nullopt;
+  const int64_t magnitude = *thousandths < 0 ? -*thousandths : *thousandths;
+  const auto hundredths = static_cast<int32_t>((magnitude + 5) / 10);
+  return *thousandths < 0 ? -hundredths : hundredths;
+}
+
+std::optional<double> ParseFrequency(std::wstring_view text) {
+  const std::optional<int64_t> thousandths = ParseThousandths(text, kMaxTypedFrequencyHz, false);
+  if (!thousandths) return std::nullopt;
+  return static_cast<double>(*thousandths) / kThousandthsPerDb;
 }

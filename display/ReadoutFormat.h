@@ -96,3 +96,9 @@ std::wstring AveragingProgressText(int32_t count, int32_t length);
 // the decimal separator depends on the locale.
 constexpr int32_t kMaxTypedLevelDb = 300;
 std::optional<int32_t> ParseLevel(std::wstring_view text);
+
+// A frequency typed by the user, in hertz, as ParseLevel reads a level but
+// without a sign and to the thousandth of a hertz: "1000", "1234,5". Nothing
+// for anything else and for frequencies above kMaxTypedFrequencyHz.
+constexpr int32_t kMaxTypedFrequencyHz = 100000;
+std::optional<double> ParseFrequency(std::wstring_view text);

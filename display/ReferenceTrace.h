@@ -32,8 +32,9 @@ class ReferenceTrace {
 
   int32_t LineCount() const { return static_cast<int32_t>(FrequenciesHz.size()); }
 
-  // Puts each line on the column of its frequency in `view`; lines below the
-  // live trace's DC column (0.01 x FreqMin) lie on it. Needs the x87
+  // Puts each line of the range `view` shows, and those just outside it, on
+  // the column of its frequency in `view`; lines below the live trace's DC
+  // column (0.01 x FreqMin) lie on it. Needs the x87
   // precision control at 64 bits, as ViewGeometry does.
   void Place(const ViewGeometry& view);
 
@@ -59,15 +60,16 @@ class ReferenceTrace {
   std::vector<uint8_t> Floors;  // ShownSpectrum's kFloor bits per line; empty: none
   bool IsComparable = true;
   std::string LevelUnit;
-  std::vector<int32_t> Columns;
-  // The view's horizontal scale the columns were placed for; 0: not placed.
-  double PlacedScale = 0.0;
+  std::vector<int32_t> Columns;  // valid from PlacedFirst to below PlacedEnd
+  int32_t PlacedFirst = 0;
+  int32_t PlacedEnd = 0;
+  // The view's layout the columns were placed for; 0: not placed.
+  uint64_t PlacedLayout = 0;
   // Each channel's polyline and what it was built for: the view's scales
   // (0: not built) and the maximum drawing.
   struct BuiltTrace {
     TraceVertices Vertices;
-    double XScale = 0.0;
-    double YScale = 0.0;
+    uint64_t Layout = 0;
     bool ShowMaximum = false;
     int32_t PlotShift = 0;
   };

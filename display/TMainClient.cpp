@@ -1,7 +1,11 @@
 #include "display/TMainClient.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
+#include "analysis/LevelTypes.h"
+#include "analysis/MeasurementSettings.h"
 #include "display/AxisPainter.h"
 #include "display/SpectrumComposition.h"
 #include "measurement/Measurement.h"
@@ -15,11 +19,27 @@ const TResponseEntry TMainClient::Rows[] = {
     Row::Size<TMainClient, &TMainClient::SizeChanged>(),
     Row::MouseMove<TMainClient, &TMainClient::OnMouseMove>(),
     Row::Message<TMainClient, &TMainClient::OnMouseLeave>(WM_MOUSELEAVE),
+    Row::WithParameters<TMainClient, &TMainClient::OnMouseWheel>(WM_MOUSEWHEEL),
+    Row::WithParameters<TMainClient, &TMainClient::OnButtonDown>(WM_LBUTTONDOWN),
+    Row::WithParameters<TMainClient, &TMainClient::OnButtonUp>(WM_LBUTTONUP),
+    Row::WithParameters<TMainClient, &TMainClient::OnDoubleClick>(WM_LBUTTONDBLCLK),
+    Row::WithParameters<TMainClient, &TMainClient::OnCaptureChanged>(WM_CAPTURECHANGED),
 };
 const TResponseTable TMainClient::Table{&TWindow::Table, TMainClient::Rows};
 
+namespace {
+
+// One notch of the wheel (WHEEL_DELTA) narrows the span shown by this much.
+constexpr double kZoomPerNotch = 1.25;
+// The narrowest frequency span: this many lines of the spectrum measured.
+constexpr double kNarrowestSpanLines = 4.0;
+
+}  // namespace
+
 TMainClient::TMainClient(TWindow* parent, Measurement& measurement)
     : TWindow(parent), Measured(measurement), Spectrum(&measurement.Shown()) {
+  for (int32_t slot = 0; slot < ScaleLevelRanges::kSlotCount; ++slot)
+    Slots[static_cast<size_t>(slot)] = ScaleLevelRanges::Default(slot);
   Measured.AddListener(this);
 }
 
@@ -29,6 +49,7 @@ TMainClient::~TMainClient() {
 
 void TMainClient::SpectrumShown(const ShownSpectrum& shown) {
   Spectrum = &shown;
+  FollowScale();
   ConvertReference();
   if (!GetHandle()) return;
   const bool resized = shown.Size != LaidOutSize;
@@ -46,11 +67,13 @@ void TMainClient::Rescale(bool forced) {
 }
 
 void TMainClient::Paint(TDC& dc, bool, const RECT&) {
+  FollowScale();
   Rescale(false);
   Painter.DrawSpectrum(dc, View, *Spectrum);
 }
 
 void TMainClient::DrawAxes(TDC& dc, const RECT& area) {
+  FollowScale();
   Rescale(false);
   PaintAxisFrame(dc, View, area, Spectrum->AxisShiftHundredthsDb);
 }
@@ -98,6 +121,16 @@ void TMainClient::SizeChanged(UINT, SIZE) {
 // A mouse move only moves the readout: its old and its new area are redrawn
 // from the levels and scales at hand, nothing is analysed or rescaled.
 void TMainClient::OnMouseMove(POINT pointer) {
+  if (Dragging && (pointer.x != DragStart.x || pointer.y != DragStart.y) && View.XScale() > 0.0 &&
+      View.YScale() > 0.0) {
+    // The picture follows the pointer: right shows lower frequencies, down
+    // louder levels.
+    ViewRange range = DragRange;
+    range.PanFrequencies(-(pointer.x - DragStart.x) / View.XScale());
+    range.PanLevels((pointer.y - DragStart.y) / View.YScale());
+    DragMoved = true;
+    ApplyRange(range, false);
+  }
   if (GetActiveWindow() != GetAncestor(GetHandle(), GA_ROOT)) {
     HideReadout();
     return;
@@ -131,4 +164,116 @@ void TMainClient::InvalidateReadout() {
   const ReadoutArea area = Painter.MeasureReadout(dc, View, *Spectrum);
   InvalidateRect(GetHandle(), &area.Marker, FALSE);
   InvalidateRect(GetHandle(), &area.Box, FALSE);
+}
+
+void TMainClient::FollowScale() {
+  const LevelChoice& choice = Spectrum->Choice;
+  const int32_t slot =
+      ScaleLevelRanges::Slot(choice.Scale, choice.CalibrationHundredthsDb.has_value());
+  if (slot == Slot) return;
+  const ViewRange& shown = View.Range();
+  Slots[static_cast<size_t>(Slot)] = {shown.TopDb(), shown.BottomDb()};
+  Slot = slot;
+  ViewRange range = shown;
+  const ScaleLevelRanges::Levels& levels = Slots[static_cast<size_t>(slot)];
+  range.SetLevels(levels.TopDb, levels.BottomDb);
+  View.SetRange(range);
+  // The axes change with the levels.
+  if (GetHandle()) InvalidateRect(::GetParent(GetHandle()), nullptr, TRUE);
+}
+
+double TMainClient::ShownTopDb() const {
+  return View.Range().TopDb() + Spectrum->AxisShiftHundredthsDb / 100.0;
+}
+
+double TMainClient::ShownBottomDb() const {
+  return View.Range().BottomDb() + Spectrum->AxisShiftHundredthsDb / 100.0;
+}
+
+double TMainClient::NarrowestSpanHz() const {
+  const int32_t size = Spectrum->Size > 0 ? Spectrum->Size : Settings.FftSize.load();
+  return kNarrowestSpanLines * kSampleRateHz / std::max(size, 2);
+}
+
+void TMainClient::StartWith(
+    double lowHz, double highHz,
+    const std::array<ScaleLevelRanges::Levels, ScaleLevelRanges::kSlotCount>& slots) {
+  Slots = slots;
+  ViewRange range;
+  range.SetFrequencies(lowHz, highHz, NarrowestSpanHz());
+  const ScaleLevelRanges::Levels& levels = Slots[static_cast<size_t>(Slot)];
+  range.SetLevels(levels.TopDb, levels.BottomDb);
+  ApplyRange(range, false);
+}
+
+void TMainClient::ShowFullRange() {
+  ViewRange range;
+  const ScaleLevelRanges::Levels levels = ScaleLevelRanges::Default(Slot);
+  range.SetLevels(levels.TopDb, levels.BottomDb);
+  ApplyRange(range, true);
+}
+
+void TMainClient::ShowRange(double lowHz, double highHz, double topDb, double bottomDb) {
+  const double shiftDb = Spectrum->AxisShiftHundredthsDb / 100.0;
+  ViewRange range;
+  range.SetFrequencies(lowHz, highHz, NarrowestSpanHz());
+  range.SetLevels(topDb - shiftDb, bottomDb - shiftDb);
+  ApplyRange(range, true);
+}
+
+void TMainClient::ApplyRange(const ViewRange& range, bool tell) {
+  Slots[static_cast<size_t>(Slot)] = {range.TopDb(), range.BottomDb()};
+  if (range != View.Range()) {
+    View.SetRange(range);
+    // The axis frame's invalidation takes in the view (no WS_CLIPCHILDREN).
+    if (GetHandle()) InvalidateRect(::GetParent(GetHandle()), nullptr, TRUE);
+  }
+  if (tell && RangeChanged) RangeChanged();
+}
+
+// Over the view the wheel zooms about the pointer: the frequency axis, with
+// Shift the level axis. A notch towards the screen narrows the span.
+LRESULT TMainClient::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+  POINT pointer{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  ScreenToClient(GetHandle(), &pointer);
+  if (!(View.XScale() > 0.0) || !(View.YScale() > 0.0)) return 0;
+  const double notches = static_cast<double>(GET_WHEEL_DELTA_WPARAM(wParam)) / WHEEL_DELTA;
+  const double factor = std::pow(kZoomPerNotch, notches);
+  ViewRange range = View.Range();
+  if (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) {
+    const double anchorDb = range.TopDb() - (pointer.y + 0.5) / View.YScale();
+    range.ZoomLevels(anchorDb, factor);
+  } else {
+    const double anchorHz = range.LowHz() * std::pow(10.0, (pointer.x + 0.5) / View.XScale());
+    range.ZoomFrequencies(anchorHz, factor, NarrowestSpanHz());
+  }
+  ApplyRange(range, true);
+  return 0;
+}
+
+LRESULT TMainClient::OnButtonDown(WPARAM, LPARAM lParam) {
+  Dragging = true;
+  DragMoved = false;
+  DragStart = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  DragRange = View.Range();
+  SetCapture(GetHandle());
+  return 0;
+}
+
+LRESULT TMainClient::OnButtonUp(WPARAM, LPARAM) {
+  const bool moved = Dragging && DragMoved;
+  Dragging = false;
+  if (GetCapture() == GetHandle()) ReleaseCapture();
+  if (moved && RangeChanged) RangeChanged();
+  return 0;
+}
+
+LRESULT TMainClient::OnCaptureChanged(WPARAM, LPARAM) {
+  Dragging = false;
+  return 0;
+}
+
+LRESULT TMainClient::OnDoubleClick(WPARAM, LPARAM) {
+  ShowFullRange();
+  return 0;
 }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "display/ReferenceTrace.h"
 #include "display/ViewGeometry.h"
 #include "display/ViewPainter.h"
+#include "display/ViewRange.h"
 #include "measurement/MeasurementListener.h"
 #include "measurement/ReferenceSpectrum.h"
 #include "measurement/ShownSpectrum.h"
@@ -32,6 +35,32 @@ class TMainClient : public TWindow, public MeasurementListener {
   const ViewGeometry& Geometry() const { return View; }
   int32_t FreqToX(double frequencyHz) const { return View.FreqToX(frequencyHz); }
   int32_t LevelToY(double levelDb) const { return View.LevelToY(levelDb); }
+
+  // The range shown. The frequencies are shared by all scales; each scale
+  // (ScaleLevelRanges' slots) keeps levels of its own, which the view
+  // switches to when a spectrum of that scale arrives. Levels here are as
+  // shown (plot levels plus the scale's axis shift).
+  const ViewRange& RangeShown() const { return View.Range(); }
+  double ShownTopDb() const;
+  double ShownBottomDb() const;
+  // The narrowest frequency span the view zooms to: a few lines of the
+  // spectrum measured.
+  double NarrowestSpanHz() const;
+  // 10 Hz to 22050 Hz and the scale's first level range.
+  void ShowFullRange();
+  // Limits typed by the user, levels as shown; pulled within the bounds
+  // (ViewRange::SetFrequencies, SetLevels).
+  void ShowRange(double lowHz, double highHz, double topDb, double bottomDb);
+  // Each slot's levels, in plot levels (as ViewRange holds them).
+  const std::array<ScaleLevelRanges::Levels, ScaleLevelRanges::kSlotCount>& SlotLevels() const {
+    return Slots;
+  }
+  // The range to start with: frequencies and each slot's levels.
+  void StartWith(double lowHz, double highHz,
+                 const std::array<ScaleLevelRanges::Levels, ScaleLevelRanges::kSlotCount>& slots);
+  // Called after the user changed the range: by the mouse (at the end of a
+  // drag, at each wheel step), a double click, or through ShowRange.
+  void OnRangeChanged(std::function<void()> changed) { RangeChanged = std::move(changed); }
 
   // Takes the readout under the mouse off the picture, redrawing only its
   // area; called when the pointer leaves the view or the frame loses the
@@ -74,6 +103,16 @@ class TMainClient : public TWindow, public MeasurementListener {
   void SizeChanged(UINT sizeType, SIZE size);
   void OnMouseMove(POINT pointer);
   LRESULT OnMouseLeave();
+  LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
+  LRESULT OnButtonDown(WPARAM wParam, LPARAM lParam);
+  LRESULT OnButtonUp(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDoubleClick(WPARAM wParam, LPARAM lParam);
+  LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
+  // Shows `range` and repaints the view with its axes; tells the frame when
+  // `tell`.
+  void ApplyRange(const ViewRange& range, bool tell);
+  // The slot of the spectrum shown, its levels switched to when it changed.
+  void FollowScale();
   void InvalidateReadout();
   // The reference in the shown spectrum's choice, converted anew when that changed.
   void ConvertReference();
@@ -88,4 +127,12 @@ class TMainClient : public TWindow, public MeasurementListener {
   ViewGeometry View;
   ViewPainter Painter;
   bool TrackingMouse = false;  // a WM_MOUSELEAVE is asked for
+  std::array<ScaleLevelRanges::Levels, ScaleLevelRanges::kSlotCount> Slots;
+  int32_t Slot = ScaleLevelRanges::kUncorrectedSlot;
+  std::function<void()> RangeChanged;
+  // A drag with the left button: where it began and the range then.
+  bool Dragging = false;
+  bool DragMoved = false;
+  POINT DragStart{0, 0};
+  ViewRange DragRange;
 };

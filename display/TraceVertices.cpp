@@ -20,8 +20,9 @@ TraceVertices::TraceVertices(int32_t capacity)
 
 int32_t TraceVertices::Build(const ViewGeometry& view, const SpectrumLevels& levels,
                              int32_t channel, bool showMaximum, int32_t plotShiftHundredthsDb) {
-  return BuildFrom(view, view.BinX(), levels.data(), view.BinCount(), channel, showMaximum,
-                   plotShiftHundredthsDb);
+  const int32_t first = view.FirstBin();
+  return BuildFrom(view, view.BinX() + first, levels.data() + first, view.EndBin() - first, channel,
+                   showMaximum, plotShiftHundredthsDb);
 }
 
 int32_t TraceVertices::BuildFrom(const ViewGeometry& view, const int32_t* columns,

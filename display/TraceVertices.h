@@ -15,11 +15,11 @@ class TraceVertices {
   // Room for `capacity` vertices: by default one per line of the largest transform.
   explicit TraceVertices(int32_t capacity = kMaxSpectrumLines);
 
-  // Builds the vertices of `channel` (0 left, 1 right) for the first
-  // view.BinCount() lines of `levels`. With showMaximum, all lines that fall
-  // on one column give one vertex at their largest level; otherwise every
-  // line is a vertex. Each line is drawn `plotShiftHundredthsDb` lower than
-  // its level (the scale's axis shift). Returns the vertex count.
+  // Builds the vertices of `channel` (0 left, 1 right) for the lines of
+  // `levels` that the view has placed (FirstBin() to EndBin()). With showMaximum, all lines that
+  // fall on one column give one vertex at their largest level; otherwise every line is a vertex.
+  // Each line is drawn `plotShiftHundredthsDb` lower than its level (the scale's axis shift).
+  // Returns the vertex count.
   int32_t Build(const ViewGeometry& view, const SpectrumLevels& levels, int32_t channel,
                 bool showMaximum, int32_t plotShiftHundredthsDb = 0);
   // The same for `lines` lines of levels of their own, on the given columns

@@ -1,6 +1,7 @@
 #include "display/ViewPainter.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "display/AxisFont.h"
 #include "display/ColumnReadout.h"
 #include "display/GridGeometry.h"
+#include "display/OffPlotMarks.h"
 #include "display/ReadoutFormat.h"
 #include "display/ReadoutPlacement.h"
 #include "windowing/FpuPrecision.h"
@@ -50,6 +52,17 @@ void DrawGrid(HDC dc, const ViewGeometry& view) {
     MoveToEx(dc, 0, grid.Row(row), nullptr);
     LineTo(dc, view.ViewWidth(), grid.Row(row));
   }
+}
+
+static_assert(sizeof(PixelPoint) == sizeof(POINT) && offsetof(PixelPoint, y) == offsetof(POINT, y),
+              "a vertex is a GDI point");
+
+// The lines from each vertex to the next in one call: the pixels of a pen
+// put down on the first and drawn to each further one, without a call per
+// line (a large transform's trace has thousands).
+void DrawPolyline(HDC dc, const PixelPoint* points, int32_t count) {
+  if (count < 2) return;
+  Polyline(dc, reinterpret_cast<const POINT*>(points), count);
 }
 
 SIZE TextSize(HDC dc, const std::wstring& text) {
@@ -137,11 +150,13 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownSpe
   if (Settings.ShowLeft) {
     dc.SelectPen(leftPen);
     DrawTrace(dc, view, levels, kLeftChannel, shift);
+    DrawOffPlotMarks(handle, view, shown, kLeftChannel);
   }
   // Drawn last, so the right channel lies over the left one where they meet.
   if (Settings.ShowRight) {
     dc.SelectPen(rightPen);
     DrawTrace(dc, view, levels, kRightChannel, shift);
+    DrawOffPlotMarks(handle, view, shown, kRightChannel);
   }
   dc.RestoreObjects();
   const bool averaged = shown.AverageLength != 0 && shown.Size > 0;
@@ -173,10 +188,18 @@ void ViewPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLev
   // four per column. With the maximum there is one per column already.
   if (!showMaximum) count = Trace.ThinColumns();
   if (count == 0) return;
-  const HDC handle = dc.GetHandle();
-  const PixelPoint* points = Trace.Points();
-  MoveToEx(handle, points[0].x, points[0].y, nullptr);
-  for (int32_t i = 1; i < count; ++i) LineTo(handle, points[i].x, points[i].y);
+  DrawPolyline(dc.GetHandle(), Trace.Points(), count);
+}
+
+void ViewPainter::DrawOffPlotMarks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown,
+                                   int32_t channel) {
+  const OffPlotMarks marks(view, shown, channel, Settings.ShowMaximum != 0);
+  for (const OffPlotMarks::Run& run : marks.Runs()) {
+    for (const int32_t row : {run.Row, run.Row + 1}) {
+      MoveToEx(dc, run.FromX, row, nullptr);
+      LineTo(dc, run.ToX + 1, row);
+    }
+  }
 }
 
 // Puts back the pen the context held before the drawing: its own pens go with it.
@@ -198,9 +221,7 @@ void ViewPainter::DrawReference(TDC& dc, const ViewGeometry& view, int32_t plotS
     const int32_t count = trace.Count();
     if (count == 0) continue;
     dc.SelectPen(channel.Pen);
-    const PixelPoint* points = trace.Points();
-    MoveToEx(handle, points[0].x, points[0].y, nullptr);
-    for (int32_t i = 1; i < count; ++i) LineTo(handle, points[i].x, points[i].y);
+    DrawPolyline(handle, trace.Points(), count);
   }
   dc.RestoreObjects();
 }

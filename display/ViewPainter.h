@@ -67,6 +67,11 @@ class ViewPainter {
   // Returns the bottom of the peaks' box, 0 where none is drawn.
   int32_t DrawPeaks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown);
   void DrawDistortion(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown, int32_t top);
+  // Where the range shown cuts into the scale's first level range, the
+  // columns whose trace lies beyond that edge get a band two pixels deep
+  // along the edge in the pen the context holds (OffPlotMarks).
+  void DrawOffPlotMarks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown,
+                        int32_t channel);
   void DrawReference(TDC& dc, const ViewGeometry& view, int32_t plotShiftHundredthsDb);
   // Returns the right end of the unit's text.
   int32_t DrawUnit(HDC dc, const ShownSpectrum& shown);

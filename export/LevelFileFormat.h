@@ -21,6 +21,7 @@ constexpr const char* kAveragingLabel = "Mittelung: ";
 constexpr const char* kLevelScaleLabel = "Pegel: ";
 // Each channel's distortion, where it is shown.
 constexpr const char* kDistortionLabels[] = {"Verzerrung Links: ", "Verzerrung Rechts: "};
+constexpr const char* kShownRangeLabel = "Bereich: ";
 // The columns' names, the header's last comment line; each channel's is
 // followed by the levels' unit in brackets, where the table states one:
 // "Links [dBFS]".

@@ -339,6 +339,7 @@ class Reader {
                    {kWindowLabel, &header.Window},
                    {kAveragingLabel, &header.Averaging},
                    {kLevelScaleLabel, &header.LevelScale},
+                   {kShownRangeLabel, &header.ShownRange},
                    {kFftSizeLabel, nullptr},
                    {kDistortionLabels[0], &header.Distortion[0]},
                    {kDistortionLabels[1], &header.Distortion[1]}};

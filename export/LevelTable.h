@@ -34,12 +34,15 @@ struct SpectrumFileHeader {
   // Each channel's distortion line and harmonics as the view shows them,
   // where it shows them; empty otherwise.
   std::string Distortion[2];
+  // The range the view showed: "1000 Hz bis 1100 Hz, 10,0 bis -140,0 dBFS";
+  // not written when empty. The rows are the whole spectrum all the same.
+  std::string ShownRange;
 
   bool operator==(const SpectrumFileHeader& other) const {
     return Program == other.Program && RecordedAt == other.RecordedAt && Input == other.Input &&
            FftSize == other.FftSize && Window == other.Window && Averaging == other.Averaging &&
            LevelScale == other.LevelScale && Distortion[0] == other.Distortion[0] &&
-           Distortion[1] == other.Distortion[1];
+           Distortion[1] == other.Distortion[1] && ShownRange == other.ShownRange;
   }
 };
 

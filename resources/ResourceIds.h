@@ -9,12 +9,22 @@
 #define IDI_FRELOX 128     // the program's only icon group
 #define IDA_MAIN 1         // the main frame's keys
 #define IDD_CALIBRATION 2  // "Pegel kalibrieren"
+#define IDD_RANGE 3        // "Bereich"
 
 // The calibration dialog's controls.
 #define IDC_LEFT_LEVEL 1001
 #define IDC_RIGHT_LEVEL 1002
 #define IDC_KNOWN_LEVEL 1003
 #define IDC_CALIBRATION_PROBLEM 1004
+
+// The range dialog's controls.
+#define IDC_RANGE_LOW 1011
+#define IDC_RANGE_HIGH 1012
+#define IDC_RANGE_TOP 1013
+#define IDC_RANGE_BOTTOM 1014
+#define IDC_RANGE_TOP_UNIT 1015
+#define IDC_RANGE_BOTTOM_UNIT 1016
+#define IDC_RANGE_PROBLEM 1017
 
 // "&Programm". The exit command is the number the frame window answers with a
 // close request.
@@ -47,6 +57,10 @@
 #define CMD_REFERENCE_TAKE 183
 #define CMD_REFERENCE_LOAD 184
 #define CMD_REFERENCE_REMOVE 185
+// The range the view shows: the whole (Home key), typed limits. 300 to 319
+// are kept for the range.
+#define CMD_VIEW_FULL_RANGE 300
+#define CMD_VIEW_RANGE 301
 
 // "&Messung", measurements per second.
 #define CMD_RATE_1 105

@@ -15,6 +15,7 @@
 #include "shell/commands/CalibrationCommands.h"
 #include "shell/commands/FileCommands.h"
 #include "shell/commands/InputCommands.h"
+#include "shell/commands/RangeCommands.h"
 #include "shell/commands/SettingsCommands.h"
 #include "windowing/TDialog.h"
 
@@ -63,6 +64,7 @@ const TResponseEntry TMainFrame::Rows[] = {
     Row::WithParameters<TMainFrame, &TMainFrame::EvActivate>(WM_ACTIVATE),
     Row::WithParameters<TMainFrame, &TMainFrame::EvEndSession>(WM_ENDSESSION),
     Row::PowerBroadcast<TMainFrame, &TMainFrame::EvPower>(),
+    Row::WithParameters<TMainFrame, &TMainFrame::EvMouseWheel>(WM_MOUSEWHEEL),
 };
 const TResponseTable TMainFrame::Table{&TDecoratedFrame::Table, TMainFrame::Rows};
 
@@ -83,7 +85,9 @@ TMainFrame::TMainFrame(TWindow* parent, const char* title, TLayClient* client,
   InputUnit = std::make_unique<InputCommands>(context, Stored.Input);
   FileUnit = std::make_unique<FileCommands>(context, Stored.ReferenceFile);
   CalibrationUnit = std::make_unique<CalibrationCommands>(context, Storage, Stored.Calibrations);
-  Units = {SettingsUnit.get(), InputUnit.get(), FileUnit.get(), CalibrationUnit.get()};
+  RangeUnit = std::make_unique<RangeCommands>(context, Storage);
+  Units = {SettingsUnit.get(), InputUnit.get(), FileUnit.get(), CalibrationUnit.get(),
+           RangeUnit.get()};
   for (CommandUnit* unit : Units) Measured.AddListener(unit);
 }
 
@@ -111,6 +115,7 @@ void TMainFrame::SetupWindow() {
   SettingsUnit->CheckSettings();
   PlaceAsRemembered();
   FileUnit->LoadRemembered();
+  RangeUnit->LoadRemembered();
 }
 
 bool TMainFrame::CanClose() {
@@ -222,6 +227,17 @@ LRESULT TMainFrame::EvEndSession(WPARAM wParam, LPARAM) {
   return 0;
 }
 
+// The wheel's message goes to the window with the focus; the view, under the
+// pointer, is the one it means. Elsewhere it does what it always does.
+LRESULT TMainFrame::EvMouseWheel(WPARAM wParam, LPARAM lParam) {
+  const HWND view = Layout->View->GetHandle();
+  const POINT pointer{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  RECT area;
+  if (view && GetWindowRect(view, &area) && PtInRect(&area, pointer))
+    return SendMessageW(view, WM_MOUSEWHEEL, wParam, lParam);
+  return DefaultProcessing(WM_MOUSEWHEEL, wParam, lParam);
+}
+
 // The system tells only top-level windows that it sleeps or wakes.
 void TMainFrame::EvPower(UINT powerEvent) {
   Measured.OnPowerEvent(powerEvent);
@@ -234,6 +250,7 @@ void TMainFrame::CmRestoreDefaults() {
   StoreDefaultSettings();
   Storage.Forget();
   FileUnit->Reset();
+  RangeUnit->Reset();
   CalibrationUnit->StoreAgain();
   SettingsUnit->CheckSettings();
   InputUnit->Reset();

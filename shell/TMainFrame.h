@@ -14,6 +14,7 @@ class CalibrationCommands;
 class CommandUnit;
 class FileCommands;
 class InputCommands;
+class RangeCommands;
 class Measurement;
 class SettingsCommands;
 class TLayClient;
@@ -78,6 +79,8 @@ class TMainFrame : public TDecoratedFrame {
   // The system ends the session: the place and the settings are stored now.
   LRESULT EvEndSession(WPARAM wParam, LPARAM lParam);
   void EvPower(UINT powerEvent);
+  // The wheel over the spectrum view zooms it; the frame holds the focus.
+  LRESULT EvMouseWheel(WPARAM wParam, LPARAM lParam);
   void Repaint();
   // Stores the measurement settings, the input and the reference's file;
   // failures are dropped.
@@ -95,5 +98,6 @@ class TMainFrame : public TDecoratedFrame {
   std::unique_ptr<InputCommands> InputUnit;
   std::unique_ptr<FileCommands> FileUnit;
   std::unique_ptr<CalibrationCommands> CalibrationUnit;
+  std::unique_ptr<RangeCommands> RangeUnit;
   std::vector<CommandUnit*> Units;
 };

@@ -40,6 +40,8 @@ void TWindow::RegisterWindowClass() {
   if (registered) return;
   WNDCLASSEXA windowClass{};
   windowClass.cbSize = sizeof windowClass;
+  // Double clicks reach the windows as such (the spectrum view answers them).
+  windowClass.style = CS_DBLCLKS;
   windowClass.lpfnWndProc = &TWindow::WindowProcedure;
   windowClass.hInstance = GetModuleHandleA(nullptr);
   windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));

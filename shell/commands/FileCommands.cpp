@@ -1,5 +1,6 @@
 #include "shell/commands/FileCommands.h"
 
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -20,6 +21,30 @@
 #include "windowing/ProgramText.h"
 
 namespace {
+
+// "1000 Hz bis 1100 Hz, 10,0 bis -140,0 dBFS": frequencies to the
+// thousandth of a hertz and levels to the tenth, trailing zeros of the
+// frequencies left out; a decimal comma.
+std::string RangeText(const TMainClient& view, const std::string& unit) {
+  const auto number = [](double value, int decimals, bool trim) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    std::string digits(text);
+    if (trim && digits.find('.') != std::string::npos) {
+      while (digits.back() == '0') digits.pop_back();
+      if (digits.back() == '.') digits.pop_back();
+    }
+    for (char& c : digits)
+      if (c == '.') c = ',';
+    return digits;
+  };
+  constexpr int kHzDecimals = 3;
+  constexpr int kDbDecimals = 1;
+  return number(view.RangeShown().LowHz(), kHzDecimals, true) + " Hz bis " +
+         number(view.RangeShown().HighHz(), kHzDecimals, true) + " Hz, " +
+         number(view.ShownTopDb(), kDbDecimals, false) + " bis " +
+         number(view.ShownBottomDb(), kDbDecimals, false) + " " + unit;
+}
 
 // What the reader needs of a file's name, its type: the name with each
 // character outside ASCII replaced.
@@ -65,7 +90,8 @@ void FileCommands::MenuOpening(HMENU, UINT position) {
 
 void FileCommands::CmExportSpectrum(UINT) {
   if (!Context.View.HasSpectrum()) return;
-  const LevelTable table = SpectrumTableOf(Context.View.Shown());
+  LevelTable table = SpectrumTableOf(Context.View.Shown());
+  table.Header.ShownRange = RangeText(Context.View, Context.View.Shown().Unit);
   const std::optional<SpectrumFileChoice> choice =
       FileDialogCalls().SaveSpectrum(Context.Frame.GetHandle());
   if (!choice) return;

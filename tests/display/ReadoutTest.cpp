@@ -16,10 +16,13 @@
 #include "analysis/levels/PeakFinder.h"
 #include "display/ColumnReadout.h"
 #include "display/LevelAxis.h"
+#include "display/OffPlotMarks.h"
 #include "display/ReadoutFormat.h"
 #include "display/ReadoutPlacement.h"
 #include "display/ReferenceTrace.h"
+#include "display/ViewLimits.h"
 #include "measurement/ShownSpectrumBuilder.h"
+#include "tests/settings/MemorySettingsStorage.h"
 
 namespace {
 
@@ -151,6 +154,75 @@ TEST_F(ColumnReadoutTest, AReferenceOfAnotherSizeIsNamedWithTheDifference) {
   EXPECT_EQ(FormatLevelDifference(12750), L"+127,5");
 }
 
+// The readout of a zoomed view names the frequency of the column in the
+// range shown, and the level of the line there.
+TEST_F(ColumnReadoutTest, AZoomedViewReadsItsOwnColumns) {
+  ViewRange range;
+  range.SetFrequencies(1000.0, 1100.0, 0.0);
+  View->SetRange(range);
+  View->Rescale(601, 301, 2048, true);
+  const ColumnReadout readout(*View, Shaped());
+  // Column x spans 1000 x 1.1^(x / 600) to 1000 x 1.1^((x + 1) / 600) Hz.
+  EXPECT_NEAR(readout.FrequencyHz(300), 1000.0 * std::pow(1.1, 300.5 / 600), 1e-6);
+  // Line 48 (1033.6 Hz) lies on column 208.
+  EXPECT_EQ(View->FreqToX(48 * 44100.0 / 2048), 208);
+  int32_t level = 0;
+  ASSERT_TRUE(readout.Level(208, 0, true, level));
+  EXPECT_EQ(level, (*Levels)[48][0]);
+}
+
+// Beyond a zoomed edge a trace is marked along that edge; at the scale's
+// first range, and for floor lines below the bottom, nothing is.
+TEST_F(ColumnReadoutTest, TracesBeyondAZoomedEdgeAreMarkedThere) {
+  for (int32_t i = 0; i < 1024; ++i) (*Levels)[i] = {-6000, -14000};
+  (*Levels)[48] = {-500, -14000};   // above -10 dB, on column 208 of 1000 to 1100 Hz
+  (*Levels)[50] = {-9000, -14000};  // below -80 dB, on column 377
+  EXPECT_TRUE(OffPlotMarks(*View, Shaped(), 0, true).Runs().empty());  // the full range
+  ViewRange range;
+  range.SetFrequencies(1000.0, 1100.0, 0.0);
+  range.SetLevels(-10.0, -80.0);
+  View->SetRange(range);
+  View->Rescale(601, 301, 2048, true);
+  for (const bool showMaximum : {true, false}) {
+    const OffPlotMarks left(*View, Shaped(), 0, showMaximum);
+    ASSERT_EQ(left.Runs().size(), 2u);
+    const int32_t column48 = View->FreqToX(48 * 44100.0 / 2048);
+    const int32_t column50 = View->FreqToX(50 * 44100.0 / 2048);
+    EXPECT_EQ(left.Runs()[0].FromX, column48);
+    EXPECT_EQ(left.Runs()[0].ToX, column48);
+    EXPECT_EQ(left.Runs()[0].Row, 0);
+    EXPECT_EQ(left.Runs()[1].FromX, column50);
+    EXPECT_EQ(left.Runs()[1].Row, 299);  // rows 299 and 300, the last two
+    // The right channel lies at the floor, below the plot everywhere: no mark.
+    EXPECT_TRUE(OffPlotMarks(*View, Shaped(), 1, showMaximum).Runs().empty());
+  }
+}
+
+TEST(ViewLimitsTest, StoredLimitsComeBackAndNonsenseFallsBack) {
+  MemorySettingsStorage storage;
+  EXPECT_EQ(LoadViewLimits(storage).HighHz, 22050.0);
+  ViewLimits limits;
+  limits.LowHz = 1000.0;
+  limits.HighHz = 1100.5;
+  limits.Slots[ScaleLevelRanges::kDensitySlot] = {-20.5, -150.0};
+  SaveViewLimits(storage, limits);
+  const ViewLimits loaded = LoadViewLimits(storage);
+  EXPECT_EQ(loaded.LowHz, 1000.0);
+  EXPECT_EQ(loaded.HighHz, 1100.5);
+  EXPECT_EQ(loaded.Slots[ScaleLevelRanges::kDensitySlot].TopDb, -20.5);
+  EXPECT_EQ(loaded.Slots[ScaleLevelRanges::kDensitySlot].BottomDb, -150.0);
+  EXPECT_EQ(loaded.Slots[ScaleLevelRanges::kSineSlot].TopDb, 10.0);
+  // Upside down, beyond the bounds, or of another kind: the first start's.
+  storage.WriteNumber("ViewLowHz", 30000000);
+  storage.WriteNumber("LevelTopDensity", static_cast<uint32_t>(-16000));
+  storage.WriteText("LevelTopSine", "10");
+  const ViewLimits fallen = LoadViewLimits(storage);
+  EXPECT_EQ(fallen.LowHz, 10.0);
+  EXPECT_EQ(fallen.HighHz, 22050.0);
+  EXPECT_EQ(fallen.Slots[ScaleLevelRanges::kDensitySlot].TopDb, 20.0);
+  EXPECT_EQ(fallen.Slots[ScaleLevelRanges::kSineSlot].TopDb, 10.0);
+}
+
 TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {
   Range = kFixedDisplayRange;
   EXPECT_EQ(FormatLevel(-1274), L"-12,7 dB");
@@ -172,6 +244,15 @@ TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {
   for (const wchar_t* nonsense : {L"", L" ", L",5", L"94,", L"9a", L"94,0 dB", L"1e2", L"300,01",
                                   L"300,0005", L"-300,0000001", L"--5", L"4,5,6", L"\u0669"})
     EXPECT_FALSE(ParseLevel(nonsense)) << nonsense;
+  // Typed frequencies: no sign, to the thousandth of a hertz.
+  const std::pair<const wchar_t*, double> frequencies[] = {{L"1000", 1000.0},
+                                                           {L" 1234,5 ", 1234.5},
+                                                           {L"22050", 22050.0},
+                                                           {L"0,168", 0.168},
+                                                           {L"100000", 100000.0}};
+  for (const auto& [text, hertz] : frequencies) EXPECT_EQ(ParseFrequency(text), hertz) << text;
+  for (const wchar_t* nonsense : {L"", L"-10", L"+10", L"1k", L"10 Hz", L"100000,001", L"1,2,3"})
+    EXPECT_FALSE(ParseFrequency(nonsense)) << nonsense;
 
   EXPECT_EQ(LastDigitExponent(2.15), 0);
   EXPECT_EQ(LastDigitExponent(10.8), 1);

@@ -20,6 +20,13 @@ class Plot:
         self._envelopes = {}
         self._view_masks = {}
 
+    def zoomed(self, low_hz, high_hz):
+        """The same picture read with the geometry of a view showing low_hz
+        to high_hz."""
+        plot = Plot(self.picture)
+        plot.geometry = ViewGeometry(self.client.width, self.client.height, low_hz, high_hz)
+        return plot
+
     def view_mask(self, colour):
         """Whether each pixel of the view (rows, columns) has this colour."""
         if colour not in self._view_masks:

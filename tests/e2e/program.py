@@ -148,6 +148,13 @@ class RunningProgram:
         if rect:
             self.move_pointer_on_screen(max(rect.left, 0) + x, max(rect.top, 0) + y)
 
+    def click(self, button, repeat=1):
+        """Clicks a mouse button where the pointer is: 1 the left one, 4 and
+        5 the wheel's notches away from and towards the user; repeat 2 with
+        the button 1 is a double click."""
+        self._xdotool("click", "--repeat", str(repeat), "--delay", "60", str(button))
+        time.sleep(FOCUS_SETTLE_S)
+
     def move_pointer_on_screen(self, x, y):
         self._xdotool("mousemove", str(x), str(y))
         time.sleep(FOCUS_SETTLE_S)

@@ -22,8 +22,9 @@ import surroundings
 import tone_model
 from case_support import SAMPLE_RATE_HZ, has_colour
 from clock import now_s, wait_until
-from picture import BLACK, GRID_GREY, HELD_GREEN, LEFT_GREEN, REFERENCE_GREEN, REFERENCE_RED, RIGHT_RED
+from picture import BLACK, GRID_GREY, HELD_GREEN, LEFT_GREEN, REFERENCE_GREEN, REFERENCE_RED, RIGHT_RED, Rect
 from surroundings import LEFT_TONE, RIGHT_TONE, TonePlayer
+from view_geometry import VIEW_LEFT_PX, VIEW_TOP_PX
 
 DEFAULT_WINDOW = "hanning"
 TRACES = pytest.mark.parametrize("trace", [(LEFT_GREEN, LEFT_TONE), (RIGHT_RED, RIGHT_TONE)],
@@ -215,6 +216,67 @@ def test_the_readout_under_the_mouse_reads_the_tones_column(measuring, keep):
     assert abs(left_db - expected_level_db(LEFT_TONE)) <= READOUT_LEVEL_TOLERANCE_DB, text
     assert right_db < READOUT_QUIET_BELOW_DB, text
     measuring.readout_box = boxes[0]
+
+
+# Typed limits around the left tone (1234.5 Hz): a view of 100 Hz.
+TYPED_LOW_HZ = 1200
+TYPED_HIGH_HZ = 1300
+ZOOM_NOTCHES = 3  # each narrows the span by 1.25
+WIDTH_DROP_DB = 20
+
+
+def test_zoom_keeps_the_tone_at_the_pointer_and_typed_limits_place_it(measuring, keep):
+    """The wheel at the tone's column keeps the tone there and widens it; the
+    limits typed in "Bereich..." put its peak where the model of a view of
+    1200 Hz to 1300 Hz says; a double click brings back the full view's
+    axes pixel for pixel and the tone's column."""
+    measuring.set(DEFAULT_SETTING)
+    program = measuring.program
+    program.keys()  # the frame gets the focus
+    full = case_support.plot_when(program, has_colour(LEFT_GREEN, RIGHT_RED))
+    assert full is not None
+    x0, _ = full.peak(LEFT_GREEN)
+    width0 = full.width_above(LEFT_GREEN, x0, WIDTH_DROP_DB)
+    program.move_pointer(full.view.left + x0, full.view.top + full.geometry.height * 2 // 3)
+    program.click(4, ZOOM_NOTCHES)
+    widened = 1.25 ** ZOOM_NOTCHES * 0.8
+
+    def zoomed_in(plot):
+        found = plot.peak(LEFT_GREEN)
+        return found is not None and plot.width_above(LEFT_GREEN, found[0], WIDTH_DROP_DB) >= width0 * widened
+    zoomed = case_support.plot_when(program, zoomed_in)
+    keep(zoomed and zoomed.picture)
+    assert zoomed is not None and zoomed_in(zoomed), "the tone did not widen from %d columns" % width0
+    x1, _ = zoomed.peak(LEFT_GREEN)
+    assert abs(x1 - x0) <= plot_checks.PEAK_COLUMN_TOLERANCE_PX + 1, "tone moved from column %d to %d" % (x0, x1)
+
+    program.keys("alt+a", "b")
+    # The first field holds the focus, its text selected, as Tab leaves the next.
+    keys = list(str(TYPED_LOW_HZ)) + ["Tab"] + list(str(TYPED_HIGH_HZ)) + ["Return"]
+    assert program.type_into("Bereich", *keys), "no range dialog"
+    frequency_hz, amplitude = LEFT_TONE
+
+    def placed(plot):
+        ok, _ = plot_checks.peak_matches_tone(plot.zoomed(TYPED_LOW_HZ, TYPED_HIGH_HZ), LEFT_GREEN,
+                                              frequency_hz, amplitude, DEFAULT_SETTING[0], DEFAULT_WINDOW)
+        return ok
+    typed_plot = case_support.plot_when(program, placed)
+    keep(typed_plot and typed_plot.picture)
+    ok, detail = plot_checks.peak_matches_tone(typed_plot.zoomed(TYPED_LOW_HZ, TYPED_HIGH_HZ), LEFT_GREEN,
+                                               frequency_hz, amplitude, DEFAULT_SETTING[0], DEFAULT_WINDOW)
+    assert ok, detail
+
+    program.click(1, 2)
+    back = case_support.plot_when(program, lambda p: p.peak(LEFT_GREEN) is not None
+                                  and abs(p.peak(LEFT_GREEN)[0] - x0) <= 1)
+    keep(back and back.picture)
+    assert back is not None and abs(back.peak(LEFT_GREEN)[0] - x0) <= 1
+    # The margins (ticks and labels) as at the start, pixel for pixel.
+    width, height = full.client.width, full.client.height
+    below_view = VIEW_TOP_PX + full.geometry.height
+    for rect in (Rect(0, 0, VIEW_LEFT_PX, height), Rect(0, below_view, width, height - below_view)):
+        assert (full.frame_mask(GRID_GREY, rect) == back.frame_mask(GRID_GREY, rect)).all()
+        assert (full.frame_mask(BLACK, rect) == back.frame_mask(BLACK, rect)).all()
 
 
 def test_the_readout_leaves_no_trace_when_the_mouse_leaves(measuring, keep):

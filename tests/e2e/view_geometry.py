@@ -64,14 +64,18 @@ def _truncations(value):
 
 
 class ViewGeometry:
-    def __init__(self, frame_width, frame_height):
+    """The full range by default; a zoomed one shows low_hz to high_hz."""
+
+    def __init__(self, frame_width, frame_height, low_hz=FREQ_MIN_HZ, high_hz=FREQ_MAX_HZ):
+        self.low_hz = low_hz
+        self.high_hz = high_hz
         self.frame_width = frame_width
         self.frame_height = frame_height
         self.width = frame_width - VIEW_LEFT_PX - FRAME_COLUMNS_RIGHT_OF_VIEW_PX
         self.height = frame_height - VIEW_TOP_PX - FRAME_ROWS_BELOW_VIEW_PX
         with localcontext() as context:
             context.prec = _DECIMAL_DIGITS
-            decades = Decimal(FREQ_MAX_HZ / FREQ_MIN_HZ).log10()
+            decades = Decimal(high_hz / low_hz).log10()
             self.x_scale = float(Decimal(self.width - 1) / decades)
         exact_y_scale = Fraction(self.height - 1) / Fraction(LEVEL_MAX_DB - LEVEL_MIN_DB)
         self.y_scale = float(round_to_bits(round_to_bits(exact_y_scale, EXTENDED_SIGNIFICAND_BITS),
@@ -82,7 +86,7 @@ class ViewGeometry:
     def freq_to_x(self, frequency_hz):
         with localcontext() as context:
             context.prec = _DECIMAL_DIGITS
-            ratio = frequency_hz / FREQ_MIN_HZ  # a double, as in the program
+            ratio = frequency_hz / self.low_hz  # a double, as in the program
             return _truncations(Decimal(ratio).log10() * Decimal(self.x_scale))
 
     def level_to_y(self, level_db):
@@ -90,7 +94,7 @@ class ViewGeometry:
 
     def x_to_frequency(self, x):
         """The frequency at the left edge of view column x (for reading pictures)."""
-        return FREQ_MIN_HZ * 10 ** (x / self.x_scale)
+        return self.low_hz * 10 ** (x / self.x_scale)
 
     def y_to_level(self, y):
         """The level whose truncated row is y: the upper end of the row's range."""

@@ -32,7 +32,8 @@ LevelTable SmallTable() {
                   WindowName(2),
                   AveragingText(12, 16),
                   "dBFS",
-                  {Windows1252Text(L"L 997,0 Hz  -6,0 dBFS  THD+N \u2264-91,3 dB  H2 \u2013"), ""}};
+                  {Windows1252Text(L"L 997,0 Hz  -6,0 dBFS  THD+N \u2264-91,3 dB  H2 \u2013"), ""},
+                  ""};
   table.FrequenciesHz = {0.0, 21.533203125, 1234.5};
   table.Levels = {{-14000, -5}, {-1270, 5}, {kMinFileLevelHundredthsDb, kMaxFileLevelHundredthsDb}};
   return table;

@@ -17,7 +17,7 @@ std::wstring TypeName(const wchar_t* type) {
   return OrdinalName(reinterpret_cast<ULONG_PTR>(type));
 }
 
-// Menu 1, its keys 1, dialogs 1 and 2 and icon group 128 with its two images, and
+// Menu 1, its keys 1, dialogs 1 to 3 and icon group 128 with its two images, and
 // nothing else: no string table or version resource.
 TEST(ResourceInventory, HoldsExactlyTheProgramsResources) {
   EXPECT_EQ(ResourceInventory::Types(),
@@ -26,7 +26,7 @@ TEST(ResourceInventory, HoldsExactlyTheProgramsResources) {
   EXPECT_EQ(ResourceInventory::Names(RT_MENU), std::set<std::wstring>{OrdinalName(1)});
   EXPECT_EQ(ResourceInventory::Names(RT_ACCELERATOR), std::set<std::wstring>{OrdinalName(1)});
   EXPECT_EQ(ResourceInventory::Names(RT_DIALOG),
-            (std::set<std::wstring>{OrdinalName(1), OrdinalName(2)}));
+            (std::set<std::wstring>{OrdinalName(1), OrdinalName(2), OrdinalName(3)}));
   EXPECT_EQ(ResourceInventory::Names(RT_GROUP_ICON), std::set<std::wstring>{OrdinalName(128)});
   EXPECT_EQ(ResourceInventory::Names(RT_ICON),
             (std::set<std::wstring>{OrdinalName(1), OrdinalName(2)}));

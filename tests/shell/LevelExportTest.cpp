@@ -97,6 +97,8 @@ TEST_F(LevelExportTest, AFailedExportChangesNothingAndAGoodOneHoldsTheLevelsShow
   EXPECT_EQ(FolderFiles(), std::vector<std::wstring>{L"old.txt"});
   ShowSpectrum();
 
+  // Zoomed: the header names the range shown, the rows are the whole spectrum.
+  View().ShowRange(1000.0, 1100.0, -10.0, -80.0);
   Choose(L"new.csv", SpectrumFileType::SpreadsheetCsv);
   Command(CMD_EXPORT_SPECTRUM);
   EXPECT_EQ(Fake.Boxes.size(), 1u);
@@ -107,6 +109,7 @@ TEST_F(LevelExportTest, AFailedExportChangesNothingAndAGoodOneHoldsTheLevelsShow
   EXPECT_EQ(reading.Table.Header.Program, "Frelox 1.02");
   EXPECT_EQ(reading.Table.Header.FftSize, 2048);
   EXPECT_EQ(reading.Table.Header.Input, "Line In");
+  EXPECT_EQ(reading.Table.Header.ShownRange, "1000 Hz bis 1100 Hz, -10,0 bis -80,0 dB");
   ASSERT_EQ(reading.Table.RowCount(), 1024);
   for (int32_t line = 0; line < 1024; ++line)
     ASSERT_EQ(reading.Table.Levels[line], View().ShownLevels()[line]) << line;
@@ -210,8 +213,8 @@ TEST_F(LevelExportTest, AReferenceThatMayReadLaterStaysRemembered) {
       {Folder + L"-gone\\ref.txt", false},
       {Path(L"bad.txt"), false},
   };
-  const HANDLE unshared = CreateFileW(Path(L"ref.txt").c_str(), GENERIC_READ, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
+  const HANDLE unshared =
+      CreateFileW(Path(L"ref.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(unshared, INVALID_HANDLE_VALUE);
   for (const auto& c : cases) {
     StoredSettings remembered;

@@ -137,6 +137,61 @@ TEST_F(MenuTest, SizeCommandsMapTheirOwnNumbersAndRepaintNothing) {
   EXPECT_EQ(View().ShownSize(), 0);  // nothing rescales before a spectrum arrives
 }
 
+// The wheel reaches the frame (it holds the focus) and zooms the view about
+// the pointer; Shift zooms the levels; "Gesamter Bereich" brings back the
+// full range. Each change is stored, and the next start shows it;
+// "Standardeinstellungen" forgets it.
+TEST_F(MenuTest, TheWheelZoomsAboutThePointerAndTheFullRangeComesBack) {
+  const HWND view = View().GetHandle();
+  RECT area;
+  GetClientRect(view, &area);
+  const POINT client{area.right / 3, area.bottom / 2};
+  POINT screen = client;
+  ClientToScreen(view, &screen);
+  const auto wheel = [&](int notches, WPARAM keys) {
+    SendMessageW(Frame().GetHandle(), WM_MOUSEWHEEL, MAKEWPARAM(keys, notches * WHEEL_DELTA),
+                 MAKELPARAM(screen.x, screen.y));
+  };
+  const auto pointedHz = [&] {
+    const ViewRange& range = View().RangeShown();
+    return range.LowHz() *
+           std::pow(range.HighHz() / range.LowHz(), (client.x + 0.5) / (area.right - 1));
+  };
+  const auto pointedDb = [&] {
+    return View().ShownTopDb() -
+           (View().ShownTopDb() - View().ShownBottomDb()) * (client.y + 0.5) / (area.bottom - 1);
+  };
+  const double hz = pointedHz();
+  const double db = pointedDb();
+  wheel(3, 0);
+  EXPECT_NEAR(std::log10(View().RangeShown().HighHz() / View().RangeShown().LowHz()),
+              std::log10(2205.0) / std::pow(1.25, 3), 1e-9);
+  EXPECT_NEAR(pointedHz(), hz, hz * 1e-9);
+  EXPECT_EQ(View().RangeShown().TopDb(), 0.0);
+  wheel(2, MK_SHIFT);
+  EXPECT_NEAR(View().ShownTopDb() - View().ShownBottomDb(), 140.0 / 1.5625, 1e-9);
+  EXPECT_NEAR(pointedDb(), db, 1e-9);
+  EXPECT_TRUE(RepaintPending());
+  ASSERT_TRUE(Stored.Read("ViewLowHz"));
+  EXPECT_EQ(Stored.Read("ViewLowHz")->Number,
+            static_cast<uint32_t>(std::lround(View().RangeShown().LowHz() * 1000)));
+
+  // Remembered: the next start shows the same range.
+  const ViewRange zoomed = View().RangeShown();
+  App.reset();
+  Build();
+  EXPECT_NEAR(View().RangeShown().LowHz(), zoomed.LowHz(), 1e-3);
+  EXPECT_NEAR(View().RangeShown().TopDb(), zoomed.TopDb(), 1e-2);
+
+  Command(CMD_VIEW_FULL_RANGE);
+  EXPECT_EQ(View().RangeShown(), ViewRange());
+  EXPECT_EQ(Stored.Read("ViewLowHz")->Number, 10000u);
+  wheel(1, 0);
+  Command(CMD_RESTORE_DEFAULTS);
+  EXPECT_EQ(View().RangeShown(), ViewRange());
+  EXPECT_FALSE(Stored.Read("ViewLowHz"));
+}
+
 // An accelerator's command comes with 1 in the high word of wParam.
 TEST_F(MenuTest, ASettingCommandFromAnAcceleratorIsTaken) {
   SendMessageA(Frame().GetHandle(), WM_COMMAND, MAKEWPARAM(CMD_SIZE_4096, 1), 0);
