@@ -27,7 +27,7 @@
 #include "display/ViewGeometry.h"
 #include "display/ViewPainter.h"
 #include "display/ViewRange.h"
-#include "measurement/ShownSpectrumBuilder.h"
+#include "measurement/ShownMeasurementBuilder.h"
 #include "windowing/FpuPrecision.h"
 #include "windowing/TClientDC.h"
 #include "windowing/TWindow.h"
@@ -114,8 +114,8 @@ int main() {
   auto view = std::make_unique<ViewGeometry>();
   auto painter = std::make_unique<ViewPainter>();
   auto trace = std::make_unique<TraceVertices>();
-  auto shown = std::make_unique<ShownSpectrum>();
-  ShownSpectrumBuilder builder;
+  auto shown = std::make_unique<ShownMeasurement>();
+  ShownMeasurementBuilder builder;
   std::vector<double> referenceFrequencies(kMaxSpectrumLines);
   for (int32_t line = 0; line < kMaxSpectrumLines; ++line)
     referenceFrequencies[line] = static_cast<double>(kSampleRateHz) * line / kMaxFftSize;

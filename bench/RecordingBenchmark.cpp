@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
       std::printf("%s\n", reader.Error().c_str());
       return 1;
     }
-    RecordingSpectrum spectrum;
+    RecordingResult spectrum;
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
     const RecordingAnalyser::Outcome outcome =

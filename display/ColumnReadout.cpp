@@ -5,7 +5,7 @@
 
 #include "display/ReadoutFormat.h"
 #include "display/ReferenceTrace.h"
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownMeasurement.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ constexpr double kColumnCentre = 0.5;
 
 }  // namespace
 
-ColumnReadout::ColumnReadout(const ViewGeometry& view, const ShownSpectrum& shown, bool withHeld,
+ColumnReadout::ColumnReadout(const ViewGeometry& view, const ShownMeasurement& shown, bool withHeld,
                              const ReferenceTrace* reference)
     : View(view),
       Shown(shown),

@@ -7,7 +7,7 @@
 #include "display/ViewGeometry.h"
 
 class ReferenceTrace;
-struct ShownSpectrum;
+struct ShownMeasurement;
 
 // What the readout under the mouse shows for one pixel column of the view:
 // the column's frequency and, per channel, the level the trace is drawn from
@@ -18,7 +18,7 @@ class ColumnReadout {
   // held maximum) each line's held maximum is named beside each level.
   // `reference`: a kept spectrum placed in the view, whose level follows,
   // and where it is comparable the difference to it; none when null.
-  ColumnReadout(const ViewGeometry& view, const ShownSpectrum& shown, bool withHeld = false,
+  ColumnReadout(const ViewGeometry& view, const ShownMeasurement& shown, bool withHeld = false,
                 const ReferenceTrace* reference = nullptr);
 
   // Centre frequency of column x, the middle (on the logarithmic axis) of
@@ -59,7 +59,7 @@ class ColumnReadout {
   int32_t LineIn(const SpectrumLevels& levels, int32_t x, int32_t channel, bool showMaximum) const;
 
   const ViewGeometry& View;
-  const ShownSpectrum& Shown;
+  const ShownMeasurement& Shown;
   const SpectrumLevels& Levels;
   const SpectrumLevels* Held;
   const ReferenceTrace* Reference;

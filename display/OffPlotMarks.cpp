@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "display/ViewRange.h"
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownMeasurement.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ void Extend(std::vector<OffPlotMarks::Run>& runs, int32_t x, int32_t row) {
 
 }  // namespace
 
-OffPlotMarks::OffPlotMarks(const ViewGeometry& view, const ShownSpectrum& shown, int32_t channel,
+OffPlotMarks::OffPlotMarks(const ViewGeometry& view, const ShownMeasurement& shown, int32_t channel,
                            bool showMaximum) {
   if (!shown.HasLines() || view.ViewWidth() <= 0 || view.ViewHeight() < kBandRows) return;
   const ViewRange& range = view.Range();

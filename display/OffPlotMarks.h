@@ -5,7 +5,7 @@
 
 #include "display/ViewGeometry.h"
 
-struct ShownSpectrum;
+struct ShownMeasurement;
 
 // Where a live trace leaves the plot: the runs of neighbouring columns on
 // which it lies above the top or below the bottom of the range shown, each
@@ -26,7 +26,7 @@ class OffPlotMarks {
 
   // The lines the view places, as the trace draws them: with the maximum a
   // column's largest level, otherwise any of its lines.
-  OffPlotMarks(const ViewGeometry& view, const ShownSpectrum& shown, int32_t channel,
+  OffPlotMarks(const ViewGeometry& view, const ShownMeasurement& shown, int32_t channel,
                bool showMaximum);
 
   // Left to right, above-the-top runs and below-the-bottom runs apart.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "analysis/DisplayRange.h"
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownMeasurement.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ bool ReferenceTrace::LevelAt(int32_t x, double centreHz, int32_t channel, bool s
   }
   levelHundredthsDb = Levels[line][channel];
   if (atFloor) {
-    const uint8_t bit = channel == 0 ? ShownSpectrum::kFloorLeft : ShownSpectrum::kFloorRight;
+    const uint8_t bit = channel == 0 ? ShownMeasurement::kFloorLeft : ShownMeasurement::kFloorRight;
     *atFloor = !Floors.empty() && (Floors[line] & bit) != 0;
   }
   return true;

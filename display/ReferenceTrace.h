@@ -8,7 +8,7 @@
 #include "analysis/LevelTypes.h"
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
-#include "measurement/ReferenceSpectrum.h"
+#include "measurement/ReferenceLevels.h"
 
 // A spectrum kept to compare the live one with: lines of its own (a
 // transform of another size, or a file's rows) with their frequencies and
@@ -21,7 +21,7 @@ class ReferenceTrace {
   // REQUIRES: as many levels as frequencies, the frequencies non-negative
   // and strictly increasing.
   ReferenceTrace(std::vector<double> frequenciesHz, std::vector<LevelPair> levels);
-  // A reference as the view's scale shows it (see ReferenceSpectrum): its
+  // A reference as the view's scale shows it (see ReferenceLevels): its
   // floor lines named as such, its unit and whether it may be compared.
   ReferenceTrace(std::vector<double> frequenciesHz, ConvertedReference converted);
 
@@ -57,7 +57,7 @@ class ReferenceTrace {
  private:
   std::vector<double> FrequenciesHz;
   std::vector<LevelPair> Levels;
-  std::vector<uint8_t> Floors;  // ShownSpectrum's kFloor bits per line; empty: none
+  std::vector<uint8_t> Floors;  // ShownMeasurement's kFloor bits per line; empty: none
   bool IsComparable = true;
   std::string LevelUnit;
   std::vector<int32_t> Columns;  // valid from PlacedFirst to below PlacedEnd

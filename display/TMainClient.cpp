@@ -7,7 +7,7 @@
 #include "analysis/LevelTypes.h"
 #include "analysis/MeasurementSettings.h"
 #include "display/AxisPainter.h"
-#include "display/SpectrumComposition.h"
+#include "display/ViewComposition.h"
 #include "measurement/Measurement.h"
 #include "windowing/FpuPrecision.h"
 #include "windowing/TClientDC.h"
@@ -47,7 +47,7 @@ TMainClient::~TMainClient() {
   Measured.RemoveListener(this);
 }
 
-void TMainClient::SpectrumShown(const ShownSpectrum& shown) {
+void TMainClient::SpectrumShown(const ShownMeasurement& shown) {
   Spectrum = &shown;
   FollowScale();
   ConvertReference();
@@ -83,11 +83,11 @@ void TMainClient::DrawComposition(TDC& dc, const RECT& frame, POINT viewOrigin) 
   const bool readout = Painter.ReadoutVisible();
   const PixelPoint pointer = Painter.ReadoutPointer();
   Painter.HideReadout();
-  DrawSpectrumComposition(dc, frame, viewOrigin, View, Painter, *Spectrum);
+  DrawViewComposition(dc, frame, viewOrigin, View, Painter, *Spectrum);
   if (readout) Painter.ShowReadoutAt(pointer);
 }
 
-void TMainClient::SetReference(std::optional<ReferenceSpectrum> reference) {
+void TMainClient::SetReference(std::optional<ReferenceLevels> reference) {
   Reference = std::move(reference);
   Trace.reset();
   ConvertReference();

@@ -11,14 +11,14 @@
 #include "display/ViewPainter.h"
 #include "display/ViewRange.h"
 #include "measurement/MeasurementListener.h"
-#include "measurement/ReferenceSpectrum.h"
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ReferenceLevels.h"
+#include "measurement/ShownMeasurement.h"
 #include "windowing/TWindow.h"
 
 class Measurement;
 
 // The spectrum view: a child window that shows the measurement's spectrum
-// (ShownSpectrum), with the readout under the mouse, the peak values and a
+// (ShownMeasurement), with the readout under the mouse, the peak values and a
 // kept reference; and the one composition of the view with its axes, which
 // the axis frame paints around it on screen and a picture takes whole.
 //
@@ -75,12 +75,12 @@ class TMainClient : public TWindow, public MeasurementListener {
   void DrawComposition(TDC& dc, const RECT& frame, POINT viewOrigin);
 
   // The spectrum shown; none with lines while !HasSpectrum().
-  const ShownSpectrum& Shown() const { return *Spectrum; }
+  const ShownMeasurement& Shown() const { return *Spectrum; }
   bool HasSpectrum() const { return Spectrum->HasLines(); }
 
   // The spectrum kept to compare with, drawn behind the traces in the
   // view's scale where it converts to it; none when empty.
-  void SetReference(std::optional<ReferenceSpectrum> reference);
+  void SetReference(std::optional<ReferenceLevels> reference);
   bool HasReference() const { return Reference.has_value(); }
   // Whether the reference shown may be compared with the levels shown.
   bool ReferenceComparable() const { return Trace && Trace->Comparable(); }
@@ -91,7 +91,7 @@ class TMainClient : public TWindow, public MeasurementListener {
   const SpectrumLevels& HeldLevels() const { return *Spectrum->Held; }
 
   // MeasurementListener: drawn at once.
-  void SpectrumShown(const ShownSpectrum& shown) override;
+  void SpectrumShown(const ShownMeasurement& shown) override;
 
   DECLARE_RESPONSE_TABLE();
 
@@ -118,8 +118,8 @@ class TMainClient : public TWindow, public MeasurementListener {
   void ConvertReference();
 
   Measurement& Measured;
-  const ShownSpectrum* Spectrum;
-  std::optional<ReferenceSpectrum> Reference;
+  const ShownMeasurement* Spectrum;
+  std::optional<ReferenceLevels> Reference;
   // The reference as the view shows it, and the choice it was converted for.
   std::unique_ptr<ReferenceTrace> Trace;
   LevelChoice TraceChoice;

@@ -115,7 +115,7 @@ class ReadoutTextStyle {
 
 }  // namespace
 
-void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownSpectrum& shown) {
+void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownMeasurement& shown) {
   EnsureExtendedPrecision();
   const HDC handle = dc.GetHandle();
   PatBlt(handle, 0, 0, view.ViewWidth(), view.ViewHeight(), BLACKNESS);
@@ -191,7 +191,7 @@ void ViewPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLev
   DrawPolyline(dc.GetHandle(), Trace.Points(), count);
 }
 
-void ViewPainter::DrawOffPlotMarks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown,
+void ViewPainter::DrawOffPlotMarks(HDC dc, const ViewGeometry& view, const ShownMeasurement& shown,
                                    int32_t channel) {
   const OffPlotMarks marks(view, shown, channel, Settings.ShowMaximum != 0);
   for (const OffPlotMarks::Run& run : marks.Runs()) {
@@ -226,7 +226,7 @@ void ViewPainter::DrawReference(TDC& dc, const ViewGeometry& view, int32_t plotS
   dc.RestoreObjects();
 }
 
-bool ViewPainter::HeldShown(const ShownSpectrum& shown) {
+bool ViewPainter::HeldShown(const ShownMeasurement& shown) {
   return Settings.HoldMaximum && shown.HeldValid && shown.Size > 0;
 }
 
@@ -236,7 +236,7 @@ void ViewPainter::ShowReadoutAt(PixelPoint pointer) {
 }
 
 ReadoutArea ViewPainter::MeasureReadout(TDC& dc, const ViewGeometry& view,
-                                        const ShownSpectrum& shown) {
+                                        const ShownMeasurement& shown) {
   EnsureExtendedPrecision();
   if (Reference) Reference->Place(view);
   const ReadoutTextStyle style(dc, view);
@@ -244,7 +244,7 @@ ReadoutArea ViewPainter::MeasureReadout(TDC& dc, const ViewGeometry& view,
 }
 
 ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
-                                      const ShownSpectrum& shown) {
+                                      const ShownMeasurement& shown) {
   const ColumnReadout readout(view, shown, HeldShown(shown), Reference);
   const SIZE text = TextSize(dc, readout.Text(Pointer.x, Settings.ShowLeft != 0,
                                               Settings.ShowRight != 0, Settings.ShowMaximum != 0));
@@ -260,7 +260,7 @@ ReadoutArea ViewPainter::PlaceReadout(HDC dc, const ViewGeometry& view,
 }
 
 void ViewPainter::DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
-                              const ShownSpectrum& shown) {
+                              const ShownMeasurement& shown) {
   const ColumnReadout readout(view, shown, HeldShown(shown), Reference);
   DrawBox(dc, area.Box);
   DrawText(dc, area.Box.left + kBoxPaddingPx, area.Box.top + kBoxPaddingPx, kReadoutTextColour,
@@ -268,7 +268,7 @@ void ViewPainter::DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometr
                         Settings.ShowMaximum != 0));
 }
 
-int32_t ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown) {
+int32_t ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownMeasurement& shown) {
   struct Line {
     std::wstring Text;
     COLORREF Colour;
@@ -306,7 +306,7 @@ int32_t ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownSpec
 
 // One box per shown channel, in its trace's colour, under the peak values
 // (from `top`, 0 without them): the tone's distortion line and its harmonics.
-void ViewPainter::DrawDistortion(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown,
+void ViewPainter::DrawDistortion(HDC dc, const ViewGeometry& view, const ShownMeasurement& shown,
                                  int32_t top) {
   const struct {
     bool Shown;
@@ -342,7 +342,7 @@ void ViewPainter::DrawDistortion(HDC dc, const ViewGeometry& view, const ShownSp
 
 // The unit in the axis labels' grey where a box's text would start in the
 // top left corner, beside the top label: the level axis's unit.
-int32_t ViewPainter::DrawUnit(HDC dc, const ShownSpectrum& shown) {
+int32_t ViewPainter::DrawUnit(HDC dc, const ShownMeasurement& shown) {
   std::string unit = shown.Unit;
   // A reference that cannot be compared is named in its own unit.
   if (Reference && !Reference->Comparable()) unit += "   Referenz in " + Reference->Unit();
@@ -353,7 +353,7 @@ int32_t ViewPainter::DrawUnit(HDC dc, const ShownSpectrum& shown) {
 }
 
 // How far the average has settled, in the top left corner, right of the unit.
-void ViewPainter::DrawAveraging(HDC dc, int32_t left, const ShownSpectrum& shown) {
+void ViewPainter::DrawAveraging(HDC dc, int32_t left, const ShownMeasurement& shown) {
   const std::wstring text = AveragingProgressText(shown.AverageCount, shown.AverageLength);
   const SIZE size = TextSize(dc, text);
   const RECT box{left, kPeakBoxMarginPx, left + size.cx + 2 * kBoxPaddingPx,

@@ -9,7 +9,7 @@
 #include "display/ReferenceTrace.h"
 #include "display/TraceVertices.h"
 #include "display/ViewGeometry.h"
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownMeasurement.h"
 
 class TDC;
 
@@ -28,7 +28,7 @@ struct ReadoutArea {
 // top of them, when asked for, each channel's strongest line in the top
 // right corner, the averaging's progress in the top left one and the
 // readout under the mouse. Every level drawn and shown is the spectrum's as
-// shown (ShownSpectrum). Reads the display flags of the process-wide
+// shown (ShownMeasurement). Reads the display flags of the process-wide
 // MeasurementSettings at each drawing. The caller rescales the view first.
 // GUI thread only.
 class ViewPainter {
@@ -36,7 +36,7 @@ class ViewPainter {
   // Draws the whole view into dc and leaves the context's selected objects as
   // it found them; the pens and the font live for this drawing only. Without
   // the readout and the peak values the picture is that of the traces alone.
-  void DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownSpectrum& shown);
+  void DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownMeasurement& shown);
 
   // One channel's trace (0 left, 1 right) with the pen the context holds:
   // the pen is put down on the first vertex and a line drawn to each further
@@ -61,26 +61,26 @@ class ViewPainter {
   // The area the readout takes with the current pointer, levels and view, as
   // the next drawing puts it; measured with dc's font metrics. REQUIRES:
   // ReadoutVisible().
-  ReadoutArea MeasureReadout(TDC& dc, const ViewGeometry& view, const ShownSpectrum& shown);
+  ReadoutArea MeasureReadout(TDC& dc, const ViewGeometry& view, const ShownMeasurement& shown);
 
  private:
   // Returns the bottom of the peaks' box, 0 where none is drawn.
-  int32_t DrawPeaks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown);
-  void DrawDistortion(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown, int32_t top);
+  int32_t DrawPeaks(HDC dc, const ViewGeometry& view, const ShownMeasurement& shown);
+  void DrawDistortion(HDC dc, const ViewGeometry& view, const ShownMeasurement& shown, int32_t top);
   // Where the range shown cuts into the scale's first level range, the
   // columns whose trace lies beyond that edge get a band two pixels deep
   // along the edge in the pen the context holds (OffPlotMarks).
-  void DrawOffPlotMarks(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown,
+  void DrawOffPlotMarks(HDC dc, const ViewGeometry& view, const ShownMeasurement& shown,
                         int32_t channel);
   void DrawReference(TDC& dc, const ViewGeometry& view, int32_t plotShiftHundredthsDb);
   // Returns the right end of the unit's text.
-  int32_t DrawUnit(HDC dc, const ShownSpectrum& shown);
-  void DrawAveraging(HDC dc, int32_t left, const ShownSpectrum& shown);
+  int32_t DrawUnit(HDC dc, const ShownMeasurement& shown);
+  void DrawAveraging(HDC dc, int32_t left, const ShownMeasurement& shown);
   // Whether the held maximum is to be drawn and read.
-  static bool HeldShown(const ShownSpectrum& shown);
+  static bool HeldShown(const ShownMeasurement& shown);
   void DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
-                   const ShownSpectrum& shown);
-  ReadoutArea PlaceReadout(HDC dc, const ViewGeometry& view, const ShownSpectrum& shown);
+                   const ShownMeasurement& shown);
+  ReadoutArea PlaceReadout(HDC dc, const ViewGeometry& view, const ShownMeasurement& shown);
 
   TraceVertices Trace;
   ReferenceTrace* Reference = nullptr;

@@ -14,14 +14,14 @@
 #include "capture/CaptureDriver.h"
 #include "measurement/AnalysedLevels.h"
 #include "measurement/MeasurementListener.h"
-#include "measurement/ShownSpectrum.h"
-#include "measurement/ShownSpectrumBuilder.h"
+#include "measurement/ShownMeasurement.h"
+#include "measurement/ShownMeasurementBuilder.h"
 #include "windowing/TWindow.h"
 
 // The measurement of the program, owned by the application: it owns the
 // capture driver (with its device, buffer, worker and timers, whose messages
 // reach a message-only window of its own) and turns each analysed spectrum
-// into the one ShownSpectrum that every listener (the spectrum view first)
+// into the one ShownMeasurement that every listener (the spectrum view first)
 // reads. It keeps the stored levels of the spectrum shown, so that another
 // scale, weighting or calibration reshapes the same spectrum, and each
 // input's calibration, applied to the spectra that input recorded.
@@ -49,7 +49,7 @@ class Measurement : private AnalysisDisplay {
   void RemoveListener(MeasurementListener* listener);
 
   // The spectrum shown; none yet while its Size is 0.
-  const ShownSpectrum& Shown() const { return Value; }
+  const ShownMeasurement& Shown() const { return Value; }
 
   // The level scale or the frequency weighting chosen changed: the
   // spectrum shown is reshaped and shown again.
@@ -97,8 +97,8 @@ class Measurement : private AnalysisDisplay {
   std::unique_ptr<SpectrumLevels> RecordedLevels;
   std::unique_ptr<SpectrumLevels> RecordedHeld;
   AnalysedLevels Recorded;
-  ShownSpectrum Value;
-  ShownSpectrumBuilder Builder;
+  ShownMeasurement Value;
+  ShownMeasurementBuilder Builder;
   std::vector<MeasurementListener*> Listeners;
   // The product name each input had when it was opened, by device number.
   std::map<int32_t, std::string> OpenedNames;

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-struct ShownSpectrum;
+struct ShownMeasurement;
 
 // What a window learns of the measurement, each after the capture ring's
 // handling of the event that caused it has returned. GUI thread only.
@@ -12,7 +12,7 @@ class MeasurementListener {
 
   // A new spectrum is shown, or the one shown reads otherwise now (another
   // scale, weighting or calibration). `shown` lives as long as the measurement.
-  virtual void SpectrumShown(const ShownSpectrum& /*shown*/) {}
+  virtual void SpectrumShown(const ShownMeasurement& /*shown*/) {}
   // Input `device` was opened; measuring from it begins.
   virtual void InputOpened(int32_t /*device*/) {}
   // The picture is now held, or measured again (the user's wish, a failure, a close).

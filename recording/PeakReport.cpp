@@ -20,7 +20,7 @@ std::string Hundredths(int64_t hundredths) {
 
 }  // namespace
 
-std::vector<ChannelPeakLine> ChannelPeakLines(const ShownSpectrum& shown, int32_t channels) {
+std::vector<ChannelPeakLine> ChannelPeakLines(const ShownMeasurement& shown, int32_t channels) {
   std::vector<ChannelPeakLine> lines;
   for (int32_t channel = 0; channel < channels && channel < 2; ++channel) {
     const SpectralPeak& peak = shown.Peaks[channel];

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownMeasurement.h"
 
 // One channel's strongest line as the command line reports it.
 struct ChannelPeakLine {
@@ -23,4 +23,4 @@ std::string PeakReportText(const std::vector<ChannelPeakLine>& channels);
 
 // The first `channels` (1 or 2) channels' strongest lines as the spectrum
 // shows them: its peaks and unit.
-std::vector<ChannelPeakLine> ChannelPeakLines(const ShownSpectrum& shown, int32_t channels);
+std::vector<ChannelPeakLine> ChannelPeakLines(const ShownMeasurement& shown, int32_t channels);

@@ -24,7 +24,7 @@ RecordingAnalyser::~RecordingAnalyser() = default;
 RecordingAnalyser::Outcome RecordingAnalyser::Analyse(WaveFileReader& reader,
                                                       const RecordingAnalysisChoice& choice,
                                                       const AnalysisProgress& progress,
-                                                      RecordingSpectrum& spectrum) {
+                                                      RecordingResult& spectrum) {
   const WaveFormat& format = reader.Format();
   const int32_t n = choice.FftSize;
   const int32_t channels = format.Channels;
@@ -37,7 +37,7 @@ RecordingAnalyser::Outcome RecordingAnalyser::Analyse(WaveFileReader& reader,
   const int32_t hop = n / 2;
   const uint64_t blocks = (format.FrameCount - static_cast<uint64_t>(n)) / hop + 1;
 
-  RecordingSpectrum result;
+  RecordingResult result;
   result.FftSize = n;
   result.Weighting = choice.Weighting;
   result.AutoOffset = choice.AutoOffset;
@@ -92,7 +92,7 @@ RecordingAnalyser::Outcome RecordingAnalyser::Analyse(WaveFileReader& reader,
 }
 
 void RecordingAnalyser::AnalyseBlock(int32_t channels, int32_t n, const double* weights, bool first,
-                                     bool last, int32_t autoOffset, RecordingSpectrum& result) {
+                                     bool last, int32_t autoOffset, RecordingResult& result) {
   Averager->BeginSpectrum(PowerAverager::kContinuous, first);
   SpectrumLevels& average = *result.Average;
   for (int32_t channel = 0; channel < channels; ++channel) {

@@ -8,7 +8,7 @@
 
 #include "analysis/PowerAverager.h"
 #include "analysis/WeightTable.h"
-#include "recording/RecordingSpectrum.h"
+#include "recording/RecordingResult.h"
 #include "recording/WaveFileReader.h"
 
 // How a recording is analysed: the menu's size, window and offset correction.
@@ -48,13 +48,13 @@ class RecordingAnalyser {
   // false. kRefused: Error() says why (Windows-1252); `spectrum` is left as
   // it was in both.
   Outcome Analyse(WaveFileReader& reader, const RecordingAnalysisChoice& choice,
-                  const AnalysisProgress& progress, RecordingSpectrum& spectrum);
+                  const AnalysisProgress& progress, RecordingResult& spectrum);
 
   const std::string& Error() const { return ErrorText; }
 
  private:
   void AnalyseBlock(int32_t channels, int32_t n, const double* weights, bool first, bool last,
-                    int32_t autoOffset, RecordingSpectrum& result);
+                    int32_t autoOffset, RecordingResult& result);
 
   std::vector<double> Frames;  // the block in hand, interleaved
   std::vector<double> Input;   // one channel's weighted samples

@@ -5,7 +5,7 @@
 
 #include "analysis/PowerAverager.h"
 
-AnalysedLevels LevelsOfRecording(const RecordingSpectrum& spectrum, const std::string& name) {
+AnalysedLevels LevelsOfRecording(const RecordingResult& spectrum, const std::string& name) {
   AnalysedLevels levels;
   levels.Size = spectrum.FftSize;
   levels.SampleRateHz = spectrum.SampleRateHz;

@@ -8,18 +8,18 @@
 
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
-#include "display/SpectrumComposition.h"
+#include "display/ViewComposition.h"
 #include "export/LevelFileWriter.h"
 #include "export/PictureBitmap.h"
 #include "export/PictureTransfer.h"
 #include "export/WholeFile.h"
-#include "measurement/ShownSpectrumBuilder.h"
+#include "measurement/ShownMeasurementBuilder.h"
 #include "recording/FileByteSource.h"
 #include "recording/PeakReport.h"
 #include "recording/RecordingAnalyser.h"
 #include "recording/RecordingLevels.h"
 #include "settings/SettingsTable.h"
-#include "shell/SpectrumTable.h"
+#include "shell/ExportTable.h"
 #include "windowing/ProgramText.h"
 
 namespace {
@@ -68,7 +68,7 @@ int Analyse(const RecordingRequest& request, StandardStreams& streams) {
     return kExitRecordingRefused;
   }
   RecordingAnalyser analyser;
-  RecordingSpectrum spectrum;
+  RecordingResult spectrum;
   if (analyser.Analyse(reader, request.Analysis, {}, spectrum) !=
       RecordingAnalyser::Outcome::kDone) {
     Fail(streams, notAnalysed, path, WideProgramText(analyser.Error()));
@@ -81,8 +81,8 @@ int Analyse(const RecordingRequest& request, StandardStreams& streams) {
 
   const AnalysedLevels levels = LevelsOfRecording(spectrum, HeaderName(path));
   const LevelChoice choice{request.LevelScale, request.FrequencyWeighting, std::nullopt};
-  ShownSpectrumBuilder builder;
-  const auto shown = std::make_unique<ShownSpectrum>();
+  ShownMeasurementBuilder builder;
+  const auto shown = std::make_unique<ShownMeasurement>();
   builder.Build(levels, choice, *shown);
   streams.Out(WideProgramText(PeakReportText(ChannelPeakLines(*shown, spectrum.Channels))));
 
@@ -91,7 +91,7 @@ int Analyse(const RecordingRequest& request, StandardStreams& streams) {
     const std::wstring spectrumPath = WideFromUtf8(request.SpectrumPath);
     const SpectrumFileType type =
         request.SpectrumAsCsv ? SpectrumFileType::SpreadsheetCsv : SpectrumFileType::TabText;
-    if (!WriteWholeFile(spectrumPath, WriteSpectrumFile(SpectrumTableOf(*shown), type), why)) {
+    if (!WriteWholeFile(spectrumPath, WriteSpectrumFile(ExportTableOf(*shown), type), why)) {
       Fail(streams, "Spektrum nicht exportiert", spectrumPath, why);
       status = kExitRecordingRefused;
     }

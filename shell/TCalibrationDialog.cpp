@@ -4,7 +4,7 @@
 
 #include "analysis/levels/PeakFinder.h"
 #include "display/ReadoutFormat.h"
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownMeasurement.h"
 #include "resources/ResourceIds.h"
 
 namespace {
@@ -20,7 +20,7 @@ constexpr int kMaxTypedCharacters = 64;
 
 }  // namespace
 
-TCalibrationDialog::TCalibrationDialog(TWindow* parent, const ShownSpectrum& shown)
+TCalibrationDialog::TCalibrationDialog(TWindow* parent, const ShownMeasurement& shown)
     : TDialog(parent, IDD_CALIBRATION), Shown(shown) {}
 
 void TCalibrationDialog::SetupDialog() {

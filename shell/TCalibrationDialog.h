@@ -6,7 +6,7 @@
 
 #include "windowing/TDialog.h"
 
-struct ShownSpectrum;
+struct ShownMeasurement;
 class TWindow;
 
 // "Pegel kalibrieren": shows each channel's strongest line as a sine level
@@ -17,7 +17,7 @@ class TWindow;
 class TCalibrationDialog : public TDialog {
  public:
   // `shown`: the measurement's spectrum, which outlives the dialog.
-  TCalibrationDialog(TWindow* parent, const ShownSpectrum& shown);
+  TCalibrationDialog(TWindow* parent, const ShownMeasurement& shown);
 
   // After Execute returned IDOK: the calibration, in hundredths of a decibel.
   int32_t CalibrationHundredthsDb() const { return Calibration.value_or(0); }
@@ -36,7 +36,7 @@ class TCalibrationDialog : public TDialog {
   void ShowLevels();
   void SayProblem(const wchar_t* text);
 
-  const ShownSpectrum& Shown;
+  const ShownMeasurement& Shown;
   std::optional<int32_t> Calibration;
   // The level texts shown, per channel.
   std::wstring ShownLevels[kChannelCount];

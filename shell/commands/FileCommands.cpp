@@ -13,9 +13,9 @@
 #include "export/PictureTransfer.h"
 #include "export/WholeFile.h"
 #include "measurement/Measurement.h"
-#include "measurement/ReferenceSpectrum.h"
+#include "measurement/ReferenceLevels.h"
 #include "resources/ResourceIds.h"
-#include "shell/SpectrumTable.h"
+#include "shell/ExportTable.h"
 #include "shell/TLayClient.h"
 #include "shell/TMainFrame.h"
 #include "windowing/ProgramText.h"
@@ -90,7 +90,7 @@ void FileCommands::MenuOpening(HMENU, UINT position) {
 
 void FileCommands::CmExportSpectrum(UINT) {
   if (!Context.View.HasSpectrum()) return;
-  LevelTable table = SpectrumTableOf(Context.View.Shown());
+  LevelTable table = ExportTableOf(Context.View.Shown());
   table.Header.ShownRange = RangeText(Context.View, Context.View.Shown().Unit);
   const std::optional<SpectrumFileChoice> choice =
       FileDialogCalls().SaveSpectrum(Context.Frame.GetHandle());
@@ -134,7 +134,7 @@ void FileCommands::CmSavePicture(UINT) {
 
 void FileCommands::CmTakeReference(UINT) {
   if (!Context.View.HasSpectrum()) return;
-  Context.View.SetReference(ReferenceSpectrum::FromShown(Context.View.Shown()));
+  Context.View.SetReference(ReferenceLevels::FromShown(Context.View.Shown()));
   ReferenceFile.clear();
   Context.StoreChoices(Context.Frame);
 }
@@ -181,6 +181,6 @@ FileCommands::ReferenceLoad FileCommands::LoadReference(const std::wstring& path
         reading.Fault);
     return ReferenceLoad::Refused;
   }
-  Context.View.SetReference(ReferenceSpectrum::FromTable(std::move(reading.Table)));
+  Context.View.SetReference(ReferenceLevels::FromTable(std::move(reading.Table)));
   return ReferenceLoad::Shown;
 }

@@ -2,7 +2,7 @@
 
 #include "display/TMainClient.h"
 #include "display/ViewLimits.h"
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownMeasurement.h"
 #include "resources/ResourceIds.h"
 #include "shell/TRangeDialog.h"
 

@@ -20,7 +20,7 @@ void CALLBACK ChangeSettings(HWND, UINT, UINT_PTR, DWORD) {
   Write(Settings.AutoOffset, static_cast<int32_t>(Random() % 2));
 }
 
-TEST_F(RingTest, EveryShownSpectrumHasTheSizeOfItsCapture) {
+TEST_F(RingTest, EveryShownMeasurementHasTheSizeOfItsCapture) {
   Write(Settings.IntervalMs, 0);
   Start();
   int32_t previousFrames = Fake.QueuedFrames();

@@ -21,7 +21,7 @@
 #include "display/ReadoutPlacement.h"
 #include "display/ReferenceTrace.h"
 #include "display/ViewLimits.h"
-#include "measurement/ShownSpectrumBuilder.h"
+#include "measurement/ShownMeasurementBuilder.h"
 #include "tests/settings/MemorySettingsStorage.h"
 
 namespace {
@@ -37,7 +37,7 @@ class ColumnReadoutTest : public ::testing::Test {
   }
   // The levels as the program shows them in `choice`, analysed at `size`
   // points with the Hanning window.
-  const ShownSpectrum& Shaped(const LevelChoice& choice = {}, int32_t size = 2048) {
+  const ShownMeasurement& Shaped(const LevelChoice& choice = {}, int32_t size = 2048) {
     AnalysedLevels analysed;
     analysed.Size = size;
     analysed.Window = kWindowHanning;
@@ -47,8 +47,8 @@ class ColumnReadoutTest : public ::testing::Test {
   }
   std::unique_ptr<ViewGeometry> View = std::make_unique<ViewGeometry>();
   std::unique_ptr<SpectrumLevels> Levels = std::make_unique<SpectrumLevels>();
-  ShownSpectrumBuilder Builder;
-  std::unique_ptr<ShownSpectrum> Shown = std::make_unique<ShownSpectrum>();
+  ShownMeasurementBuilder Builder;
+  std::unique_ptr<ShownMeasurement> Shown = std::make_unique<ShownMeasurement>();
 };
 
 TEST_F(ColumnReadoutTest, FrequencyAndLevelAreThoseTheTraceIsDrawnFrom) {
@@ -137,7 +137,7 @@ TEST_F(ColumnReadoutTest, AReferenceOfAnotherSizeIsNamedWithTheDifference) {
   // A floor line of the reference, or of the live spectrum, has no
   // difference; a reference in another unit is named in it, without one.
   ConvertedReference floored{true, "dB", levels, std::vector<uint8_t>(8, 0)};
-  floored.Floors[1] = ShownSpectrum::kFloorLeft;
+  floored.Floors[1] = ShownMeasurement::kFloorLeft;
   ReferenceTrace withFloor(frequencies, floored);
   withFloor.Place(*View);
   (*Levels)[127][1] = -14000;  // the live right line nearest column 437's centre

@@ -12,7 +12,7 @@
 #include "display/ReferenceTrace.h"
 #include "display/TraceVertices.h"
 #include "display/ViewPainter.h"
-#include "measurement/ShownSpectrumBuilder.h"
+#include "measurement/ShownMeasurementBuilder.h"
 #include "tests/display/DrawingColours.h"
 #include "tests/display/TBitmapDC.h"
 #include "windowing/FpuPrecision.h"
@@ -56,7 +56,7 @@ class SpectrumDrawingTest : public ::testing::Test {
   void Draw() { Painter->DrawSpectrum(Dc, *View, Shaped()); }
   // The test's levels as the program shows them: analysed with `Window` at
   // the view's size, in the scale and weighting chosen, with `Calibration`.
-  const ShownSpectrum& Shaped() {
+  const ShownMeasurement& Shaped() {
     AnalysedLevels analysed;
     analysed.Size = 2 * View->BinCount();
     analysed.Window = Window;
@@ -101,8 +101,8 @@ class SpectrumDrawingTest : public ::testing::Test {
   std::unique_ptr<ViewGeometry> View = std::make_unique<ViewGeometry>();
   std::unique_ptr<SpectrumLevels> Levels = std::make_unique<SpectrumLevels>();
   std::unique_ptr<ViewPainter> Painter = std::make_unique<ViewPainter>();
-  ShownSpectrumBuilder Builder;
-  std::unique_ptr<ShownSpectrum> Shown = std::make_unique<ShownSpectrum>();
+  ShownMeasurementBuilder Builder;
+  std::unique_ptr<ShownMeasurement> Shown = std::make_unique<ShownMeasurement>();
   int32_t Window = kWindowOff;
   std::optional<int32_t> Calibration;
   TBitmapDC Dc{kBitmapWidthPx, kBitmapHeightPx};

@@ -8,7 +8,7 @@
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
 #include "analysis/WeightingWindow.h"
-#include "measurement/ShownSpectrumBuilder.h"
+#include "measurement/ShownMeasurementBuilder.h"
 #include "recording/RecordingAnalyser.h"
 #include "recording/RecordingLevels.h"
 #include "settings/SettingsTable.h"
@@ -35,7 +35,7 @@ std::vector<int16_t> Recording(int32_t frames, uint32_t seed) {
 }
 
 RecordingAnalyser::Outcome Analyse(const Bytes& file, const RecordingAnalysisChoice& choice,
-                                   RecordingSpectrum& spectrum, std::string* error = nullptr,
+                                   RecordingResult& spectrum, std::string* error = nullptr,
                                    const AnalysisProgress& progress = {}) {
   StrictSource source(file);
   WaveFileReader reader(source);
@@ -82,7 +82,7 @@ TEST(RecordingAnalyser, AveragesAndHoldsTheBlocksAsTheLiveAnalysis) {
     SCOPED_TRACE(testing::Message() << choice.FftSize << " points, window " << choice.Weighting);
     const int32_t n = choice.FftSize;
     const std::vector<int16_t> samples = Recording(5 * n + 300, static_cast<uint32_t>(n));
-    RecordingSpectrum spectrum;
+    RecordingResult spectrum;
     ASSERT_EQ(Analyse(WaveFile({}, Pcm16(samples)), choice, spectrum),
               RecordingAnalyser::Outcome::kDone);
     const LiveBlocks single(samples, choice, PowerAverager::kOff);
@@ -123,7 +123,7 @@ TEST(RecordingAnalyser, MonoIsTheLeftChannelAtAnyRateWithTheFloorWithoutAView) {
     mono.push_back(stereo[i]);
     stereo[i + 1] = 0;
   }
-  RecordingSpectrum fromStereo, fromMono;
+  RecordingResult fromStereo, fromMono;
   ASSERT_EQ(Analyse(WaveFile({}, Pcm16(stereo)), {n, kWindowHanning, 1}, fromStereo),
             RecordingAnalyser::Outcome::kDone);
   ASSERT_EQ(Analyse(WaveFile({1, 1, 1, 8000, 16}, Pcm16(mono)), {n, kWindowHanning, 1}, fromMono),
@@ -159,13 +159,13 @@ TEST(RecordingAnalyser, A48kHzRecordingShowsItsToneAndNoiseDensityAtItsOwnRate) 
     samples.push_back(static_cast<int16_t>(std::lround(noise(random))));
     noisePower += std::pow(samples.back() / 32768.0, 2) / kFrames;
   }
-  RecordingSpectrum spectrum;
+  RecordingResult spectrum;
   ASSERT_EQ(Analyse(WaveFile({1, 1, 2, kRateHz, 16}, Pcm16(samples)), {kPoints, kWindowHanning, 1},
                     spectrum),
             RecordingAnalyser::Outcome::kDone);
   const AnalysedLevels levels = LevelsOfRecording(spectrum, "ton.wav");
-  ShownSpectrumBuilder builder;
-  const auto shown = std::make_unique<ShownSpectrum>();
+  ShownMeasurementBuilder builder;
+  const auto shown = std::make_unique<ShownMeasurement>();
   builder.Build(levels, {kScaleSine, kWeightingNone, std::nullopt}, *shown);
   const double spacingHz = static_cast<double>(kRateHz) / kPoints;
   ASSERT_TRUE(shown->Peaks[0].Found);
@@ -184,7 +184,7 @@ TEST(RecordingAnalyser, A48kHzRecordingShowsItsToneAndNoiseDensityAtItsOwnRate) 
 TEST(RecordingAnalyser, ReportsProgressCancelsAndRefusesAShortRecording) {
   const Bytes file = WaveFile({}, Pcm16(Recording(40 * 1024, 5)));
   std::vector<double> fractions;
-  RecordingSpectrum spectrum;
+  RecordingResult spectrum;
   EXPECT_EQ(Analyse(file, {1024, kWindowHanning, 1}, spectrum, nullptr,
                     [&](double done) {
                       fractions.push_back(done);
@@ -195,7 +195,7 @@ TEST(RecordingAnalyser, ReportsProgressCancelsAndRefusesAShortRecording) {
   EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
   EXPECT_EQ(fractions.back(), 1.0);
 
-  RecordingSpectrum cancelled;
+  RecordingResult cancelled;
   int calls = 0;
   EXPECT_EQ(Analyse(file, {1024, kWindowHanning, 1}, cancelled, nullptr,
                     [&](double) { return ++calls < 2; }),
@@ -204,7 +204,7 @@ TEST(RecordingAnalyser, ReportsProgressCancelsAndRefusesAShortRecording) {
   EXPECT_EQ(cancelled.Average, nullptr);
 
   std::string error;
-  RecordingSpectrum refused;
+  RecordingResult refused;
   EXPECT_EQ(
       Analyse(WaveFile({}, Pcm16(Recording(2047, 1))), {2048, kWindowHanning, 1}, refused, &error),
       RecordingAnalyser::Outcome::kRefused);

@@ -6,7 +6,7 @@
 
 #include "analysis/MeasurementSettings.h"
 #include "export/LevelTable.h"
-#include "measurement/ReferenceSpectrum.h"
+#include "measurement/ReferenceLevels.h"
 #include "tests/display/DrawingColours.h"
 #include "tests/display/TBitmapDC.h"
 #include "tests/shell/ShellFixture.h"
@@ -82,7 +82,7 @@ class WindowPaintingTest : public ShellTest {
 // that is row 27; line 256 (5512.5 Hz) lies on column 491, line 128
 // (2756.25 Hz) on 437. The decades 100 Hz, 1 kHz and 10 kHz lie on columns
 // 179, 358 and 537, the rows of 0 and -10 dB are 0 and 22.
-TEST_F(WindowPaintingTest, TheViewPaintsTheShownSpectrumAndDrawsANewOneAtOnce) {
+TEST_F(WindowPaintingTest, TheViewPaintsTheShownMeasurementAndDrawsANewOneAtOnce) {
   ASSERT_EQ(View().ShownSize(), kShownSize);
   InvalidateRect(View().GetHandle(), nullptr, TRUE);
   UpdateWindow(View().GetHandle());
@@ -227,7 +227,7 @@ TEST_F(WindowPaintingTest, TheClipboardsPictureHasThePixelsOnScreen) {
     file.Header.LevelScale = "dBFS";  // no window or size: not convertible to dB SPL
     file.FrequenciesHz = {100.0, 1000.0, 10000.0};
     file.Levels = {{-3000, -4000}, {-2000, -3000}, {-5000, -6000}};
-    View().SetReference(ReferenceSpectrum::FromTable(file));
+    View().SetReference(ReferenceLevels::FromTable(file));
     ASSERT_FALSE(View().ReferenceComparable());
   };
   const struct {

@@ -13,16 +13,16 @@
 // One spectrum as every view, file and readout shows it: the levels in the
 // chosen scale, weighting and calibration of the input that recorded it,
 // which lines lie at the analysis floor, the unit, and the facts a file's
-// header or a readout names. Made in one place (ShownSpectrumBuilder); its
+// header or a readout names. Made in one place (ShownMeasurementBuilder); its
 // receivers read it and never scale a level again. Large (several MiB):
 // make it once and rebuild it in place. GUI thread only.
-struct ShownSpectrum {
+struct ShownMeasurement {
   static constexpr uint8_t kFloorLeft = 1;
   static constexpr uint8_t kFloorRight = 2;
   static constexpr uint8_t kHeldFloorLeft = 4;
   static constexpr uint8_t kHeldFloorRight = 8;
 
-  ShownSpectrum();
+  ShownMeasurement();
 
   // Points analysed; 0 before the first spectrum. Lines 0 to Size / 2 - 1
   // of Levels, Held and Floors are valid.

@@ -1,9 +1,9 @@
-#include "measurement/ShownSpectrumBuilder.h"
+#include "measurement/ShownMeasurementBuilder.h"
 
 #include <algorithm>
 
-const LevelScale& ShownSpectrumBuilder::ScaleFor(const LevelChoice& choice, int32_t window,
-                                                 int32_t size, int32_t sampleRateHz) {
+const LevelScale& ShownMeasurementBuilder::ScaleFor(const LevelChoice& choice, int32_t window,
+                                                    int32_t size, int32_t sampleRateHz) {
   if (!CurrentScale || choice.Scale != ScaleChoice.Scale ||
       choice.Weighting != ScaleChoice.Weighting ||
       choice.CalibrationHundredthsDb != ScaleChoice.CalibrationHundredthsDb ||
@@ -17,8 +17,8 @@ const LevelScale& ShownSpectrumBuilder::ScaleFor(const LevelChoice& choice, int3
   return *CurrentScale;
 }
 
-const LevelScale* ShownSpectrumBuilder::NoiseWeightingFor(const LevelChoice& choice, int32_t window,
-                                                          int32_t size) {
+const LevelScale* ShownMeasurementBuilder::NoiseWeightingFor(const LevelChoice& choice,
+                                                             int32_t window, int32_t size) {
   if (choice.Weighting == kWeightingNone) return nullptr;
   if (!NoiseWeighting || choice.Weighting != NoiseWeightingKind || window != NoiseWeightingWindow ||
       size != NoiseWeightingSize) {
@@ -31,8 +31,8 @@ const LevelScale* ShownSpectrumBuilder::NoiseWeightingFor(const LevelChoice& cho
   return NoiseWeighting.get();
 }
 
-void ShownSpectrumBuilder::Build(const AnalysedLevels& analysed, const LevelChoice& choice,
-                                 ShownSpectrum& shown) {
+void ShownMeasurementBuilder::Build(const AnalysedLevels& analysed, const LevelChoice& choice,
+                                    ShownMeasurement& shown) {
   const int32_t size = analysed.Levels ? analysed.Size : 0;
   const int32_t rate = analysed.SampleRateHz;
   const LevelScale& scale = ScaleFor(choice, analysed.Window, size, rate);
@@ -56,12 +56,13 @@ void ShownSpectrumBuilder::Build(const AnalysedLevels& analysed, const LevelChoi
       const int32_t stored = (*analysed.Levels)[line][channel];
       levels[line][channel] = scale.ScaledLevel(stored, line);
       if (scale.IsFloor(stored, line))
-        floor |= channel == 0 ? ShownSpectrum::kFloorLeft : ShownSpectrum::kFloorRight;
+        floor |= channel == 0 ? ShownMeasurement::kFloorLeft : ShownMeasurement::kFloorRight;
       if (!shown.HeldValid) continue;
       const int32_t storedHeld = (*analysed.Held)[line][channel];
       held[line][channel] = scale.ScaledLevel(storedHeld, line);
       if (scale.IsFloor(storedHeld, line))
-        floor |= channel == 0 ? ShownSpectrum::kHeldFloorLeft : ShownSpectrum::kHeldFloorRight;
+        floor |=
+            channel == 0 ? ShownMeasurement::kHeldFloorLeft : ShownMeasurement::kHeldFloorRight;
     }
     floors[static_cast<size_t>(line)] = floor;
   }

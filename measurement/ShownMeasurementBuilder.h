@@ -8,18 +8,18 @@
 #include "analysis/levels/LevelScale.h"
 #include "analysis/levels/PeakFinder.h"
 #include "measurement/AnalysedLevels.h"
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownMeasurement.h"
 
 // The one place where stored levels become shown levels: each analysed
 // spectrum, in the scale and weighting chosen and with the calibration of
-// the input that recorded it, into a ShownSpectrum with its floors, unit
+// the input that recorded it, into a ShownMeasurement with its floors, unit
 // and peaks. Portable; keeps the scale and the windows' lobes it was last
 // asked for. GUI thread only.
-class ShownSpectrumBuilder {
+class ShownMeasurementBuilder {
  public:
   // Rebuilds `shown` from `analysed` as `choice` asks (its calibration is
   // that of analysed.Input, or none).
-  void Build(const AnalysedLevels& analysed, const LevelChoice& choice, ShownSpectrum& shown);
+  void Build(const AnalysedLevels& analysed, const LevelChoice& choice, ShownMeasurement& shown);
 
   // The scale that Build applied last.
   const LevelScale& Scale() const { return *CurrentScale; }

@@ -1,6 +1,6 @@
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownMeasurement.h"
 
-ShownSpectrum::ShownSpectrum()
+ShownMeasurement::ShownMeasurement()
     : Levels(std::make_unique<SpectrumLevels>()),
       Held(std::make_unique<SpectrumLevels>()),
       Floors(std::make_unique<std::array<uint8_t, kMaxSpectrumLines>>()) {}

@@ -1,12 +1,12 @@
-#include "display/SpectrumComposition.h"
+#include "display/ViewComposition.h"
 
 #include "display/AxisPainter.h"
 #include "display/ViewPlacement.h"
 #include "windowing/FpuPrecision.h"
 #include "windowing/TDC.h"
 
-void DrawSpectrumComposition(TDC& dc, const RECT& frame, POINT viewOrigin, const ViewGeometry& view,
-                             ViewPainter& painter, const ShownSpectrum& shown) {
+void DrawViewComposition(TDC& dc, const RECT& frame, POINT viewOrigin, const ViewGeometry& view,
+                         ViewPainter& painter, const ShownMeasurement& shown) {
   PaintAxisFrame(dc, view, frame, shown.AxisShiftHundredthsDb);
   const HDC handle = dc.GetHandle();
   const int saved = SaveDC(handle);
@@ -17,12 +17,11 @@ void DrawSpectrumComposition(TDC& dc, const RECT& frame, POINT viewOrigin, const
   RestoreDC(handle, saved);
 }
 
-void DrawSpectrumPicture(TDC& dc, SIZE frame, const ShownSpectrum& shown) {
+void DrawSpectrumPicture(TDC& dc, SIZE frame, const ShownMeasurement& shown) {
   EnsureExtendedPrecision();
   const LayoutRect placed = PlaceChild(kViewConstraints, frame.cx, frame.cy);
   ViewGeometry view;
   view.Rescale(placed.width, placed.height, shown.Size, true, shown.SampleRateHz);
   ViewPainter painter;
-  DrawSpectrumComposition(dc, {0, 0, frame.cx, frame.cy}, {placed.x, placed.y}, view, painter,
-                          shown);
+  DrawViewComposition(dc, {0, 0, frame.cx, frame.cy}, {placed.x, placed.y}, view, painter, shown);
 }

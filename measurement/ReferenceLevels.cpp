@@ -1,4 +1,4 @@
-#include "measurement/ReferenceSpectrum.h"
+#include "measurement/ReferenceLevels.h"
 
 #include <utility>
 
@@ -6,7 +6,7 @@
 #include "analysis/levels/LevelScale.h"
 #include "export/HeaderTexts.h"
 #include "export/LevelTable.h"
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownMeasurement.h"
 
 namespace {
 
@@ -41,20 +41,19 @@ bool ChoiceOfUnit(const std::string& unit, LevelChoice& choice) {
   return false;
 }
 
-ReferenceSpectrum::ReferenceSpectrum(std::vector<double> frequenciesHz,
-                                     std::vector<LevelPair> levels, std::vector<uint8_t> floors,
-                                     ReferenceFacts facts)
+ReferenceLevels::ReferenceLevels(std::vector<double> frequenciesHz, std::vector<LevelPair> levels,
+                                 std::vector<uint8_t> floors, ReferenceFacts facts)
     : Frequencies(std::move(frequenciesHz)),
       Levels(std::move(levels)),
       Floors(std::move(floors)),
       Known(std::move(facts)) {}
 
-ReferenceSpectrum ReferenceSpectrum::FromShown(const ShownSpectrum& shown) {
+ReferenceLevels ReferenceLevels::FromShown(const ShownMeasurement& shown) {
   const int32_t lines = shown.LineCount();
   std::vector<double> frequencies(static_cast<size_t>(lines));
   std::vector<LevelPair> levels(static_cast<size_t>(lines));
   std::vector<uint8_t> floors(static_cast<size_t>(lines));
-  constexpr uint8_t kLiveFloors = ShownSpectrum::kFloorLeft | ShownSpectrum::kFloorRight;
+  constexpr uint8_t kLiveFloors = ShownMeasurement::kFloorLeft | ShownMeasurement::kFloorRight;
   for (int32_t line = 0; line < lines; ++line) {
     frequencies[line] = shown.LineFrequencyHz(line);
     levels[line] = (*shown.Levels)[line];
@@ -66,11 +65,11 @@ ReferenceSpectrum ReferenceSpectrum::FromShown(const ShownSpectrum& shown) {
   facts.Choice = shown.Choice;
   facts.Window = shown.Window;
   facts.Size = shown.Size;
-  return ReferenceSpectrum(std::move(frequencies), std::move(levels), std::move(floors),
-                           std::move(facts));
+  return ReferenceLevels(std::move(frequencies), std::move(levels), std::move(floors),
+                         std::move(facts));
 }
 
-ReferenceSpectrum ReferenceSpectrum::FromTable(LevelTable table) {
+ReferenceLevels ReferenceLevels::FromTable(LevelTable table) {
   ReferenceFacts facts;
   facts.Unit = table.Header.LevelScale;
   facts.ChoiceKnown = ChoiceOfUnit(facts.Unit, facts.Choice);
@@ -86,14 +85,15 @@ ReferenceSpectrum ReferenceSpectrum::FromTable(LevelTable table) {
       const int32_t floor = scale.ScaledLevelAt(kFloorStoredHundredths, table.FrequenciesHz[row]);
       for (int32_t channel = 0; channel < 2; ++channel)
         if (table.Levels[row][channel] <= floor)
-          floors[row] |= channel == 0 ? ShownSpectrum::kFloorLeft : ShownSpectrum::kFloorRight;
+          floors[row] |=
+              channel == 0 ? ShownMeasurement::kFloorLeft : ShownMeasurement::kFloorRight;
     }
   }
-  return ReferenceSpectrum(std::move(table.FrequenciesHz), std::move(table.Levels),
-                           std::move(floors), std::move(facts));
+  return ReferenceLevels(std::move(table.FrequenciesHz), std::move(table.Levels), std::move(floors),
+                         std::move(facts));
 }
 
-ConvertedReference ReferenceSpectrum::ConvertedFor(const LevelChoice& view) const {
+ConvertedReference ReferenceLevels::ConvertedFor(const LevelChoice& view) const {
   ConvertedReference converted;
   converted.Levels = Levels;
   converted.Floors = Floors;
@@ -115,8 +115,8 @@ ConvertedReference ReferenceSpectrum::ConvertedFor(const LevelChoice& view) cons
     const double frequencyHz = Frequencies[line];
     const int32_t shift = to.ScaledLevelAt(0, frequencyHz) - from.ScaledLevelAt(0, frequencyHz);
     for (int32_t channel = 0; channel < 2; ++channel) {
-      const bool floor = (Floors[line] & (channel == 0 ? ShownSpectrum::kFloorLeft
-                                                       : ShownSpectrum::kFloorRight)) != 0;
+      const bool floor = (Floors[line] & (channel == 0 ? ShownMeasurement::kFloorLeft
+                                                       : ShownMeasurement::kFloorRight)) != 0;
       converted.Levels[line][channel] = floor
                                             ? to.ScaledLevelAt(kFloorStoredHundredths, frequencyHz)
                                             : Levels[line][channel] + shift;

@@ -10,7 +10,7 @@
 // lines 0 to FftSize / 2 - 1 valid, left channel first. Line j stands for
 // j * SampleRateHz / FftSize Hz (not 44100 Hz: the file's rate). A mono
 // recording fills the left channel; its right one holds the floor.
-struct RecordingSpectrum {
+struct RecordingResult {
   int32_t FftSize = 0;
   int32_t Weighting = 0;   // a WeightingWindow
   int32_t AutoOffset = 0;  // 1: the offset correction was on

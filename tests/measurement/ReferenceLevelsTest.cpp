@@ -12,8 +12,8 @@
 #include "analysis/DisplayRange.h"
 #include "analysis/WeightingWindow.h"
 #include "export/LevelTable.h"
-#include "measurement/ReferenceSpectrum.h"
-#include "measurement/ShownSpectrumBuilder.h"
+#include "measurement/ReferenceLevels.h"
+#include "measurement/ShownMeasurementBuilder.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ double DensityOffsetDb() {
   return SineOffsetDb() - 10.0 * std::log10(1.5 * kPoints / (kPoints - 1) * 44100.0 / kPoints);
 }
 
-class ReferenceSpectrumTest : public ::testing::Test {
+class ReferenceLevelsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Range = kFixedDisplayRange;
@@ -42,20 +42,20 @@ class ReferenceSpectrumTest : public ::testing::Test {
     (*Stored)[kFloorLine][0] = -14000;
   }
   // The stored levels as the program shows them in `choice`, kept as the reference.
-  ReferenceSpectrum Taken(const LevelChoice& choice) {
+  ReferenceLevels Taken(const LevelChoice& choice) {
     AnalysedLevels analysed;
     analysed.Size = kPoints;
     analysed.Window = kWindowHanning;
     analysed.Levels = Stored.get();
     Builder.Build(analysed, choice, *Shown);
-    return ReferenceSpectrum::FromShown(*Shown);
+    return ReferenceLevels::FromShown(*Shown);
   }
   std::unique_ptr<SpectrumLevels> Stored = std::make_unique<SpectrumLevels>();
-  ShownSpectrumBuilder Builder;
-  std::unique_ptr<ShownSpectrum> Shown = std::make_unique<ShownSpectrum>();
+  ShownMeasurementBuilder Builder;
+  std::unique_ptr<ShownMeasurement> Shown = std::make_unique<ShownMeasurement>();
 };
 
-TEST_F(ReferenceSpectrumTest, ATakenReferenceReadsInEveryScaleAsItsLinesWouldThere) {
+TEST_F(ReferenceLevelsTest, ATakenReferenceReadsInEveryScaleAsItsLinesWouldThere) {
   const LevelChoice uncorrected{kScaleUncorrected, kWeightingNone, std::nullopt};
   const LevelChoice sine{kScaleSine, kWeightingNone, std::nullopt};
   const LevelChoice density{kScaleNoiseDensity, kWeightingNone, std::nullopt};
@@ -81,14 +81,14 @@ TEST_F(ReferenceSpectrumTest, ATakenReferenceReadsInEveryScaleAsItsLinesWouldThe
     EXPECT_NEAR(converted.Levels[kLine][0], c.Expected, 1);
     EXPECT_NEAR(converted.Levels[kLine][1], c.Expected - 2000, 1);
     // A floor line stays one, at the floor of the view's scale.
-    EXPECT_TRUE(converted.Floors[kFloorLine] & ShownSpectrum::kFloorLeft);
-    EXPECT_FALSE(converted.Floors[kFloorLine] & ShownSpectrum::kFloorRight);
-    EXPECT_FALSE(converted.Floors[kLine] & ShownSpectrum::kFloorLeft);
+    EXPECT_TRUE(converted.Floors[kFloorLine] & ShownMeasurement::kFloorLeft);
+    EXPECT_FALSE(converted.Floors[kFloorLine] & ShownMeasurement::kFloorRight);
+    EXPECT_FALSE(converted.Floors[kLine] & ShownMeasurement::kFloorLeft);
     EXPECT_NEAR(converted.Levels[kFloorLine][0], c.Expected - 9000, 1);
   }
 }
 
-TEST_F(ReferenceSpectrumTest, AFileIsConvertedOnlyWhereItStatesItsScaleWindowAndSize) {
+TEST_F(ReferenceLevelsTest, AFileIsConvertedOnlyWhereItStatesItsScaleWindowAndSize) {
   const auto file = [](const std::string& unit, const std::string& window, int32_t points) {
     LevelTable table;
     table.Header.LevelScale = unit;
@@ -96,7 +96,7 @@ TEST_F(ReferenceSpectrumTest, AFileIsConvertedOnlyWhereItStatesItsScaleWindowAnd
     table.Header.FftSize = points;
     table.FrequenciesHz = {0.0, 1000.0, 2000.0};
     table.Levels = {{-14000, -9000}, {-3000, -4000}, {-14000 + 602, -2000}};
-    return ReferenceSpectrum::FromTable(table);
+    return ReferenceLevels::FromTable(table);
   };
   const LevelChoice uncorrected{kScaleUncorrected, kWeightingNone, std::nullopt};
   const LevelChoice sine{kScaleSine, kWeightingNone, std::nullopt};
@@ -106,8 +106,8 @@ TEST_F(ReferenceSpectrumTest, AFileIsConvertedOnlyWhereItStatesItsScaleWindowAnd
   EXPECT_TRUE(converted.Comparable);
   EXPECT_EQ(converted.Unit, "dB");
   EXPECT_NEAR(converted.Levels[1][0], -3000 - Hundredths(SineOffsetDb()), 1);
-  EXPECT_TRUE(converted.Floors[2] & ShownSpectrum::kFloorLeft);  // its own scale's floor
-  EXPECT_FALSE(converted.Floors[2] & ShownSpectrum::kFloorRight);
+  EXPECT_TRUE(converted.Floors[2] & ShownMeasurement::kFloorLeft);  // its own scale's floor
+  EXPECT_FALSE(converted.Floors[2] & ShownMeasurement::kFloorRight);
 
   // The same unit needs no facts.
   converted = file("dBFS", "", 0).ConvertedFor(sine);
@@ -116,7 +116,7 @@ TEST_F(ReferenceSpectrumTest, AFileIsConvertedOnlyWhereItStatesItsScaleWindowAnd
 
   // Without the window, without the size, with a calibration not stated or a
   // unit the program does not show: as kept, in its own unit.
-  for (const ReferenceSpectrum& reference :
+  for (const ReferenceLevels& reference :
        {file("dBFS", "", kPoints), file("dBFS", "Hanning", 0), file("dB SPL", "Hanning", kPoints),
         file("", "Hanning", kPoints), file("Pa", "Hanning", kPoints)}) {
     converted = reference.ConvertedFor(uncorrected);

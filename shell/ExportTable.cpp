@@ -1,4 +1,4 @@
-#include "shell/SpectrumTable.h"
+#include "shell/ExportTable.h"
 
 #include <windows.h>
 
@@ -21,7 +21,7 @@ constexpr wchar_t kChannelLetters[2] = {L'L', L'R'};
 
 }  // namespace
 
-LevelTable SpectrumTableOf(const ShownSpectrum& shown) {
+LevelTable ExportTableOf(const ShownMeasurement& shown) {
   LevelTable table;
   table.Header.Program = kProgramName;
   table.Header.RecordedAt = LocalTimeText();

@@ -8,7 +8,7 @@
 #include "analysis/levels/LevelChoice.h"
 
 struct LevelTable;
-struct ShownSpectrum;
+struct ShownMeasurement;
 
 // What is known of the levels a reference holds: the scale, weighting and
 // calibration they were shown in, and the window and size of the spectrum
@@ -33,25 +33,25 @@ struct ConvertedReference {
   bool Comparable = false;
   std::string Unit;  // the unit of Levels
   std::vector<LevelPair> Levels;
-  // Per line, ShownSpectrum's kFloorLeft and kFloorRight bits.
+  // Per line, ShownMeasurement's kFloorLeft and kFloorRight bits.
   std::vector<uint8_t> Floors;
 };
 
 // A spectrum kept to compare the live one with: its lines' frequencies and
 // levels as shown when it was kept, which of them lay at the analysis
 // floor, and what is known of their scale. Portable.
-class ReferenceSpectrum {
+class ReferenceLevels {
  public:
   // REQUIRES: as many levels and floors as frequencies, the frequencies
   // non-negative and strictly increasing.
-  ReferenceSpectrum(std::vector<double> frequenciesHz, std::vector<LevelPair> levels,
-                    std::vector<uint8_t> floors, ReferenceFacts facts);
+  ReferenceLevels(std::vector<double> frequenciesHz, std::vector<LevelPair> levels,
+                  std::vector<uint8_t> floors, ReferenceFacts facts);
 
   // The spectrum shown, as kept by "Als Referenz übernehmen".
-  static ReferenceSpectrum FromShown(const ShownSpectrum& shown);
+  static ReferenceLevels FromShown(const ShownMeasurement& shown);
   // A spectrum file's rows; its header's level scale, window and size tell
   // what its levels are, where they name them as the program does.
-  static ReferenceSpectrum FromTable(LevelTable table);
+  static ReferenceLevels FromTable(LevelTable table);
 
   const std::vector<double>& FrequenciesHz() const { return Frequencies; }
   const ReferenceFacts& Facts() const { return Known; }

@@ -4,7 +4,7 @@
 
 #include "display/ViewGeometry.h"
 #include "display/ViewPainter.h"
-#include "measurement/ShownSpectrum.h"
+#include "measurement/ShownMeasurement.h"
 
 class TDC;
 
@@ -13,11 +13,11 @@ class TDC;
 // `painter` through `view`, which the caller has rescaled. The view draws in
 // its own pixels and is clipped to its area, as its window is on screen.
 // GUI thread only.
-void DrawSpectrumComposition(TDC& dc, const RECT& frame, POINT viewOrigin, const ViewGeometry& view,
-                             ViewPainter& painter, const ShownSpectrum& shown);
+void DrawViewComposition(TDC& dc, const RECT& frame, POINT viewOrigin, const ViewGeometry& view,
+                         ViewPainter& painter, const ShownMeasurement& shown);
 
 // The same composition as a picture of `frame` pixels without a window:
 // the view placed in it as the axis frame places it on screen, the traces
 // as the view would draw them with the process-wide display settings, no
 // reference and no readout. Sets the GUI thread's x87 precision.
-void DrawSpectrumPicture(TDC& dc, SIZE frame, const ShownSpectrum& shown);
+void DrawSpectrumPicture(TDC& dc, SIZE frame, const ShownMeasurement& shown);
