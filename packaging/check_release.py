@@ -21,9 +21,10 @@ EXE_NAME = "Frelox.exe"
 README_NAME = "README.txt"
 README_ENCODING = "cp1252"
 # Windows' own; advapi32.dll holds the registry functions, comdlg32.dll the
-# file dialogs, ole32.dll COM for the imaging component that writes PNG.
+# file dialogs, ole32.dll COM for the imaging component that writes PNG,
+# shell32.dll the splitting of the command line into its arguments.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll",
-               "advapi32.dll", "comdlg32.dll", "ole32.dll"}
+               "advapi32.dll", "comdlg32.dll", "ole32.dll", "shell32.dll"}
 SYSTEM_DLL_PREFIX = "api-ms-win-"
 RESOURCE_MENU = pefile.RESOURCE_TYPE["RT_MENU"]
 RESOURCE_DIALOG = pefile.RESOURCE_TYPE["RT_DIALOG"]
