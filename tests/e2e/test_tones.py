@@ -39,6 +39,10 @@ SETTINGS = [(2048, 5), (2048, 1), (65536, 1), (65536, 5)]
 QUIET_FROM_HZ = 20.0
 QUIET_TO_HZ = 200.0
 QUIET_BELOW_DB = -100.0
+# A loaded machine lets the sound server skip now and then: the gap is a click
+# in one measurement, which is loud there. A broken capture is loud in every
+# one, so a loud band is judged again in a later measurement.
+QUIET_RETRY_MARGIN_S = 0.5
 # A tone switched off is gone from the picture within this time: the pause,
 # one capture, the drawing and the player's and sound server's buffering. A
 # device that hands over sound recorded long before falls seconds behind, at
@@ -85,6 +89,12 @@ class Measuring:
             self.plots[setting] = case_support.plot_when(self.program, has_colour(LEFT_GREEN, RIGHT_RED))
         return self.plots[setting]
 
+    def later_plot(self, setting):
+        """A screenshot of a measurement after the one plot() took."""
+        self.set(setting)
+        time.sleep(1.0 / setting[1] + QUIET_RETRY_MARGIN_S)
+        return case_support.plot_when(self.program, has_colour(LEFT_GREEN, RIGHT_RED))
+
 
 @pytest.fixture(scope="module")
 def measuring(tones):
@@ -110,10 +120,17 @@ def judge_peak(plot, trace, fft_size, keep):
     assert ok, detail
 
 
-def judge_quiet(plot, trace, keep):
+def judge_quiet(plot, trace, keep, later=None):
+    """later: a screenshot of a later measurement, judged when this one is loud."""
     keep(plot and plot.picture)
     assert plot is not None
     ok, detail = plot_checks.quiet_between(plot, trace[0], QUIET_FROM_HZ, QUIET_TO_HZ, QUIET_BELOW_DB)
+    if not ok and later is not None:
+        again = later()
+        keep(again and again.picture)
+        assert again is not None
+        ok, again_detail = plot_checks.quiet_between(again, trace[0], QUIET_FROM_HZ, QUIET_TO_HZ, QUIET_BELOW_DB)
+        detail = "%s; in a later measurement: %s" % (detail, again_detail)
     assert ok, detail
 
 
@@ -177,7 +194,7 @@ def test_the_trace_peaks_at_the_tones_column_and_level(measuring, setting, trace
 
 @TRACES
 def test_the_trace_stays_quiet_far_below_the_tone(measuring, setting, trace, keep):
-    judge_quiet(measuring.plot(setting), trace, keep)
+    judge_quiet(measuring.plot(setting), trace, keep, lambda: measuring.later_plot(setting))
 
 
 # The readouts, at the defaults (2048 points, Hanning): the box under the

@@ -401,7 +401,9 @@ TEST(PeakFinderTest, DistortionAndNoiseAgainstATimeDomainFit) {
         -modelSnr + 10.0 * std::log10(gain.NoiseBandwidthLines * 44100.0 / c.Points / 19980.0);
     ASSERT_FALSE(d.NoiseMasked);
     // Quantisation alone puts a share of the lines at the floor: a bound.
-    if (c.NoiseLsb > 0.0) EXPECT_FALSE(d.NoiseBounded);
+    if (c.NoiseLsb > 0.0) {
+      EXPECT_FALSE(d.NoiseBounded);
+    }
     EXPECT_NEAR(d.ThdPlusNoiseDb, modelThdN, 0.5) << c.Points << " " << c.Window;
     EXPECT_NEAR(d.SnrDb, modelSnr, 0.5) << c.Points << " " << c.Window;
     double thdOff = 0.0;
