@@ -46,7 +46,7 @@ void AnalysisWorker::AnalyseCapture() {
   PowerAverager* averager = Averager.Active() ? &Averager : nullptr;
   for (int32_t channel = 0; channel < 2; ++channel)
     AnalyseChannel(Samples, channel, n, weights, Settings.AutoOffset, Offsets[channel], averager,
-                   Levels);
+                   Levels, FloorPowers);
 
   // The held maximum follows every restart of the average and takes only
   // settled averages.

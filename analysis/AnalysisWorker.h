@@ -77,6 +77,8 @@ class AnalysisWorker {
   int32_t CycleWeighting() const { return CycleWindow; }
   // The levels to show: the average when averaging.
   const SpectrumLevels& WorkLevels() const { return Levels; }
+  // The power of each of WorkLevels' lines at the floor.
+  const SpectrumFloorPowers& WorkFloorPowers() const { return FloorPowers; }
   // Each line's highest shown level since the held maximum's last restart,
   // taken only from settled averages (PowerAverager::Settled): the first,
   // barely averaged spectra scatter more than the average will. Valid only
@@ -120,6 +122,7 @@ class AnalysisWorker {
   int32_t CycleFrames = 0;
   int32_t CycleWindow = 0;
   SpectrumLevels Levels{};
+  SpectrumFloorPowers FloorPowers{};
   SpectrumLevels Held{};
   int32_t HeldCount = 0;  // spectra in Held since its restart
   // The count of restarts asked for that the held maximum last restarted for.

@@ -20,7 +20,7 @@ constexpr int32_t kInt16Max = 32767;
 int32_t LevelFromMagnitude(double magnitude) {
   if (magnitude > kMagnitudeFloor)
     return static_cast<int32_t>(20.0 * std::log10(magnitude) * 100.0);
-  return static_cast<int32_t>(kFixedDisplayRange.LevelMin * 100.0);
+  return kAnalysisFloorHundredthsDb;
 }
 
 int16_t UpdatedDcOffset(int16_t oldOffset, double line0Real, int32_t n) {
@@ -53,7 +53,8 @@ void WeightedSamples(const double* samples, int32_t stride, int32_t n, const dou
 
 void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const double* weights,
                     const std::atomic<int32_t>& autoOffset, int16_t& dcOffset,
-                    PowerAverager* averager, SpectrumLevels& levels) {
+                    PowerAverager* averager, SpectrumLevels& levels,
+                    SpectrumFloorPowers& floorPowers) {
   WeightedSamples(frames, channel, n, weights, dcOffset, FftInput);
   Fft(static_cast<uint32_t>(n), 0, FftInput, nullptr, FftRe, FftIm);
 
@@ -62,12 +63,18 @@ void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const dou
 
   const int32_t lines = n / 2;
   if (averager == nullptr) {
-    for (int32_t j = 0; j < lines; ++j)
-      levels[j][channel] = LevelFromMagnitude(LineMagnitude(FftRe[j], FftIm[j], j, n));
+    for (int32_t j = 0; j < lines; ++j) {
+      const double magnitude = LineMagnitude(FftRe[j], FftIm[j], j, n);
+      const int32_t level = LevelFromMagnitude(magnitude);
+      levels[j][channel] = level;
+      floorPowers[j][channel] = FloorPower(level, magnitude * magnitude);
+    }
     return;
   }
   for (int32_t j = 0; j < lines; ++j) {
-    const double power = LinePower(FftRe[j], FftIm[j], j, n);
-    levels[j][channel] = LevelFromMagnitude(std::sqrt(averager->Add(j, channel, power)));
+    const double power = averager->Add(j, channel, LinePower(FftRe[j], FftIm[j], j, n));
+    const int32_t level = LevelFromMagnitude(std::sqrt(power));
+    levels[j][channel] = level;
+    floorPowers[j][channel] = FloorPower(level, power);
   }
 }

@@ -4,9 +4,14 @@
 #include <cmath>
 #include <cstdint>
 
+#include "analysis/DisplayRange.h"
 #include "analysis/LevelTypes.h"
 
 class PowerAverager;
+
+// The level of every line whose magnitude is 1e-7 or less.
+constexpr int32_t kAnalysisFloorHundredthsDb =
+    static_cast<int32_t>(kFixedDisplayRange.LevelMin * 100.0);
 
 // Level in hundredths of a decibel of a normalised line magnitude:
 // 2000 log10(m), truncated toward zero; the floor, the fixed range's
@@ -52,8 +57,15 @@ int16_t UpdatedDcOffset(int16_t oldOffset, double line0Real, int32_t n);
 // applies the weights, transforms, updates dcOffset (or sets it to 0 when
 // autoOffset, read after the transform, is 0) and writes the levels of lines 0 .. n/2 - 1 into
 // element `channel` of `levels`: with an `averager`, the levels of the
-// averaged powers, the spectrum begun there taking this one's. Uses the
-// process-wide FFT work arrays: worker thread only.
+// averaged powers, the spectrum begun there taking this one's; and the
+// power of each line at the floor into `floorPowers` (0 for the others).
+// Uses the process-wide FFT work arrays: worker thread only.
 void AnalyseChannel(const int16_t* frames, int32_t channel, int32_t n, const double* weights,
                     const std::atomic<int32_t>& autoOffset, int16_t& dcOffset,
-                    PowerAverager* averager, SpectrumLevels& levels);
+                    PowerAverager* averager, SpectrumLevels& levels,
+                    SpectrumFloorPowers& floorPowers);
+
+// The entry of `floorPowers` for a line of power `power` whose level is `level`.
+inline float FloorPower(int32_t level, double power) {
+  return level <= kAnalysisFloorHundredthsDb ? static_cast<float>(power) : 0.0f;
+}

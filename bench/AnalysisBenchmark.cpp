@@ -93,13 +93,13 @@ void DistortionOfBothChannels(benchmark::State& state) {
   SpectralPeak peaks[2];
   for (int32_t channel = 0; channel < 2; ++channel)
     peaks[channel] = finder.Find(analyser->WorkLevels(), channel, n, kWindowHanning);
-  distortion.Analyse(analyser->WorkLevels(), 0, n, kWindowHanning, peaks[0], &weighting,
-                     kWeightingA);
+  distortion.Analyse(analyser->WorkLevels(), &analyser->WorkFloorPowers(), 0, n, kWindowHanning,
+                     peaks[0], &weighting, kWeightingA);
   for (auto _ : state) {
     for (int32_t channel = 0; channel < 2; ++channel) {
       const ChannelDistortion d =
-          distortion.Analyse(analyser->WorkLevels(), channel, n, kWindowHanning, peaks[channel],
-                             &weighting, kWeightingA);
+          distortion.Analyse(analyser->WorkLevels(), &analyser->WorkFloorPowers(), channel, n,
+                             kWindowHanning, peaks[channel], &weighting, kWeightingA);
       benchmark::DoNotOptimize(d.SnrDb);
     }
   }

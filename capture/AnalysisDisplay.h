@@ -10,10 +10,12 @@
 // average of `AverageCount` spectra when averaging with `AverageLength`)
 // are valid, and those of `Held` (each line's held maximum) where `HasHeld`:
 // without it the held maximum holds nothing since its last restart.
+// `FloorPowers` holds the power of each of the Levels' lines at the floor.
 struct AnalysedSpectrum {
   int32_t Size;
   int32_t Weighting;
   const SpectrumLevels& Levels;
+  const SpectrumFloorPowers& FloorPowers;
   const SpectrumLevels& Held;
   int32_t AverageCount;
   int32_t AverageLength;

@@ -105,8 +105,9 @@ void CaptureDriver::OnCaptureDone(LPARAM header) {
 
 void CaptureDriver::OnSpectrumReady() {
   Display.ShowSpectrum({Analyser->CycleSize(), Analyser->CycleWeighting(), Analyser->WorkLevels(),
-                        Analyser->HeldLevels(), Analyser->CycleAverageCount(),
-                        Analyser->CycleAverageLength(), Analyser->HasHeldLevels(), AnalysedDevice});
+                        Analyser->WorkFloorPowers(), Analyser->HeldLevels(),
+                        Analyser->CycleAverageCount(), Analyser->CycleAverageLength(),
+                        Analyser->HasHeldLevels(), AnalysedDevice});
   Deliver(RingEventKind::SpectrumShown);
 }
 

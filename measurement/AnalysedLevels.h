@@ -11,13 +11,15 @@
 // Size / 2 lines of `Levels` (the average of `AverageCount` spectra when
 // averaging with `AverageLength`) and of `Held` (each line's held maximum,
 // where HeldValid) are valid. Stored levels: hundredths of a decibel as
-// analysed, floor -14000.
+// analysed, floor -14000. `FloorPowers`, where known, holds the power of
+// each of the Levels' lines at the floor (a file's levels have none).
 struct AnalysedLevels {
   int32_t Size = 0;
   int32_t SampleRateHz = kSampleRateHz;
   int32_t Window = 0;
   const SpectrumLevels* Levels = nullptr;
   const SpectrumLevels* Held = nullptr;
+  const SpectrumFloorPowers* FloorPowers = nullptr;
   bool HeldValid = false;
   int32_t AverageCount = 0;
   int32_t AverageLength = 0;

@@ -39,12 +39,14 @@ void Measurement::TMessageTarget::OnTimer(UINT_PTR timerId) {
 Measurement::Measurement()
     : RecordedLevels(std::make_unique<SpectrumLevels>()),
       RecordedHeld(std::make_unique<SpectrumLevels>()),
+      RecordedFloorPowers(std::make_unique<SpectrumFloorPowers>()),
       Target(std::make_unique<TMessageTarget>(*this)),
       Driver(std::make_unique<CaptureDriver>(static_cast<AnalysisDisplay&>(*this))) {
   Range = kFixedDisplayRange;
   Recorded.Levels = RecordedLevels.get();
   Recorded.Held = RecordedHeld.get();
-  Builder.Build(Recorded, ChoiceFor(""), Value);
+  Recorded.FloorPowers = RecordedFloorPowers.get();
+  Builder.Build(Recorded, ChoiceFor(""), Value, Settings.ShowDistortion != 0);
 }
 
 // The driver goes first: its teardown may still open a box, and its timers
@@ -94,7 +96,7 @@ void Measurement::SetCalibrations(std::map<std::string, int32_t> calibrations) {
 }
 
 void Measurement::Reshape() {
-  Builder.Build(Recorded, ChoiceFor(Recorded.Input), Value);
+  Builder.Build(Recorded, ChoiceFor(Recorded.Input), Value, Settings.ShowDistortion != 0);
   // A copy: a listener may add or remove listeners.
   const std::vector<MeasurementListener*> listeners = Listeners;
   for (MeasurementListener* listener : listeners) listener->SpectrumShown(Value);
@@ -104,6 +106,7 @@ void Measurement::ShowSpectrum(const AnalysedSpectrum& spectrum) {
   const int32_t lines = spectrum.Size / 2;
   std::copy_n(spectrum.Levels.begin(), lines, RecordedLevels->begin());
   std::copy_n(spectrum.Held.begin(), lines, RecordedHeld->begin());
+  std::copy_n(spectrum.FloorPowers.begin(), lines, RecordedFloorPowers->begin());
   Recorded.Size = spectrum.Size;
   Recorded.Window = spectrum.Weighting;
   Recorded.AverageCount = spectrum.AverageCount;

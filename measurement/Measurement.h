@@ -51,8 +51,8 @@ class Measurement : private AnalysisDisplay {
   // The spectrum shown; none yet while its Size is 0.
   const ShownMeasurement& Shown() const { return Value; }
 
-  // The level scale or the frequency weighting chosen changed: the
-  // spectrum shown is reshaped and shown again.
+  // The level scale, the frequency weighting or the distortion's showing
+  // changed: the spectrum shown is reshaped and shown again.
   void LevelChoiceChanged();
   // Each input's calibration by product name (hundredths of a dB SPL of a
   // full-scale sine): the spectrum shown is reshaped with that of its input.
@@ -96,6 +96,7 @@ class Measurement : private AnalysisDisplay {
 
   std::unique_ptr<SpectrumLevels> RecordedLevels;
   std::unique_ptr<SpectrumLevels> RecordedHeld;
+  std::unique_ptr<SpectrumFloorPowers> RecordedFloorPowers;
   AnalysedLevels Recorded;
   ShownMeasurement Value;
   ShownMeasurementBuilder Builder;

@@ -18,21 +18,23 @@ const LevelScale& ShownMeasurementBuilder::ScaleFor(const LevelChoice& choice, i
 }
 
 const LevelScale* ShownMeasurementBuilder::NoiseWeightingFor(const LevelChoice& choice,
-                                                             int32_t window, int32_t size) {
+                                                             int32_t window, int32_t size,
+                                                             int32_t sampleRateHz) {
   if (choice.Weighting == kWeightingNone) return nullptr;
   if (!NoiseWeighting || choice.Weighting != NoiseWeightingKind || window != NoiseWeightingWindow ||
-      size != NoiseWeightingSize) {
+      size != NoiseWeightingSize || sampleRateHz != NoiseWeightingRateHz) {
     NoiseWeighting = std::make_unique<LevelScale>(
-        LevelChoice{kScaleUncorrected, choice.Weighting, std::nullopt}, window, size);
+        LevelChoice{kScaleUncorrected, choice.Weighting, std::nullopt}, window, size, sampleRateHz);
     NoiseWeightingKind = choice.Weighting;
     NoiseWeightingWindow = window;
     NoiseWeightingSize = size;
+    NoiseWeightingRateHz = sampleRateHz;
   }
   return NoiseWeighting.get();
 }
 
 void ShownMeasurementBuilder::Build(const AnalysedLevels& analysed, const LevelChoice& choice,
-                                    ShownMeasurement& shown) {
+                                    ShownMeasurement& shown, bool withDistortion) {
   const int32_t size = analysed.Levels ? analysed.Size : 0;
   const int32_t rate = analysed.SampleRateHz;
   const LevelScale& scale = ScaleFor(choice, analysed.Window, size, rate);
@@ -75,9 +77,11 @@ void ShownMeasurementBuilder::Build(const AnalysedLevels& analysed, const LevelC
         size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window, &sine, rate)
                   : SpectralPeak{};
     shown.Distortion[channel] =
-        size >= 2 ? Distortion.Analyse(
-                        *analysed.Levels, channel, size, analysed.Window, shown.Peaks[channel],
-                        NoiseWeightingFor(choice, analysed.Window, size), choice.Weighting)
-                  : ChannelDistortion{};
+        size >= 2 && withDistortion
+            ? Distortion.Analyse(*analysed.Levels, analysed.FloorPowers, channel, size,
+                                 analysed.Window, shown.Peaks[channel],
+                                 NoiseWeightingFor(choice, analysed.Window, size, rate),
+                                 choice.Weighting)
+            : ChannelDistortion{};
   }
 }

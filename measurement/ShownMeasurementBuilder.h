@@ -18,8 +18,11 @@
 class ShownMeasurementBuilder {
  public:
   // Rebuilds `shown` from `analysed` as `choice` asks (its calibration is
-  // that of analysed.Input, or none).
-  void Build(const AnalysedLevels& analysed, const LevelChoice& choice, ShownMeasurement& shown);
+  // that of analysed.Input, or none). Without `withDistortion` the tones'
+  // distortion is not measured (each shown.Distortion reads not Measured):
+  // nothing shows it, and it costs a share of each spectrum.
+  void Build(const AnalysedLevels& analysed, const LevelChoice& choice, ShownMeasurement& shown,
+             bool withDistortion = true);
 
   // The scale that Build applied last.
   const LevelScale& Scale() const { return *CurrentScale; }
@@ -30,7 +33,8 @@ class ShownMeasurementBuilder {
 
   // The uncorrected levels with the chosen weighting, which the noise takes;
   // null without a weighting.
-  const LevelScale* NoiseWeightingFor(const LevelChoice& choice, int32_t window, int32_t size);
+  const LevelScale* NoiseWeightingFor(const LevelChoice& choice, int32_t window, int32_t size,
+                                      int32_t sampleRateHz);
 
   PeakFinder Peaks;
   DistortionAnalyser Distortion;
@@ -38,6 +42,7 @@ class ShownMeasurementBuilder {
   int32_t NoiseWeightingKind = -1;
   int32_t NoiseWeightingWindow = -1;
   int32_t NoiseWeightingSize = -1;
+  int32_t NoiseWeightingRateHz = -1;
   std::unique_ptr<LevelScale> CurrentScale;
   LevelChoice ScaleChoice;
   int32_t ScaleWindow = -1;

@@ -47,6 +47,7 @@ RecordingAnalyser::Outcome RecordingAnalyser::Analyse(WaveFileReader& reader,
   result.Truncated = format.Truncated;
   result.Average = std::make_unique<SpectrumLevels>();
   result.Held = std::make_unique<SpectrumLevels>();
+  result.FloorPowers = std::make_unique<SpectrumFloorPowers>();
 
   Frames.resize(static_cast<size_t>(n) * channels);
   Input.resize(n);
@@ -84,7 +85,10 @@ RecordingAnalyser::Outcome RecordingAnalyser::Analyse(WaveFileReader& reader,
     for (int32_t channel = 0; channel < 2; ++channel) {
       (*result.Held)[j][channel] =
           channel < channels ? LevelFromMagnitude(HeldMagnitudes[j][channel]) : kFloorHundredthsDb;
-      if (channel >= channels) (*result.Average)[j][channel] = kFloorHundredthsDb;
+      if (channel >= channels) {
+        (*result.Average)[j][channel] = kFloorHundredthsDb;
+        (*result.FloorPowers)[j][channel] = 0.0f;
+      }
     }
   }
   spectrum = std::move(result);
@@ -101,7 +105,11 @@ void RecordingAnalyser::AnalyseBlock(int32_t channels, int32_t n, const double* 
     Offsets[channel] = autoOffset ? UpdatedDcOffset(Offsets[channel], Re[0], n) : 0;
     for (int32_t j = 0; j < n / 2; ++j) {
       const double averaged = Averager->Add(j, channel, LinePower(Re[j], Im[j], j, n));
-      if (last) average[j][channel] = LevelFromMagnitude(std::sqrt(averaged));
+      if (last) {
+        const int32_t level = LevelFromMagnitude(std::sqrt(averaged));
+        average[j][channel] = level;
+        (*result.FloorPowers)[j][channel] = FloorPower(level, averaged);
+      }
       const double magnitude = LineMagnitude(Re[j], Im[j], j, n);
       double& held = HeldMagnitudes[j][channel];
       if (first || magnitude > held) held = magnitude;

@@ -12,6 +12,7 @@ AnalysedLevels LevelsOfRecording(const RecordingResult& spectrum, const std::str
   levels.Window = spectrum.Weighting;
   levels.Levels = spectrum.Average.get();
   levels.Held = spectrum.Held.get();
+  levels.FloorPowers = spectrum.FloorPowers.get();
   levels.HeldValid = spectrum.Held != nullptr;
   levels.AverageCount = static_cast<int32_t>(
       std::min<int64_t>(spectrum.BlockCount, std::numeric_limits<int32_t>::max()));

@@ -20,6 +20,8 @@ struct RecordingResult {
   bool Truncated = false;  // the file was cut off: what it holds was analysed
   // Each line's power averaged over every block, as a level.
   std::unique_ptr<SpectrumLevels> Average;
+  // The averaged power of each of Average's lines at the floor, 0 for the others.
+  std::unique_ptr<SpectrumFloorPowers> FloorPowers;
   // Each line's highest level in any one block.
   std::unique_ptr<SpectrumLevels> Held;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "analysis/levels/LevelScale.h"
 
@@ -27,6 +28,15 @@ constexpr double kDbPerPowerDecade = 10.0;
 // The band's levels are counted in bins of 2^kHistogramShift hundredths
 // (1.28 dB) for the median.
 constexpr int32_t kHistogramShift = 7;
+// A float's biased binary exponent: the bins of the powers below the floor.
+constexpr int32_t kFloatExponentBins = 256;
+constexpr int32_t kFloatExponentBias = 127;
+constexpr int32_t kFloatMantissaBits = 23;
+int32_t BinaryExponentBin(float power) {
+  uint32_t bits = 0;
+  std::memcpy(&bits, &power, sizeof bits);
+  return static_cast<int32_t>((bits >> kFloatMantissaBits) & (kFloatExponentBins - 1));
+}
 // The harmonics' floor: the median of this many lines beyond each side of
 // their lobe (fewer than the peak's: nine of them are judged per spectrum).
 constexpr int32_t kHarmonicFloorLines = 16;
@@ -64,6 +74,7 @@ double Db(double ratio) {
 DistortionAnalyser::DistortionAnalyser()
     : Powers(static_cast<size_t>(kTopHundredths - kFloorHundredths) + 1),
       Histogram(static_cast<size_t>((kTopHundredths - kFloorHundredths) >> kHistogramShift) + 1),
+      FloorHistogram(kFloatExponentBins),
       Blocks(static_cast<size_t>(kMaxSpectrumLines / kBlockLines) + 1) {
   for (size_t i = 0; i < Powers.size(); ++i)
     Powers[i] =
@@ -92,8 +103,25 @@ const WindowGain& DistortionAnalyser::Gain(int32_t window, int32_t size) {
   return CurrentGain;
 }
 
-ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int32_t channel,
-                                              int32_t shownSize, int32_t window,
+const std::vector<double>& DistortionAnalyser::WeightFactors(const LevelScale* weighting,
+                                                             int32_t kind, int32_t lines,
+                                                             int32_t rateHz) {
+  if (!weighting) kind = 0;
+  if (kind != FactorsKind || lines != FactorsLines || rateHz != FactorsRateHz) {
+    Factors.assign(static_cast<size_t>(lines), 1.0);
+    if (weighting)
+      for (int32_t line = 0; line < lines; ++line)
+        Factors[static_cast<size_t>(line)] = Power(weighting->ScaledLevel(0, line));
+    FactorsKind = kind;
+    FactorsLines = lines;
+    FactorsRateHz = rateHz;
+  }
+  return Factors;
+}
+
+ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
+                                              const SpectrumFloorPowers* floorPowers,
+                                              int32_t channel, int32_t shownSize, int32_t window,
                                               const SpectralPeak& peak, const LevelScale* weighting,
                                               int32_t weightingKind) {
   ChannelDistortion result;
@@ -108,6 +136,18 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
   const double toneLine = fundamental.FrequencyHz / spacingHz;
   const double tonePower = Power(fundamental.LevelHundredthsDb);
   const WindowLeakage& leakage = Leakage(window);
+  const std::vector<double>& factors = WeightFactors(weighting, weightingKind, lines, rate);
+  // A line's power, weighted, and whether it lies at the floor with its power unknown.
+  const auto linePower = [&](int32_t line, double& weighted, bool& hidden) {
+    const int32_t level = std::clamp(stored(line), kFloorHundredths, kTopHundredths);
+    const bool atFloor = level <= kFloorHundredths;
+    const double power = atFloor && floorPowers
+                             ? static_cast<double>((*floorPowers)[line][channel])
+                             : Powers[static_cast<size_t>(level - kFloorHundredths)];
+    weighted = power * factors[static_cast<size_t>(line)];
+    hidden = atFloor && !floorPowers;
+    return power;
+  };
   result.Measured = true;
   result.FundamentalHz = fundamental.FrequencyHz;
   result.NoiseWeighting = weighting ? weightingKind : 0;
@@ -123,33 +163,53 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
   result.BandHighHz = std::min(kBandHighHz, bandHigh * spacingHz);
   const int32_t bandLines = std::max(0, bandHigh - bandLow + 1);
   const int32_t blocks = (bandLines + kBlockLines - 1) / kBlockLines;
+  // Lines at the floor with their powers counted in FloorHistogram (the
+  // lowest), the others in Histogram.
   std::fill(Histogram.begin(), Histogram.end(), 0);
+  if (FloorHistogramUsed) std::fill(FloorHistogram.begin(), FloorHistogram.end(), 0);
+  int32_t floorLines = 0;
   for (int32_t block = 0; block < blocks; ++block) {
     const int32_t first = bandLow + block * kBlockLines;
     const int32_t end = std::min(bandHigh + 1, first + kBlockLines);
     BlockPowers sums;
     for (int32_t line = first; line < end; ++line) {
+      double weighted = 0.0;
+      bool hidden = false;
+      const double power = linePower(line, weighted, hidden);
       const int32_t level = std::clamp(stored(line), kFloorHundredths, kTopHundredths);
-      ++Histogram[static_cast<size_t>((level - kFloorHundredths) >> kHistogramShift)];
-      const double power = Powers[static_cast<size_t>(level - kFloorHundredths)];
+      if (level <= kFloorHundredths && floorPowers) {
+        ++FloorHistogram[static_cast<size_t>(BinaryExponentBin((*floorPowers)[line][channel]))];
+        ++floorLines;
+      } else {
+        ++Histogram[static_cast<size_t>((level - kFloorHundredths) >> kHistogramShift)];
+      }
       sums.Unweighted += power;
-      const int32_t shown = weighting ? weighting->ScaledLevel(level, line) : level;
-      const double weighted = weighting ? Power(shown) : power;
       sums.Weighted += weighted;
-      if (level <= kFloorHundredths || shown <= kFloorHundredths) sums.Floor += weighted;
+      sums.Floor += hidden ? weighted : 0.0;
     }
     Blocks[static_cast<size_t>(block)] = sums;
   }
-  int32_t medianBin = 0;
-  for (int32_t seen = 0; medianBin < static_cast<int32_t>(Histogram.size()); ++medianBin) {
-    seen += Histogram[static_cast<size_t>(medianBin)];
-    if (2 * seen >= bandLines) break;
+  FloorHistogramUsed = floorLines > 0;
+  double meanNoise = Power(kFloorHundredths);
+  int32_t seen = 0;
+  bool medianFound = false;
+  for (int32_t bin = 0; bin < kFloatExponentBins && 2 * floorLines >= bandLines && !medianFound;
+       ++bin) {
+    seen += FloorHistogram[static_cast<size_t>(bin)];
+    if (2 * seen < bandLines) continue;
+    medianFound = true;
+    // The middle of the bin's octave.
+    meanNoise = std::ldexp(std::sqrt(2.0), bin - kFloatExponentBias) / kLn2;
   }
-  const double meanNoise =
-      medianBin == 0
-          ? Power(kFloorHundredths)
-          : Power(kFloorHundredths + (medianBin << kHistogramShift) + (1 << kHistogramShift) / 2) /
-                kLn2;
+  seen = floorLines;
+  for (int32_t bin = 0; bin < static_cast<int32_t>(Histogram.size()) && !medianFound; ++bin) {
+    seen += Histogram[static_cast<size_t>(bin)];
+    if (2 * seen < bandLines) continue;
+    medianFound = true;
+    if (bin > 0)
+      meanNoise =
+          Power(kFloorHundredths + (bin << kHistogramShift) + (1 << kHistogramShift) / 2) / kLn2;
+  }
   const double excludeAbove = kLeakageShareOfNoise * meanNoise;
 
   // The fundamental's lines: its main lobe, and its leakage above the share of the noise.
@@ -235,17 +295,7 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels, int3
   double fundamentalWeights = 0.0;
   double harmonicWeights = 0.0;
   int32_t counted = 0;
-  const auto weightAt = [&](int32_t line) {
-    return weighting ? Power(weighting->ScaledLevel(0, line)) : 1.0;
-  };
-  // A line's power, weighted, and whether it lies at the analysis floor.
-  const auto linePower = [&](int32_t line, double& weighted, bool& atFloor) {
-    const int32_t level = std::clamp(stored(line), kFloorHundredths, kTopHundredths);
-    const int32_t shown = weighting ? weighting->ScaledLevel(level, line) : level;
-    weighted = Power(shown);
-    atFloor = level <= kFloorHundredths || shown <= kFloorHundredths;
-    return Powers[static_cast<size_t>(level - kFloorHundredths)];
-  };
+  const auto weightAt = [&](int32_t line) { return factors[static_cast<size_t>(line)]; };
   std::sort(harmonicRuns.begin(), harmonicRuns.begin() + result.HarmonicCount,
             [](const LineRun& a, const LineRun& b) { return a.Low < b.Low; });
   // A measured harmonic's lines are its own where the fundamental's run

@@ -41,8 +41,9 @@ struct ChannelDistortion {
 
   // THD+N: everything but the fundamental in the band; SNR: the fundamental
   // over the same without the harmonics. Weighted with NoiseWeighting.
-  bool NoiseMasked = false;    // the window's leakage lies above the noise
-  bool NoiseBounded = false;   // lines at the analysis floor hold a share: THD+N <=, SNR >=
+  bool NoiseMasked = false;  // the window's leakage lies above the noise
+  bool NoiseBounded =
+      false;  // lines at the floor, their powers unknown, hold a share: THD+N <=, SNR >=
   int32_t NoiseWeighting = 0;  // a FrequencyWeightingKind
   double ThdPlusNoiseDb = 0.0;
   double SnrDb = 0.0;
@@ -63,7 +64,8 @@ struct ChannelDistortion {
 // line lies kPeakAboveNoiseDb above the noise floor near it (PeakFinder's
 // floor), else it lies below the highest line there plus the window's
 // scalloping loss. Powers are summed over the lines from 20 Hz to 20 kHz
-// (those below the top): each line's power over the window's equivalent
+// (those below the top; a line at the analysis floor with its power, where
+// the analysis gives it, else with the floor's): each line's power over the window's equivalent
 // noise bandwidth is the power of the noise it holds, each tone's level its
 // power; the lines of the fundamental's main lobe and of its leakage above
 // a hundredth of the noise, and for the SNR those of the harmonics, are
@@ -73,10 +75,12 @@ class DistortionAnalyser {
   DistortionAnalyser();
   ~DistortionAnalyser();
 
-  // `weighting`: a scale of the uncorrected levels with the frequency
-  // weighting the noise takes, or null for none (weightingKind 0).
-  ChannelDistortion Analyse(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
-                            int32_t window, const SpectralPeak& peak, const LevelScale* weighting,
+  // `floorPowers`: the powers of the lines at the floor, or null where
+  // unknown. `weighting`: a scale of the uncorrected levels with the
+  // frequency weighting the noise takes, or null for none (weightingKind 0).
+  ChannelDistortion Analyse(const SpectrumLevels& levels, const SpectrumFloorPowers* floorPowers,
+                            int32_t channel, int32_t shownSize, int32_t window,
+                            const SpectralPeak& peak, const LevelScale* weighting,
                             int32_t weightingKind);
 
   static constexpr double kBandLowHz = 20.0;
@@ -92,6 +96,9 @@ class DistortionAnalyser {
  private:
   const WindowLeakage& Leakage(int32_t window);
   const WindowGain& Gain(int32_t window, int32_t size);
+  // Each line's weighting as a factor of its power, all 1 without one.
+  const std::vector<double>& WeightFactors(const LevelScale* weighting, int32_t kind, int32_t lines,
+                                           int32_t rateHz);
   double Power(int32_t hundredths) const;
 
   PeakFinder Peaks;
@@ -101,12 +108,20 @@ class DistortionAnalyser {
   int32_t GainSize = -1;
   std::vector<double> Powers;      // of stored hundredths from the floor up
   std::vector<int32_t> Histogram;  // the band's levels, for the median
-  // The band's powers summed per kBlockLines lines.
-  static constexpr int32_t kBlockLines = 256;
+  // The band's lines below the floor by their powers' binary exponent.
+  std::vector<int32_t> FloorHistogram;
+  bool FloorHistogramUsed = true;
+  std::vector<double> Factors;
+  int32_t FactorsKind = -1;
+  int32_t FactorsLines = -1;
+  int32_t FactorsRateHz = -1;
+  // The band's powers summed per kBlockLines lines (few, so that the
+  // fundamental's block, walked again line by line, is short).
+  static constexpr int32_t kBlockLines = 64;
   struct BlockPowers {
     double Weighted = 0.0;
     double Unweighted = 0.0;
-    double Floor = 0.0;  // of the lines at the analysis floor, weighted
+    double Floor = 0.0;  // of the lines at the floor whose power is unknown, weighted
   };
   std::vector<BlockPowers> Blocks;
 };

@@ -63,7 +63,8 @@ void SettingsCommands::CmSetting(UINT command) {
   if (command == CMD_HOLD_MAXIMUM && Settings.HoldMaximum)
     Context.Measured.Capture().RestartHeldMaximum();
   if (&setting == &kSettings[SettingIndex("LevelScale")] ||
-      &setting == &kSettings[SettingIndex("FrequencyWeighting")])
+      &setting == &kSettings[SettingIndex("FrequencyWeighting")] ||
+      &setting == &kSettings[SettingIndex("ShowDistortion")])
     Context.Measured.LevelChoiceChanged();
   if (setting.Effect == SettingEffect::Repaint) Context.Repaint(Context.Frame);
 }

@@ -107,8 +107,10 @@ TEST(RecordingAnalyser, AveragesAndHoldsTheBlocksAsTheLiveAnalysis) {
     EXPECT_GT(compared, n / 2);
     EXPECT_EQ(*spectrum.Held, single.Worker->HeldLevels());
     const LiveBlocks averaged(samples, choice, PowerAverager::kContinuous);
-    for (int32_t j = 0; j < n / 2; ++j)
+    for (int32_t j = 0; j < n / 2; ++j) {
       ASSERT_EQ((*spectrum.Average)[j], averaged.Worker->WorkLevels()[j]) << "line " << j;
+      ASSERT_EQ((*spectrum.FloorPowers)[j], averaged.Worker->WorkFloorPowers()[j]) << "line " << j;
+    }
   }
 }
 

@@ -328,8 +328,8 @@ SineFit FitSines(const std::vector<double>& samples, double cycles, int32_t orde
 // harmonics synthesised where it lies at least 20 dB above the noise per
 // line; THD+N and SNR within 0.5 dB of the fit's residual; harmonics 20 dB
 // below that noise read as bounds above their level. A full-scale 16-bit
-// sine (its quantisation the only noise) reads the SINAD of its samples'
-// fit, near 98 dB. Without a window, a tone between lines shows no figure
+// sine (its quantisation the only noise, in most lines below the floor
+// from 8192 points on) reads the SINAD of its samples' fit, near 98 dB. Without a window, a tone between lines shows no figure
 // its leakage would make.
 TEST(PeakFinderTest, DistortionAndNoiseAgainstATimeDomainFit) {
   Range = kFixedDisplayRange;
@@ -355,6 +355,10 @@ TEST(PeakFinderTest, DistortionAndNoiseAgainstATimeDomainFit) {
       {65536, kWindowBlackman, 999.0, 0.5, 3.0, {{2, -55.0}, {3, -65.0}, {10, -90.0}}},
       {1024, kWindowHanning, 999.0, 32767.0 / 32768.0, 0.0, {}},
       {1024, kWindowBlackman, 999.0, 32767.0 / 32768.0, 0.0, {}},
+      // Its quantisation noise lies below the floor in most lines from here on.
+      {8192, kWindowHanning, 999.0, 32767.0 / 32768.0, 0.0, {}},
+      {65536, kWindowBlackman, 999.0, 32767.0 / 32768.0, 0.0, {}},
+      {262144, kWindowHanning, 999.0, 32767.0 / 32768.0, 0.0, {}},
       {8192, kWindowOff, 999.0, 0.5, 3.0, {{2, -60.0}, {3, -70.0}}},
   };
   std::printf("| points | window | THD off | THD+N off | SNR off | THD+N read |\n");
@@ -380,8 +384,8 @@ TEST(PeakFinderTest, DistortionAndNoiseAgainstATimeDomainFit) {
     const SpectrumLevels& levels = worker->WorkLevels();
     const SpectralPeak peak = finder.Find(levels, 0, c.Points, c.Window);
     ASSERT_TRUE(peak.Found);
-    const ChannelDistortion d =
-        distortion.Analyse(levels, 0, c.Points, c.Window, peak, nullptr, kWeightingNone);
+    const ChannelDistortion d = distortion.Analyse(levels, &worker->WorkFloorPowers(), 0, c.Points,
+                                                   c.Window, peak, nullptr, kWeightingNone);
     ASSERT_TRUE(d.Measured);
     if (c.Window == kWindowOff) {
       EXPECT_TRUE(d.ThdMasked);
@@ -400,10 +404,8 @@ TEST(PeakFinderTest, DistortionAndNoiseAgainstATimeDomainFit) {
     const double lineNoiseDb =
         -modelSnr + 10.0 * std::log10(gain.NoiseBandwidthLines * 44100.0 / c.Points / 19980.0);
     ASSERT_FALSE(d.NoiseMasked);
-    // Quantisation alone puts a share of the lines at the floor: a bound.
-    if (c.NoiseLsb > 0.0) {
-      EXPECT_FALSE(d.NoiseBounded);
-    }
+    // The lines at the floor count with their powers: no bound.
+    EXPECT_FALSE(d.NoiseBounded);
     EXPECT_NEAR(d.ThdPlusNoiseDb, modelThdN, 0.5) << c.Points << " " << c.Window;
     EXPECT_NEAR(d.SnrDb, modelSnr, 0.5) << c.Points << " " << c.Window;
     double thdOff = 0.0;
