@@ -125,6 +125,7 @@ bool TMainFrame::CanClose() {
 }
 
 void TMainFrame::StopBeforeExceptionBox() {
+  RecordingUnit->Cancel();
   Measured.StopBeforeExceptionBox();
   TDecoratedFrame::StopBeforeExceptionBox();
 }

@@ -37,7 +37,10 @@ class RecordingCommands : public CommandUnit {
   // if the menu's size, window or offset correction changed.
   void FollowAnalysisChoice();
 
-  bool Analysing() const { return Job != nullptr; }
+  // Stops the analysis under way, if any, and puts the corner back (also
+  // before an escaped exception's box, which ends the run).
+  void Cancel();
+
   bool ShowsRecording() const;
 
  private:
@@ -56,8 +59,6 @@ class RecordingCommands : public CommandUnit {
   void CmCancel(UINT);
   // Starts analysing `path` with the menu's choices, cancelling an analysis under way.
   void Start(const std::wstring& path);
-  // Stops the analysis under way, if any, and puts the corner back.
-  void Cancel();
   void Poll();
   void Finish();
   void MeasureAgain();
