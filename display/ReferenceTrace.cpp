@@ -46,7 +46,7 @@ void ReferenceTrace::Place(const ViewGeometry& view) {
     const int32_t edge = column(PlacedFirst);
     while (PlacedFirst > 0 && column(PlacedFirst - 1) == edge) --PlacedFirst;
   }
-  if (PlacedEnd > 0 && range.HighHz() < ViewRange::kHighestHz) {
+  if (PlacedEnd > 0 && range.HighHz() < range.HighestHz()) {
     int32_t last = std::clamp(lineAbove(range.HighHz()), PlacedFirst, PlacedEnd - 1);
     const int32_t edge = column(last);
     while (last + 1 < PlacedEnd && column(last + 1) == edge) ++last;

@@ -50,10 +50,12 @@ TMainClient::~TMainClient() {
 void TMainClient::SpectrumShown(const ShownMeasurement& shown) {
   Spectrum = &shown;
   FollowScale();
+  FollowRate();
   ConvertReference();
   if (!GetHandle()) return;
-  const bool resized = shown.Size != LaidOutSize;
+  const bool resized = shown.Size != LaidOutSize || shown.SampleRateHz != LaidOutRateHz;
   LaidOutSize = shown.Size;
+  LaidOutRateHz = shown.SampleRateHz;
   Rescale(resized);
   TClientDC dc(GetHandle());
   Painter.DrawSpectrum(dc, View, shown);
@@ -63,7 +65,7 @@ void TMainClient::Rescale(bool forced) {
   EnsureExtendedPrecision();  // the column cache is computed here
   RECT area;
   GetClientRect(GetHandle(), &area);
-  View.Rescale(area.right, area.bottom, Spectrum->Size, forced);
+  View.Rescale(area.right, area.bottom, Spectrum->Size, forced, Spectrum->SampleRateHz);
 }
 
 void TMainClient::Paint(TDC& dc, bool, const RECT&) {
@@ -85,6 +87,12 @@ void TMainClient::DrawComposition(TDC& dc, const RECT& frame, POINT viewOrigin) 
   Painter.HideReadout();
   DrawViewComposition(dc, frame, viewOrigin, View, Painter, *Spectrum);
   if (readout) Painter.ShowReadoutAt(pointer);
+}
+
+void TMainClient::SetCornerNote(std::wstring note) {
+  if (note == Painter.CornerNote()) return;
+  Painter.SetCornerNote(std::move(note));
+  if (GetHandle()) InvalidateRect(GetHandle(), nullptr, FALSE);
 }
 
 void TMainClient::SetReference(std::optional<ReferenceLevels> reference) {
@@ -182,6 +190,20 @@ void TMainClient::FollowScale() {
   if (GetHandle()) InvalidateRect(::GetParent(GetHandle()), nullptr, TRUE);
 }
 
+void TMainClient::FollowRate() {
+  const double highestHz = Spectrum->SampleRateHz / 2.0;
+  if (highestHz == View.Range().HighestHz()) return;
+  ViewRange range = View.Range();
+  range.SetHighestHz(highestHz);
+  ApplyRange(range, false);
+}
+
+ViewRange TMainClient::WholeRange() const {
+  ViewRange range;
+  range.SetHighestHz(View.Range().HighestHz());
+  return range;
+}
+
 double TMainClient::ShownTopDb() const {
   return View.Range().TopDb() + Spectrum->AxisShiftHundredthsDb / 100.0;
 }
@@ -192,14 +214,14 @@ double TMainClient::ShownBottomDb() const {
 
 double TMainClient::NarrowestSpanHz() const {
   const int32_t size = Spectrum->Size > 0 ? Spectrum->Size : Settings.FftSize.load();
-  return kNarrowestSpanLines * kSampleRateHz / std::max(size, 2);
+  return kNarrowestSpanLines * Spectrum->SampleRateHz / std::max(size, 2);
 }
 
 void TMainClient::StartWith(
     double lowHz, double highHz,
     const std::array<ScaleLevelRanges::Levels, ScaleLevelRanges::kSlotCount>& slots) {
   Slots = slots;
-  ViewRange range;
+  ViewRange range = WholeRange();
   range.SetFrequencies(lowHz, highHz, NarrowestSpanHz());
   const ScaleLevelRanges::Levels& levels = Slots[static_cast<size_t>(Slot)];
   range.SetLevels(levels.TopDb, levels.BottomDb);
@@ -207,7 +229,7 @@ void TMainClient::StartWith(
 }
 
 void TMainClient::ShowFullRange() {
-  ViewRange range;
+  ViewRange range = WholeRange();
   const ScaleLevelRanges::Levels levels = ScaleLevelRanges::Default(Slot);
   range.SetLevels(levels.TopDb, levels.BottomDb);
   ApplyRange(range, true);
@@ -215,7 +237,7 @@ void TMainClient::ShowFullRange() {
 
 void TMainClient::ShowRange(double lowHz, double highHz, double topDb, double bottomDb) {
   const double shiftDb = Spectrum->AxisShiftHundredthsDb / 100.0;
-  ViewRange range;
+  ViewRange range = WholeRange();
   range.SetFrequencies(lowHz, highHz, NarrowestSpanHz());
   range.SetLevels(topDb - shiftDb, bottomDb - shiftDb);
   ApplyRange(range, true);

@@ -46,7 +46,7 @@ class TMainClient : public TWindow, public MeasurementListener {
   // The narrowest frequency span the view zooms to: a few lines of the
   // spectrum measured.
   double NarrowestSpanHz() const;
-  // 10 Hz to 22050 Hz and the scale's first level range.
+  // 10 Hz to half the spectrum's rate and the scale's first level range.
   void ShowFullRange();
   // Limits typed by the user, levels as shown; pulled within the bounds
   // (ViewRange::SetFrequencies, SetLevels).
@@ -82,6 +82,11 @@ class TMainClient : public TWindow, public MeasurementListener {
   // view's scale where it converts to it; none when empty.
   void SetReference(std::optional<ReferenceLevels> reference);
   bool HasReference() const { return Reference.has_value(); }
+
+  // A line of text in the top left corner, under the unit, from the next
+  // drawing on (on screen and in pictures); none when empty.
+  void SetCornerNote(std::wstring note);
+  const std::wstring& CornerNote() const { return Painter.CornerNote(); }
   // Whether the reference shown may be compared with the levels shown.
   bool ReferenceComparable() const { return Trace && Trace->Comparable(); }
 
@@ -113,6 +118,10 @@ class TMainClient : public TWindow, public MeasurementListener {
   void ApplyRange(const ViewRange& range, bool tell);
   // The slot of the spectrum shown, its levels switched to when it changed.
   void FollowScale();
+  // The frequencies reach up to half the rate of the spectrum shown.
+  void FollowRate();
+  // The whole range at the shown spectrum's rate.
+  ViewRange WholeRange() const;
   void InvalidateReadout();
   // The reference in the shown spectrum's choice, converted anew when that changed.
   void ConvertReference();
@@ -123,7 +132,8 @@ class TMainClient : public TWindow, public MeasurementListener {
   // The reference as the view shows it, and the choice it was converted for.
   std::unique_ptr<ReferenceTrace> Trace;
   LevelChoice TraceChoice;
-  int32_t LaidOutSize = 0;  // the spectrum size the view's scales were last forced to
+  int32_t LaidOutSize = 0;                // the spectrum size the view's scales were last forced to
+  int32_t LaidOutRateHz = kSampleRateHz;  // and its rate
   ViewGeometry View;
   ViewPainter Painter;
   bool TrackingMouse = false;  // a WM_MOUSELEAVE is asked for

@@ -21,6 +21,9 @@ void DrawSpectrumPicture(TDC& dc, SIZE frame, const ShownMeasurement& shown) {
   EnsureExtendedPrecision();
   const LayoutRect placed = PlaceChild(kViewConstraints, frame.cx, frame.cy);
   ViewGeometry view;
+  ViewRange range;
+  range.SetHighestHz(shown.SampleRateHz / 2.0);
+  view.SetRange(range);
   view.Rescale(placed.width, placed.height, shown.Size, true, shown.SampleRateHz);
   ViewPainter painter;
   DrawViewComposition(dc, {0, 0, frame.cx, frame.cy}, {placed.x, placed.y}, view, painter, shown);

@@ -80,7 +80,7 @@ void ViewGeometry::Rescale(int32_t width, int32_t height, int32_t shownSize, boo
     const int32_t column = lineColumn(First);
     while (First > 0 && lineColumn(First - 1) == column) --First;
   }
-  if (Shown.HighHz() < ViewRange::kHighestHz) {
+  if (Shown.HighHz() < Shown.HighestHz()) {
     int32_t last = std::max(lineAt(Shown.HighHz(), 1), First);
     if (lineColumn(last) < width) last = std::max(lineAt(Shown.HighHz() * columnRatio, 1), First);
     const int32_t column = lineColumn(last);

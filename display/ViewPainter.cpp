@@ -160,7 +160,8 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownMea
   }
   dc.RestoreObjects();
   const bool averaged = shown.AverageLength != 0 && shown.Size > 0;
-  if (!Settings.ShowPeaks && !Settings.ShowDistortion && !ReadoutShown && !averaged) return;
+  if (!Settings.ShowPeaks && !Settings.ShowDistortion && !ReadoutShown && !averaged && Note.empty())
+    return;
 
   const TPen framePen(kReadoutFrameColour);
   const TPen markerPen(kMarkerColour);
@@ -169,6 +170,7 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownMea
   const int32_t peaksBottom = Settings.ShowPeaks ? DrawPeaks(handle, view, shown) : 0;
   if (Settings.ShowDistortion) DrawDistortion(handle, view, shown, peaksBottom);
   if (averaged) DrawAveraging(handle, UnitRight + kPeakBoxMarginPx, shown);
+  if (!Note.empty()) DrawCornerNote(handle);
   if (ReadoutShown) {
     const ReadoutArea area = PlaceReadout(handle, view, shown);
     dc.SelectPen(markerPen);
@@ -360,4 +362,14 @@ void ViewPainter::DrawAveraging(HDC dc, int32_t left, const ShownMeasurement& sh
                  kPeakBoxMarginPx + size.cy + 2 * kBoxPaddingPx};
   DrawBox(dc, box);
   DrawText(dc, box.left + kBoxPaddingPx, box.top + kBoxPaddingPx, kReadoutTextColour, text);
+}
+
+// Under the unit's row (as high as the averaging's box), at the left edge.
+void ViewPainter::DrawCornerNote(HDC dc) {
+  const SIZE size = TextSize(dc, Note);
+  const int32_t top = 2 * kPeakBoxMarginPx + size.cy + 2 * kBoxPaddingPx;
+  const RECT box{kPeakBoxMarginPx, top, kPeakBoxMarginPx + size.cx + 2 * kBoxPaddingPx,
+                 top + size.cy + 2 * kBoxPaddingPx};
+  DrawBox(dc, box);
+  DrawText(dc, box.left + kBoxPaddingPx, box.top + kBoxPaddingPx, kReadoutTextColour, Note);
 }

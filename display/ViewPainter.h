@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "analysis/LevelTypes.h"
 #include "display/PixelPoint.h"
@@ -51,6 +52,11 @@ class ViewPainter {
   // the readout, or none (null); it must outlive its use here.
   void SetReference(ReferenceTrace* reference) { Reference = reference; }
 
+  // A line of text in a box in the top left corner, under the unit; none
+  // when empty.
+  void SetCornerNote(std::wstring note) { Note = std::move(note); }
+  const std::wstring& CornerNote() const { return Note; }
+
   // The readout is drawn for the pointer at `pointer` (view pixels) from the
   // next drawing on, until hidden.
   void ShowReadoutAt(PixelPoint pointer);
@@ -76,6 +82,7 @@ class ViewPainter {
   // Returns the right end of the unit's text.
   int32_t DrawUnit(HDC dc, const ShownMeasurement& shown);
   void DrawAveraging(HDC dc, int32_t left, const ShownMeasurement& shown);
+  void DrawCornerNote(HDC dc);
   // Whether the held maximum is to be drawn and read.
   static bool HeldShown(const ShownMeasurement& shown);
   void DrawReadout(HDC dc, const ReadoutArea& area, const ViewGeometry& view,
@@ -84,6 +91,7 @@ class ViewPainter {
 
   TraceVertices Trace;
   ReferenceTrace* Reference = nullptr;
+  std::wstring Note;
   int32_t UnitRight = 0;  // where the unit's text ended in the last drawing
   bool ReadoutShown = false;
   PixelPoint Pointer{0, 0};

@@ -36,9 +36,23 @@ void Widen(double& low, double& high, double narrowest) {
 
 // The frequencies are handled as decades (log10 of hertz).
 const double kLowestDecade = std::log10(ViewRange::kLowestHz);
-const double kHighestDecade = std::log10(ViewRange::kHighestHz);
 
 }  // namespace
+
+void ViewRange::SetHighestHz(double highestHz) {
+  if (!(highestHz > kLowestHz) || highestHz == Highest) return;
+  const bool full = FullFrequencies();
+  Highest = highestHz;
+  if (full) {
+    ShowAllFrequencies();
+    return;
+  }
+  double low = Low;
+  double high = High;
+  FitInto(low, high, kLowestHz, Highest);
+  Low = low;
+  High = high;
+}
 
 void ViewRange::SetFrequencies(double lowHz, double highHz, double narrowestHz) {
   if (!(lowHz > 0.0) || !(highHz > 0.0)) {
@@ -46,22 +60,22 @@ void ViewRange::SetFrequencies(double lowHz, double highHz, double narrowestHz) 
     return;
   }
   if (highHz < lowHz) std::swap(lowHz, highHz);
-  lowHz = std::clamp(lowHz, kLowestHz, kHighestHz);
-  highHz = std::clamp(highHz, kLowestHz, kHighestHz);
-  const double narrowest = std::min(narrowestHz, kHighestHz - kLowestHz);
+  lowHz = std::clamp(lowHz, kLowestHz, Highest);
+  highHz = std::clamp(highHz, kLowestHz, Highest);
+  const double narrowest = std::min(narrowestHz, Highest - kLowestHz);
   if (highHz - lowHz < narrowest) {
     // Widened by hertz about the arithmetic middle, then pushed inside.
     double low = lowHz;
     double high = highHz;
     Widen(low, high, narrowest);
-    FitInto(low, high, kLowestHz, kHighestHz);
+    FitInto(low, high, kLowestHz, Highest);
     lowHz = low;
     highHz = high;
   }
   // The full range stays exactly the constants, so that its mapping is
   // that of the fixed plot.
   Low = lowHz <= kLowestHz ? kLowestHz : lowHz;
-  High = highHz >= kHighestHz ? kHighestHz : highHz;
+  High = highHz >= Highest ? Highest : highHz;
 }
 
 void ViewRange::SetLevels(double topDb, double bottomDb) {
@@ -78,13 +92,14 @@ void ViewRange::ZoomFrequencies(double anchorHz, double factor, double narrowest
   const double anchor = std::log10(anchorHz);
   const double low = anchor - (anchor - std::log10(Low)) / factor;
   const double high = anchor + (std::log10(High) - anchor) / factor;
-  if (high - low >= kHighestDecade - kLowestDecade) {
+  const double highestDecade = std::log10(Highest);
+  if (high - low >= highestDecade - kLowestDecade) {
     ShowAllFrequencies();
     return;
   }
   double fittedLow = low;
   double fittedHigh = high;
-  FitInto(fittedLow, fittedHigh, kLowestDecade, kHighestDecade);
+  FitInto(fittedLow, fittedHigh, kLowestDecade, highestDecade);
   const double lowHz = std::pow(10.0, fittedLow);
   const double highHz = std::pow(10.0, fittedHigh);
   if (highHz - lowHz < narrowestHz) {
@@ -102,9 +117,10 @@ void ViewRange::PanFrequencies(double decades) {
   if (!std::isfinite(decades) || FullFrequencies()) return;
   double low = std::log10(Low) + decades;
   double high = std::log10(High) + decades;
-  FitInto(low, high, kLowestDecade, kHighestDecade);
+  const double highestDecade = std::log10(Highest);
+  FitInto(low, high, kLowestDecade, highestDecade);
   Low = low <= kLowestDecade ? kLowestHz : std::pow(10.0, low);
-  High = high >= kHighestDecade ? kHighestHz : std::pow(10.0, high);
+  High = high >= highestDecade ? Highest : std::pow(10.0, high);
 }
 
 void ViewRange::ZoomLevels(double anchorDb, double factor) {

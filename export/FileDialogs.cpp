@@ -21,6 +21,8 @@ constexpr SpectrumFileType kSpectrumTypeOrder[] = {
 constexpr wchar_t kPictureTypes[] = L"PNG-Bild (*.png)\0*.png\0";
 constexpr wchar_t kReferenceTypes[] =
     L"Spektren (*.txt, *.csv, *.frd)\0*.txt;*.csv;*.frd\0Alle Dateien (*.*)\0*.*\0";
+constexpr wchar_t kRecordingTypes[] =
+    L"Wave-Dateien (*.wav)\0*.wav;*.wave\0Alle Dateien (*.*)\0*.*\0";
 // The longest path the system's wide functions take, with its terminating zero.
 constexpr DWORD kMaxPathChars = 32768;
 
@@ -118,9 +120,13 @@ std::optional<std::wstring> AskOpenReference(HWND owner) {
   return Ask(owner, L"Referenz laden", kReferenceTypes, nullptr, false, nullptr);
 }
 
+std::optional<std::wstring> AskOpenRecording(HWND owner) {
+  return Ask(owner, L"Aufnahme analysieren", kRecordingTypes, nullptr, false, nullptr);
+}
+
 }  // namespace
 
 FileDialogs& FileDialogCalls() {
-  static FileDialogs calls{&AskSaveSpectrum, &AskSavePicture, &AskOpenReference};
+  static FileDialogs calls{&AskSaveSpectrum, &AskSavePicture, &AskOpenReference, &AskOpenRecording};
   return calls;
 }

@@ -31,6 +31,9 @@ struct FileDialogs {
   // "Referenz laden": a spectrum file of any type (*.txt, *.csv, *.frd), which
   // must exist.
   std::optional<std::wstring> (*OpenReference)(HWND owner);
+  // "Aufnahme analysieren": a wave file ("Wave-Dateien (*.wav)") or any
+  // file, which must exist.
+  std::optional<std::wstring> (*OpenRecording)(HWND owner);
 };
 
 // The table in use, process-wide: the system's dialogs until a test

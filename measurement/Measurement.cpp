@@ -6,6 +6,7 @@
 #include "analysis/DisplayRange.h"
 #include "analysis/MeasurementSettings.h"
 #include "capture/MessageBoxes.h"
+#include "recording/RecordingLevels.h"
 
 const TResponseEntry Measurement::TMessageTarget::Rows[] = {
     Row::WithParameters<TMessageTarget, &TMessageTarget::OnCaptureDone>(MM_WIM_DATA),
@@ -81,6 +82,10 @@ std::optional<std::string> Measurement::OpenInputName() const {
 
 LevelChoice Measurement::ChoiceFor(const std::string& input) const {
   LevelChoice choice{Settings.LevelScale, Settings.FrequencyWeighting, std::nullopt};
+  if (Recording) {
+    choice.CalibrationHundredthsDb = RecordingCalibrationHundredthsDb;
+    return choice;
+  }
   const auto found = Calibrations.find(input);
   if (!input.empty() && found != Calibrations.end()) choice.CalibrationHundredthsDb = found->second;
   return choice;
@@ -95,8 +100,30 @@ void Measurement::SetCalibrations(std::map<std::string, int32_t> calibrations) {
   Reshape();
 }
 
+void Measurement::ShowRecording(std::unique_ptr<RecordingResult> spectrum,
+                                const std::string& name) {
+  Recording = std::move(spectrum);
+  RecordingSource = LevelsOfRecording(*Recording, name);
+  RecordingCalibrationHundredthsDb.reset();
+  Reshape();
+}
+
+void Measurement::ShowLive() {
+  if (!Recording) return;
+  Recording.reset();
+  RecordingCalibrationHundredthsDb.reset();
+  Reshape();
+}
+
+void Measurement::CalibrateRecording(std::optional<int32_t> hundredthsDb) {
+  if (!Recording) return;
+  RecordingCalibrationHundredthsDb = hundredthsDb;
+  Reshape();
+}
+
 void Measurement::Reshape() {
-  Builder.Build(Recorded, ChoiceFor(Recorded.Input), Value, Settings.ShowDistortion != 0);
+  const AnalysedLevels& source = Source();
+  Builder.Build(source, ChoiceFor(source.Input), Value, Settings.ShowDistortion != 0);
   // A copy: a listener may add or remove listeners.
   const std::vector<MeasurementListener*> listeners = Listeners;
   for (MeasurementListener* listener : listeners) listener->SpectrumShown(Value);
@@ -114,13 +141,14 @@ void Measurement::ShowSpectrum(const AnalysedSpectrum& spectrum) {
   Recorded.HeldValid = spectrum.HasHeld;
   const auto name = OpenedNames.find(spectrum.Device);
   Recorded.Input = name == OpenedNames.end() ? std::string() : name->second;
-  Reshape();
+  if (!Recording) Reshape();
 }
 
-// Nothing older than the restart is drawn, also while the picture is held.
+// Nothing older than the restart is drawn, also while the picture is held;
+// a recording's held maximum is its own.
 void Measurement::ForgetHeldLevels() {
   Recorded.HeldValid = false;
-  Reshape();
+  if (!Recording) Reshape();
 }
 
 void Measurement::ShowErrorBox(const char* text) {

@@ -16,6 +16,7 @@
 #include "measurement/MeasurementListener.h"
 #include "measurement/ShownMeasurement.h"
 #include "measurement/ShownMeasurementBuilder.h"
+#include "recording/RecordingResult.h"
 #include "windowing/TWindow.h"
 
 // The measurement of the program, owned by the application: it owns the
@@ -25,6 +26,11 @@
 // reads. It keeps the stored levels of the spectrum shown, so that another
 // scale, weighting or calibration reshapes the same spectrum, and each
 // input's calibration, applied to the spectra that input recorded.
+//
+// A recording's analysed spectrum is one more source of the value: while one
+// is shown, the live spectra still arriving are kept but not shown, and
+// measuring again shows the last of them at once. A recording is shown
+// without calibration unless one is given for it.
 //
 // Listeners hear of spectra, opened inputs and the held picture only after
 // the capture ring's handling has returned. GUI thread only.
@@ -57,6 +63,19 @@ class Measurement : private AnalysisDisplay {
   // Each input's calibration by product name (hundredths of a dB SPL of a
   // full-scale sine): the spectrum shown is reshaped with that of its input.
   void SetCalibrations(std::map<std::string, int32_t> calibrations);
+
+  // `spectrum` is shown from now on, named `name` (Windows-1252) where a
+  // live spectrum names its input, without calibration; it replaces any
+  // recording shown before.
+  void ShowRecording(std::unique_ptr<RecordingResult> spectrum, const std::string& name);
+  // Back to the live spectra: the last one kept is shown again.
+  void ShowLive();
+  // The recording shown, or null while the live spectra are.
+  const RecordingResult* ShownRecording() const { return Recording.get(); }
+  // The calibration of the recording shown (hundredths of a dB SPL of a
+  // full-scale sine), or none; reshapes it. Nothing happens while none is shown.
+  void CalibrateRecording(std::optional<int32_t> hundredthsDb);
+  std::optional<int32_t> RecordingCalibration() const { return RecordingCalibrationHundredthsDb; }
 
   // The product name of the input measured from now, none while none is open.
   std::optional<std::string> OpenInputName() const;
@@ -92,12 +111,17 @@ class Measurement : private AnalysisDisplay {
 
   // Rebuilds the shown spectrum from the stored levels kept and tells the listeners.
   void Reshape();
+  // The levels shown: the recording's while one is, else the live ones.
+  const AnalysedLevels& Source() const { return Recording ? RecordingSource : Recorded; }
   LevelChoice ChoiceFor(const std::string& input) const;
 
   std::unique_ptr<SpectrumLevels> RecordedLevels;
   std::unique_ptr<SpectrumLevels> RecordedHeld;
   std::unique_ptr<SpectrumFloorPowers> RecordedFloorPowers;
-  AnalysedLevels Recorded;
+  AnalysedLevels Recorded;  // the live spectrum last analysed
+  std::unique_ptr<RecordingResult> Recording;
+  AnalysedLevels RecordingSource;  // points into Recording
+  std::optional<int32_t> RecordingCalibrationHundredthsDb;
   ShownMeasurement Value;
   ShownMeasurementBuilder Builder;
   std::vector<MeasurementListener*> Listeners;

@@ -34,6 +34,10 @@
 #define CMD_EXPORT_SPECTRUM 180
 #define CMD_COPY_PICTURE 181
 #define CMD_SAVE_PICTURE 182
+// A recording analysed and shown (Ctrl+O); the analysis under way cancelled
+// (Esc, no menu item).
+#define CMD_ANALYSE_RECORDING 186
+#define CMD_CANCEL_ANALYSIS 187
 
 // "&Ansicht".
 #define CMD_CHANNEL_RIGHT 101

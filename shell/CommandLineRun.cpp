@@ -18,6 +18,7 @@
 #include "recording/PeakReport.h"
 #include "recording/RecordingAnalyser.h"
 #include "recording/RecordingLevels.h"
+#include "recording/RecordingNote.h"
 #include "settings/SettingsTable.h"
 #include "shell/ExportTable.h"
 #include "windowing/ProgramText.h"
@@ -30,8 +31,7 @@ constexpr SIZE kPictureSizePx{1000, 600};
 // The file's own name, without its folder, as a header states the input
 // (Windows-1252; a character it lacks becomes '?').
 std::string HeaderName(const std::wstring& path) {
-  const size_t slash = path.find_last_of(L"\\/:");
-  return ProgramTextFromWide(slash == std::wstring::npos ? path : path.substr(slash + 1));
+  return ProgramTextFromWide(FileNameOf(path));
 }
 
 // "what: path", then the reason, on standard error.

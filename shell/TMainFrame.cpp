@@ -16,6 +16,7 @@
 #include "shell/commands/FileCommands.h"
 #include "shell/commands/InputCommands.h"
 #include "shell/commands/RangeCommands.h"
+#include "shell/commands/RecordingCommands.h"
 #include "shell/commands/SettingsCommands.h"
 #include "windowing/TDialog.h"
 
@@ -86,8 +87,9 @@ TMainFrame::TMainFrame(TWindow* parent, const char* title, TLayClient* client,
   FileUnit = std::make_unique<FileCommands>(context, Stored.ReferenceFile);
   CalibrationUnit = std::make_unique<CalibrationCommands>(context, Storage, Stored.Calibrations);
   RangeUnit = std::make_unique<RangeCommands>(context, Storage);
-  Units = {SettingsUnit.get(), InputUnit.get(), FileUnit.get(), CalibrationUnit.get(),
-           RangeUnit.get()};
+  RecordingUnit = std::make_unique<RecordingCommands>(context);
+  Units = {RecordingUnit.get(), SettingsUnit.get(),    InputUnit.get(),
+           FileUnit.get(),      CalibrationUnit.get(), RangeUnit.get()};
   for (CommandUnit* unit : Units) Measured.AddListener(unit);
 }
 
@@ -123,6 +125,7 @@ bool TMainFrame::CanClose() {
 }
 
 void TMainFrame::StopBeforeExceptionBox() {
+  RecordingUnit->Cancel();
   Measured.StopBeforeExceptionBox();
   TDecoratedFrame::StopBeforeExceptionBox();
 }
@@ -199,7 +202,10 @@ void TMainFrame::CheckSetting(std::string_view storedName) {
 LRESULT TMainFrame::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND)
     for (CommandUnit* unit : Units)
-      if (unit->Command(LOWORD(wParam))) return 0;
+      if (unit->Command(LOWORD(wParam))) {
+        RecordingUnit->FollowAnalysisChoice();
+        return 0;
+      }
   return TDecoratedFrame::DefaultProcessing(message, wParam, lParam);
 }
 
@@ -255,5 +261,6 @@ void TMainFrame::CmRestoreDefaults() {
   SettingsUnit->CheckSettings();
   InputUnit->Reset();
   Measured.LevelChoiceChanged();
+  RecordingUnit->FollowAnalysisChoice();
   Repaint();
 }

@@ -15,6 +15,7 @@ class CommandUnit;
 class FileCommands;
 class InputCommands;
 class RangeCommands;
+class RecordingCommands;
 class Measurement;
 class SettingsCommands;
 class TLayClient;
@@ -22,7 +23,8 @@ class TLayClient;
 // The program's only top-level window. Its menu is the user's only control;
 // the commands live in units by subject (shell/commands/: settings, input,
 // files and pictures, calibration), each with its own rows, and the frame
-// routes each command and each opening pop-up to them. The frame itself
+// routes each command and each opening pop-up to them (the recording's
+// first: it takes "An&halten" while a recording is shown). The frame itself
 // keeps its place on the screen, the About box, "&Standardeinstellungen",
 // and the measurement's close check. GUI thread only.
 class TMainFrame : public TDecoratedFrame {
@@ -99,5 +101,6 @@ class TMainFrame : public TDecoratedFrame {
   std::unique_ptr<FileCommands> FileUnit;
   std::unique_ptr<CalibrationCommands> CalibrationUnit;
   std::unique_ptr<RangeCommands> RangeUnit;
+  std::unique_ptr<RecordingCommands> RecordingUnit;
   std::vector<CommandUnit*> Units;
 };

@@ -14,8 +14,9 @@ namespace {
 
 constexpr const wchar_t* kNoFrequencyText = L"Bitte Frequenzen wie 1000 oder 1234,5 eingeben.";
 constexpr const wchar_t* kNoLevelText = L"Bitte Pegel wie -140 oder 12,5 eingeben.";
-constexpr const wchar_t* kFrequencyOrderText =
-    L"Die Frequenzen müssen zwischen 10 und 22050 Hz liegen, die erste unter der zweiten.";
+// Around the highest frequency of the spectrum shown.
+constexpr const wchar_t* kFrequencyOrderStart = L"Die Frequenzen müssen zwischen 10 und ";
+constexpr const wchar_t* kFrequencyOrderEnd = L" Hz liegen, die erste unter der zweiten.";
 constexpr const wchar_t* kLevelOrderText = L"Der obere Pegel muss über dem unteren liegen.";
 constexpr int kMaxTypedCharacters = 64;
 // Shown to the thousandth of a hertz and the tenth of a decibel at most.
@@ -40,8 +41,8 @@ std::wstring Typable(double value, int decimals) {
 
 }  // namespace
 
-TRangeDialog::TRangeDialog(TWindow* parent, const Limits& shown, std::string unit)
-    : TDialog(parent, IDD_RANGE), Values(shown), Unit(std::move(unit)) {}
+TRangeDialog::TRangeDialog(TWindow* parent, const Limits& shown, std::string unit, double highestHz)
+    : TDialog(parent, IDD_RANGE), Values(shown), Unit(std::move(unit)), HighestHz(highestHz) {}
 
 void TRangeDialog::SetupDialog() {
   const HWND dialog = GetHandle();
@@ -77,8 +78,10 @@ bool TRangeDialog::CanClose() {
     SayProblem(IDC_RANGE_HIGH, kNoFrequencyText);
     return false;
   }
-  if (*low < ViewRange::kLowestHz || *high > ViewRange::kHighestHz || !(*low < *high)) {
-    SayProblem(*low < ViewRange::kLowestHz ? IDC_RANGE_LOW : IDC_RANGE_HIGH, kFrequencyOrderText);
+  if (*low < ViewRange::kLowestHz || *high > HighestHz || !(*low < *high)) {
+    const std::wstring order =
+        kFrequencyOrderStart + Typable(HighestHz, kFrequencyDecimals) + kFrequencyOrderEnd;
+    SayProblem(*low < ViewRange::kLowestHz ? IDC_RANGE_LOW : IDC_RANGE_HIGH, order.c_str());
     return false;
   }
   const std::optional<int32_t> top = ParseLevel(typed(IDC_RANGE_TOP));

@@ -29,14 +29,20 @@ void CalibrationCommands::StoreAgain() {
   SaveCalibrations(Storage, Calibrations);
 }
 
-// A calibration holds for the sine levels: the view switches to them.
+// A calibration holds for the sine levels: the view switches to them. One
+// made while a recording is shown is the recording's, for as long as it is.
 void CalibrationCommands::CmCalibrate(UINT) {
+  const bool recording = Context.Measured.ShownRecording() != nullptr;
   const std::optional<std::string> input = Context.Measured.OpenInputName();
-  if (!input) return;
+  if (!input && !recording) return;
   TCalibrationDialog dialog(&Context.Frame, Context.Measured.Shown());
   if (dialog.Execute() != IDOK) return;
-  Calibrations[*input] = dialog.CalibrationHundredthsDb();
-  SaveCalibration(Storage, *input, Calibrations[*input]);
+  if (recording) {
+    Context.Measured.CalibrateRecording(dialog.CalibrationHundredthsDb());
+  } else {
+    Calibrations[*input] = dialog.CalibrationHundredthsDb();
+    SaveCalibration(Storage, *input, Calibrations[*input]);
+  }
   Settings.LevelScale = kScaleSine;
   static_cast<TMainFrame&>(Context.Frame).CheckSetting("LevelScale");
   Context.StoreChoices(Context.Frame);
@@ -45,6 +51,11 @@ void CalibrationCommands::CmCalibrate(UINT) {
 }
 
 void CalibrationCommands::CmForgetCalibration(UINT) {
+  if (Context.Measured.ShownRecording()) {
+    Context.Measured.CalibrateRecording(std::nullopt);
+    Context.Repaint(Context.Frame);
+    return;
+  }
   const std::optional<std::string> input = Context.Measured.OpenInputName();
   if (!input || Calibrations.erase(*input) == 0) return;
   ForgetCalibration(Storage, *input);
@@ -56,8 +67,10 @@ void CalibrationCommands::MenuOpening(HMENU, UINT position) {
   if (position != TMainFrame::kMeasurementMenuPosition) return;
   const HMENU menu = GetMenu(Context.Frame.GetHandle());
   const std::optional<std::string> input = Context.Measured.OpenInputName();
-  EnableMenuItem(menu, CMD_CALIBRATE, MF_BYCOMMAND | (input ? MF_ENABLED : MF_GRAYED));
-  const bool calibrated = input && Calibrations.count(*input) != 0;
+  const bool recording = Context.Measured.ShownRecording() != nullptr;
+  EnableMenuItem(menu, CMD_CALIBRATE, MF_BYCOMMAND | (input || recording ? MF_ENABLED : MF_GRAYED));
+  const bool calibrated = recording ? Context.Measured.RecordingCalibration().has_value()
+                                    : input && Calibrations.count(*input) != 0;
   EnableMenuItem(menu, CMD_FORGET_CALIBRATION,
                  MF_BYCOMMAND | (calibrated ? MF_ENABLED : MF_GRAYED));
 }

@@ -9,6 +9,8 @@
 // calibration, stored by its product name and handed to the measurement,
 // which applies it to the spectra that input records. Kept by
 // "&Standardeinstellungen": it belongs to the microphone, not to the view.
+// While a recording is shown, both act on the recording's own calibration,
+// which is never stored.
 class CalibrationCommands : public CommandUnit {
  public:
   CalibrationCommands(CommandContext context, SettingsStorage& storage,

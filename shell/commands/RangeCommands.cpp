@@ -46,7 +46,7 @@ void RangeCommands::CmTypedRange(UINT) {
   TMainClient& view = Context.View;
   const TRangeDialog::Limits shown{view.RangeShown().LowHz(), view.RangeShown().HighHz(),
                                    view.ShownTopDb(), view.ShownBottomDb()};
-  TRangeDialog dialog(&Context.Frame, shown, view.Shown().Unit);
+  TRangeDialog dialog(&Context.Frame, shown, view.Shown().Unit, view.RangeShown().HighestHz());
   if (dialog.Execute() != IDOK) return;
   const TRangeDialog::Limits& typed = dialog.Typed();
   view.ShowRange(typed.LowHz, typed.HighHz, typed.TopDb, typed.BottomDb);

@@ -268,4 +268,24 @@ TEST(ViewRangeTest, LevelZoomAndPanKeepTheirBounds) {
   EXPECT_NEAR(range.LowHz(), 11025.0, 1e-6);
 }
 
+// A 48 kHz spectrum's frequencies reach 24 kHz: the whole range stays whole,
+// a zoomed one keeps its span, and back at 44.1 kHz it is pulled within 22050 Hz.
+TEST(ViewRangeTest, TheFrequenciesReachHalfTheShownRate) {
+  ViewRange range;
+  range.SetHighestHz(24000.0);
+  EXPECT_TRUE(range.FullFrequencies());
+  EXPECT_DOUBLE_EQ(range.HighHz(), 24000.0);
+  range.PanFrequencies(1.0);
+  range.ZoomFrequencies(20000.0, 0.5, 1.0);
+  EXPECT_DOUBLE_EQ(range.HighHz(), 24000.0);
+  range.SetFrequencies(20000.0, 23000.0, 0.0);
+  range.PanFrequencies(1.0);
+  EXPECT_DOUBLE_EQ(range.HighHz(), 24000.0);
+  range.SetHighestHz(22050.0);
+  EXPECT_DOUBLE_EQ(range.HighHz(), 22050.0);
+  EXPECT_NEAR(range.LowHz(), 22050.0 - (24000.0 - 24000.0 / 1.15), 1e-6);  // the span in hertz kept
+  range.SetFrequencies(10.0, 30000.0, 0.0);
+  EXPECT_TRUE(range.FullFrequencies());
+}
+
 }  // namespace

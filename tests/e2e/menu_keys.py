@@ -5,6 +5,8 @@ of a pop-up wraps round to its last one."""
 
 EXIT = ("alt+p", "b")                        # &Programm > &Beenden
 EXPORT_SPECTRUM = ("ctrl+s",)                # &Programm > Spektrum &exportieren...
+ANALYSE_RECORDING = ("ctrl+o",)              # &Programm > &Aufnahme analysieren...
+ANALYSE_RECORDING_CAPTION = "Aufnahme analysieren"
 CHANNEL_LEFT = ("alt+a", "k", "l")           # &Ansicht > &Kanäle > &Links
 CHANNEL_RIGHT = ("alt+a", "k", "r")          # ... > &Rechts
 CHANNEL_BOTH = ("alt+a", "k", "b")           # ... > &Beide

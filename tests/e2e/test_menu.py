@@ -7,6 +7,11 @@ The tests marked release_check are the release's short check: where the
 release runs only under emulation, they run alone (with test_no_device.py)
 on a program of their own."""
 
+import os
+import time
+import wave
+
+import numpy as np
 import pytest
 
 import case_support
@@ -16,7 +21,8 @@ from case_support import has_colour, lacks_colour
 from picture import LEFT_GREEN, RIGHT_RED
 from surroundings import LEFT_TONE, SETTINGS_KEY
 from test_tones import TRACES, judge_peak, judge_quiet
-from tone_model import expected_peak
+from tone_model import expected_peak, tone_level_db
+from view_geometry import FREQ_MIN_HZ
 
 DEFAULT_FFT_SIZE = 2048
 LARGER_FFT_SIZE = 16384
@@ -32,6 +38,15 @@ WINDOW_RAISE_TOLERANCE_DB = 1.0
 # source feeds: the one input here, and the one measured from.
 MEASURED_INPUT_NAME = "In: default"
 DEFAULT_INTERVAL_S = 0.2            # "5 Messungen/s", the first start's rate
+# The recording analysed through the menu: 48 kHz, its left tone right on
+# line 128 of 2048 points (3000 Hz, not a line at 44.1 kHz), three seconds.
+RECORDING_RATE_HZ = 48000
+RECORDING_TONE = (3000.0, 0.5)
+RECORDING_S = 3
+# A mono file's right channel holds the analysis floor (-140 dB).
+MONO_RIGHT_BELOW_DB = -135.0
+# While the recording is shown nothing is measured: no capture is queued in this time.
+STOPPED_WATCH_S = 1.5
 
 
 @pytest.fixture(scope="module")
@@ -177,6 +192,49 @@ def test_choosing_the_measured_input_keeps_measuring_and_remembers_it(tones, pro
     assert program.message_boxes() == [], "boxes %r" % program.message_boxes()
     stored = tones.prefix.query(SETTINGS_KEY).get("InputName")
     assert stored == MEASURED_INPUT_NAME, "InputName stored as %r" % stored
+
+
+def test_a_recording_opened_shows_its_tone_at_its_rate_until_space_measures_again(tones, program, keep):
+    path = os.path.join(tones.work_dir, "AUFNAHME.wav")
+    frames = np.arange(RECORDING_RATE_HZ * RECORDING_S)
+    left = RECORDING_TONE[1] * np.sin(2 * np.pi * RECORDING_TONE[0] * frames / RECORDING_RATE_HZ)
+    with wave.open(path, "wb") as recording:
+        recording.setnchannels(1)
+        recording.setsampwidth(2)
+        recording.setframerate(RECORDING_RATE_HZ)
+        recording.writeframes(np.round(left * 32768).clip(-32768, 32767).astype("<i2").tobytes())
+
+    program.keys(*menu_keys.ANALYSE_RECORDING)
+    assert program.choose_file(menu_keys.ANALYSE_RECORDING_CAPTION, path), \
+        "no %r dialog" % menu_keys.ANALYSE_RECORDING_CAPTION
+    # The whole range reaches half the recording's rate; a mono file is the
+    # left channel, its tone where a 44.1 kHz spectrum has no line.
+    column = lambda p: p.zoomed(FREQ_MIN_HZ, RECORDING_RATE_HZ / 2).geometry.freq_to_x(RECORDING_TONE[0])
+    near_column = lambda p: p.peak(LEFT_GREEN) is not None and min(
+        abs(p.peak(LEFT_GREEN)[0] - x) for x in column(p)) <= plot_checks.PEAK_COLUMN_TOLERANCE_PX
+    plot = case_support.plot_when(program, near_column)
+    keep(plot and plot.picture)
+    assert plot is not None and near_column(plot), "peak at %s, the tone's column %s" % (
+        plot and plot.peak(LEFT_GREEN), plot and sorted(column(plot)))
+    right = plot.peak(RIGHT_RED)
+    assert right is None or plot.level_of_row(right[1]) < MONO_RIGHT_BELOW_DB, \
+        "a mono file's right channel above the floor: %s" % (right,)
+    level_db = tone_level_db(RECORDING_TONE[1], DEFAULT_FFT_SIZE, "hanning")
+    shown_db = plot.level_of_row(plot.peak(LEFT_GREEN)[1])
+    assert abs(shown_db - level_db) <= plot_checks.PEAK_LEVEL_TOLERANCE_DB + 1 / plot.geometry.y_scale, \
+        (shown_db, level_db)
+    queued = len(program.captures_queued())
+    time.sleep(STOPPED_WATCH_S)
+    assert len(program.captures_queued()) <= queued + 1, "measuring goes on under the recording"
+    assert program.message_boxes() == [], program.message_boxes()
+
+    program.keys(*menu_keys.PAUSE)
+    assert case_support.settle(program), "no measuring after Space"
+    live = case_support.plot_when(program, has_colour(LEFT_GREEN, RIGHT_RED))
+    keep(live and live.picture)
+    ok, detail = plot_checks.peak_matches_tone(live, LEFT_GREEN, LEFT_TONE[0], LEFT_TONE[1],
+                                               DEFAULT_FFT_SIZE, "hanning")
+    assert ok, "after Space: %s" % detail
 
 
 @pytest.mark.release_check

@@ -4,6 +4,7 @@
 #include "analysis/levels/LevelChoice.h"
 #include "recording/CommandLineParser.h"
 #include "recording/PeakReport.h"
+#include "recording/RecordingNote.h"
 
 namespace {
 
@@ -83,6 +84,50 @@ TEST(PeakReport, OneTabSeparatedLinePerChannelWithDecimalPoints) {
   EXPECT_EQ(PeakReportText({{true, 20.004, -5, "dB, A-bewertet"}}),
             "Kanal\tFrequenz (Hz)\tPegel\tEinheit\n"
             "L\t20.00\t-0.05\tdB, A-bewertet\n");
+}
+
+// The length to the nearest tenth of a second, half up, at each unit's edges.
+TEST(RecordingNote, TheLengthPromisesItsTenthsAndTheNameItsEnds) {
+  const struct {
+    uint64_t Frames;
+    int32_t RateHz;
+    const wchar_t* Text;
+  } lengths[] = {
+      {0, 44100, L"0,0 s"},
+      {2204, 44100, L"0,0 s"},
+      {2205, 44100, L"0,1 s"},
+      {2877599, 48000, L"59,9 s"},
+      {2877600, 48000, L"1:00,0 min"},
+      {9859200, 48000, L"3:25,4 min"},
+      {9861599, 48000, L"3:25,4 min"},
+      {9861600, 48000, L"3:25,5 min"},
+      {172797599, 48000, L"59:59,9 min"},
+      {172797600, 48000, L"1:00:00,0 h"},
+      {8000ull * 3723, 8000, L"1:02:03,0 h"},
+  };
+  for (const auto& length : lengths)
+    EXPECT_EQ(RecordingLengthText(length.Frames, length.RateHz), length.Text) << length.Frames;
+
+  EXPECT_EQ(FileNameOf(L"C:\\Aufnahmen\\a.wav"), L"a.wav");
+  EXPECT_EQ(FileNameOf(L"C:b.wav"), L"b.wav");
+  EXPECT_EQ(FileNameOf(L"//server/share/c.wav"), L"c.wav");
+  const std::wstring fits(kLongestShownNameChars, L'x');
+  EXPECT_EQ(ShortenedName(fits), fits);
+  const std::wstring longName = L"Messung_im_grossen_Saal_am_Abend_Mikrofon_3.wav";
+  const std::wstring shortened = ShortenedName(longName);
+  EXPECT_EQ(shortened.size(), kLongestShownNameChars);
+  EXPECT_EQ(shortened.substr(0, 10), L"Messung_im");
+  EXPECT_NE(shortened.find(L"\u2026"), std::wstring::npos);
+  EXPECT_EQ(shortened.substr(shortened.size() - 12), L"krofon_3.wav");
+
+  WaveFormat format;
+  format.SampleRateHz = 48000;
+  format.FrameCount = 9859200;
+  EXPECT_EQ(RecordingNoteText(L"D:\\AUFNAHME.wav", format), L"AUFNAHME.wav, 3:25,4 min, 48000 Hz");
+  format.Truncated = true;
+  EXPECT_EQ(RecordingNoteText(L"AUFNAHME.wav", format),
+            L"AUFNAHME.wav, 3:25,4 min, 48000 Hz, abgeschnitten");
+  EXPECT_EQ(AnalysingNoteText(L"D:\\AUFNAHME.wav", 429), L"Analysiere AUFNAHME.wav \u2026 42 %");
 }
 
 }  // namespace

@@ -37,7 +37,8 @@ MenuEntry Separator() {
 const std::vector<MenuEntry>& ExpectedMenuBar() {
   static const std::vector<MenuEntry> bar = {
       Popup(L"&Programm",
-            {Command(L"Spektrum &exportieren...\tStrg+S", 180),
+            {Command(L"&Aufnahme analysieren...\tStrg+O", 186), Separator(),
+             Command(L"Spektrum &exportieren...\tStrg+S", 180),
              Command(L"Bild &kopieren\tStrg+C", 181), Command(L"Bild &speichern...", 182),
              Separator(), Command(L"&Beenden", 24310)}),
       Popup(L"&Ansicht",
@@ -203,6 +204,7 @@ TEST_F(MainMenuTest, CommandNamesReachTheirItems) {
       {CMD_AVERAGE_CONTINUOUS, L"&Fortlaufend"},
       {CMD_AVERAGE_RESTART, L"Mittelung &neu beginnen"},
       {CMD_PAUSE, L"An&halten\tLeertaste"},
+      {CMD_ANALYSE_RECORDING, L"&Aufnahme analysieren...\tStrg+O"},
       {CMD_EXPORT_SPECTRUM, L"Spektrum &exportieren...\tStrg+S"},
       {CMD_COPY_PICTURE, L"Bild &kopieren\tStrg+C"},
       {CMD_SAVE_PICTURE, L"Bild &speichern..."},

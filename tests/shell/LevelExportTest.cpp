@@ -1,5 +1,7 @@
 // The spectrum and the picture kept in files, and the reference, through the
 // frame's commands with the file dialogs answered by the test.
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -9,6 +11,7 @@
 #include "export/FileDialogs.h"
 #include "export/LevelFileReader.h"
 #include "settings/SettingsCodec.h"
+#include "tests/recording/WaveBytes.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace {
@@ -23,6 +26,26 @@ std::string FileText(const std::wstring& path) {
 }
 void WriteText(const std::wstring& path, const std::string& text) {
   std::ofstream(std::filesystem::path(path), std::ios::binary) << text;
+}
+void WriteBytes(const std::wstring& path, const Bytes& bytes) {
+  WriteText(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// Two seconds at 48 kHz: 3000 Hz at half of full scale on the left, 6000 Hz
+// at a quarter on the right, each on a line of a 2048-point spectrum.
+Bytes ToneRecording() {
+  constexpr int32_t kRateHz = 48000;
+  constexpr double kTwoPi = 6.283185307179586;
+  std::vector<int16_t> samples;
+  for (int32_t frame = 0; frame < 2 * kRateHz; ++frame) {
+    samples.push_back(
+        static_cast<int16_t>(std::lround(16384 * std::sin(kTwoPi * 3000 * frame / kRateHz))));
+    samples.push_back(
+        static_cast<int16_t>(std::lround(8192 * std::sin(kTwoPi * 6000 * frame / kRateHz))));
+  }
+  WaveHeader header;
+  header.RateHz = kRateHz;
+  return WaveFile(header, Pcm16(samples));
 }
 
 // The program with a spectrum shown, in a folder of the test's own whose
@@ -40,7 +63,8 @@ class LevelExportTest : public ShellTest {
                            if (!gChosenPath) return std::nullopt;
                            return SpectrumFileChoice{*gChosenPath, gChosenType};
                          },
-                         [](HWND) { return gChosenPath; }, [](HWND) { return gChosenPath; }};
+                         [](HWND) { return gChosenPath; }, [](HWND) { return gChosenPath; },
+                         [](HWND) { return gChosenPath; }};
     Build();
     ShowSpectrum();
   }
@@ -228,6 +252,135 @@ TEST_F(LevelExportTest, AReferenceThatMayReadLaterStaysRemembered) {
   }
   CloseHandle(unshared);
   EXPECT_TRUE(Fake.Boxes.empty());
+}
+
+// "&Aufnahme analysieren...": the file's spectrum is shown as a measured one
+// (peaks at its own rate, the axis to 24 kHz, the spectrum file), the corner
+// names it, measuring stops with the input closed; another size analyses it
+// again (Esc keeps the one shown), and Space measures live again.
+TEST_F(LevelExportTest, ARecordingIsShownAsAMeasurementUntilSpaceMeasuresAgain) {
+  WriteBytes(Path(L"AUFNAHME.wav"), ToneRecording());
+  Choose(L"AUFNAHME.wav");
+  const size_t callsBefore = Fake.WaveCalls.size();
+  Command(CMD_ANALYSE_RECORDING);
+  EXPECT_EQ(View().CornerNote().substr(0, 24), L"Analysiere AUFNAHME.wav ");
+  ASSERT_TRUE(PumpUntil([&] { return View().Shown().SampleRateHz == 48000; }));
+  const ShownMeasurement& shown = View().Shown();
+  EXPECT_EQ(shown.Size, 2048);
+  EXPECT_EQ(shown.Input, "AUFNAHME.wav");
+  const struct {
+    double FrequencyHz;
+    int32_t SineLevelHundredthsDb;
+  } tones[] = {{3000.0, -602}, {6000.0, -1204}};
+  for (int32_t channel = 0; channel < 2; ++channel) {
+    EXPECT_NEAR(shown.SinePeaks[channel].FrequencyHz, tones[channel].FrequencyHz, 0.5);
+    EXPECT_NEAR(shown.SinePeaks[channel].LevelHundredthsDb, tones[channel].SineLevelHundredthsDb,
+                2);
+  }
+  EXPECT_EQ(View().CornerNote(), L"AUFNAHME.wav, 2,0 s, 48000 Hz");
+  EXPECT_DOUBLE_EQ(View().RangeShown().HighHz(), 24000.0);
+  EXPECT_TRUE(Fake.Boxes.empty());
+  // The capture out comes back unanalysed, and the input is closed.
+  EXPECT_TRUE(App->Measuring().Capture().PictureHeld());
+  ASSERT_TRUE(Fake.ReturnCapture(Fake.QueuedFrames()));
+  PumpUntil(nullptr, 300);
+  EXPECT_EQ(Fake.QueuedFrames(), 0);
+  const std::vector<std::string> calls = Fake.WaveCallNames();
+  EXPECT_NE(std::find(calls.begin() + callsBefore, calls.end(), "waveInClose"), calls.end());
+  EXPECT_EQ(shown.SampleRateHz, 48000);
+
+  Choose(L"spektrum.txt");
+  Command(CMD_EXPORT_SPECTRUM);
+  const SpectrumFileReading reading = ReadSpectrumFile(FileText(Path(L"spektrum.txt")));
+  ASSERT_TRUE(reading.Read) << reading.Fault;
+  EXPECT_EQ(reading.Table.Header.Input, "AUFNAHME.wav");
+  ASSERT_EQ(reading.Table.RowCount(), 1024);
+  EXPECT_NEAR(reading.Table.FrequenciesHz[128], 3000.0, 0.05);
+
+  Command(CMD_SIZE_4096);
+  EXPECT_EQ(View().CornerNote().substr(0, 10), L"Analysiere");
+  ASSERT_TRUE(PumpUntil([&] { return shown.Size == 4096; }));
+  EXPECT_EQ(View().CornerNote(), L"AUFNAHME.wav, 2,0 s, 48000 Hz");
+  Command(CMD_SIZE_8192);
+  MSG escape = {Frame().GetHandle(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+  EXPECT_TRUE(App->Offer(escape));
+  PumpUntil(nullptr, 300);
+  EXPECT_EQ(shown.Size, 4096);
+  EXPECT_EQ(View().CornerNote(), L"AUFNAHME.wav, 2,0 s, 48000 Hz");
+
+  MSG space = {Frame().GetHandle(), WM_KEYDOWN, VK_SPACE, 0, 0, {0, 0}};
+  EXPECT_TRUE(App->Offer(space));
+  EXPECT_EQ(shown.SampleRateHz, 44100);
+  EXPECT_EQ(shown.Input, "Line In");
+  EXPECT_TRUE(View().CornerNote().empty());
+  EXPECT_DOUBLE_EQ(View().RangeShown().HighHz(), 22050.0);
+  EXPECT_FALSE(App->Measuring().Capture().PictureHeld());
+  ASSERT_TRUE(PumpUntil([&] { return Fake.QueuedFrames() > 0; }));
+  ShowSpectrum();
+  EXPECT_TRUE(Fake.Boxes.empty());
+}
+
+// Esc while the file is analysed: nothing shown changes and measuring goes
+// on. Each bad file: one "Error" box naming it with the reader's reason, the
+// same.
+TEST_F(LevelExportTest, ACancelledOrRefusedRecordingChangesNothingShown) {
+  const Bytes good = ToneRecording();
+  WaveHeader compressed;
+  compressed.Tag = 2;
+  WaveHeader threeChannels;
+  threeChannels.Channels = 3;
+  WaveHeader slow;
+  slow.RateHz = 4000;
+  const struct {
+    const wchar_t* Name;
+    Bytes Content;
+    const wchar_t* Reason;  // the start of the reader's
+  } files[] = {
+      {L"gut.wav", good, nullptr},  // cancelled
+      {L"text.wav", Bytes(good.begin() + 44, good.begin() + 4000),
+       L"Die Datei ist keine Wave-Datei: ihr fehlt"},
+      {L"kopf.wav", Bytes(good.begin(), good.begin() + 30), L""},
+      {L"adpcm.wav", WaveFile(compressed, Bytes(8000, 0)), L"Die Datei enth\u00E4lt komprimierte"},
+      {L"drei.wav", WaveFile(threeChannels, Bytes(6000, 0)), L"Die Aufnahme hat 3"},
+      {L"langsam.wav", WaveFile(slow, Bytes(40000, 0)), L"Die Abtastrate 4000"},
+      {L"leer.wav", WaveFile(WaveHeader{}, {}), L"Die Datei enth\u00E4lt keine Samples"},
+      {L"kurz.wav", WaveFile(WaveHeader{}, Bytes(4000, 0)), L""},
+      {L"ordner.wav", {}, L"Das ist ein Ordner"},
+      {L"fehlt.wav", {}, L"Die Datei gibt es nicht"},
+  };
+  CreateDirectoryW(Path(L"ordner.wav").c_str(), nullptr);
+  for (const auto& file : files) {
+    SCOPED_TRACE(std::string(file.Name, file.Name + wcslen(file.Name)));
+    if (!file.Content.empty()) WriteBytes(Path(file.Name), file.Content);
+    const std::vector<LevelPair> before(View().ShownLevels().begin(),
+                                        View().ShownLevels().begin() + 1024);
+    const size_t boxes = Fake.Boxes.size();
+    Choose(file.Name);
+    Command(CMD_ANALYSE_RECORDING);
+    if (!file.Reason) {
+      EXPECT_EQ(View().CornerNote(), L"Analysiere gut.wav \u2026 0 %");
+      Command(CMD_CANCEL_ANALYSIS);
+      PumpUntil(nullptr, 500);
+    } else {
+      ASSERT_TRUE(PumpUntil([&] { return Fake.Boxes.size() > boxes; }));
+      PumpUntil(nullptr, 200);
+      ASSERT_EQ(Fake.Boxes.size(), boxes + 1);
+      const auto& box = Fake.Boxes.back();
+      EXPECT_EQ(box.Caption, "Error");
+      EXPECT_EQ(box.Owner, Frame().GetHandle());
+      const std::wstring named = L"Aufnahme nicht analysiert: " + Path(file.Name) + L"\n";
+      EXPECT_EQ(box.WideText.substr(0, named.size()), named);
+      EXPECT_GT(box.WideText.size(), named.size() + 10);
+      EXPECT_EQ(box.WideText.substr(named.size(), wcslen(file.Reason)), file.Reason);
+    }
+    EXPECT_EQ(Fake.Boxes.size(), boxes + (file.Reason ? 1 : 0));
+    EXPECT_TRUE(View().CornerNote().empty());
+    EXPECT_EQ(View().Shown().SampleRateHz, 44100);
+    EXPECT_FALSE(App->Measuring().Capture().PictureHeld());
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), View().ShownLevels().begin()));
+    ShowSpectrum();
+  }
+  RemoveDirectoryW(Path(L"ordner.wav").c_str());
 }
 
 }  // namespace
