@@ -93,6 +93,11 @@ void Measurement::SetCalibrations(std::map<std::string, int32_t> calibrations) {
   Reshape();
 }
 
+void Measurement::FindPeaksIn(std::optional<PeakBand> band) {
+  Builder.SetPeakBand(band);
+  Builder.FindPeaks(Recorded, Value);
+}
+
 void Measurement::Reshape() {
   Builder.Build(Recorded, ChoiceFor(Recorded.Input), Value);
   // A copy: a listener may add or remove listeners.

@@ -58,6 +58,11 @@ class Measurement : private AnalysisDisplay {
   // full-scale sine): the spectrum shown is reshaped with that of its input.
   void SetCalibrations(std::map<std::string, int32_t> calibrations);
 
+  // The frequencies the peak tones are looked for in, this spectrum's and
+  // every later one's; none: the whole spectrum. Tells no listener: the
+  // caller, which shows the range, draws anew.
+  void FindPeaksIn(std::optional<PeakBand> band);
+
   // The product name of the input measured from now, none while none is open.
   std::optional<std::string> OpenInputName() const;
 

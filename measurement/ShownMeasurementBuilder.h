@@ -21,6 +21,14 @@ class ShownMeasurementBuilder {
   // that of analysed.Input, or none).
   void Build(const AnalysedLevels& analysed, const LevelChoice& choice, ShownMeasurement& shown);
 
+  // The frequencies each later Build and FindPeaks looks for the peak tones
+  // (Peaks, Distortion) in; none: the whole spectrum. The sine peaks
+  // (SinePeaks, which a calibration takes) are always the whole spectrum's.
+  void SetPeakBand(std::optional<PeakBand> band) { Band = band; }
+  // Finds the peak tones and their distortion of `shown`, built from
+  // `analysed` by the last Build, anew in the band set now.
+  void FindPeaks(const AnalysedLevels& analysed, ShownMeasurement& shown);
+
   // The scale that Build applied last.
   const LevelScale& Scale() const { return *CurrentScale; }
 
@@ -33,6 +41,7 @@ class ShownMeasurementBuilder {
   const LevelScale* NoiseWeightingFor(const LevelChoice& choice, int32_t window, int32_t size);
 
   PeakFinder Peaks;
+  std::optional<PeakBand> Band;
   DistortionAnalyser Distortion;
   std::unique_ptr<LevelScale> NoiseWeighting;
   int32_t NoiseWeightingKind = -1;
