@@ -13,6 +13,11 @@ const TResponseTable TLayClient::Table{&TLayoutWindow::Table, TLayClient::Rows};
 TLayClient::TLayClient(Measurement& measurement)
     : TLayoutWindow(nullptr), View(new TMainClient(this, measurement)) {
   SetChildLayoutMetrics(View, kViewConstraints);
+  View->OnMarginNeeded([this](int32_t viewLeftPx) {
+    SetChildLayoutMetrics(View, ViewConstraints(viewLeftPx));
+    Layout();
+    InvalidateRect(GetHandle(), nullptr, TRUE);
+  });
 }
 
 void TLayClient::SizeChanged(UINT sizeType, SIZE size) {
