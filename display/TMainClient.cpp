@@ -96,6 +96,14 @@ void TMainClient::DrawComposition(TDC& dc, const RECT& frame, POINT viewOrigin) 
   if (readout) Painter.ShowReadoutAt(pointer);
 }
 
+int32_t TMainClient::MarginFor(int32_t frameHeightPx) {
+  FollowScale();
+  TClientDC dc(GetHandle());
+  Margin = LevelLabelMarginPx(dc, View.Range(), ViewHeightInFrame(frameHeightPx),
+                              Spectrum->AxisShiftHundredthsDb);
+  return Margin;
+}
+
 void TMainClient::SetReference(std::optional<ReferenceLevels> reference) {
   Reference = std::move(reference);
   Trace.reset();

@@ -76,8 +76,9 @@ class TMainClient : public TWindow, public MeasurementListener {
   // Called with the left margin the view is to have in the axis frame; the
   // axis frame places the view there and paints anew.
   void OnMarginNeeded(std::function<void(int32_t)> needed) { MarginNeeded = std::move(needed); }
-  // The left margin asked for last (kViewLeftPx at first).
-  int32_t MarginPx() const { return Margin; }
+  // The left margin the level labels need in an axis frame frameHeightPx
+  // high, at the range and scale shown; taken as the one asked for.
+  int32_t MarginFor(int32_t frameHeightPx);
   // The axis frame with the view at `viewOrigin` in it, as on screen but
   // without the readout under the mouse, into dc (`frame`: the whole area).
   void DrawComposition(TDC& dc, const RECT& frame, POINT viewOrigin);

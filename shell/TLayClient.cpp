@@ -21,6 +21,9 @@ TLayClient::TLayClient(Measurement& measurement)
 }
 
 void TLayClient::SizeChanged(UINT sizeType, SIZE size) {
+  // The labels' font, and so the margin they need, follows the height.
+  if (sizeType != SIZE_MINIMIZED)
+    SetChildLayoutMetrics(View, ViewConstraints(View->MarginFor(size.cy)));
   TLayoutWindow::SizeChanged(sizeType, size);
   InvalidateRect(GetHandle(), nullptr, TRUE);
 }

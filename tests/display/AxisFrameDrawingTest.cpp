@@ -203,7 +203,7 @@ TEST_F(AxisFrameDrawingTest, TheLeftMarginHoldsTheWidestLevelLabel) {
     int32_t ShiftHundredthsDb;
     bool Default;
   } cases[] = {
-      {341, 0.0, -140.0, 0, true},      {631, 0.0, -140.0, 0, true},
+      {341, 0.0, -140.0, 0, true},      {631, 0.0, -140.0, 0, false},
       {341, 10.0, -160.0, 0, false},    {341, 10.0, -140.0, 10000, false},
       {631, 10.0, -140.0, 9750, false}, {631, 2.0, -3.0, 10475, false},
       {1031, -150.0, -160.0, 0, false}, {1031, 10.0, -140.0, 12000, false},
