@@ -48,13 +48,13 @@ def framed_boxes(plot):
     return boxes
 
 
-def read_box(plot, box):
-    """The text inside a box, as tesseract reads it: brightest channel,
-    inverted, enlarged."""
+def read_box(plot, box, characters="0123456789,-+HzdBLRFSP/ "):
+    """The text inside a box, as tesseract reads it (of these characters):
+    brightest channel, inverted, enlarged."""
     left, top, right, bottom = box
     inside = plot.picture.pixels[plot.view.top + top + 1:plot.view.top + bottom,
                                  plot.view.left + left + 1:plot.view.left + right]
-    return _read(inside, "0123456789,-+HzdBLRFSP/ ")
+    return _read(inside, characters)
 
 
 def read_level_labels(plot):

@@ -247,7 +247,8 @@ WIDTH_DROP_DB = 20
 def test_zoom_keeps_the_tone_at_the_pointer_and_typed_limits_place_it(measuring, keep):
     """The wheel at the tone's column keeps the tone there and widens it; the
     limits typed in "Bereich..." put its peak where the model of a view of
-    1200 Hz to 1300 Hz says; a double click brings back the full view's
+    1200 Hz to 1300 Hz says, and the peak values name it alone, "im Bereich";
+    a double click brings back the full view's
     axes pixel for pixel and the tone's column."""
     measuring.set(DEFAULT_SETTING)
     program = measuring.program
@@ -287,6 +288,24 @@ def test_zoom_keeps_the_tone_at_the_pointer_and_typed_limits_place_it(measuring,
     ok, detail = plot_checks.peak_matches_tone(typed_plot.zoomed(TYPED_LOW_HZ, TYPED_HIGH_HZ), LEFT_GREEN,
                                                frequency_hz, amplitude, DEFAULT_SETTING[0], DEFAULT_WINDOW)
     assert ok, detail
+
+    # Zoomed, the peak values are the strongest lines of the range shown, and
+    # say so: the left tone, and no tone of the right channel's there.
+    program.keys(*menu_keys.SHOW_PEAKS)
+    try:
+        boxed = case_support.plot_when(program, lambda p: len(readouts.framed_boxes(p)) == 1)
+        keep(boxed and boxed.picture)
+        assert boxed is not None, "no peak values"
+        box = readouts.framed_boxes(boxed)[0]
+        text = readouts.read_box(boxed, box)
+        found = {match.group(1): readouts.german_number(match.group(2))
+                 for match in readouts.PEAK_LINE.finditer(text)}
+        assert set(found) == {"L"}, text
+        assert abs(found["L"] - frequency_hz) <= PEAK_ACCURACY_LINES * LINE_SPACING_HZ + 0.5, text
+        words = readouts.read_box(boxed, box, "imBerch")
+        assert "imBereich" in words.replace(" ", ""), words
+    finally:
+        program.keys(*menu_keys.SHOW_PEAKS)
 
     program.move_pointer(full.view.left + x0, full.view.top + full.geometry.height * 2 // 3)
     program.click(1, 2)
