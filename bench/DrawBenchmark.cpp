@@ -7,7 +7,9 @@
 // clipped to them, as the paint after the move does; and the drawing with a
 // reference of the largest transform's 131072 lines behind the traces, and
 // that reference placed anew on the view's columns (after a resize); and the
-// worst case, everything on at once (held maximum, reference, readouts). Each
+// worst case, everything on at once (held maximum, reference, readouts),
+// drawn again without new levels, with new live levels, and with a new held
+// maximum too. Each
 // at the full range and zoomed deep, to 1000 Hz to 1100 Hz. Prints the
 // mean, the fastest and the slowest call of each.
 #include <windows.h>
@@ -44,6 +46,8 @@ constexpr int32_t kHeldAboveHundredthsDb = 600;
 // The deep zoom: a tenth of an octave or so around 1 kHz.
 constexpr double kZoomLowHz = 1000.0;
 constexpr double kZoomHighHz = 1100.0;
+// Levels numbers of the benchmark's own, far above those the builder gives.
+uint64_t BenchLevelsNumbers = uint64_t{1} << 48;
 
 // A noise floor around -100 dB that falls towards high frequencies, with a
 // spread of +-12 dB from line to line and a few tones: a trace that zig-zags
@@ -203,6 +207,28 @@ int main() {
         Settings.ShowPeaks = 1;
         painter->ShowReadoutAt(kPointerPath[0]);
         draw("all on");
+        // New live levels at each drawing, as a new spectrum brings them:
+        // the live traces built anew, the held maximum's and the
+        // reference's drawn as they are; then the held maximum new too.
+        const uint64_t levelsNumber = shown->LevelsNumber;
+        const uint64_t heldNumber = shown->HeldNumber;
+        timer.Run([&] {
+          shown->LevelsNumber = ++BenchLevelsNumbers;
+          painter->DrawSpectrum(dc, *view, *shown);
+          GdiFlush();
+        });
+        PrintRow("all on, new live", points, maximumText, vertices, timer);
+        PumpMessages();
+        timer.Run([&] {
+          shown->LevelsNumber = ++BenchLevelsNumbers;
+          shown->HeldNumber = ++BenchLevelsNumbers;
+          painter->DrawSpectrum(dc, *view, *shown);
+          GdiFlush();
+        });
+        PrintRow("all on, all new", points, maximumText, vertices, timer);
+        PumpMessages();
+        shown->LevelsNumber = levelsNumber;
+        shown->HeldNumber = heldNumber;
         painter->HideReadout();
         Settings.HoldMaximum = 0;
         Settings.ShowPeaks = 0;

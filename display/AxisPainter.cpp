@@ -1,6 +1,8 @@
 #include "display/AxisPainter.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "display/AxisFont.h"
 #include "display/FrequencyAxis.h"
@@ -28,18 +30,19 @@ void DrawLabel(HDC dc, const AxisLabel& label) {
            static_cast<int>(std::strlen(label.text)));
 }
 
-void DrawFrequencyAxis(HDC dc, const ViewGeometry& view) {
+void DrawFrequencyAxis(HDC dc, const ViewGeometry& view, int32_t viewLeftPx) {
   SetTextAlign(dc, kFrequencyLabelAlignment);
-  const FrequencyAxis axis(view);
+  const FrequencyAxis axis(view, viewLeftPx);
   for (const AxisTick& tick : axis.Ticks()) DrawTick(dc, tick);
   for (const AxisLabel& label : axis.Labels()) DrawLabel(dc, label);
 }
 
-void DrawLevelAxis(HDC dc, const ViewGeometry& view, int32_t shiftHundredthsDb) {
+void DrawLevelAxis(HDC dc, const ViewGeometry& view, int32_t shiftHundredthsDb,
+                   int32_t viewLeftPx) {
   SetTextAlign(dc, kLevelLabelAlignment);
   TEXTMETRICA metrics{};
   GetTextMetricsA(dc, &metrics);
-  const LevelAxis axis(view, metrics.tmHeight, shiftHundredthsDb);
+  const LevelAxis axis(view, metrics.tmHeight, shiftHundredthsDb, viewLeftPx);
   for (int32_t i = 0; i < axis.Count(); ++i) {
     DrawTick(dc, axis.Tick(i));
     DrawLabel(dc, axis.Label(i));
@@ -49,7 +52,7 @@ void DrawLevelAxis(HDC dc, const ViewGeometry& view, int32_t shiftHundredthsDb) 
 }  // namespace
 
 void PaintAxisFrame(TDC& dc, const ViewGeometry& view, const RECT& updateRect,
-                    int32_t shiftHundredthsDb) {
+                    int32_t shiftHundredthsDb, int32_t viewLeftPx) {
   EnsureExtendedPrecision();
   const HDC handle = dc.GetHandle();
   PatBlt(handle, updateRect.left, updateRect.top, updateRect.right - updateRect.left,
@@ -64,11 +67,33 @@ void PaintAxisFrame(TDC& dc, const ViewGeometry& view, const RECT& updateRect,
   dc.SelectFont(labelFont);
   dc.SelectPen(tickPen);
 
-  DrawFrequencyAxis(handle, view);
-  DrawLevelAxis(handle, view, shiftHundredthsDb);
+  DrawFrequencyAxis(handle, view, viewLeftPx);
+  DrawLevelAxis(handle, view, shiftHundredthsDb, viewLeftPx);
 
   dc.RestoreObjects();
   SetTextAlign(handle, previousAlignment);
   SetBkMode(handle, previousBackgroundMode);
   SetTextColor(handle, previousTextColour);
+}
+
+int32_t LevelLabelMarginPx(TDC& dc, const ViewRange& range, int32_t viewHeightPx,
+                           int32_t shiftHundredthsDb) {
+  const TFont labelFont(kLabelFace, AxisFontHeightPx(viewHeightPx), FW_NORMAL, DEFAULT_CHARSET);
+  const HDC handle = dc.GetHandle();
+  const HGDIOBJ previousFont = SelectObject(handle, labelFont.GetHandle());
+  int32_t widest = 0;
+  for (const std::string& text : LevelAxis::LabelTexts(range, viewHeightPx, shiftHundredthsDb)) {
+    if (text.empty()) continue;
+    SIZE extent{0, 0};
+    GetTextExtentPoint32A(handle, text.c_str(), static_cast<int>(text.size()), &extent);
+    // A label ends at its tick's side and reaches left by its advances less
+    // the first character's leading bearing, where its ink begins (a
+    // TrueType font tells it; other fonts draw from the advance's start).
+    const UINT first = static_cast<unsigned char>(text.front());
+    ABC widths{0, 0, 0};
+    const int32_t bearing = GetCharABCWidthsA(handle, first, first, &widths) ? widths.abcA : 0;
+    widest = std::max<int32_t>(widest, extent.cx - bearing);
+  }
+  SelectObject(handle, previousFont);
+  return std::max(kViewLeftPx, widest + kLevelLabelGapPx);
 }

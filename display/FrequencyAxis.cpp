@@ -13,13 +13,13 @@ constexpr int32_t kFirstTickedDecade = 1;
 
 }  // namespace
 
-FrequencyAxis::FrequencyAxis(const ViewGeometry& view) {
+FrequencyAxis::FrequencyAxis(const ViewGeometry& view, int32_t viewLeftPx) {
   // The plot's bottom row in frame pixels: the ticks start on it (the view
   // covers that pixel when it paints) and hang below it.
   const int32_t plotBottom = view.LevelToY(view.Range().BottomDb()) + kViewTopPx;
   const int32_t labelTop = plotBottom + kTickLengthPx;
   const auto tickAt = [&](double frequencyHz) {
-    const int32_t x = view.FreqToX(frequencyHz) + kViewLeftPx;
+    const int32_t x = view.FreqToX(frequencyHz) + viewLeftPx;
     TickLines.push_back({{x, plotBottom}, {x, labelTop}});
   };
   const FrequencySteps steps(view, AxisLabelWidth(view));
@@ -35,7 +35,7 @@ FrequencyAxis::FrequencyAxis(const ViewGeometry& view) {
     }
   }
   for (const FrequencySteps::Label& label : steps.Labels()) {
-    AxisLabel axisLabel{{view.FreqToX(label.FrequencyHz) + kViewLeftPx, labelTop}, {}};
+    AxisLabel axisLabel{{view.FreqToX(label.FrequencyHz) + viewLeftPx, labelTop}, {}};
     std::strncpy(axisLabel.text, label.Text.c_str(), AxisLabel::kTextCapacity - 1);
     FrequencyLabels.push_back(axisLabel);
   }

@@ -6,6 +6,7 @@
 #include "display/AxisMarks.h"
 #include "display/FrequencyDecades.h"
 #include "display/ViewGeometry.h"
+#include "display/ViewPlacement.h"
 
 // The frequency axis below the plot, in axis-frame pixels: a short downward
 // tick under every grid column and the labels FrequencySteps chooses for the
@@ -19,7 +20,8 @@ class FrequencyAxis {
   static constexpr int32_t kLabelCount = kDecadeCount - 1;
   static constexpr int32_t kTickCount = kLabelCount * kMarksPerDecade;
 
-  explicit FrequencyAxis(const ViewGeometry& view);
+  // viewLeftPx: the view's left margin in the axis frame.
+  explicit FrequencyAxis(const ViewGeometry& view, int32_t viewLeftPx = kViewLeftPx);
 
   const std::vector<AxisTick>& Ticks() const { return TickLines; }
   const std::vector<AxisLabel>& Labels() const { return FrequencyLabels; }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "display/AxisMarks.h"
 #include "display/LevelSteps.h"
 #include "display/ViewGeometry.h"
+#include "display/ViewPlacement.h"
 
 // The level axis left of the plot, in axis-frame pixels: a short tick at
 // every grid row of the range shown (LevelSteps) and the row's level in
@@ -18,8 +20,16 @@ class LevelAxis {
  public:
   // textHeightPx: the character cell height of the labels' font as the
   // device reports it. shiftHundredthsDb: what the labels read more than
-  // the plot's levels (LevelScale::AxisShiftHundredthsDb).
-  LevelAxis(const ViewGeometry& view, int32_t textHeightPx, int32_t shiftHundredthsDb = 0);
+  // the plot's levels (LevelScale::AxisShiftHundredthsDb). viewLeftPx: the
+  // view's left margin in the axis frame; the labels end kLevelLabelGapPx
+  // left of it.
+  LevelAxis(const ViewGeometry& view, int32_t textHeightPx, int32_t shiftHundredthsDb = 0,
+            int32_t viewLeftPx = kViewLeftPx);
+
+  // The labels' texts, bottom up, for `range` in a view viewHeightPx high:
+  // what a margin must make room for before the view's width is known.
+  static std::vector<std::string> LabelTexts(const ViewRange& range, int32_t viewHeightPx,
+                                             int32_t shiftHundredthsDb);
 
   int32_t Count() const { return static_cast<int32_t>(TickLines.size()); }
   const AxisTick& Tick(int32_t index) const { return TickLines[static_cast<size_t>(index)]; }

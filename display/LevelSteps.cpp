@@ -26,11 +26,12 @@ LevelSteps::LevelSteps() {
   }
 }
 
-LevelSteps::LevelSteps(const ViewGeometry& view, int32_t textHeightPx) {
-  const ViewRange& range = view.Range();
+LevelSteps::LevelSteps(const ViewGeometry& view, int32_t textHeightPx)
+    : LevelSteps(view.Range(), view.ViewHeight(), textHeightPx) {}
+
+LevelSteps::LevelSteps(const ViewRange& range, int32_t viewHeightPx, int32_t textHeightPx) {
   const double spanDb = range.TopDb() - range.BottomDb();
-  const int32_t rowsWithRoom =
-      (view.ViewHeight() - 1) / std::max(kTextHeightsPerRow * textHeightPx, 1);
+  const int32_t rowsWithRoom = (viewHeightPx - 1) / std::max(kTextHeightsPerRow * textHeightPx, 1);
   const int32_t rows = std::max(rowsWithRoom, kRowsAlwaysAllowed);
   Step = kStepsDb[std::size(kStepsDb) - 1];
   for (const double step : kStepsDb) {

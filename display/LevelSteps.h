@@ -24,6 +24,8 @@ class LevelSteps {
   // At the full range of 0 to -140 dB these are the fixed range's 15
   // levels at every view height.
   LevelSteps(const ViewGeometry& view, int32_t textHeightPx);
+  // The same for `range` in a view viewHeightPx high, of any width.
+  LevelSteps(const ViewRange& range, int32_t viewHeightPx, int32_t textHeightPx);
 
   int32_t Count() const { return static_cast<int32_t>(Levels.size()); }
   double Level(int32_t index) const { return Levels[static_cast<size_t>(index)]; }

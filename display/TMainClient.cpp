@@ -77,7 +77,16 @@ void TMainClient::Paint(TDC& dc, bool, const RECT&) {
 void TMainClient::DrawAxes(TDC& dc, const RECT& area) {
   FollowScale();
   Rescale(false);
-  PaintAxisFrame(dc, View, area, Spectrum->AxisShiftHundredthsDb);
+  // The margin depends on the view's height alone, which a new margin
+  // keeps: asked for once per change of range, scale or height.
+  const int32_t needed =
+      LevelLabelMarginPx(dc, View.Range(), View.ViewHeight(), Spectrum->AxisShiftHundredthsDb);
+  if (needed != Margin && MarginNeeded) {
+    Margin = needed;
+    MarginNeeded(needed);
+    Rescale(false);
+  }
+  PaintAxisFrame(dc, View, area, Spectrum->AxisShiftHundredthsDb, Margin);
 }
 
 void TMainClient::DrawComposition(TDC& dc, const RECT& frame, POINT viewOrigin) {
@@ -93,6 +102,14 @@ void TMainClient::SetCornerNote(std::wstring note) {
   if (note == Painter.CornerNote()) return;
   Painter.SetCornerNote(std::move(note));
   if (GetHandle()) InvalidateRect(GetHandle(), nullptr, FALSE);
+}
+
+int32_t TMainClient::MarginFor(int32_t frameHeightPx) {
+  FollowScale();
+  TClientDC dc(GetHandle());
+  Margin = LevelLabelMarginPx(dc, View.Range(), ViewHeightInFrame(frameHeightPx),
+                              Spectrum->AxisShiftHundredthsDb);
+  return Margin;
 }
 
 void TMainClient::SetReference(std::optional<ReferenceLevels> reference) {
@@ -246,6 +263,12 @@ void TMainClient::ShowRange(double lowHz, double highHz, double topDb, double bo
 void TMainClient::ApplyRange(const ViewRange& range, bool tell) {
   Slots[static_cast<size_t>(Slot)] = {range.TopDb(), range.BottomDb()};
   if (range != View.Range()) {
+    const ViewRange& before = View.Range();
+    // The peak values name the strongest tone of the frequencies shown.
+    if (range.LowHz() != before.LowHz() || range.HighHz() != before.HighHz())
+      Measured.FindPeaksIn(range.FullFrequencies()
+                               ? std::nullopt
+                               : std::optional<PeakBand>(PeakBand{range.LowHz(), range.HighHz()}));
     View.SetRange(range);
     // The axis frame's invalidation takes in the view (no WS_CLIPCHILDREN).
     if (GetHandle()) InvalidateRect(::GetParent(GetHandle()), nullptr, TRUE);

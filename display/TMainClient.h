@@ -9,6 +9,7 @@
 #include "display/ReferenceTrace.h"
 #include "display/ViewGeometry.h"
 #include "display/ViewPainter.h"
+#include "display/ViewPlacement.h"
 #include "display/ViewRange.h"
 #include "measurement/MeasurementListener.h"
 #include "measurement/ReferenceLevels.h"
@@ -69,7 +70,15 @@ class TMainClient : public TWindow, public MeasurementListener {
 
   // The axis frame's margins around the view, in the axis frame's pixels
   // (`area`: what to blacken), labelled in the shown spectrum's scale.
+  // Where the level labels of the range and scale shown need another left
+  // margin than the view has (LevelLabelMarginPx), asks for it first.
   void DrawAxes(TDC& dc, const RECT& area);
+  // Called with the left margin the view is to have in the axis frame; the
+  // axis frame places the view there and paints anew.
+  void OnMarginNeeded(std::function<void(int32_t)> needed) { MarginNeeded = std::move(needed); }
+  // The left margin the level labels need in an axis frame frameHeightPx
+  // high, at the range and scale shown; taken as the one asked for.
+  int32_t MarginFor(int32_t frameHeightPx);
   // The axis frame with the view at `viewOrigin` in it, as on screen but
   // without the readout under the mouse, into dc (`frame`: the whole area).
   void DrawComposition(TDC& dc, const RECT& frame, POINT viewOrigin);
@@ -140,6 +149,8 @@ class TMainClient : public TWindow, public MeasurementListener {
   std::array<ScaleLevelRanges::Levels, ScaleLevelRanges::kSlotCount> Slots;
   int32_t Slot = ScaleLevelRanges::kUncorrectedSlot;
   std::function<void()> RangeChanged;
+  std::function<void(int32_t)> MarginNeeded;
+  int32_t Margin = kViewLeftPx;
   // A drag with the left button: where it began and the range then.
   bool Dragging = false;
   bool DragMoved = false;

@@ -7,7 +7,7 @@
 
 void DrawViewComposition(TDC& dc, const RECT& frame, POINT viewOrigin, const ViewGeometry& view,
                          ViewPainter& painter, const ShownMeasurement& shown) {
-  PaintAxisFrame(dc, view, frame, shown.AxisShiftHundredthsDb);
+  PaintAxisFrame(dc, view, frame, shown.AxisShiftHundredthsDb, viewOrigin.x - frame.left);
   const HDC handle = dc.GetHandle();
   const int saved = SaveDC(handle);
   IntersectClipRect(handle, viewOrigin.x, viewOrigin.y, viewOrigin.x + view.ViewWidth(),
@@ -19,11 +19,13 @@ void DrawViewComposition(TDC& dc, const RECT& frame, POINT viewOrigin, const Vie
 
 void DrawSpectrumPicture(TDC& dc, SIZE frame, const ShownMeasurement& shown) {
   EnsureExtendedPrecision();
-  const LayoutRect placed = PlaceChild(kViewConstraints, frame.cx, frame.cy);
   ViewGeometry view;
   ViewRange range;
   range.SetHighestHz(shown.SampleRateHz / 2.0);
   view.SetRange(range);
+  const int32_t margin = LevelLabelMarginPx(dc, view.Range(), ViewHeightInFrame(frame.cy),
+                                            shown.AxisShiftHundredthsDb);
+  const LayoutRect placed = PlaceChild(ViewConstraints(margin), frame.cx, frame.cy);
   view.Rescale(placed.width, placed.height, shown.Size, true, shown.SampleRateHz);
   ViewPainter painter;
   DrawViewComposition(dc, {0, 0, frame.cx, frame.cy}, {placed.x, placed.y}, view, painter, shown);

@@ -17,7 +17,8 @@ void DrawViewComposition(TDC& dc, const RECT& frame, POINT viewOrigin, const Vie
                          ViewPainter& painter, const ShownMeasurement& shown);
 
 // The same composition as a picture of `frame` pixels without a window:
-// the view placed in it as the axis frame places it on screen, the traces
+// the view placed in it as the axis frame places it on screen (its left
+// margin wide enough for the level labels, LevelLabelMarginPx), the traces
 // as the view would draw them with the process-wide display settings, no
 // reference and no readout. Sets the GUI thread's x87 precision.
 void DrawSpectrumPicture(TDC& dc, SIZE frame, const ShownMeasurement& shown);

@@ -38,6 +38,7 @@ constexpr COLORREF kReadoutFrameColour = RGB(192, 192, 192);
 constexpr COLORREF kMarkerColour = RGB(0, 160, 255);
 constexpr const char* kReadoutFace = "Arial";
 constexpr int32_t kBoxPaddingPx = 3;
+constexpr const wchar_t* kPeaksInBandText = L"im Bereich";
 constexpr int32_t kPeakBoxMarginPx = 4;
 constexpr int32_t kLeftChannel = 0;
 constexpr int32_t kRightChannel = 1;
@@ -139,23 +140,27 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownMea
     const TPen rightHeldPen(kRightHeldColour);
     if (Settings.ShowLeft) {
       dc.SelectPen(leftHeldPen);
-      DrawTrace(dc, view, *held, kLeftChannel, shift);
+      DrawTrace(handle, HeldTraces[kLeftChannel], view, *held, shown.HeldNumber, kLeftChannel,
+                shift);
     }
     if (Settings.ShowRight) {
       dc.SelectPen(rightHeldPen);
-      DrawTrace(dc, view, *held, kRightChannel, shift);
+      DrawTrace(handle, HeldTraces[kRightChannel], view, *held, shown.HeldNumber, kRightChannel,
+                shift);
     }
     dc.SelectPen(gridPen);  // the held pens go with this block
   }
   if (Settings.ShowLeft) {
     dc.SelectPen(leftPen);
-    DrawTrace(dc, view, levels, kLeftChannel, shift);
+    DrawTrace(handle, LiveTraces[kLeftChannel], view, levels, shown.LevelsNumber, kLeftChannel,
+              shift);
     DrawOffPlotMarks(handle, view, shown, kLeftChannel);
   }
   // Drawn last, so the right channel lies over the left one where they meet.
   if (Settings.ShowRight) {
     dc.SelectPen(rightPen);
-    DrawTrace(dc, view, levels, kRightChannel, shift);
+    DrawTrace(handle, LiveTraces[kRightChannel], view, levels, shown.LevelsNumber, kRightChannel,
+              shift);
     DrawOffPlotMarks(handle, view, shown, kRightChannel);
   }
   dc.RestoreObjects();
@@ -181,16 +186,12 @@ void ViewPainter::DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownMea
   }
 }
 
-void ViewPainter::DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels,
-                            int32_t channel, int32_t plotShiftHundredthsDb) {
-  const bool showMaximum = Settings.ShowMaximum != 0;
-  int32_t count = Trace.Build(view, levels, channel, showMaximum, plotShiftHundredthsDb);
-  // Every line a vertex makes a large transform's drawing cost one line per
-  // spectral line; the thinned polyline draws the same pixels with at most
-  // four per column. With the maximum there is one per column already.
-  if (!showMaximum) count = Trace.ThinColumns();
-  if (count == 0) return;
-  DrawPolyline(dc.GetHandle(), Trace.Points(), count);
+void ViewPainter::DrawTrace(HDC dc, TraceCache& cache, const ViewGeometry& view,
+                            const SpectrumLevels& levels, uint64_t levelsNumber, int32_t channel,
+                            int32_t plotShiftHundredthsDb) {
+  const TraceVertices& trace = cache.Trace(view, levels, levelsNumber, channel,
+                                           Settings.ShowMaximum != 0, plotShiftHundredthsDb);
+  DrawPolyline(dc, trace.Points(), trace.Count());
 }
 
 void ViewPainter::DrawOffPlotMarks(HDC dc, const ViewGeometry& view, const ShownMeasurement& shown,
@@ -274,7 +275,7 @@ int32_t ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownMeas
   struct Line {
     std::wstring Text;
     COLORREF Colour;
-  } lines[2];
+  } lines[3];
   int32_t count = 0;
   const struct {
     bool Shown;
@@ -289,6 +290,12 @@ int32_t ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownMeas
                       channel.Colour};
   }
   if (count == 0) return 0;
+  // A zoomed view's peaks are the strongest lines of the frequencies it shows.
+  if (shown.PeaksInBand) {
+    std::move_backward(lines, lines + count, lines + count + 1);
+    lines[0] = {kPeaksInBandText, kReadoutTextColour};
+    ++count;
+  }
   int32_t width = 0;
   int32_t lineHeight = 0;
   for (int32_t i = 0; i < count; ++i) {

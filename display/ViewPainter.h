@@ -8,7 +8,7 @@
 #include "analysis/LevelTypes.h"
 #include "display/PixelPoint.h"
 #include "display/ReferenceTrace.h"
-#include "display/TraceVertices.h"
+#include "display/TraceCache.h"
 #include "display/ViewGeometry.h"
 #include "measurement/ShownMeasurement.h"
 
@@ -38,15 +38,6 @@ class ViewPainter {
   // it found them; the pens and the font live for this drawing only. Without
   // the readout and the peak values the picture is that of the traces alone.
   void DrawSpectrum(TDC& dc, const ViewGeometry& view, const ShownMeasurement& shown);
-
-  // One channel's trace (0 left, 1 right) with the pen the context holds:
-  // the pen is put down on the first vertex and a line drawn to each further
-  // one, each `plotShiftHundredthsDb` lower (the axis shift). Without the
-  // maximum, the pixels are those of every spectral line's vertex, drawn
-  // with at most four vertices per column. Nothing is drawn for a view
-  // without spectral lines.
-  void DrawTrace(TDC& dc, const ViewGeometry& view, const SpectrumLevels& levels, int32_t channel,
-                 int32_t plotShiftHundredthsDb = 0);
 
   // A spectrum kept to compare with, drawn behind the traces and named in
   // the readout, or none (null); it must outlive its use here.
@@ -79,6 +70,14 @@ class ViewPainter {
   void DrawOffPlotMarks(HDC dc, const ViewGeometry& view, const ShownMeasurement& shown,
                         int32_t channel);
   void DrawReference(TDC& dc, const ViewGeometry& view, int32_t plotShiftHundredthsDb);
+  // One channel's trace (0 left, 1 right) with the pen the context holds,
+  // from `cache`: the pen is put down on the first vertex and a line drawn
+  // to each further one, each `plotShiftHundredthsDb` lower (the axis
+  // shift). Without the maximum, the pixels are those of every spectral
+  // line's vertex, drawn with at most four vertices per column. Nothing is
+  // drawn for a view without spectral lines.
+  void DrawTrace(HDC dc, TraceCache& cache, const ViewGeometry& view, const SpectrumLevels& levels,
+                 uint64_t levelsNumber, int32_t channel, int32_t plotShiftHundredthsDb);
   // Returns the right end of the unit's text.
   int32_t DrawUnit(HDC dc, const ShownMeasurement& shown);
   void DrawAveraging(HDC dc, int32_t left, const ShownMeasurement& shown);
@@ -89,7 +88,10 @@ class ViewPainter {
                    const ShownMeasurement& shown);
   ReadoutArea PlaceReadout(HDC dc, const ViewGeometry& view, const ShownMeasurement& shown);
 
-  TraceVertices Trace;
+  // Each channel's live trace and held maximum as last drawn: a drawing
+  // without new levels, range or size draws them as they are.
+  TraceCache LiveTraces[2];
+  TraceCache HeldTraces[2];
   ReferenceTrace* Reference = nullptr;
   std::wstring Note;
   int32_t UnitRight = 0;  // where the unit's text ended in the last drawing

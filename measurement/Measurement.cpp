@@ -121,6 +121,11 @@ void Measurement::CalibrateRecording(std::optional<int32_t> hundredthsDb) {
   Reshape();
 }
 
+void Measurement::FindPeaksIn(std::optional<PeakBand> band) {
+  Builder.SetPeakBand(band);
+  Builder.FindPeaks(Source(), Value);
+}
+
 void Measurement::Reshape() {
   const AnalysedLevels& source = Source();
   Builder.Build(source, ChoiceFor(source.Input), Value, Settings.ShowDistortion != 0);

@@ -77,6 +77,11 @@ class Measurement : private AnalysisDisplay {
   void CalibrateRecording(std::optional<int32_t> hundredthsDb);
   std::optional<int32_t> RecordingCalibration() const { return RecordingCalibrationHundredthsDb; }
 
+  // The frequencies the peak tones are looked for in, this spectrum's and
+  // every later one's; none: the whole spectrum. Tells no listener: the
+  // caller, which shows the range, draws anew.
+  void FindPeaksIn(std::optional<PeakBand> band);
+
   // The product name of the input measured from now, none while none is open.
   std::optional<std::string> OpenInputName() const;
 

@@ -48,16 +48,27 @@ struct ShownMeasurement {
   // Each line's held maximum as shown; valid only where HeldValid.
   std::unique_ptr<SpectrumLevels> Held;
   bool HeldValid = false;
+  // Numbers for caches of what is drawn from the levels and from the held
+  // maximum: a new one, unique among all spectra, at every build that may
+  // have changed Levels (every build) or Held (one where a held level, its
+  // validity or the size changed); 0 before the first.
+  uint64_t LevelsNumber = 0;
+  uint64_t HeldNumber = 0;
   // Per line the kFloor bits: the true level lies at or below the one shown.
   std::unique_ptr<std::array<uint8_t, kMaxSpectrumLines>> Floors;
 
-  // Each channel's strongest line as a tone, in the shown scale.
+  // Each channel's strongest line as a tone, in the shown scale: among the
+  // lines of PeakFrequencies only where PeaksInBand (the frequency range a
+  // zoomed view shows), otherwise among all.
   SpectralPeak Peaks[2];
+  bool PeaksInBand = false;
+  PeakBand PeakFrequencies;
   // The same as a sine level (dBFS) without calibration or weighting: what
   // a calibration compares with the calibrator's level.
   SpectralPeak SinePeaks[2];
-  // The distortion and noise of each channel's peak tone (Peaks), the noise
-  // weighted as the levels are.
+  // The distortion and noise of each channel's peak tone (Peaks), whose
+  // harmonics and noise are those of the whole spectrum, the noise weighted
+  // as the levels are.
   ChannelDistortion Distortion[2];
 
   bool HasLines() const { return Size >= 2; }

@@ -2,6 +2,14 @@
 
 #include <algorithm>
 
+namespace {
+
+// Numbers the levels of every spectrum built, so that a cache never takes
+// one spectrum's levels for another's. GUI thread only.
+uint64_t LevelsBuilt = 0;
+
+}  // namespace
+
 const LevelScale& ShownMeasurementBuilder::ScaleFor(const LevelChoice& choice, int32_t window,
                                                     int32_t size, int32_t sampleRateHz) {
   if (!CurrentScale || choice.Scale != ScaleChoice.Scale ||
@@ -35,9 +43,13 @@ const LevelScale* ShownMeasurementBuilder::NoiseWeightingFor(const LevelChoice& 
 
 void ShownMeasurementBuilder::Build(const AnalysedLevels& analysed, const LevelChoice& choice,
                                     ShownMeasurement& shown, bool withDistortion) {
+  WithDistortion = withDistortion;
   const int32_t size = analysed.Levels ? analysed.Size : 0;
   const int32_t rate = analysed.SampleRateHz;
   const LevelScale& scale = ScaleFor(choice, analysed.Window, size, rate);
+  const bool heldValid = analysed.HeldValid && analysed.Held != nullptr && size >= 2;
+  bool heldChanged =
+      heldValid != shown.HeldValid || size != shown.Size || rate != shown.SampleRateHz;
   shown.Size = size;
   shown.SampleRateHz = rate;
   shown.Window = analysed.Window;
@@ -47,7 +59,7 @@ void ShownMeasurementBuilder::Build(const AnalysedLevels& analysed, const LevelC
   shown.Choice = choice;
   shown.Unit = scale.Unit();
   shown.AxisShiftHundredthsDb = scale.AxisShiftHundredthsDb();
-  shown.HeldValid = analysed.HeldValid && analysed.Held != nullptr && size >= 2;
+  shown.HeldValid = heldValid;
   const int32_t lines = std::min(size / 2, kMaxSpectrumLines);
   SpectrumLevels& levels = *shown.Levels;
   SpectrumLevels& held = *shown.Held;
@@ -61,23 +73,38 @@ void ShownMeasurementBuilder::Build(const AnalysedLevels& analysed, const LevelC
         floor |= channel == 0 ? ShownMeasurement::kFloorLeft : ShownMeasurement::kFloorRight;
       if (!shown.HeldValid) continue;
       const int32_t storedHeld = (*analysed.Held)[line][channel];
-      held[line][channel] = scale.ScaledLevel(storedHeld, line);
+      const int32_t heldLevel = scale.ScaledLevel(storedHeld, line);
+      heldChanged = heldChanged || held[line][channel] != heldLevel;
+      held[line][channel] = heldLevel;
       if (scale.IsFloor(storedHeld, line))
         floor |=
             channel == 0 ? ShownMeasurement::kHeldFloorLeft : ShownMeasurement::kHeldFloorRight;
     }
     floors[static_cast<size_t>(line)] = floor;
   }
+  shown.LevelsNumber = ++LevelsBuilt;
+  if (heldChanged) shown.HeldNumber = ++LevelsBuilt;
   const LevelScale sine({kScaleSine, kWeightingNone, std::nullopt}, analysed.Window, size, rate);
-  for (int32_t channel = 0; channel < 2; ++channel) {
-    shown.Peaks[channel] =
-        size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window, &scale, rate)
-                  : SpectralPeak{};
+  for (int32_t channel = 0; channel < 2; ++channel)
     shown.SinePeaks[channel] =
         size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window, &sine, rate)
                   : SpectralPeak{};
+  FindPeaks(analysed, shown);
+}
+
+void ShownMeasurementBuilder::FindPeaks(const AnalysedLevels& analysed, ShownMeasurement& shown) {
+  const int32_t size = shown.Size;
+  const int32_t rate = shown.SampleRateHz;
+  const LevelChoice& choice = shown.Choice;
+  const LevelScale& scale = ScaleFor(choice, analysed.Window, size, rate);
+  shown.PeaksInBand = Band.has_value();
+  shown.PeakFrequencies = Band.value_or(PeakBand{});
+  for (int32_t channel = 0; channel < 2; ++channel) {
+    shown.Peaks[channel] = size >= 2 ? Peaks.Find(*analysed.Levels, channel, size, analysed.Window,
+                                                  &scale, rate, shown.PeakFrequencies)
+                                     : SpectralPeak{};
     shown.Distortion[channel] =
-        size >= 2 && withDistortion
+        size >= 2 && WithDistortion
             ? Distortion.Analyse(*analysed.Levels, analysed.FloorPowers, channel, size,
                                  analysed.Window, shown.Peaks[channel],
                                  NoiseWeightingFor(choice, analysed.Window, size, rate),

@@ -24,6 +24,15 @@ class ShownMeasurementBuilder {
   void Build(const AnalysedLevels& analysed, const LevelChoice& choice, ShownMeasurement& shown,
              bool withDistortion = true);
 
+  // The frequencies each later Build and FindPeaks looks for the peak tones
+  // (Peaks, Distortion) in; none: the whole spectrum. The sine peaks
+  // (SinePeaks, which a calibration takes) are always the whole spectrum's.
+  void SetPeakBand(std::optional<PeakBand> band) { Band = band; }
+  // Finds the peak tones and their distortion (where the last Build
+  // measured it) of `shown`, built from `analysed` by the last Build, anew
+  // in the band set now.
+  void FindPeaks(const AnalysedLevels& analysed, ShownMeasurement& shown);
+
   // The scale that Build applied last.
   const LevelScale& Scale() const { return *CurrentScale; }
 
@@ -36,7 +45,9 @@ class ShownMeasurementBuilder {
   const LevelScale* NoiseWeightingFor(const LevelChoice& choice, int32_t window, int32_t size,
                                       int32_t sampleRateHz);
 
+  bool WithDistortion = true;  // as the last Build was asked
   PeakFinder Peaks;
+  std::optional<PeakBand> Band;
   DistortionAnalyser Distortion;
   std::unique_ptr<LevelScale> NoiseWeighting;
   int32_t NoiseWeightingKind = -1;

@@ -3,7 +3,9 @@
 # under Wine in a virtual display: a forced rescale and one drawing of both
 # traces into a real window of 1000 x 600 pixels, at every transform size
 # from 1024 to 262144 points, with maximum drawing on and off, without and
-# with the readouts, and the redrawing after a mouse move. Runs the i686 release build under
+# with the readouts, and the redrawing after a mouse move; everything on at
+# once, drawn again without new levels, with new live levels and with a new
+# held maximum; each at the full range and zoomed deep. Runs the i686 release build under
 # 32-bit Wine where this machine executes 32-bit code, otherwise the x86_64
 # build (the first line of the log says which).
 # FRELOX_DRAW_BENCH_BUILD_DIR chooses another build folder; WINEPREFIX another

@@ -13,9 +13,17 @@ const TResponseTable TLayClient::Table{&TLayoutWindow::Table, TLayClient::Rows};
 TLayClient::TLayClient(Measurement& measurement)
     : TLayoutWindow(nullptr), View(new TMainClient(this, measurement)) {
   SetChildLayoutMetrics(View, kViewConstraints);
+  View->OnMarginNeeded([this](int32_t viewLeftPx) {
+    SetChildLayoutMetrics(View, ViewConstraints(viewLeftPx));
+    Layout();
+    InvalidateRect(GetHandle(), nullptr, TRUE);
+  });
 }
 
 void TLayClient::SizeChanged(UINT sizeType, SIZE size) {
+  // The labels' font, and so the margin they need, follows the height.
+  if (sizeType != SIZE_MINIMIZED)
+    SetChildLayoutMetrics(View, ViewConstraints(View->MarginFor(size.cy)));
   TLayoutWindow::SizeChanged(sizeType, size);
   InvalidateRect(GetHandle(), nullptr, TRUE);
 }

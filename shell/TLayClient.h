@@ -5,7 +5,8 @@
 class Measurement;
 class TMainClient;
 
-// The main frame's client: holds the spectrum view at (40, 10) and draws the
+// The main frame's client: holds the spectrum view at (40, 10), or further
+// right where the view's level labels need a wider margin, and draws the
 // margins around it, the frequency axis below and the level axis to its
 // left. Without WS_CLIPCHILDREN, so that invalidating it repaints the view too.
 // GUI thread only.

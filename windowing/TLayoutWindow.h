@@ -17,6 +17,8 @@ class TLayoutWindow : public TWindow {
   // the children, unless the window was minimised or the size is unchanged.
   void SizeChanged(UINT sizeType, SIZE size);
   SIZE ClientSize() const { return Size; }
+  // Places the children again, after their constraints changed.
+  void Layout();
 
   DECLARE_RESPONSE_TABLE();
 
@@ -24,8 +26,6 @@ class TLayoutWindow : public TWindow {
   void SetupWindow() override;
 
  private:
-  void Layout();
-
   SIZE Size{0, 0};
   std::vector<std::pair<TWindow*, ChildConstraints>> Metrics;
 };

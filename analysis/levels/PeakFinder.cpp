@@ -76,14 +76,30 @@ const MainLobe& PeakFinder::Lobe(int32_t window) {
 }
 
 SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
-                              int32_t window, const LevelScale* scale, int32_t sampleRateHz) {
+                              int32_t window, const LevelScale* scale, int32_t sampleRateHz,
+                              const PeakBand& band) {
   SpectralPeak peak;
   const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
   if (lines < 2) return peak;
   peak.LineSpacingHz = static_cast<double>(sampleRateHz) / shownSize;
-  const int32_t lowest =
-      std::max(1, static_cast<int32_t>(std::ceil(Range.FreqMin / peak.LineSpacingHz)));
-  if (lowest >= lines) return peak;
+  int32_t lowest = std::max(1, static_cast<int32_t>(std::ceil(Range.FreqMin / peak.LineSpacingHz)));
+  // The band's ends judged by the lines' own frequencies (line j at j *
+  // sampleRateHz / shownSize), whatever the division's rounding.
+  const auto lineHz = [&](int32_t line) {
+    return static_cast<double>(sampleRateHz) * line / shownSize;
+  };
+  const auto firstAbove = [&](double frequencyHz, bool included) {
+    int32_t line = std::clamp(static_cast<int32_t>(frequencyHz / peak.LineSpacingHz), 0, lines);
+    while (line > 0 &&
+           (included ? lineHz(line - 1) >= frequencyHz : lineHz(line - 1) > frequencyHz))
+      --line;
+    while (line < lines && (included ? lineHz(line) < frequencyHz : lineHz(line) <= frequencyHz))
+      ++line;
+    return line;
+  };
+  if (band.LowHz > 0.0) lowest = std::max(lowest, firstAbove(band.LowHz, true));
+  const int32_t end = band.HighHz < lineHz(lines) ? firstAbove(band.HighHz, false) : lines;
+  if (lowest >= end) return peak;
 
   const auto stored = [&](int32_t line) { return levels[line][channel]; };
   const auto shown = [&](int32_t line) {
@@ -91,7 +107,7 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
   };
   int32_t strongest = lowest;
   int32_t strongestShown = shown(lowest);
-  for (int32_t i = lowest + 1; i < lines; ++i) {
+  for (int32_t i = lowest + 1; i < end; ++i) {
     const int32_t level = shown(i);
     if (level > strongestShown) {
       strongest = i;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 
 #include "analysis/LevelTypes.h"
@@ -28,6 +29,13 @@ struct SpectralPeak {
   int32_t Line = 0;  // the strongest line, which the refinement started from
 };
 
+// The frequencies a peak is looked for at, both ends included: by default
+// all of them.
+struct PeakBand {
+  double LowHz = 0.0;
+  double HighHz = std::numeric_limits<double>::infinity();
+};
+
 // Finds each channel's strongest line and refines the frequency and level of
 // the tone it stands for through the main lobe of the window the spectrum was
 // analysed with. Portable; holds the lobes of the windows met so far. GUI
@@ -38,7 +46,8 @@ class PeakFinder {
   ~PeakFinder();
 
   // The strongest of the lines at or above FreqMin among the shownSize / 2
-  // lines of `channel` (the lowest one of equal levels). It is named only
+  // lines of `channel` whose frequency lies in `band` (the lowest one of
+  // equal levels); none is named where the band holds no such line. It is named only
   // where it is the top of its own main lobe and stands clear of the noise:
   //  - Walking down from it on each side to the first line that no longer
   //    falls, and on up the next lobe (at most kNextLobeLines lines), no line
@@ -68,7 +77,7 @@ class PeakFinder {
   // sampleRateHz / shownSize. O(lines).
   SpectralPeak Find(const SpectrumLevels& levels, int32_t channel, int32_t shownSize,
                     int32_t window, const LevelScale* scale = nullptr,
-                    int32_t sampleRateHz = kSampleRateHz);
+                    int32_t sampleRateHz = kSampleRateHz, const PeakBand& band = {});
 
   // The tone that line `line` of `channel` stands for, refined as Find
   // refines the strongest line, whether or not it is a peak (Found is set).

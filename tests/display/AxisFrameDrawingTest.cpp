@@ -7,6 +7,7 @@
 #include "display/AxisPainter.h"
 #include "display/FrequencyDecades.h"
 #include "display/LevelSteps.h"
+#include "display/ViewRange.h"
 #include "tests/display/DrawingColours.h"
 #include "tests/display/TBitmapDC.h"
 #include "windowing/TGdiObject.h"
@@ -186,6 +187,57 @@ TEST_F(AxisFrameDrawingTest, PaintingLeavesTheContextAsItFoundIt) {
   EXPECT_EQ(GetTextAlign(dc), static_cast<UINT>(TA_LEFT | TA_BOTTOM));
   EXPECT_EQ(TGdiObject::LiveCount(), 0);
   EXPECT_EQ(Frame->Pixel(398, 320), kGridGrey);  // it did draw
+}
+
+// The left margin makes room for the widest level label of the range and
+// scale shown: drawn into a frame that lies right of a strip of its own,
+// no label reaches into the strip (none is clipped), and every label ends
+// left of its tick. At the full range uncalibrated the 310-pixel view's
+// margin stays 40 (a 600-pixel view's font may need more for "-140").
+TEST_F(AxisFrameDrawingTest, TheLeftMarginHoldsTheWidestLevelLabel) {
+  constexpr int kStripPx = 60;
+  const struct {
+    int FrameHeight;
+    double TopDb;
+    double BottomDb;
+    int32_t ShiftHundredthsDb;
+    bool Default;
+  } cases[] = {
+      {341, 0.0, -140.0, 0, true},      {631, 0.0, -140.0, 0, false},
+      {341, 10.0, -160.0, 0, false},    {341, 10.0, -140.0, 10000, false},
+      {631, 10.0, -140.0, 9750, false}, {631, 2.0, -3.0, 10475, false},
+      {1031, -150.0, -160.0, 0, false}, {1031, 10.0, -140.0, 12000, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.FrameHeight << " px, " << c.TopDb << " to " << c.BottomDb
+                                    << " dB, shift " << c.ShiftHundredthsDb);
+    TBitmapDC frame(kStripPx + kFrameWidthPx, c.FrameHeight);
+    frame.Fill(kBlack);
+    ViewRange range;
+    range.SetLevels(c.TopDb, c.BottomDb);
+    const int viewHeight = c.FrameHeight - 31;
+    const int margin = LevelLabelMarginPx(frame, range, viewHeight, c.ShiftHundredthsDb);
+    if (c.Default) {
+      EXPECT_EQ(margin, kViewLeft);
+    }
+    EXPECT_GE(margin, kViewLeft);
+    View->SetRange(range);
+    View->Rescale(kFrameWidthPx - margin - 1, viewHeight, 0, true);
+    SetViewportOrgEx(frame.GetHandle(), kStripPx, 0, nullptr);
+    PaintAxisFrame(frame, *View, RECT{0, 0, kFrameWidthPx, c.FrameHeight}, c.ShiftHundredthsDb,
+                   margin);
+    SetViewportOrgEx(frame.GetHandle(), 0, 0, nullptr);
+    EXPECT_TRUE(FindText(frame, RECT{0, 0, kStripPx, c.FrameHeight}).Empty());
+    const TextBox labels =
+        FindText(frame, RECT{kStripPx, 0, kStripPx + margin - 4, c.FrameHeight - 21});
+    ASSERT_FALSE(labels.Empty());
+    EXPECT_LT(labels.right, kStripPx + margin - 4);
+    // Not wider than it needs: the widest label starts within a few pixels of the edge.
+    if (margin > kViewLeft) {
+      EXPECT_LE(labels.left - kStripPx, 3);
+    }
+  }
+  View->SetRange(ViewRange());
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "analysis/DisplayRange.h"
+#include "display/TraceCache.h"
 #include "display/TraceVertices.h"
+#include "display/ViewRange.h"
 
 namespace {
 
@@ -90,6 +92,59 @@ TEST_F(TraceVerticesTest, LargestTransformFitsTheBuffer) {
   EXPECT_EQ(Trace->Build(*View, *Levels, 0, false), kMaxSpectrumLines);
   // At most one vertex per column from the DC line's to the last one.
   EXPECT_LE(Trace->Build(*View, *Levels, 0, true), View->ViewWidth() - View->BinX()[0]);
+}
+
+// The cache draws what a fresh build draws and builds anew exactly when one
+// thing it is built from changed: each row changes one and asks again.
+TEST_F(TraceVerticesTest, TheCacheRebuildsWhenTheTraceItIsBuiltFromChanged) {
+  TraceCache cache;
+  View->Rescale(601, 301, 65536, true);
+  for (int32_t i = 0; i < kMaxSpectrumLines; ++i) (*Levels)[i] = {-3000 - i % 7 * 900, -8000};
+  struct Asked {
+    uint64_t Number;
+    int32_t Channel;
+    bool Maximum;
+    int32_t Shift;
+  } asked{1, 0, false, 0};
+  const struct {
+    const char* Change;
+    bool Rebuilt;
+    void (*Apply)(ViewGeometry&, SpectrumLevels&, Asked&);
+  } steps[] = {
+      {"first drawing", true, [](ViewGeometry&, SpectrumLevels&, Asked&) {}},
+      {"nothing", false, [](ViewGeometry&, SpectrumLevels&, Asked&) {}},
+      {"new levels", true,
+       [](ViewGeometry&, SpectrumLevels& levels, Asked& a) {
+         levels[3000][0] = 0;
+         a.Number = 2;
+       }},
+      {"other channel", true, [](ViewGeometry&, SpectrumLevels&, Asked& a) { a.Channel = 1; }},
+      {"maximum drawing", true, [](ViewGeometry&, SpectrumLevels&, Asked& a) { a.Maximum = true; }},
+      {"axis shift", true, [](ViewGeometry&, SpectrumLevels&, Asked& a) { a.Shift = 10000; }},
+      {"resize", true,
+       [](ViewGeometry& view, SpectrumLevels&, Asked&) { view.Rescale(500, 301, 65536, false); }},
+      {"range", true,
+       [](ViewGeometry& view, SpectrumLevels&, Asked&) {
+         ViewRange range;
+         range.SetFrequencies(900.0, 1200.0, 0.0);
+         view.SetRange(range);
+         view.Rescale(500, 301, 65536, false);
+       }},
+      {"nothing again", false, [](ViewGeometry&, SpectrumLevels&, Asked&) {}},
+      {"unnumbered levels", true, [](ViewGeometry&, SpectrumLevels&, Asked& a) { a.Number = 0; }},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.Change);
+    step.Apply(*View, *Levels, asked);
+    const uint64_t builds = cache.BuildCount();
+    const TraceVertices& cached =
+        cache.Trace(*View, *Levels, asked.Number, asked.Channel, asked.Maximum, asked.Shift);
+    EXPECT_EQ(cache.BuildCount() - builds, step.Rebuilt ? 1u : 0u);
+    int32_t count = Trace->Build(*View, *Levels, asked.Channel, asked.Maximum, asked.Shift);
+    if (!asked.Maximum) count = Trace->ThinColumns();
+    ASSERT_EQ(cached.Count(), count);
+    for (int32_t v = 0; v < count; ++v) ASSERT_EQ(cached.Points()[v], Trace->Points()[v]) << v;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <random>
@@ -12,6 +13,7 @@
 #include "display/ReferenceTrace.h"
 #include "display/TraceVertices.h"
 #include "display/ViewPainter.h"
+#include "display/ViewRange.h"
 #include "measurement/ShownMeasurementBuilder.h"
 #include "tests/display/DrawingColours.h"
 #include "tests/display/TBitmapDC.h"
@@ -204,6 +206,89 @@ TEST_F(SpectrumDrawingTest, AReferenceIsDrawnOnItsOwnLinesBehindTheTraces) {
   Painter->SetReference(nullptr);
   Draw();
   EXPECT_EQ(Dc.Pixel(437, 128), kGridGrey);  // -60 dB is a grid row
+}
+
+// What a painter keeps from one drawing to the next is drawn anew once what
+// it was drawn from changed: after each change the painter that drew every
+// step before paints what a fresh painter paints, pixel for pixel, with the
+// held maximum, a reference and the readouts on.
+TEST_F(SpectrumDrawingTest, KeptTracesDrawAsAFreshPainterDoesAfterEveryChange) {
+  Settings.HoldMaximum = 1;
+  Settings.ShowPeaks = 1;
+  auto held = std::make_unique<SpectrumLevels>();
+  std::mt19937 random(5);
+  for (int32_t i = 0; i < kMaxSpectrumLines; ++i) {
+    (*Levels)[i] = {-9000 - static_cast<int32_t>(random() % 3000), -11000};
+    (*held)[i] = {(*Levels)[i][0] + 500, -10500};
+  }
+  std::vector<double> frequencies;
+  for (int32_t line = 0; line < 64; ++line) frequencies.push_back(344.53125 * line);
+  auto reference =
+      std::make_unique<ReferenceTrace>(frequencies, std::vector<LevelPair>(64, {-4000, -5000}));
+  Painter->SetReference(reference.get());
+  const auto shaped = [&] {
+    AnalysedLevels analysed;
+    analysed.Size = 2 * View->BinCount();
+    analysed.Levels = Levels.get();
+    analysed.Held = held.get();
+    analysed.HeldValid = true;
+    Builder.Build(analysed, {Settings.LevelScale, Settings.FrequencyWeighting, Calibration},
+                  *Shown);
+    return std::cref(*Shown);
+  };
+  View->Rescale(kViewWidthPx, kViewHeightPx, 8192, true);
+  const ShownMeasurement& shown = shaped();
+  const struct {
+    const char* Change;
+    std::function<void()> Apply;
+  } changes[] = {
+      {"nothing", [] {}},
+      {"the range",
+       [&] {
+         ViewRange range;
+         range.SetFrequencies(200.0, 3000.0, 0.0);
+         range.SetLevels(-60.0, -130.0);
+         View->SetRange(range);
+         View->Rescale(kViewWidthPx, kViewHeightPx, 8192, false);
+       }},
+      {"the view's size", [&] { View->Rescale(kViewWidthPx - 90, kViewHeightPx, 8192, false); }},
+      {"the held levels",
+       [&] {
+         for (int32_t i = 100; i < 900; ++i) (*held)[i][0] = -7000;
+         shaped();
+       }},
+      {"the live levels",
+       [&] {
+         for (int32_t i = 300; i < 700; ++i) (*Levels)[i][1] = -8000;
+         shaped();
+       }},
+      {"the reference",
+       [&] {
+         reference = std::make_unique<ReferenceTrace>(frequencies,
+                                                      std::vector<LevelPair>(64, {-10000, -9500}));
+         Painter->SetReference(reference.get());
+       }},
+      {"the maximum drawing", [&] { Settings.ShowMaximum = 0; }},
+      {"nothing again", [] {}},
+  };
+  TBitmapDC fresh(kBitmapWidthPx, kBitmapHeightPx);
+  for (const auto& change : changes) {
+    SCOPED_TRACE(change.Change);
+    change.Apply();
+    Dc.Fill(kUntouched);
+    fresh.Fill(kUntouched);
+    Painter->ShowReadoutAt({300, 150});
+    Painter->DrawSpectrum(Dc, *View, shown);
+    ViewPainter freshPainter;
+    freshPainter.SetReference(reference.get());
+    freshPainter.ShowReadoutAt({300, 150});
+    freshPainter.DrawSpectrum(fresh, *View, shown);
+    POINT first{};
+    EXPECT_EQ(Dc.DifferingPixels(fresh, &first), 0) << first.x << ", " << first.y;
+  }
+  Painter->SetReference(nullptr);
+  Settings.HoldMaximum = 0;
+  Settings.ShowPeaks = 0;
 }
 
 // Sine levels lift the traces by the window's loss (Hanning over 16 points,

@@ -6,8 +6,7 @@ import numpy as np
 from picture import GRID_GREY, LABEL_GREY, LEFT_GREEN, RIGHT_RED, Rect
 from plot_reading import any_of
 from tone_model import expected_peak
-from view_geometry import (FREQUENCY_TICK_ROWS, LEVEL_LABEL_RIGHT_PX, LEVEL_TICK_COLUMNS,
-                           VIEW_LEFT_PX, VIEW_TOP_PX)
+from view_geometry import FREQUENCY_TICK_ROWS, VIEW_TOP_PX
 
 PEAK_COLUMN_TOLERANCE_PX = 1
 PEAK_LEVEL_TOLERANCE_DB = 1.0
@@ -127,11 +126,14 @@ def ticks_where_expected(plot):
             if y >= view_end_row and plot.frame_pixel(x, y) != GRID_GREY:
                 missing.append((x, y))
     for label, y in geometry.level_label_rows():
-        for x in LEVEL_TICK_COLUMNS:
-            if x < VIEW_LEFT_PX and plot.frame_pixel(x, y) != GRID_GREY:
+        for x in geometry.level_tick_columns():
+            if x < geometry.view_left_px and plot.frame_pixel(x, y) != GRID_GREY:
                 missing.append((x, y))
-    return not missing, "%d tick pixels not grid grey%s" % (
-        len(missing), (" e.g. %s" % (missing[:4],)) if missing else "")
+    # The view begins where the widest level label leaves room for it.
+    margin_ok = geometry.view_left_px in geometry.margins()
+    return not missing and margin_ok, "%d tick pixels not grid grey%s; left margin %d of %s" % (
+        len(missing), (" e.g. %s" % (missing[:4],)) if missing else "", geometry.view_left_px,
+        list(geometry.margins()))
 
 
 def labels_where_expected(plot):
@@ -139,15 +141,16 @@ def labels_where_expected(plot):
     the margins, and no label grey lies inside the view but the unit's."""
     geometry = plot.geometry
     font_px = geometry.font_height_px()
+    label_right = geometry.level_label_right_px()
     problems = []
     for label, y in geometry.level_label_rows():
         top = max(0, y - font_px)
-        pixels = _label_pixels(plot, Rect(0, top, LEVEL_LABEL_RIGHT_PX + 1, y + font_px // 2 - top))
+        pixels = _label_pixels(plot, Rect(0, top, label_right + 1, y + font_px // 2 - top))
         right_end = max((x for x, _ in pixels), default=-1)
-        if len(pixels) < MIN_LABEL_PIXELS or right_end < LEVEL_LABEL_RIGHT_PX - font_px // 2:
+        if len(pixels) < MIN_LABEL_PIXELS or right_end < label_right - font_px // 2:
             problems.append("level %s: %d pixels, right end %d" % (label, len(pixels), right_end))
     for label, x, top in geometry.decade_label_anchors():
-        first_x = max(x - font_px, LEVEL_LABEL_RIGHT_PX + 1)
+        first_x = max(x - font_px, label_right + 1)
         pixels = _label_pixels(plot, Rect(first_x, top, x + font_px - first_x, font_px + 2))
         centred = first_x == x - font_px
         centre = sum(column for column, _ in pixels) / len(pixels) if pixels else None

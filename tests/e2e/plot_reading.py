@@ -3,29 +3,49 @@ traces' upper envelopes, their peaks."""
 
 import numpy as np
 
-from picture import Rect
-from view_geometry import VIEW_LEFT_PX, VIEW_TOP_PX, ViewGeometry
+from picture import BLACK, GRID_GREY, Rect
+from view_geometry import VIEW_TOP_PX, ViewGeometry
+
+
+# Rows of level ticks that tell where the view begins.
+MIN_TICK_ROWS = 3
 
 
 class Plot:
     """A screenshot of the frame window together with the geometry that its
     client area (the axis frame) calls for."""
 
-    def __init__(self, picture):
+    def __init__(self, picture, low_hz=None, high_hz=None, view_left_px=None):
         self.picture = picture
         self.client = picture.find_client_area()
-        self.geometry = ViewGeometry(self.client.width, self.client.height)
-        self.view = Rect(self.client.left + VIEW_LEFT_PX, self.client.top + VIEW_TOP_PX,
+        full = ViewGeometry(self.client.width, self.client.height)
+        if view_left_px is None:
+            view_left_px = self._find_view_left(full)
+        self.geometry = ViewGeometry(self.client.width, self.client.height,
+                                     *((low_hz, high_hz) if low_hz else ()), view_left_px=view_left_px)
+        self.view = Rect(self.client.left + self.geometry.view_left_px, self.client.top + VIEW_TOP_PX,
                          self.geometry.width, self.geometry.height)
         self._envelopes = {}
         self._view_masks = {}
 
+    def _find_view_left(self, full):
+        """The left margin among those the labels allow: the one whose level
+        ticks end on it, grey over the three columns left of the view on at
+        least three rows where the column before them is black; Arial's
+        margin where none is seen."""
+        margins = full.margins()
+        area = Rect(self.client.left, self.client.top + VIEW_TOP_PX, margins[-1] + 1, full.height)
+        grey, black = self.picture.mask(GRID_GREY, area), self.picture.mask(BLACK, area)
+        for margin in margins:
+            ticks = grey[:, margin - 3] & grey[:, margin - 2] & grey[:, margin - 1] & black[:, margin - 4]
+            if int(ticks.sum()) >= MIN_TICK_ROWS:
+                return margin
+        return full.view_left_px
+
     def zoomed(self, low_hz, high_hz):
         """The same picture read with the geometry of a view showing low_hz
         to high_hz."""
-        plot = Plot(self.picture)
-        plot.geometry = ViewGeometry(self.client.width, self.client.height, low_hz, high_hz)
-        return plot
+        return Plot(self.picture, low_hz, high_hz, self.geometry.view_left_px)
 
     def view_mask(self, colour):
         """Whether each pixel of the view (rows, columns) has this colour."""

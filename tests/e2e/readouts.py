@@ -10,7 +10,6 @@ import numpy as np
 from PIL import Image
 
 from picture import LABEL_GREY
-from view_geometry import LEVEL_LABEL_RIGHT_PX
 
 MARKER_BLUE = (0, 160, 255)
 # A box's frame is a run of label grey at least this long; the axis labels
@@ -49,13 +48,13 @@ def framed_boxes(plot):
     return boxes
 
 
-def read_box(plot, box):
-    """The text inside a box, as tesseract reads it: brightest channel,
-    inverted, enlarged."""
+def read_box(plot, box, characters="0123456789,-+HzdBLRFSP/ "):
+    """The text inside a box, as tesseract reads it (of these characters):
+    brightest channel, inverted, enlarged."""
     left, top, right, bottom = box
     inside = plot.picture.pixels[plot.view.top + top + 1:plot.view.top + bottom,
                                  plot.view.left + left + 1:plot.view.left + right]
-    return _read(inside, "0123456789,-+HzdBLRFSP/ ")
+    return _read(inside, characters)
 
 
 def read_level_labels(plot):
@@ -63,7 +62,7 @@ def read_level_labels(plot):
     comma), as tesseract reads the margin left of the view."""
     font_px = plot.geometry.font_height_px()
     margin = plot.picture.pixels[plot.client.top:plot.view.top + plot.geometry.height + font_px,
-                                 plot.client.left:plot.client.left + LEVEL_LABEL_RIGHT_PX + 2]
+                                 plot.client.left:plot.client.left + plot.geometry.level_label_right_px() + 2]
     return [german_number(label) for label in re.findall(NUMBER, _read(margin, "0123456789,-"))]
 
 

@@ -24,7 +24,7 @@ from case_support import SAMPLE_RATE_HZ, has_colour
 from clock import now_s, wait_until
 from picture import BLACK, GRID_GREY, HELD_GREEN, LEFT_GREEN, REFERENCE_GREEN, REFERENCE_RED, RIGHT_RED, Rect
 from surroundings import LEFT_TONE, RIGHT_TONE, TonePlayer
-from view_geometry import VIEW_LEFT_PX, VIEW_TOP_PX
+from view_geometry import VIEW_TOP_PX
 
 DEFAULT_WINDOW = "hanning"
 TRACES = pytest.mark.parametrize("trace", [(LEFT_GREEN, LEFT_TONE), (RIGHT_RED, RIGHT_TONE)],
@@ -247,7 +247,8 @@ WIDTH_DROP_DB = 20
 def test_zoom_keeps_the_tone_at_the_pointer_and_typed_limits_place_it(measuring, keep):
     """The wheel at the tone's column keeps the tone there and widens it; the
     limits typed in "Bereich..." put its peak where the model of a view of
-    1200 Hz to 1300 Hz says; a double click brings back the full view's
+    1200 Hz to 1300 Hz says, and the peak values name it alone, "im Bereich";
+    a double click brings back the full view's
     axes pixel for pixel and the tone's column."""
     measuring.set(DEFAULT_SETTING)
     program = measuring.program
@@ -258,6 +259,9 @@ def test_zoom_keeps_the_tone_at_the_pointer_and_typed_limits_place_it(measuring,
     width0 = full.width_above(LEFT_GREEN, x0, WIDTH_DROP_DB)
     program.move_pointer(full.view.left + x0, full.view.top + full.geometry.height * 2 // 3)
     program.click(4, ZOOM_NOTCHES)
+    # The readout's marker, on the pointer's column, would hide the tone's top there.
+    frame = program.frame_rect()
+    program.move_pointer_on_screen(frame.left + frame.width + 20, frame.top + frame.height + 20)
     widened = 1.25 ** ZOOM_NOTCHES * 0.8
 
     def zoomed_in(plot):
@@ -285,6 +289,25 @@ def test_zoom_keeps_the_tone_at_the_pointer_and_typed_limits_place_it(measuring,
                                                frequency_hz, amplitude, DEFAULT_SETTING[0], DEFAULT_WINDOW)
     assert ok, detail
 
+    # Zoomed, the peak values are the strongest lines of the range shown, and
+    # say so: the left tone, and no tone of the right channel's there.
+    program.keys(*menu_keys.SHOW_PEAKS)
+    try:
+        boxed = case_support.plot_when(program, lambda p: len(readouts.framed_boxes(p)) == 1)
+        keep(boxed and boxed.picture)
+        assert boxed is not None, "no peak values"
+        box = readouts.framed_boxes(boxed)[0]
+        text = readouts.read_box(boxed, box)
+        found = {match.group(1): readouts.german_number(match.group(2))
+                 for match in readouts.PEAK_LINE.finditer(text)}
+        assert set(found) == {"L"}, text
+        assert abs(found["L"] - frequency_hz) <= PEAK_ACCURACY_LINES * LINE_SPACING_HZ + 0.5, text
+        words = readouts.read_box(boxed, box, "imBerch")
+        assert "imBereich" in words.replace(" ", ""), words
+    finally:
+        program.keys(*menu_keys.SHOW_PEAKS)
+
+    program.move_pointer(full.view.left + x0, full.view.top + full.geometry.height * 2 // 3)
     program.click(1, 2)
     back = case_support.plot_when(program, lambda p: p.peak(LEFT_GREEN) is not None
                                   and abs(p.peak(LEFT_GREEN)[0] - x0) <= 1)
@@ -293,7 +316,8 @@ def test_zoom_keeps_the_tone_at_the_pointer_and_typed_limits_place_it(measuring,
     # The margins (ticks and labels) as at the start, pixel for pixel.
     width, height = full.client.width, full.client.height
     below_view = VIEW_TOP_PX + full.geometry.height
-    for rect in (Rect(0, 0, VIEW_LEFT_PX, height), Rect(0, below_view, width, height - below_view)):
+    for rect in (Rect(0, 0, full.geometry.view_left_px, height),
+                 Rect(0, below_view, width, height - below_view)):
         assert (full.frame_mask(GRID_GREY, rect) == back.frame_mask(GRID_GREY, rect)).all()
         assert (full.frame_mask(BLACK, rect) == back.frame_mask(BLACK, rect)).all()
 

@@ -320,6 +320,55 @@ SineFit FitSines(const std::vector<double>& samples, double cycles, int32_t orde
   return fit;
 }
 
+// Within a band, the peak is the strongest of the lines whose frequencies lie
+// in it (ends included): a model that picks it from the lines' own
+// frequencies, over bands ending on, just beside and between lines, among
+// tones of several levels standing alone on a floor.
+TEST(PeakFinderTest, WithinABandTheStrongestOfItsLinesIsTheTone) {
+  Range = kFixedDisplayRange;
+  constexpr int32_t kSize = 8192;
+  constexpr double kSpacingHz = static_cast<double>(kSampleRateHz) / kSize;
+  auto levels = std::make_unique<SpectrumLevels>();
+  for (LevelPair& line : *levels) line = {-14000, -14000};
+  // Each tone a three-line Hanning lobe: half the amplitude one line off.
+  const int32_t tones[][2] = {
+      {40, -2000}, {400, -1000}, {1000, -3000}, {1500, -500}, {3000, -4000}};
+  for (const auto& tone : tones)
+    for (int32_t offset = -1; offset <= 1; ++offset)
+      (*levels)[tone[0] + offset][0] = tone[1] - (offset != 0 ? 602 : 0);
+  const auto modelStrongest = [&](double lowHz, double highHz) {
+    int32_t strongest = -1;
+    for (int32_t line = 1; line < kSize / 2; ++line) {
+      const double hz = static_cast<double>(kSampleRateHz) * line / kSize;
+      if (hz < Range.FreqMin || hz < lowHz || hz > highHz) continue;
+      if (strongest < 0 || (*levels)[line][0] > (*levels)[strongest][0]) strongest = line;
+    }
+    return strongest;
+  };
+  PeakFinder finder;
+  const struct {
+    double LowLine;
+    double HighLine;
+  } bands[] = {{0.0, 4096.0},    {30.0, 1200.0},   {45.0, 1000.0},   {45.0, 999.0},
+               {1001.0, 1498.0}, {1498.5, 1498.6}, {2000.0, 2900.0}, {1500.0, 1500.0},
+               {2999.0, 4000.0}, {39.0, 39.9}};
+  for (const auto& band : bands) {
+    const PeakBand hz{band.LowLine * kSpacingHz, band.HighLine * kSpacingHz};
+    SCOPED_TRACE(testing::Message() << band.LowLine << " to " << band.HighLine << " lines");
+    const SpectralPeak peak =
+        finder.Find(*levels, 0, kSize, kWindowHanning, nullptr, kSampleRateHz, hz);
+    const int32_t strongest = modelStrongest(hz.LowHz, hz.HighHz);
+    // A tone's line is named; a band of floor lines or of a tone's skirt alone names none.
+    const bool tone =
+        strongest >= 0 && std::any_of(std::begin(tones), std::end(tones),
+                                      [&](const auto& t) { return t[0] == strongest; });
+    EXPECT_EQ(peak.Found, tone);
+    if (tone) {
+      EXPECT_EQ(peak.Line, strongest);
+    }
+  }
+}
+
 }  // namespace
 
 // 16-bit tones near 1 kHz (between lines) at -6 dBFS with harmonics synthesised at known
