@@ -2,6 +2,7 @@
 
 #include "display/AxisPainter.h"
 #include "display/ViewPlacement.h"
+#include "display/ViewRange.h"
 #include "windowing/FpuPrecision.h"
 #include "windowing/TDC.h"
 
@@ -20,8 +21,12 @@ void DrawViewComposition(TDC& dc, const RECT& frame, POINT viewOrigin, const Vie
 void DrawSpectrumPicture(TDC& dc, SIZE frame, const ShownMeasurement& shown) {
   EnsureExtendedPrecision();
   ViewGeometry view;
+  // The whole range, as "&Gesamter Bereich" shows it in the scale chosen.
   ViewRange range;
   range.SetHighestHz(shown.SampleRateHz / 2.0);
+  const ScaleLevelRanges::Levels levels = ScaleLevelRanges::Default(
+      ScaleLevelRanges::Slot(shown.Choice.Scale, shown.Choice.CalibrationHundredthsDb.has_value()));
+  range.SetLevels(levels.TopDb, levels.BottomDb);
   view.SetRange(range);
   const int32_t margin = LevelLabelMarginPx(dc, view.Range(), ViewHeightInFrame(frame.cy),
                                             shown.AxisShiftHundredthsDb);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "analysis/MeasurementSettings.h"
+#include "display/ViewComposition.h"
 #include "export/LevelTable.h"
 #include "measurement/ReferenceLevels.h"
 #include "tests/display/DrawingColours.h"
@@ -211,11 +212,15 @@ TEST_F(WindowPaintingTest, APartialRepaintChangesOnlyItsRectangle) {
 // clipboard as a bottom-up 24-bit bitmap: with the peak values; calibrated,
 // with a reference taken uncalibrated in another scale (its labels moved by
 // the calibration on screen and in the picture alike); and with a reference
-// that cannot be converted, named in its own unit in the corner.
+// that cannot be converted, named in its own unit in the corner. Without a
+// reference, the command line's picture of the same spectrum (/bild) is
+// the screen's too, in each scale's whole range.
 TEST_F(WindowPaintingTest, TheClipboardsPictureHasThePixelsOnScreen) {
   Measurement& measured = App->Measuring();
   const auto peaksShown = [] { Settings.ShowPeaks = 1; };
+  const auto sineLevels = [&] { Command(CMD_SCALE_SINE); };
   const auto calibrated = [&] {
+    Command(CMD_SCALE_UNCORRECTED);
     Command(CMD_REFERENCE_TAKE);
     measured.SetCalibrations({{*measured.OpenInputName(), 10002}});
     Command(CMD_SCALE_SINE);
@@ -233,7 +238,10 @@ TEST_F(WindowPaintingTest, TheClipboardsPictureHasThePixelsOnScreen) {
   const struct {
     const char* Name;
     std::function<void()> Prepare;
-  } states[] = {{"peak values", peaksShown}, {"calibrated", calibrated}, {"other unit", otherUnit}};
+  } states[] = {{"peak values", peaksShown},
+                {"sine levels", sineLevels},
+                {"calibrated", calibrated},
+                {"other unit", otherUnit}};
   for (const auto& state : states) {
     SCOPED_TRACE(state.Name);
     state.Prepare();
@@ -242,6 +250,11 @@ TEST_F(WindowPaintingTest, TheClipboardsPictureHasThePixelsOnScreen) {
     UpdateWindow(View().GetHandle());
     TBitmapDC shown(kWidthPx, kHeightPx);
     shown.CopyWindow(Client().GetHandle());
+    if (!View().Shown().Choice.CalibrationHundredthsDb) {
+      TBitmapDC scripted(kWidthPx, kHeightPx);
+      DrawSpectrumPicture(scripted, {kWidthPx, kHeightPx}, View().Shown());
+      EXPECT_EQ(scripted.DifferingPixels(shown, nullptr), 0);
+    }
     Command(CMD_COPY_PICTURE);
 
     ASSERT_TRUE(OpenClipboard(nullptr));
