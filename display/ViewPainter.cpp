@@ -1,6 +1,7 @@
 #include "display/ViewPainter.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -113,6 +114,19 @@ class ReadoutTextStyle {
   int PreviousMode;
   UINT PreviousAlignment;
 };
+
+// Each channel, whether it is shown, its letter and its trace's colour.
+struct ChannelShown {
+  bool Shown;
+  int32_t Channel;
+  wchar_t Letter;
+  COLORREF Colour;
+};
+
+std::array<ChannelShown, 2> ChannelsShown() {
+  return {{{Settings.ShowLeft != 0, kLeftChannel, L'L', kLeftTraceColour},
+           {Settings.ShowRight != 0, kRightChannel, L'R', kRightTraceColour}}};
+}
 
 }  // namespace
 
@@ -277,13 +291,7 @@ int32_t ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownMeas
     COLORREF Colour;
   } lines[3];
   int32_t count = 0;
-  const struct {
-    bool Shown;
-    int32_t Channel;
-    wchar_t Letter;
-    COLORREF Colour;
-  } channels[] = {{Settings.ShowLeft != 0, kLeftChannel, L'L', kLeftTraceColour},
-                  {Settings.ShowRight != 0, kRightChannel, L'R', kRightTraceColour}};
+  const std::array<ChannelShown, 2> channels = ChannelsShown();
   for (const auto& channel : channels) {
     if (!channel.Shown) continue;
     lines[count++] = {FormatPeak(channel.Letter, shown.Peaks[channel.Channel], shown.Unit),
@@ -317,13 +325,7 @@ int32_t ViewPainter::DrawPeaks(HDC dc, const ViewGeometry& view, const ShownMeas
 // (from `top`, 0 without them): the tone's distortion line and its harmonics.
 void ViewPainter::DrawDistortion(HDC dc, const ViewGeometry& view, const ShownMeasurement& shown,
                                  int32_t top) {
-  const struct {
-    bool Shown;
-    int32_t Channel;
-    wchar_t Letter;
-    COLORREF Colour;
-  } channels[] = {{Settings.ShowLeft != 0, kLeftChannel, L'L', kLeftTraceColour},
-                  {Settings.ShowRight != 0, kRightChannel, L'R', kRightTraceColour}};
+  const std::array<ChannelShown, 2> channels = ChannelsShown();
   const int32_t right = view.ViewWidth() - kPeakBoxMarginPx;
   for (const auto& channel : channels) {
     if (!channel.Shown) continue;
