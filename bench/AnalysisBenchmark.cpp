@@ -21,16 +21,21 @@ namespace {
 
 constexpr int32_t kOffsetCorrectionOn = 1;
 
-void TwoChannelAnalysis(benchmark::State& state) {
-  const int32_t n = static_cast<int32_t>(state.range(0));
+// The worker with the test capture of n frames analysed once, Hanning-windowed.
+std::unique_ptr<AnalysisWorker> AnalysedTestCapture(int32_t n) {
   Range = kFixedDisplayRange;
   StoreDefaultSettings();
   Write(Settings.Weighting, kWindowHanning);
   Write(Settings.AutoOffset, kOffsetCorrectionOn);
-
   auto analyser = std::make_unique<AnalysisWorker>(TestCaptureFrames().data());
   analyser->RecordQueuedFrames(n);
   analyser->AnalyseCapture();
+  return analyser;
+}
+
+void TwoChannelAnalysis(benchmark::State& state) {
+  const int32_t n = static_cast<int32_t>(state.range(0));
+  const auto analyser = AnalysedTestCapture(n);
   for (auto _ : state) {
     analyser->AnalyseCapture();
     benchmark::DoNotOptimize(analyser->WorkLevels().data());
@@ -61,12 +66,7 @@ void AveragingStage(benchmark::State& state) {
 // floor's median and the refinement.
 void PeakOfOneChannel(benchmark::State& state) {
   const int32_t n = static_cast<int32_t>(state.range(0));
-  Range = kFixedDisplayRange;
-  StoreDefaultSettings();
-  Write(Settings.Weighting, kWindowHanning);
-  auto analyser = std::make_unique<AnalysisWorker>(TestCaptureFrames().data());
-  analyser->RecordQueuedFrames(n);
-  analyser->AnalyseCapture();
+  const auto analyser = AnalysedTestCapture(n);
   const LevelScale scale({kScaleSine, kWeightingA, std::nullopt}, kWindowHanning, n);
   PeakFinder finder;
   for (auto _ : state) {
@@ -81,12 +81,7 @@ void PeakOfOneChannel(benchmark::State& state) {
 // exclusions and the sums; compared with TwoChannelAnalysis for the cost.
 void DistortionOfBothChannels(benchmark::State& state) {
   const int32_t n = static_cast<int32_t>(state.range(0));
-  Range = kFixedDisplayRange;
-  StoreDefaultSettings();
-  Write(Settings.Weighting, kWindowHanning);
-  auto analyser = std::make_unique<AnalysisWorker>(TestCaptureFrames().data());
-  analyser->RecordQueuedFrames(n);
-  analyser->AnalyseCapture();
+  const auto analyser = AnalysedTestCapture(n);
   const LevelScale weighting({kScaleUncorrected, kWeightingA, std::nullopt}, kWindowHanning, n);
   PeakFinder finder;
   DistortionAnalyser distortion;

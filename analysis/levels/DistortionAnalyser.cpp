@@ -137,9 +137,12 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
   const double tonePower = Power(fundamental.LevelHundredthsDb);
   const WindowLeakage& leakage = Leakage(window);
   const std::vector<double>& factors = WeightFactors(weighting, weightingKind, lines, rate);
-  // A line's power, weighted, and whether it lies at the floor with its power unknown.
-  const auto linePower = [&](int32_t line, double& weighted, bool& hidden) {
-    const int32_t level = std::clamp(stored(line), kFloorHundredths, kTopHundredths);
+  const auto clampedLevel = [&](int32_t line) {
+    return std::clamp(stored(line), kFloorHundredths, kTopHundredths);
+  };
+  // A line's power, weighted, and whether it lies at the floor with its
+  // power unknown; `level`: its clamped level.
+  const auto powerAt = [&](int32_t line, int32_t level, double& weighted, bool& hidden) {
     const bool atFloor = level <= kFloorHundredths;
     const double power = atFloor && floorPowers
                              ? static_cast<double>((*floorPowers)[line][channel])
@@ -147,6 +150,9 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
     weighted = power * factors[static_cast<size_t>(line)];
     hidden = atFloor && !floorPowers;
     return power;
+  };
+  const auto linePower = [&](int32_t line, double& weighted, bool& hidden) {
+    return powerAt(line, clampedLevel(line), weighted, hidden);
   };
   result.Measured = true;
   result.FundamentalHz = fundamental.FrequencyHz;
@@ -175,8 +181,8 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
     for (int32_t line = first; line < end; ++line) {
       double weighted = 0.0;
       bool hidden = false;
-      const double power = linePower(line, weighted, hidden);
-      const int32_t level = std::clamp(stored(line), kFloorHundredths, kTopHundredths);
+      const int32_t level = clampedLevel(line);
+      const double power = powerAt(line, level, weighted, hidden);
       if (level <= kFloorHundredths && floorPowers) {
         ++FloorHistogram[static_cast<size_t>(BinaryExponentBin((*floorPowers)[line][channel]))];
         ++floorLines;
