@@ -49,22 +49,6 @@ struct LineRun {
   bool Holds(int32_t line) const { return line >= Low && line <= High; }
 };
 
-// The smallest whole distance from which `power` times the window's
-// envelope stays below `threshold` (the envelope falls with the distance).
-int32_t LeakageReach(const WindowLeakage& leakage, double power, double threshold, int32_t lines) {
-  if (power * leakage.EnvelopePower(lines) >= threshold) return lines;
-  int32_t low = 0;
-  int32_t high = lines;  // below threshold at high
-  while (high - low > 1) {
-    const int32_t middle = low + (high - low) / 2;
-    if (power * leakage.EnvelopePower(middle) >= threshold)
-      low = middle;
-    else
-      high = middle;
-  }
-  return high;
-}
-
 double Db(double ratio) {
   return kDbPerPowerDecade * std::log10(ratio);
 }
@@ -73,7 +57,8 @@ double Db(double ratio) {
 
 DistortionAnalyser::DistortionAnalyser()
     : Powers(static_cast<size_t>(kTopHundredths - kFloorHundredths) + 1),
-      Histogram(static_cast<size_t>((kTopHundredths - kFloorHundredths) >> kHistogramShift) + 1),
+      Histogram(2 *
+                (static_cast<size_t>((kTopHundredths - kFloorHundredths) >> kHistogramShift) + 1)),
       FloorHistogram(kFloatExponentBins),
       Blocks(static_cast<size_t>(kMaxSpectrumLines / kBlockLines) + 1) {
   for (size_t i = 0; i < Powers.size(); ++i)
@@ -174,26 +159,47 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
   std::fill(Histogram.begin(), Histogram.end(), 0);
   if (FloorHistogramUsed) std::fill(FloorHistogram.begin(), FloorHistogram.end(), 0);
   int32_t floorLines = 0;
+  // The loop every spectrum's distortion walks whole: each line's level read
+  // once, its power looked up. Alternate lines go to two histograms and two
+  // sets of sums, so that neighbours in the same bin do not wait for each
+  // other's increment.
+  const int32_t bins = static_cast<int32_t>(Histogram.size()) / 2;
+  int32_t* const histograms[2] = {Histogram.data(), Histogram.data() + bins};
+  const double* const powers = Powers.data();
+  const double* const lineFactors = factors.data();
+  const auto accumulate = [&](int32_t line, int32_t* histogram, BlockPowers& sums) {
+    const int32_t level = stored(line);
+    const double factor = lineFactors[line];
+    double power = 0.0;
+    if (level > kFloorHundredths) {
+      const int32_t index = std::min(level, kTopHundredths) - kFloorHundredths;
+      power = powers[index];
+      ++histogram[index >> kHistogramShift];
+    } else if (floorPowers) {
+      power = (*floorPowers)[line][channel];
+      ++FloorHistogram[static_cast<size_t>(BinaryExponentBin((*floorPowers)[line][channel]))];
+      ++floorLines;
+    } else {
+      power = powers[0];
+      ++histogram[0];
+      sums.Floor += power * factor;
+    }
+    sums.Unweighted += power;
+    sums.Weighted += power * factor;
+  };
   for (int32_t block = 0; block < blocks; ++block) {
     const int32_t first = bandLow + block * kBlockLines;
     const int32_t end = std::min(bandHigh + 1, first + kBlockLines);
-    BlockPowers sums;
-    for (int32_t line = first; line < end; ++line) {
-      double weighted = 0.0;
-      bool hidden = false;
-      const int32_t level = clampedLevel(line);
-      const double power = powerAt(line, level, weighted, hidden);
-      if (level <= kFloorHundredths && floorPowers) {
-        ++FloorHistogram[static_cast<size_t>(BinaryExponentBin((*floorPowers)[line][channel]))];
-        ++floorLines;
-      } else {
-        ++Histogram[static_cast<size_t>((level - kFloorHundredths) >> kHistogramShift)];
-      }
-      sums.Unweighted += power;
-      sums.Weighted += weighted;
-      sums.Floor += hidden ? weighted : 0.0;
+    BlockPowers sums[2];
+    int32_t line = first;
+    for (; line + 1 < end; line += 2) {
+      accumulate(line, histograms[0], sums[0]);
+      accumulate(line + 1, histograms[1], sums[1]);
     }
-    Blocks[static_cast<size_t>(block)] = sums;
+    if (line < end) accumulate(line, histograms[0], sums[0]);
+    Blocks[static_cast<size_t>(block)] = {sums[0].Weighted + sums[1].Weighted,
+                                          sums[0].Unweighted + sums[1].Unweighted,
+                                          sums[0].Floor + sums[1].Floor};
   }
   FloorHistogramUsed = floorLines > 0;
   double meanNoise = Power(kFloorHundredths);
@@ -208,8 +214,8 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
     meanNoise = std::ldexp(std::sqrt(2.0), bin - kFloatExponentBias) / kLn2;
   }
   seen = floorLines;
-  for (int32_t bin = 0; bin < static_cast<int32_t>(Histogram.size()) && !medianFound; ++bin) {
-    seen += Histogram[static_cast<size_t>(bin)];
+  for (int32_t bin = 0; bin < bins && !medianFound; ++bin) {
+    seen += histograms[0][bin] + histograms[1][bin];
     if (2 * seen < bandLines) continue;
     medianFound = true;
     if (bin > 0)
@@ -221,7 +227,7 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
   // The fundamental's lines: its main lobe, and its leakage above the share of the noise.
   // (Only the walk's ends are needed: the floor from one line a side.)
   const PeakFinder::LobeFloor lobe = Peaks.FloorNear(levels, channel, peak.Line, shownSize, 1);
-  const int32_t reach = LeakageReach(leakage, tonePower, excludeAbove, lines);
+  const int32_t reach = leakage.ReachBelow(tonePower, excludeAbove, lines);
   const LineRun fundamentalRun{
       std::max(1, std::min(lobe.LowTrough, static_cast<int32_t>(std::floor(toneLine)) - reach + 1)),
       std::min(lines - 1,
@@ -246,10 +252,10 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
       if (stored(line) > stored(strongest)) strongest = line;
     HarmonicReading& harmonic = result.Harmonics[static_cast<size_t>(result.HarmonicCount++)];
     harmonic.Order = order;
-    const PeakFinder::LobeFloor near =
-        Peaks.FloorNear(levels, channel, strongest, shownSize, kHarmonicFloorLines);
+    const PeakFinder::LobeClearance near = Peaks.ClearanceNear(
+        levels, channel, strongest, shownSize, kHarmonicFloorLines, kMeasuredAboveFloorHundredths);
     double power = 0.0;
-    if (stored(strongest) - near.FloorHundredthsDb >= kMeasuredAboveFloorHundredths) {
+    if (near.ClearOfFloor) {
       const SpectralPeak refined =
           Peaks.Refine(levels, channel, strongest, shownSize, window, nullptr, rate);
       harmonic.State = HarmonicReading::Reading::Measured;
@@ -271,7 +277,7 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
       harmonic.State = HarmonicReading::Reading::Masked;
       result.ThdMasked = true;
     }
-    const int32_t harmonicReach = LeakageReach(leakage, power, excludeAbove, lines);
+    const int32_t harmonicReach = leakage.ReachBelow(power, excludeAbove, lines);
     harmonicRuns[static_cast<size_t>(order - 2)] = {
         std::max(1, std::min({near.LowTrough, search.Low, strongest - harmonicReach + 1})),
         std::min(lines - 1,

@@ -107,7 +107,7 @@ class DistortionAnalyser {
   int32_t GainWindow = -1;
   int32_t GainSize = -1;
   std::vector<double> Powers;      // of stored hundredths from the floor up
-  std::vector<int32_t> Histogram;  // the band's levels, for the median
+  std::vector<int32_t> Histogram;  // the band's levels, for the median: two halves
   // The band's lines below the floor by their powers' binary exponent.
   std::vector<int32_t> FloorHistogram;
   bool FloorHistogramUsed = true;

@@ -119,8 +119,9 @@ SpectralPeak PeakFinder::Find(const SpectrumLevels& levels, int32_t channel, int
   const LobeSide below = WalkDown(stored, strongest, -1, lines);
   const LobeSide above = WalkDown(stored, strongest, +1, lines);
   if (below.NextLobeTop > level || above.NextLobeTop > level) return peak;
-  if (level - NoiseFloor(levels, channel, below.Trough, above.Trough, lines) <
-      std::lround(kPeakAboveNoiseDb * kHundredthsPerDb))
+  if (!NoiseFloorAtMost(
+          levels, channel, below.Trough, above.Trough, lines, kFloorBandLines,
+          level - static_cast<int32_t>(std::lround(kPeakAboveNoiseDb * kHundredthsPerDb))))
     return peak;
 
   return Refine(levels, channel, strongest, shownSize, window, scale, sampleRateHz);
@@ -169,6 +170,35 @@ PeakFinder::LobeFloor PeakFinder::FloorNear(const SpectrumLevels& levels, int32_
   const LobeSide above = WalkDown(stored, line, +1, lines);
   return {below.Trough, above.Trough,
           NoiseFloor(levels, channel, below.Trough, above.Trough, lines, floorLines)};
+}
+
+PeakFinder::LobeClearance PeakFinder::ClearanceNear(const SpectrumLevels& levels, int32_t channel,
+                                                    int32_t line, int32_t shownSize,
+                                                    int32_t floorLines, int32_t marginHundredths) {
+  const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
+  const auto stored = [&](int32_t at) { return levels[at][channel]; };
+  const LobeSide below = WalkDown(stored, line, -1, lines);
+  const LobeSide above = WalkDown(stored, line, +1, lines);
+  return {below.Trough, above.Trough,
+          NoiseFloorAtMost(levels, channel, below.Trough, above.Trough, lines, floorLines,
+                           stored(line) - marginHundredths)};
+}
+
+bool PeakFinder::NoiseFloorAtMost(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,
+                                  int32_t highTrough, int32_t lines, int32_t floorLines,
+                                  int32_t limit) const {
+  const int32_t band = std::clamp(floorLines, 1, kFloorBandLines);
+  const int32_t lowFirst = std::max(1, lowTrough - band);
+  const int32_t highLast = std::min(lines - 1, highTrough + band);
+  const int32_t count = std::max(0, lowTrough - lowFirst) + std::max(0, highLast - highTrough);
+  int32_t atMost = 0;
+  for (int32_t line = lowFirst; line < lowTrough; ++line)
+    atMost += levels[line][channel] <= limit ? 1 : 0;
+  for (int32_t line = highTrough + 1; line <= highLast; ++line)
+    atMost += levels[line][channel] <= limit ? 1 : 0;
+  // The median is the element count / 2 of the sorted levels.
+  if (count == 0) return std::lround(Range.LevelMin * kHundredthsPerDb) <= limit;
+  return atMost >= count / 2 + 1;
 }
 
 int32_t PeakFinder::NoiseFloor(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,

@@ -98,6 +98,17 @@ class PeakFinder {
   LobeFloor FloorNear(const SpectrumLevels& levels, int32_t channel, int32_t line,
                       int32_t shownSize, int32_t floorLines = kFloorBandLines);
 
+  // The same walk, and whether the line lies at least `marginHundredths`
+  // above that floor: FloorNear's answer, found by counting the lines at or
+  // below the level less the margin instead of taking their median.
+  struct LobeClearance {
+    int32_t LowTrough;
+    int32_t HighTrough;
+    bool ClearOfFloor;
+  };
+  LobeClearance ClearanceNear(const SpectrumLevels& levels, int32_t channel, int32_t line,
+                              int32_t shownSize, int32_t floorLines, int32_t marginHundredths);
+
   // The window's main lobe, tabulated on first use.
   const MainLobe& Lobe(int32_t window);
 
@@ -110,6 +121,10 @@ class PeakFinder {
   // kFloorBandLines) lines below lowTrough and above highTrough.
   int32_t NoiseFloor(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,
                      int32_t highTrough, int32_t lines, int32_t floorLines = kFloorBandLines);
+  // Whether that median lies at or below `limit`: more than half of the
+  // lines do. O(lines counted), no copy.
+  bool NoiseFloorAtMost(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,
+                        int32_t highTrough, int32_t lines, int32_t floorLines, int32_t limit) const;
   // What the level of a tone at `toneLine` of `lines` is promised to, refined or not.
   static double LevelAccuracyDb(int32_t window, double toneLine, int32_t lines, bool refined);
 

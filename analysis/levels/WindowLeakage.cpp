@@ -68,3 +68,27 @@ double WindowLeakage::PowerBeyond(int32_t fromLines) const {
   return TailSums[kTabulatedLines + 1] *
          std::pow(static_cast<double>(kTabulatedLines) / fromLines, 2.0 * DecayPower - 1.0);
 }
+
+int32_t WindowLeakage::ReachBelow(double power, double threshold, int32_t lines) const {
+  const auto above = [&](double envelope) { return power * envelope >= threshold; };
+  // Most reaches are a few lines: doubled out from the tone, then halved.
+  const int32_t tabulated = std::min(lines, kTabulatedLines);
+  int32_t below = 1;
+  while (below < tabulated && above(Envelope[static_cast<size_t>(below)]))
+    below = std::min(2 * below, tabulated);
+  if (!above(Envelope[static_cast<size_t>(below)])) {
+    const auto reached =
+        std::partition_point(Envelope.begin() + below / 2 + 1, Envelope.begin() + below, above);
+    return static_cast<int32_t>(reached - Envelope.begin());
+  }
+  if (lines <= kTabulatedLines || above(EnvelopePower(lines))) return lines;
+  // Beyond the table the envelope is a power of the distance: inverted, then
+  // stepped to the first distance at which EnvelopePower itself lies below.
+  const double ratio = power * Envelope[kTabulatedLines] / threshold;
+  int32_t distance = static_cast<int32_t>(
+      std::clamp(std::floor(kTabulatedLines * std::pow(ratio, 0.5 / DecayPower)),
+                 static_cast<double>(kTabulatedLines + 1), static_cast<double>(lines)));
+  while (above(EnvelopePower(distance))) ++distance;
+  while (distance - 1 > kTabulatedLines && !above(EnvelopePower(distance - 1))) --distance;
+  return distance;
+}

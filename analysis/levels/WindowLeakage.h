@@ -26,6 +26,11 @@ class WindowLeakage {
   // on, relative to its power. REQUIRES: fromLines >= 1.
   double PowerBeyond(int32_t fromLines) const;
 
+  // The smallest whole distance from 1 to `lines` at which `power` times
+  // EnvelopePower lies below `threshold`, or `lines` where none does: how
+  // far a tone of that power leaks above the threshold. REQUIRES: lines >= 1.
+  int32_t ReachBelow(double power, double threshold, int32_t lines) const;
+
   static constexpr int32_t kTabulatedLines = 512;
 
  private:
