@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cwctype>
 
-#include "analysis/DisplayRange.h"
 #include "analysis/levels/DistortionAnalyser.h"
 #include "analysis/levels/LevelChoice.h"
 #include "analysis/levels/PeakFinder.h"
@@ -127,15 +126,6 @@ std::wstring FormatFrequency(double frequencyHz, int32_t lastDigitExponent) {
   for (int32_t e = lastDigitExponent; e > 0; --e) units *= 10;
   const std::wstring sign = (frequencyHz < 0.0 && steps != 0) ? L"-" : L"";
   return sign + WithDecimalComma(units, decimals) + L" Hz";
-}
-
-std::wstring FormatLevel(int32_t levelHundredthsDb) {
-  return FormatLevelNumber(levelHundredthsDb) + L" dB";
-}
-
-std::wstring FormatLevelNumber(int32_t levelHundredthsDb) {
-  const int32_t floor = static_cast<int32_t>(Range.LevelMin * kHundredthsPerDb);
-  return FormatScaledLevelNumber(std::max(levelHundredthsDb, floor), levelHundredthsDb <= floor);
 }
 
 std::wstring FormatLevelDifference(int32_t differenceHundredthsDb) {

@@ -21,19 +21,14 @@ int32_t LastDigitExponent(double uncertaintyHz);
 // "1230 Hz".
 std::wstring FormatFrequency(double frequencyHz, int32_t lastDigitExponent);
 
-// A stored level (hundredths of a decibel) rounded to tenths, half away from
-// zero, and " dB": "-12,7 dB", "0,0 dB", "+3,0 dB". The analysis floor and
-// anything below it reads "≤-140,0 dB": the true level lies at or below it.
-std::wstring FormatLevel(int32_t levelHundredthsDb);
-// The same without the unit: "-12,7", "≤-140,0".
-std::wstring FormatLevelNumber(int32_t levelHundredthsDb);
-// A difference of levels (hundredths of a decibel) in tenths, rounded as
-// above, with its sign and no floor: "+3,2", "-0,4", "0,0".
+// A difference of levels (hundredths of a decibel) in tenths, rounded half
+// away from zero, with its sign and no floor: "+3,2", "-0,4", "0,0".
 std::wstring FormatLevelDifference(int32_t differenceHundredthsDb);
 
-// A level as a scale shows it (LevelScale), in tenths as above, and the
-// scale's unit: "-6,0 dBFS", "+94,0 dB SPL". `atFloor`: it stands for the
-// analysis floor, and the true level lies at or below it: "≤-134,0 dBFS".
+// A level as a scale shows it (LevelScale), in tenths rounded as above, and
+// the scale's unit: "-6,0 dBFS", "+94,0 dB SPL", "0,0 dB". `atFloor`: it
+// stands for the analysis floor, and the true level lies at or below it:
+// "≤-134,0 dBFS".
 std::wstring FormatScaledLevel(int32_t shownHundredthsDb, bool atFloor, const std::string& unit);
 // The same without the unit.
 std::wstring FormatScaledLevelNumber(int32_t shownHundredthsDb, bool atFloor);

@@ -90,6 +90,21 @@ class Measurement : private AnalysisDisplay {
   void StopBeforeExceptionBox() { Driver->StopBeforeExceptionBox(); }
   void OnPowerEvent(UINT powerEvent) { Driver->OnPowerEvent(powerEvent); }
 
+  // What the commands ask of the capture: another input (nothing changes if
+  // it is the one measured from), the picture held or measured again, the
+  // average (and with it the held maximum) or the held maximum alone
+  // restarted with the next capture.
+  void ChooseInput(int32_t device) { Driver->ChooseInput(device); }
+  void TogglePause() { Driver->TogglePause(); }
+  void RestartAveraging() { Driver->RestartAveraging(); }
+  void RestartHeldMaximum() { Driver->RestartHeldMaximum(); }
+  bool PictureHeld() const { return Driver->PictureHeld(); }
+  // A failure has stopped measuring; choosing an input tries again.
+  bool Stopped() const { return Driver->Stopped(); }
+  // The input measured from, or CaptureRing::kNoDevice.
+  int32_t OpenInput() const { return Driver->OpenInput(); }
+
+  // What tests may look at.
   CaptureDriver& Capture() { return *Driver; }
   const CaptureDriver& Capture() const { return *Driver; }
 

@@ -35,9 +35,8 @@ void InputCommands::CmInput(UINT command) {
   const int32_t device = static_cast<int32_t>(command - CMD_INPUT_FIRST);
   if (device >= static_cast<int32_t>(ListedInputs.size())) return;
   ChosenInput = RememberedInput{ListedInputs[device], device};
-  CaptureDriver& capture = Context.Measured.Capture();
-  if (capture.OpenInput() == device && !capture.Stopped()) InputOpened(device);
-  capture.ChooseInput(device);
+  if (Context.Measured.OpenInput() == device && !Context.Measured.Stopped()) InputOpened(device);
+  Context.Measured.ChooseInput(device);
 }
 
 void InputCommands::InputOpened(int32_t device) {
@@ -50,7 +49,7 @@ void InputCommands::InputOpened(int32_t device) {
 void InputCommands::Reset() {
   Remembered = RememberedInput{};
   ChosenInput.reset();
-  Context.Measured.Capture().ChooseInput(0);
+  Context.Measured.ChooseInput(0);
 }
 
 // Built afresh each time it opens: a device plugged in since then is listed.
@@ -66,7 +65,7 @@ void InputCommands::FillInputMenu(HMENU popup) {
     AppendMenuA(popup, MF_STRING | MF_GRAYED, CMD_INPUT_NONE, kNoInputText);
     return;
   }
-  const int32_t open = Context.Measured.Capture().OpenInput();
+  const int32_t open = Context.Measured.OpenInput();
   for (int32_t device = 0; device < static_cast<int32_t>(names.size()) && device < kMaxListedInputs;
        ++device) {
     const UINT flags = MF_STRING | (device == open ? MF_CHECKED : MF_UNCHECKED);

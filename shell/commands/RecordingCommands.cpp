@@ -142,16 +142,15 @@ void RecordingCommands::Finish() {
   Context.Measured.ShowRecording(job->TakeSpectrum(), ProgramTextFromWide(FileNameOf(ShownPath)));
   Context.View.SetCornerNote(IdleNote());
   // Measuring stops as when the picture is held: the input is closed meanwhile.
-  CaptureDriver& capture = Context.Measured.Capture();
-  if (!capture.PictureHeld() && !capture.Stopped()) capture.TogglePause();
+  if (!Context.Measured.PictureHeld() && !Context.Measured.Stopped())
+    Context.Measured.TogglePause();
 }
 
 void RecordingCommands::MeasureAgain() {
   Cancel();
   Context.Measured.ShowLive();
   Context.View.SetCornerNote(IdleNote());
-  CaptureDriver& capture = Context.Measured.Capture();
-  if (capture.PictureHeld()) capture.TogglePause();
+  if (Context.Measured.PictureHeld()) Context.Measured.TogglePause();
 }
 
 void RecordingCommands::ShowRefusal(const std::wstring& path, const std::wstring& why) {

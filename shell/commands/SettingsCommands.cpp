@@ -60,8 +60,7 @@ void SettingsCommands::CmSetting(UINT command) {
   }
   Context.StoreChoices(Context.Frame);
   // A maximum switched on holds from now on.
-  if (command == CMD_HOLD_MAXIMUM && Settings.HoldMaximum)
-    Context.Measured.Capture().RestartHeldMaximum();
+  if (command == CMD_HOLD_MAXIMUM && Settings.HoldMaximum) Context.Measured.RestartHeldMaximum();
   if (&setting == &kSettings[SettingIndex("LevelScale")] ||
       &setting == &kSettings[SettingIndex("FrequencyWeighting")] ||
       &setting == &kSettings[SettingIndex("ShowDistortion")])
@@ -70,20 +69,20 @@ void SettingsCommands::CmSetting(UINT command) {
 }
 
 void SettingsCommands::CmRestartAveraging(UINT) {
-  Context.Measured.Capture().RestartAveraging();
+  Context.Measured.RestartAveraging();
 }
 
 void SettingsCommands::CmResetHeldMaximum(UINT) {
-  Context.Measured.Capture().RestartHeldMaximum();
+  Context.Measured.RestartHeldMaximum();
 }
 
 void SettingsCommands::CmPause(UINT) {
-  Context.Measured.Capture().TogglePause();
-  Check(CMD_PAUSE, Context.Measured.Capture().PictureHeld());
+  Context.Measured.TogglePause();
+  Check(CMD_PAUSE, Context.Measured.PictureHeld());
 }
 
 // The picture may have stopped being held meanwhile (a failure, a close).
 void SettingsCommands::MenuOpening(HMENU, UINT position) {
   if (position == TMainFrame::kMeasurementMenuPosition)
-    Check(CMD_PAUSE, Context.Measured.Capture().PictureHeld());
+    Check(CMD_PAUSE, Context.Measured.PictureHeld());
 }

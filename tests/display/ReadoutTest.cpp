@@ -224,14 +224,12 @@ TEST(ViewLimitsTest, StoredLimitsComeBackAndNonsenseFallsBack) {
 }
 
 TEST(ReadoutFormatTest, GermanNumbersWithSignsAndTheFloor) {
-  Range = kFixedDisplayRange;
-  EXPECT_EQ(FormatLevel(-1274), L"-12,7 dB");
-  EXPECT_EQ(FormatLevel(-1275), L"-12,8 dB");
-  EXPECT_EQ(FormatLevel(-4), L"0,0 dB");
-  EXPECT_EQ(FormatLevel(-5), L"-0,1 dB");
-  EXPECT_EQ(FormatLevel(250), L"+2,5 dB");
-  EXPECT_EQ(FormatLevel(-13999), L"-140,0 dB");
-  EXPECT_EQ(FormatLevel(-14000), L"\u2264-140,0 dB");
+  EXPECT_EQ(FormatScaledLevel(-1274, false, "dB"), L"-12,7 dB");
+  EXPECT_EQ(FormatScaledLevel(-1275, false, "dB"), L"-12,8 dB");
+  EXPECT_EQ(FormatScaledLevel(-4, false, "dB"), L"0,0 dB");
+  EXPECT_EQ(FormatScaledLevel(-5, false, "dB"), L"-0,1 dB");
+  EXPECT_EQ(FormatScaledLevel(250, false, "dB"), L"+2,5 dB");
+  EXPECT_EQ(FormatScaledLevel(-14000, true, "dB"), L"\u2264-140,0 dB");
   EXPECT_EQ(FormatScaledLevel(9404, false, "dB SPL"), L"+94,0 dB SPL");
   EXPECT_EQ(FormatScaledLevel(-13398, true, "dBFS"), L"\u2264-134,0 dBFS");
 
