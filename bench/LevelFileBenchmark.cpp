@@ -21,7 +21,7 @@ constexpr const char* kFileName = "frelox-spectrum-bench.tmp";
 LevelTable MeasuredLookingTable() {
   LevelTable table;
   table.Header = {"Frelox", "2026-12-10 12:00:00", "Line In", 2 * kRows, "Hanning",
-                  "Aus",    "dB (unkorrigiert)",   {}};
+                  "Aus",    "dB (unkorrigiert)",   {},        "",        std::nullopt};
   uint32_t state = 12345;
   for (int32_t line = 0; line < kRows; ++line) {
     table.FrequenciesHz.push_back(static_cast<double>(kSampleRateHz) * line / (2 * kRows));

@@ -19,6 +19,11 @@ constexpr const char* kFftSizeLabel = "St\xFCtzpunkte: ";  // Windows-1252
 constexpr const char* kWindowLabel = "Bewertungsfenster: ";
 constexpr const char* kAveragingLabel = "Mittelung: ";
 constexpr const char* kLevelScaleLabel = "Pegel: ";
+// A calibrated scale's calibration, in dB with a sign and a decimal comma:
+// "* Kalibrierung: +100,02 dB".
+constexpr const char* kCalibrationLabel = "Kalibrierung: ";
+constexpr const char* kCalibrationUnit = " dB";
+constexpr char kCalibrationDecimalSeparator = ',';
 // Each channel's distortion, where it is shown.
 constexpr const char* kDistortionLabels[] = {"Verzerrung Links: ", "Verzerrung Rechts: "};
 constexpr const char* kShownRangeLabel = "Bereich: ";

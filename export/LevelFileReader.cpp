@@ -355,6 +355,23 @@ class Reader {
           size.Digits <= INT32_MAX)
         header.FftSize = static_cast<int32_t>(size.Digits);
     }
+    ReadCalibration(text);
+  }
+
+  // "Kalibrierung: +100,02 dB"; a line of another form states none.
+  void ReadCalibration(std::string_view text) {
+    const std::string_view label = kCalibrationLabel;
+    const std::string_view unit = kCalibrationUnit;
+    if (text.size() < label.size() + unit.size() || text.substr(0, label.size()) != label ||
+        text.substr(text.size() - unit.size()) != unit)
+      return;
+    const std::string_view value =
+        text.substr(label.size(), text.size() - label.size() - unit.size());
+    DecimalNumber number;
+    int64_t hundredths = 0;
+    if (ParseDecimal(value, kCalibrationDecimalSeparator, number) &&
+        ToHundredths(number, hundredths))
+      Result.Table.Header.CalibrationHundredthsDb = static_cast<int32_t>(hundredths);
   }
 
   // A refused file gives no table.

@@ -29,7 +29,8 @@ struct SpectrumFileReading {
 // the last column names before the first row mention a phase ("phase",
 // "deg" or the degree sign), or where `fileName` (the file's name or path)
 // ends in ".frd" and the names are not the program's own.
-// header.LevelScale is the "Pegel" line's, else the unit in brackets in the
+// header.CalibrationHundredthsDb is the "Kalibrierung" line's, where it has
+// that line's form. header.LevelScale is the "Pegel" line's, else the unit in brackets in the
 // first level column's name ("Level (dB)"), else empty. Refused: text in
 // UTF-16, a row of another column count, a field that is no number, a
 // frequency below 0 or not above the row before's, a level outside

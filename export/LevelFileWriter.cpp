@@ -57,6 +57,11 @@ std::string WriteSpectrumFile(const LevelTable& table, SpectrumFileType type) {
   AppendComment(text, kWindowLabel, header.Window);
   AppendComment(text, kAveragingLabel, header.Averaging);
   AppendComment(text, kLevelScaleLabel, header.LevelScale);
+  if (const std::optional<int32_t> calibration = header.CalibrationHundredthsDb) {
+    std::string value = *calibration > 0 ? "+" : "";
+    AppendFixed(value, *calibration, kLevelDecimals, kCalibrationDecimalSeparator);
+    AppendComment(text, kCalibrationLabel, value + kCalibrationUnit);
+  }
   if (!header.ShownRange.empty()) AppendComment(text, kShownRangeLabel, header.ShownRange);
   for (int32_t channel = 0; channel < 2; ++channel)
     if (!header.Distortion[channel].empty() && (onlyChannel < 0 || onlyChannel == channel))

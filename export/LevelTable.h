@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,12 +38,16 @@ struct SpectrumFileHeader {
   // The range the view showed: "1000 Hz bis 1100 Hz, 10,0 bis -140,0 dBFS";
   // not written when empty. The rows are the whole spectrum all the same.
   std::string ShownRange;
+  // The calibration a calibrated scale's levels carry (added to a sine
+  // level in dBFS); not stated otherwise.
+  std::optional<int32_t> CalibrationHundredthsDb;
 
   bool operator==(const SpectrumFileHeader& other) const {
     return Program == other.Program && RecordedAt == other.RecordedAt && Input == other.Input &&
            FftSize == other.FftSize && Window == other.Window && Averaging == other.Averaging &&
            LevelScale == other.LevelScale && Distortion[0] == other.Distortion[0] &&
-           Distortion[1] == other.Distortion[1] && ShownRange == other.ShownRange;
+           Distortion[1] == other.Distortion[1] && ShownRange == other.ShownRange &&
+           CalibrationHundredthsDb == other.CalibrationHundredthsDb;
   }
 };
 

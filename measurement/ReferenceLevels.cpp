@@ -73,8 +73,10 @@ ReferenceLevels ReferenceLevels::FromTable(LevelTable table) {
   ReferenceFacts facts;
   facts.Unit = table.Header.LevelScale;
   facts.ChoiceKnown = ChoiceOfUnit(facts.Unit, facts.Choice);
-  facts.CalibrationKnown = !IsCalibrated(facts.Choice);
-  if (facts.CalibrationKnown) facts.Choice.CalibrationHundredthsDb.reset();
+  // A calibrated unit's calibration is known where the file states it.
+  const std::optional<int32_t>& calibration = table.Header.CalibrationHundredthsDb;
+  facts.CalibrationKnown = !IsCalibrated(facts.Choice) || calibration.has_value();
+  if (IsCalibrated(facts.Choice) && calibration) facts.Choice.CalibrationHundredthsDb = calibration;
   facts.Window = WindowOfName(table.Header.Window);
   facts.Size = table.Header.FftSize;
   // A file's floor rows lie at the floor of its own scale, where that is known.

@@ -20,7 +20,8 @@ struct ReferenceFacts {
   // then Choice means nothing.
   bool ChoiceKnown = false;
   LevelChoice Choice;
-  // False where the levels are calibrated by an amount not known (a file in dB SPL).
+  // False where the levels are calibrated by an amount not known (a file in
+  // dB SPL that does not state its calibration).
   bool CalibrationKnown = true;
   int32_t Window = -1;  // -1: not known
   int32_t Size = 0;     // 0: not known
@@ -49,8 +50,8 @@ class ReferenceLevels {
 
   // The spectrum shown, as kept by "Als Referenz übernehmen".
   static ReferenceLevels FromShown(const ShownMeasurement& shown);
-  // A spectrum file's rows; its header's level scale, window and size tell
-  // what its levels are, where they name them as the program does.
+  // A spectrum file's rows; its header's level scale, calibration, window
+  // and size tell what its levels are, where they name them as the program does.
   static ReferenceLevels FromTable(LevelTable table);
 
   const std::vector<double>& FrequenciesHz() const { return Frequencies; }

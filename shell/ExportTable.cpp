@@ -30,6 +30,7 @@ LevelTable ExportTableOf(const ShownMeasurement& shown) {
   table.Header.Window = WindowName(shown.Window);
   table.Header.Averaging = AveragingText(shown.AverageCount, shown.AverageLength);
   table.Header.LevelScale = shown.Unit;
+  table.Header.CalibrationHundredthsDb = shown.Choice.CalibrationHundredthsDb;
   // The distortion as the view shows it, where it shows it.
   const bool channelShown[2] = {Settings.ShowLeft != 0, Settings.ShowRight != 0};
   for (int32_t channel = 0; channel < 2; ++channel) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "analysis/levels/LevelScale.h"
@@ -33,7 +34,8 @@ LevelTable SmallTable() {
                   AveragingText(12, 16),
                   "dBFS",
                   {Windows1252Text(L"L 997,0 Hz  -6,0 dBFS  THD+N \u2264-91,3 dB  H2 \u2013"), ""},
-                  ""};
+                  "",
+                  std::nullopt};
   table.FrequenciesHz = {0.0, 21.533203125, 1234.5};
   table.Levels = {{-14000, -5}, {-1270, 5}, {kMinFileLevelHundredthsDb, kMaxFileLevelHundredthsDb}};
   return table;
@@ -44,6 +46,8 @@ LevelTable SmallTable() {
 LevelTable LargeTable() {
   LevelTable table;
   table.Header.FftSize = 2 * kLargeRows;
+  table.Header.LevelScale = "dB SPL";
+  table.Header.CalibrationHundredthsDb = -50000;
   uint32_t state = 7;
   for (int32_t line = 0; line < kLargeRows; ++line) {
     table.FrequenciesHz.push_back(44100.0 * line / (2 * kLargeRows));
@@ -95,6 +99,17 @@ TEST(LevelFileTest, EachTypeWritesItsOwnForm) {
   EXPECT_NE(WriteSpectrumFile(noUnit, SpectrumFileType::LeftResponse)
                 .find("* Frequenz [Hz]\tLinks\r\n21.5332\t-12.70\r\n"),
             std::string::npos);
+  // A calibrated scale states its calibration after the unit.
+  for (const auto& [calibration, line] :
+       {std::pair{10002, "* Pegel: dB SPL\r\n* Kalibrierung: +100,02 dB\r\n"},
+        {-4, "* Pegel: dB SPL\r\n* Kalibrierung: -0,04 dB\r\n"}}) {
+    LevelTable calibrated = SmallTable();
+    calibrated.Header.LevelScale = "dB SPL";
+    calibrated.Header.CalibrationHundredthsDb = calibration;
+    EXPECT_NE(WriteSpectrumFile(calibrated, SpectrumFileType::LeftResponse).find(line),
+              std::string::npos)
+        << line;
+  }
   EXPECT_EQ(AveragingText(0, 0), "Aus");
   EXPECT_EQ(AveragingText(37, -1), "Fortlaufend, 37 gemittelt");
 }
@@ -185,6 +200,10 @@ TEST(LevelFileTest, FilesOfOtherProgramsReadAsTheyMeantThem) {
        "* woofer, 1 m\r\n20.000\t-12.70\t-45.2\r\n1000.000\t94.25\t178.0\r\n"
        "19999.500\t-140.01\t-3.5\r\n",
        "C:\\Messung\\woofer.FRD", rows, ""},
+      {"FRD, spaces, phase",
+       "* tweeter\n  20.000  -12.70  -45.2\n  1000.000  94.25  178.0\n"
+       "  19999.500  -140.01  -3.5\n",
+       "t.frd", rows, ""},
       {"response with names, phase",
        "* Measurement data\n* Freq(Hz) SPL(dB) Phase(degrees)\n"
        "20.000000 -12.700 -45.2\n1000.000000 94.250 178.0\n19999.500000 -140.010 -3.5\n",

@@ -89,13 +89,18 @@ TEST_F(ReferenceLevelsTest, ATakenReferenceReadsInEveryScaleAsItsLinesWouldThere
 }
 
 TEST_F(ReferenceLevelsTest, AFileIsConvertedOnlyWhereItStatesItsScaleWindowAndSize) {
-  const auto file = [](const std::string& unit, const std::string& window, int32_t points) {
+  // Levels of a calibrated unit carry the calibration stated, if any.
+  const auto file = [](const std::string& unit, const std::string& window, int32_t points,
+                       std::optional<int32_t> calibration = std::nullopt) {
     LevelTable table;
     table.Header.LevelScale = unit;
     table.Header.Window = window;
     table.Header.FftSize = points;
+    table.Header.CalibrationHundredthsDb = calibration;
     table.FrequenciesHz = {0.0, 1000.0, 2000.0};
     table.Levels = {{-14000, -9000}, {-3000, -4000}, {-14000 + 602, -2000}};
+    for (LevelPair& levels : table.Levels)
+      for (int32_t& level : levels) level += calibration.value_or(0);
     return ReferenceLevels::FromTable(table);
   };
   const LevelChoice uncorrected{kScaleUncorrected, kWeightingNone, std::nullopt};
@@ -107,6 +112,14 @@ TEST_F(ReferenceLevelsTest, AFileIsConvertedOnlyWhereItStatesItsScaleWindowAndSi
   EXPECT_EQ(converted.Unit, "dB");
   EXPECT_NEAR(converted.Levels[1][0], -3000 - Hundredths(SineOffsetDb()), 1);
   EXPECT_TRUE(converted.Floors[2] & ShownMeasurement::kFloorLeft);  // its own scale's floor
+  EXPECT_FALSE(converted.Floors[2] & ShownMeasurement::kFloorRight);
+
+  // Calibrated, the calibration stated: converted the same, its floor known.
+  converted = file("dB SPL", "Hanning", kPoints, kCalibration).ConvertedFor(uncorrected);
+  EXPECT_TRUE(converted.Comparable);
+  EXPECT_EQ(converted.Unit, "dB");
+  EXPECT_NEAR(converted.Levels[1][0], -3000 - Hundredths(SineOffsetDb()), 1);
+  EXPECT_TRUE(converted.Floors[2] & ShownMeasurement::kFloorLeft);
   EXPECT_FALSE(converted.Floors[2] & ShownMeasurement::kFloorRight);
 
   // The same unit needs no facts.
