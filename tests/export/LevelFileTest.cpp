@@ -313,8 +313,10 @@ TEST(LevelFileTest, AFileThatHoldsNoSpectrumIsRefusedWithItsLineAndFault) {
 // Every level the program can show, it writes and reads back: the floor and
 // the loudest line a transform gives (twice the coherent gain, beside DC),
 // in each scale, window and extreme size, unweighted or A-weighted (whose
-// curve reaches higher than C's and as low near 0 Hz), calibrated to the
-// ends of the calibration's range. And the range stays near those levels.
+// curve reaches higher than C's and as low near 0 Hz), sine levels and noise
+// density calibrated to the ends of the calibration's range (the density
+// reaches lowest at 1024 points and highest at 262144). And the range stays
+// near those levels.
 TEST(LevelFileTest, TheLevelRangeHoldsEveryLevelTheProgramShows) {
   int32_t lowest = 0;
   int32_t highest = 0;
@@ -325,7 +327,9 @@ TEST(LevelFileTest, TheLevelRangeHoldsEveryLevelTheProgramShows) {
              {LevelChoice{kScaleUncorrected, weighting, {}},
               LevelChoice{kScaleNoiseDensity, weighting, {}},
               LevelChoice{kScaleSine, weighting, -kMaxCalibrationHundredthsDb},
-              LevelChoice{kScaleSine, weighting, kMaxCalibrationHundredthsDb}}) {
+              LevelChoice{kScaleSine, weighting, kMaxCalibrationHundredthsDb},
+              LevelChoice{kScaleNoiseDensity, weighting, -kMaxCalibrationHundredthsDb},
+              LevelChoice{kScaleNoiseDensity, weighting, kMaxCalibrationHundredthsDb}}) {
           const LevelScale scale(choice, window, size);
           const double gain = MeasureWindowGain(WindowTable[window], size).CoherentGain;
           const int32_t loudest = static_cast<int32_t>(std::ceil(2000.0 * std::log10(2 * gain)));

@@ -9,11 +9,17 @@
 #include <optional>
 #include <string>
 
+#include "analysis/AnalysisWorker.h"
 #include "analysis/DisplayRange.h"
+#include "analysis/MeasurementSettings.h"
 #include "analysis/WeightingWindow.h"
+#include "export/HeaderTexts.h"
+#include "export/LevelFileReader.h"
+#include "export/LevelFileWriter.h"
 #include "export/LevelTable.h"
 #include "measurement/ReferenceLevels.h"
 #include "measurement/ShownMeasurementBuilder.h"
+#include "tests/analysis/TestSignals.h"
 
 namespace {
 
@@ -136,6 +142,50 @@ TEST_F(ReferenceLevelsTest, AFileIsConvertedOnlyWhereItStatesItsScaleWindowAndSi
     EXPECT_FALSE(converted.Comparable) << reference.Facts().Unit;
     EXPECT_EQ(converted.Unit, reference.Facts().Unit);
     EXPECT_EQ(converted.Levels[1][0], -3000);
+  }
+}
+
+// An A-weighted spectrum through the analysis, written as the export writes
+// the spectrum shown and read back in both file types: every row as shown.
+// The DC lines, which the weighting would take 300 dB down (the right one
+// holds a DC of 1000 sample units, 36 dB above the floor unweighted), are
+// floor rows and read back as floor lines of the reference; the tone's line
+// is none.
+TEST_F(ReferenceLevelsTest, AWeightedExportReadsBackWithItsFloorRows) {
+  constexpr int32_t kToneLine = 100;
+  Write(Settings.AutoOffset, 0);
+  Write(Settings.AverageLength, 0);
+  Write(Settings.Weighting, kWindowHanning);
+  auto block = std::make_unique<StereoBlock>();
+  block->Sine(0, kPoints, kToneLine, 16384.0);
+  block->Constant(1, kPoints, 1000);
+  auto worker = std::make_unique<AnalysisWorker>(block->Samples.data());
+  worker->RecordQueuedFrames(kPoints);
+  worker->AnalyseCapture();
+  AnalysedLevels analysed;
+  analysed.Size = kPoints;
+  analysed.Window = kWindowHanning;
+  analysed.Levels = &worker->WorkLevels();
+  const LevelChoice choice{kScaleSine, kWeightingA, std::nullopt};
+  Builder.Build(analysed, choice, *Shown);
+  EXPECT_TRUE(Shown->AtFloor(0, 0) && Shown->AtFloor(0, 1));
+  LevelTable table;
+  table.Header.FftSize = kPoints;
+  table.Header.Window = WindowName(kWindowHanning);
+  table.Header.LevelScale = Shown->Unit;
+  for (int32_t line = 0; line < Shown->LineCount(); ++line) {
+    table.FrequenciesHz.push_back(Shown->LineFrequencyHz(line));
+    table.Levels.push_back((*Shown->Levels)[line]);
+  }
+  for (const SpectrumFileType type :
+       {SpectrumFileType::TabText, SpectrumFileType::SpreadsheetCsv}) {
+    const SpectrumFileReading reading = ReadSpectrumFile(WriteSpectrumFile(table, type));
+    ASSERT_TRUE(reading.Read) << "line " << reading.FaultLine << ": " << reading.Fault;
+    EXPECT_EQ(reading.Table.Levels, table.Levels);
+    const ConvertedReference read = ReferenceLevels::FromTable(reading.Table).ConvertedFor(choice);
+    EXPECT_TRUE(read.Comparable);
+    EXPECT_EQ(read.Floors[0], ShownMeasurement::kFloorLeft | ShownMeasurement::kFloorRight);
+    EXPECT_FALSE(read.Floors[kToneLine] & ShownMeasurement::kFloorLeft);
   }
 }
 
