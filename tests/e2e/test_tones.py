@@ -594,6 +594,10 @@ def test_an_exported_spectrum_comes_back_as_the_reference(measuring, tones, keep
     path = os.path.join(tones.work_dir, "spectrum.txt")
     if os.path.exists(path):  # from an earlier run in this folder: the dialog would ask
         os.remove(path)
+    # The tones on the screen first: a loaded sound server may take a while
+    # to play them again after the case before.
+    shown = case_support.plot_when(program, lambda p: plot_checks.tone_shown(p, LEFT_GREEN, LEFT_TONE[0]))
+    assert shown and plot_checks.tone_shown(shown, LEFT_GREEN, LEFT_TONE[0]), "the test tones are not measured"
     program.keys(*menu_keys.EXPORT_SPECTRUM)
     assert program.choose_file(EXPORT_DIALOG, path), "no %r dialog" % EXPORT_DIALOG
     assert wait_until(lambda: os.path.exists(path), FILE_TIMEOUT_S), "no file written"
