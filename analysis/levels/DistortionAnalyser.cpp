@@ -225,8 +225,9 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
   const double excludeAbove = kLeakageShareOfNoise * meanNoise;
 
   // The fundamental's lines: its main lobe, and its leakage above the share of the noise.
-  // (Only the walk's ends are needed: the floor from one line a side.)
-  const PeakFinder::LobeFloor lobe = Peaks.FloorNear(levels, channel, peak.Line, shownSize, 1);
+  // (Only the walk's ends are needed.)
+  const PeakFinder::LobeClearance lobe =
+      Peaks.ClearanceNear(levels, channel, peak.Line, shownSize, 1, 0);
   const int32_t reach = leakage.ReachBelow(tonePower, excludeAbove, lines);
   const LineRun fundamentalRun{
       std::max(1, std::min(lobe.LowTrough, static_cast<int32_t>(std::floor(toneLine)) - reach + 1)),

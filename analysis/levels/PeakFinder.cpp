@@ -162,16 +162,6 @@ SpectralPeak PeakFinder::Refine(const SpectrumLevels& levels, int32_t channel, i
   return peak;
 }
 
-PeakFinder::LobeFloor PeakFinder::FloorNear(const SpectrumLevels& levels, int32_t channel,
-                                            int32_t line, int32_t shownSize, int32_t floorLines) {
-  const int32_t lines = std::min(shownSize / 2, kMaxSpectrumLines);
-  const auto stored = [&](int32_t at) { return levels[at][channel]; };
-  const LobeSide below = WalkDown(stored, line, -1, lines);
-  const LobeSide above = WalkDown(stored, line, +1, lines);
-  return {below.Trough, above.Trough,
-          NoiseFloor(levels, channel, below.Trough, above.Trough, lines, floorLines)};
-}
-
 PeakFinder::LobeClearance PeakFinder::ClearanceNear(const SpectrumLevels& levels, int32_t channel,
                                                     int32_t line, int32_t shownSize,
                                                     int32_t floorLines, int32_t marginHundredths) {
@@ -199,20 +189,6 @@ bool PeakFinder::NoiseFloorAtMost(const SpectrumLevels& levels, int32_t channel,
   // The median is the element count / 2 of the sorted levels.
   if (count == 0) return std::lround(Range.LevelMin * kHundredthsPerDb) <= limit;
   return atMost >= count / 2 + 1;
-}
-
-int32_t PeakFinder::NoiseFloor(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,
-                               int32_t highTrough, int32_t lines, int32_t floorLines) {
-  const int32_t band = std::clamp(floorLines, 1, kFloorBandLines);
-  int32_t count = 0;
-  for (int32_t line = lowTrough - 1; line >= 1 && line >= lowTrough - band; --line)
-    FloorBand[count++] = levels[line][channel];
-  for (int32_t line = highTrough + 1; line < lines && line <= highTrough + band; ++line)
-    FloorBand[count++] = levels[line][channel];
-  if (count == 0) return static_cast<int32_t>(std::lround(Range.LevelMin * kHundredthsPerDb));
-  const auto middle = FloorBand.begin() + count / 2;
-  std::nth_element(FloorBand.begin(), middle, FloorBand.begin() + count);
-  return *middle;
 }
 
 double PeakFinder::LevelAccuracyDb(int32_t window, double toneLine, int32_t lines, bool refined) {

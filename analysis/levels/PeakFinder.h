@@ -87,20 +87,11 @@ class PeakFinder {
                       int32_t sampleRateHz = kSampleRateHz);
 
   // The lines on each side of `line` where the walk down its lobe ends (the
-  // last lines that still fall), and the noise floor near it as Find judges
-  // a peak against: the median of the stored levels of up to `floorLines`
-  // lines beyond each.
-  struct LobeFloor {
-    int32_t LowTrough;
-    int32_t HighTrough;
-    int32_t FloorHundredthsDb;
-  };
-  LobeFloor FloorNear(const SpectrumLevels& levels, int32_t channel, int32_t line,
-                      int32_t shownSize, int32_t floorLines = kFloorBandLines);
-
-  // The same walk, and whether the line lies at least `marginHundredths`
-  // above that floor: FloorNear's answer, found by counting the lines at or
-  // below the level less the margin instead of taking their median.
+  // last lines that still fall), and whether the line lies at least
+  // `marginHundredths` above the noise floor near it as Find judges a peak
+  // against: the median of the stored levels of up to `floorLines` lines
+  // beyond each end, found by counting the lines at or below the level less
+  // the margin.
   struct LobeClearance {
     int32_t LowTrough;
     int32_t HighTrough;
@@ -117,18 +108,13 @@ class PeakFinder {
   static constexpr double kPeakAboveNoiseDb = 20.0;
 
  private:
-  // The median of the stored levels of up to floorLines (at most
-  // kFloorBandLines) lines below lowTrough and above highTrough.
-  int32_t NoiseFloor(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,
-                     int32_t highTrough, int32_t lines, int32_t floorLines = kFloorBandLines);
-  // Whether that median lies at or below `limit`: more than half of the
-  // lines do. O(lines counted), no copy.
+  // Whether the median of the stored levels of up to floorLines (at most
+  // kFloorBandLines) lines below lowTrough and above highTrough lies at or
+  // below `limit`: more than half of them do. O(lines counted), no copy.
   bool NoiseFloorAtMost(const SpectrumLevels& levels, int32_t channel, int32_t lowTrough,
                         int32_t highTrough, int32_t lines, int32_t floorLines, int32_t limit) const;
   // What the level of a tone at `toneLine` of `lines` is promised to, refined or not.
   static double LevelAccuracyDb(int32_t window, double toneLine, int32_t lines, bool refined);
-
-  std::array<int32_t, 2 * kFloorBandLines> FloorBand{};  // NoiseFloor's scratch
 
   std::array<std::unique_ptr<MainLobe>, kWindowCount> Lobes;
 };
