@@ -49,6 +49,12 @@ struct LineRun {
   bool Holds(int32_t line) const { return line >= Low && line <= High; }
 };
 
+// std::ceil for x >= 0, inline (at SSE2 std::ceil is a library call).
+int32_t CeilOfNonNegative(double x) {
+  const auto whole = static_cast<int32_t>(x);
+  return whole + (whole < x ? 1 : 0);
+}
+
 double Db(double ratio) {
   return kDbPerPowerDecade * std::log10(ratio);
 }
@@ -57,10 +63,8 @@ double Db(double ratio) {
 
 DistortionAnalyser::DistortionAnalyser()
     : Powers(static_cast<size_t>(kTopHundredths - kFloorHundredths) + 1),
-      Histogram(2 *
-                (static_cast<size_t>((kTopHundredths - kFloorHundredths) >> kHistogramShift) + 1)),
-      FloorHistogram(kFloatExponentBins),
-      Blocks(static_cast<size_t>(kMaxSpectrumLines / kBlockLines) + 1) {
+      Histogram(static_cast<size_t>((kTopHundredths - kFloorHundredths) >> kHistogramShift) + 1),
+      FloorHistogram(kFloatExponentBins) {
   for (size_t i = 0; i < Powers.size(); ++i)
     Powers[i] =
         std::pow(10.0, (static_cast<int32_t>(i) + kFloorHundredths) / kHundredthsPerPowerDecade);
@@ -71,6 +75,15 @@ DistortionAnalyser::~DistortionAnalyser() = default;
 double DistortionAnalyser::Power(int32_t hundredths) const {
   const int32_t index = std::clamp(hundredths, kFloorHundredths, kTopHundredths) - kFloorHundredths;
   return Powers[static_cast<size_t>(index)];
+}
+
+int32_t DistortionAnalyser::ScallopLoss(int32_t window) {
+  if (window != ScallopWindow) {
+    ScallopHundredths =
+        static_cast<int32_t>(std::lround(Peaks.Lobe(window).LossDb(0.5) * kHundredthsPerDb));
+    ScallopWindow = window;
+  }
+  return ScallopHundredths;
 }
 
 const WindowLeakage& DistortionAnalyser::Leakage(int32_t window) {
@@ -125,98 +138,56 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
   const auto clampedLevel = [&](int32_t line) {
     return std::clamp(stored(line), kFloorHundredths, kTopHundredths);
   };
-  // A line's power, weighted, and whether it lies at the floor with its
-  // power unknown; `level`: its clamped level.
-  const auto powerAt = [&](int32_t line, int32_t level, double& weighted, bool& hidden) {
-    const bool atFloor = level <= kFloorHundredths;
-    const double power = atFloor && floorPowers
-                             ? static_cast<double>((*floorPowers)[line][channel])
-                             : Powers[static_cast<size_t>(level - kFloorHundredths)];
-    weighted = power * factors[static_cast<size_t>(line)];
-    hidden = atFloor && !floorPowers;
-    return power;
-  };
-  const auto linePower = [&](int32_t line, double& weighted, bool& hidden) {
-    return powerAt(line, clampedLevel(line), weighted, hidden);
-  };
   result.Measured = true;
   result.FundamentalHz = fundamental.FrequencyHz;
   result.NoiseWeighting = weighting ? weightingKind : 0;
 
-  // The band's lines in blocks, each block's powers summed (so that no sum
-  // over the band has the fundamental to take out again), and the noise
-  // floor's mean from their median (the median of exponentially distributed
-  // powers is ln 2 times their mean).
+  // The band THD+N and SNR are taken in.
   const int32_t bandLow = std::max(1, static_cast<int32_t>(std::ceil(kBandLowHz / spacingHz)));
   const int32_t bandHigh =
       std::min(lines - 1, static_cast<int32_t>(std::floor(kBandHighHz / spacingHz)));
   result.BandLowHz = kBandLowHz;
   result.BandHighHz = std::min(kBandHighHz, bandHigh * spacingHz);
   const int32_t bandLines = std::max(0, bandHigh - bandLow + 1);
-  const int32_t blocks = (bandLines + kBlockLines - 1) / kBlockLines;
-  // Lines at the floor with their powers counted in FloorHistogram (the
-  // lowest), the others in Histogram.
+
+  // The noise floor's mean from the median of every stride-th line of the
+  // band (the median of exponentially distributed powers is ln 2 times their
+  // mean). It only sets where the tones' leakage stops being left out (at a
+  // hundredth of the noise); a decibel off moves that edge to lines whose
+  // leakage is about that small either way, which changes the noise read by
+  // far less than its last digit. Lines at the floor with their powers are
+  // counted in FloorHistogram (the lowest), the others in Histogram.
   std::fill(Histogram.begin(), Histogram.end(), 0);
   if (FloorHistogramUsed) std::fill(FloorHistogram.begin(), FloorHistogram.end(), 0);
-  int32_t floorLines = 0;
-  // The loop every spectrum's distortion walks whole: each line's level read
-  // once, its power looked up. Alternate lines go to two histograms and two
-  // sets of sums, so that neighbours in the same bin do not wait for each
-  // other's increment.
-  const int32_t bins = static_cast<int32_t>(Histogram.size()) / 2;
-  int32_t* const histograms[2] = {Histogram.data(), Histogram.data() + bins};
-  const double* const powers = Powers.data();
-  const double* const lineFactors = factors.data();
-  const auto accumulate = [&](int32_t line, int32_t* histogram, BlockPowers& sums) {
-    const int32_t level = stored(line);
-    const double factor = lineFactors[line];
-    double power = 0.0;
-    if (level > kFloorHundredths) {
-      const int32_t index = std::min(level, kTopHundredths) - kFloorHundredths;
-      power = powers[index];
-      ++histogram[index >> kHistogramShift];
-    } else if (floorPowers) {
-      power = (*floorPowers)[line][channel];
+  const int32_t stride = std::max(1, bandLines / kMedianSampleLines);
+  int32_t sampled = 0;
+  int32_t floorSampled = 0;
+  const int32_t bins = static_cast<int32_t>(Histogram.size());
+  for (int32_t line = bandLow; line <= bandHigh; line += stride, ++sampled) {
+    const int32_t level = clampedLevel(line);
+    if (level <= kFloorHundredths && floorPowers) {
       ++FloorHistogram[static_cast<size_t>(BinaryExponentBin((*floorPowers)[line][channel]))];
-      ++floorLines;
+      ++floorSampled;
     } else {
-      power = powers[0];
-      ++histogram[0];
-      sums.Floor += power * factor;
+      ++Histogram[static_cast<size_t>((level - kFloorHundredths) >> kHistogramShift)];
     }
-    sums.Unweighted += power;
-    sums.Weighted += power * factor;
-  };
-  for (int32_t block = 0; block < blocks; ++block) {
-    const int32_t first = bandLow + block * kBlockLines;
-    const int32_t end = std::min(bandHigh + 1, first + kBlockLines);
-    BlockPowers sums[2];
-    int32_t line = first;
-    for (; line + 1 < end; line += 2) {
-      accumulate(line, histograms[0], sums[0]);
-      accumulate(line + 1, histograms[1], sums[1]);
-    }
-    if (line < end) accumulate(line, histograms[0], sums[0]);
-    Blocks[static_cast<size_t>(block)] = {sums[0].Weighted + sums[1].Weighted,
-                                          sums[0].Unweighted + sums[1].Unweighted,
-                                          sums[0].Floor + sums[1].Floor};
   }
-  FloorHistogramUsed = floorLines > 0;
+  FloorHistogramUsed = floorSampled > 0;
   double meanNoise = Power(kFloorHundredths);
   int32_t seen = 0;
   bool medianFound = false;
-  for (int32_t bin = 0; bin < kFloatExponentBins && 2 * floorLines >= bandLines && !medianFound;
+  for (int32_t bin = 0; bin < kFloatExponentBins && 2 * floorSampled >= sampled && !medianFound;
        ++bin) {
     seen += FloorHistogram[static_cast<size_t>(bin)];
-    if (2 * seen < bandLines) continue;
+    if (2 * seen < sampled) continue;
     medianFound = true;
     // The middle of the bin's octave.
     meanNoise = std::ldexp(std::sqrt(2.0), bin - kFloatExponentBias) / kLn2;
   }
-  seen = floorLines;
+  seen = floorSampled;
   for (int32_t bin = 0; bin < bins && !medianFound; ++bin) {
-    seen += histograms[0][bin] + histograms[1][bin];
-    if (2 * seen < bandLines) continue;
+    seen += Histogram[static_cast<size_t>(bin)];
+    if (2 * seen < sampled) continue;
     medianFound = true;
     if (bin > 0)
       meanNoise =
@@ -235,8 +206,7 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
                std::max(lobe.HighTrough, static_cast<int32_t>(std::ceil(toneLine)) + reach - 1))};
 
   // The harmonics below the top.
-  const int32_t scallopHundredths =
-      static_cast<int32_t>(std::lround(Peaks.Lobe(window).LossDb(0.5) * kHundredthsPerDb));
+  const int32_t scallopHundredths = ScallopLoss(window);
   std::array<LineRun, kHighestHarmonic> harmonicRuns{};
   double measuredPower = 0.0;
   double belowPower = 0.0;
@@ -244,9 +214,8 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
   for (int32_t order = 2; order <= kHighestHarmonic; ++order) {
     const double centre = order * toneLine;
     if (centre >= lines - 1) break;
-    const int32_t radius =
-        std::max(1, static_cast<int32_t>(std::ceil(order * fundamental.AccuracyLines)));
-    const int32_t middle = static_cast<int32_t>(std::lround(centre));
+    const int32_t radius = std::max(1, CeilOfNonNegative(order * fundamental.AccuracyLines));
+    const int32_t middle = static_cast<int32_t>(centre + 0.5);
     const LineRun search{std::max(1, middle - radius), std::min(lines - 1, middle + radius)};
     int32_t strongest = search.Low;
     for (int32_t line = search.Low + 1; line <= search.High; ++line)
@@ -296,83 +265,102 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
     result.ThdPercent = 100.0 * std::sqrt(thd);
   }
 
-  // The band's powers: the noise counted, the harmonics' lines, the
-  // excluded lines' weights (to be filled with the noise's mean). Blocks
-  // clear of the fundamental's run count as they were summed; the
-  // harmonics' runs are taken out of the sums after (they are far weaker
-  // than the fundamental, whose power would swamp the noise's digits).
-  double noise = 0.0;
-  double noiseUnweighted = 0.0;
-  double floorPower = 0.0;
+  // The band's lines, each counted once: as the fundamental's (left out,
+  // to be filled with the noise's mean), as a harmonic's, or as noise. A
+  // measured harmonic's lines are its own where the fundamental's run
+  // reaches them: the fundamental's leakage there lies far below it (else
+  // it reads masked). Those of one below the floor stay the fundamental's.
+  // The runs' ends cut the band into pieces whose lines are all of one
+  // kind: each end changes the count of runs of its kind holding the lines
+  // from there on.
+  enum RunKind { kFundamentalRun, kMeasuredRun, kBelowRun, kRunKinds };
+  struct RunEdge {
+    int32_t Line;
+    int32_t Kind;
+    int32_t Step;
+  };
+  std::array<RunEdge, 2 * kHighestHarmonic> edges{};
+  int32_t edgeCount = 0;
+  const auto addRun = [&](const LineRun& run, int32_t kind) {
+    edges[static_cast<size_t>(edgeCount++)] = {run.Low, kind, +1};
+    edges[static_cast<size_t>(edgeCount++)] = {run.High + 1, kind, -1};
+  };
+  addRun(fundamentalRun, kFundamentalRun);
+  for (int32_t i = 0; i < result.HarmonicCount; ++i) {
+    const LineRun& run = harmonicRuns[static_cast<size_t>(i)];
+    addRun(run, run.Measured ? kMeasuredRun : kBelowRun);
+  }
+  std::sort(edges.begin(), edges.begin() + edgeCount,
+            [](const RunEdge& a, const RunEdge& b) { return a.Line < b.Line; });
+  // The walk every spectrum's distortion takes over the whole band: each
+  // noise line's level read once, its power looked up. Alternate lines go to
+  // two sets of sums, so that each sum waits for every other line's addition.
+  const double* const powers = Powers.data();
+  const double* const lineFactors = factors.data();
+  struct PowerSums {
+    double Weighted = 0.0;
+    double Unweighted = 0.0;
+    double Floor = 0.0;  // of the lines at the floor whose power is unknown, weighted
+  };
+  const auto accumulate = [&](int32_t line, PowerSums& sums) {
+    const int32_t level = stored(line);
+    const double factor = lineFactors[line];
+    double power = 0.0;
+    if (level > kFloorHundredths) {
+      power = powers[std::min(level, kTopHundredths) - kFloorHundredths];
+    } else if (floorPowers) {
+      power = (*floorPowers)[line][channel];
+    } else {
+      power = powers[0];
+      sums.Floor += power * factor;
+    }
+    sums.Unweighted += power;
+    sums.Weighted += power * factor;
+  };
+  PowerSums noiseSums[4];
   double harmonicLines = 0.0;
   double fundamentalWeights = 0.0;
   double harmonicWeights = 0.0;
   int32_t counted = 0;
-  const auto weightAt = [&](int32_t line) { return factors[static_cast<size_t>(line)]; };
-  std::sort(harmonicRuns.begin(), harmonicRuns.begin() + result.HarmonicCount,
-            [](const LineRun& a, const LineRun& b) { return a.Low < b.Low; });
-  // A measured harmonic's lines are its own where the fundamental's run
-  // reaches them: the fundamental's leakage there lies far below it (else
-  // it reads masked). Those of one below the floor stay the fundamental's.
-  const auto inHarmonic = [&](int32_t line) {
-    for (int32_t i = 0; i < result.HarmonicCount; ++i) {
-      const LineRun& run = harmonicRuns[static_cast<size_t>(i)];
-      if (run.Measured && run.Holds(line)) return true;
-    }
-    return false;
-  };
-  bool measuredInFundamental = false;
-  for (int32_t i = 0; i < result.HarmonicCount; ++i) {
-    const LineRun& run = harmonicRuns[static_cast<size_t>(i)];
-    measuredInFundamental |=
-        run.Measured && run.Low <= fundamentalRun.High && run.High >= fundamentalRun.Low;
-  }
-  const auto fundamentalHolds = [&](int32_t line) {
-    return fundamentalRun.Holds(line) && !(measuredInFundamental && inHarmonic(line));
-  };
-  for (int32_t block = 0; block < blocks; ++block) {
-    const int32_t first = bandLow + block * kBlockLines;
-    const int32_t end = std::min(bandHigh + 1, first + kBlockLines);
-    if (fundamentalRun.Low > end - 1 || fundamentalRun.High < first) {
-      const BlockPowers& sums = Blocks[static_cast<size_t>(block)];
-      noise += sums.Weighted;
-      noiseUnweighted += sums.Unweighted;
-      floorPower += sums.Floor;
-      counted += end - first;
-      continue;
-    }
-    for (int32_t line = first; line < end; ++line) {
-      if (fundamentalHolds(line)) {
-        fundamentalWeights += weightAt(line);
-        continue;
+  std::array<int32_t, kRunKinds> holding{};
+  int32_t low = bandLow;
+  for (int32_t edge = 0; edge <= edgeCount; ++edge) {
+    const int32_t end = std::max(
+        low, edge < edgeCount ? std::min(edges[static_cast<size_t>(edge)].Line, bandHigh + 1)
+                              : bandHigh + 1);
+    const bool harmonic =
+        holding[kMeasuredRun] > 0 || (holding[kFundamentalRun] == 0 && holding[kBelowRun] > 0);
+    if (!harmonic && holding[kFundamentalRun] > 0) {
+      for (int32_t line = low; line < end; ++line) fundamentalWeights += lineFactors[line];
+    } else if (harmonic) {
+      PowerSums sums;
+      for (int32_t line = low; line < end; ++line) {
+        accumulate(line, sums);
+        harmonicWeights += lineFactors[line];
       }
-      double weighted = 0.0;
-      bool atFloor = false;
-      noiseUnweighted += linePower(line, weighted, atFloor);
-      noise += weighted;
-      if (atFloor) floorPower += weighted;
-      ++counted;
+      harmonicLines += sums.Weighted;
+    } else {
+      int32_t line = low;
+      for (; line + 3 < end; line += 4) {
+        accumulate(line, noiseSums[0]);
+        accumulate(line + 1, noiseSums[1]);
+        accumulate(line + 2, noiseSums[2]);
+        accumulate(line + 3, noiseSums[3]);
+      }
+      for (; line < end; ++line) accumulate(line, noiseSums[0]);
+      counted += end - low;
     }
+    low = end;
+    if (edge < edgeCount)
+      holding[static_cast<size_t>(edges[static_cast<size_t>(edge)].Kind)] +=
+          edges[static_cast<size_t>(edge)].Step;
   }
-  int32_t taken = bandLow - 1;  // the harmonics' lines up to here are taken out
-  for (int32_t i = 0; i < result.HarmonicCount; ++i) {
-    const LineRun& run = harmonicRuns[static_cast<size_t>(i)];
-    for (int32_t line = std::max(run.Low, taken + 1); line <= std::min(run.High, bandHigh);
-         ++line) {
-      if (fundamentalHolds(line)) continue;
-      double weighted = 0.0;
-      bool atFloor = false;
-      noiseUnweighted -= linePower(line, weighted, atFloor);
-      noise -= weighted;
-      if (atFloor) floorPower -= weighted;
-      --counted;
-      harmonicLines += weighted;
-      harmonicWeights += weightAt(line);
-    }
-    taken = std::max(taken, std::min(run.High, bandHigh));
-  }
-  noise = std::max(noise, 0.0);
-  noiseUnweighted = std::max(noiseUnweighted, 0.0);
+  const double noise = (noiseSums[0].Weighted + noiseSums[1].Weighted) +
+                       (noiseSums[2].Weighted + noiseSums[3].Weighted);
+  const double noiseUnweighted = (noiseSums[0].Unweighted + noiseSums[1].Unweighted) +
+                                 (noiseSums[2].Unweighted + noiseSums[3].Unweighted);
+  const double floorPower =
+      (noiseSums[0].Floor + noiseSums[1].Floor) + (noiseSums[2].Floor + noiseSums[3].Floor);
   // What the fundamental leaks, at most, into the lines counted on either side.
   double leaked = 0.0;
   if (fundamentalRun.High < bandHigh)

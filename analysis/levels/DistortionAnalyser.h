@@ -92,9 +92,13 @@ class DistortionAnalyser {
   // reaches this share of their power (0.4 dB), or where the fundamental's
   // leakage excludes more than three quarters of the band.
   static constexpr double kMaskingShare = 0.1;
+  // The noise floor's median is taken of at least this many of the band's lines.
+  static constexpr int32_t kMedianSampleLines = 64;
 
  private:
   const WindowLeakage& Leakage(int32_t window);
+  // The window's loss for a tone halfway between lines, hundredths of a decibel.
+  int32_t ScallopLoss(int32_t window);
   const WindowGain& Gain(int32_t window, int32_t size);
   // Each line's weighting as a factor of its power, all 1 without one.
   const std::vector<double>& WeightFactors(const LevelScale* weighting, int32_t kind, int32_t lines,
@@ -103,25 +107,18 @@ class DistortionAnalyser {
 
   PeakFinder Peaks;
   std::array<std::unique_ptr<WindowLeakage>, kWindowCount> Leakages;
+  int32_t ScallopWindow = -1;
+  int32_t ScallopHundredths = 0;
   WindowGain CurrentGain;
   int32_t GainWindow = -1;
   int32_t GainSize = -1;
   std::vector<double> Powers;      // of stored hundredths from the floor up
-  std::vector<int32_t> Histogram;  // the band's levels, for the median: two halves
-  // The band's lines below the floor by their powers' binary exponent.
+  std::vector<int32_t> Histogram;  // the band's sampled levels, for the median
+  // The band's sampled lines below the floor by their powers' binary exponent.
   std::vector<int32_t> FloorHistogram;
   bool FloorHistogramUsed = true;
   std::vector<double> Factors;
   int32_t FactorsKind = -1;
   int32_t FactorsLines = -1;
   int32_t FactorsRateHz = -1;
-  // The band's powers summed per kBlockLines lines (few, so that the
-  // fundamental's block, walked again line by line, is short).
-  static constexpr int32_t kBlockLines = 64;
-  struct BlockPowers {
-    double Weighted = 0.0;
-    double Unweighted = 0.0;
-    double Floor = 0.0;  // of the lines at the floor whose power is unknown, weighted
-  };
-  std::vector<BlockPowers> Blocks;
 };

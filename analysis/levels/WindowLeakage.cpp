@@ -59,7 +59,8 @@ WindowLeakage::WindowLeakage(WindowFunction window) {
 
 double WindowLeakage::EnvelopePower(double distanceLines) const {
   const double distance = std::fabs(distanceLines);
-  if (distance <= kTabulatedLines) return Envelope[static_cast<size_t>(std::lround(distance))];
+  // Rounded to the nearest line (inline: at SSE2 std::lround is a library call).
+  if (distance <= kTabulatedLines) return Envelope[static_cast<size_t>(distance + 0.5)];
   return Envelope[kTabulatedLines] * std::pow(kTabulatedLines / distance, 2.0 * DecayPower);
 }
 
