@@ -45,8 +45,13 @@ constexpr int32_t kHarmonicFloorLines = 16;
 struct LineRun {
   int32_t Low;
   int32_t High;
-  bool Measured = false;  // a harmonic's run: the harmonic is measured
-  bool Holds(int32_t line) const { return line >= Low && line <= High; }
+};
+
+// A harmonic's lines: its lobe, and its leakage above the share of the noise.
+struct HarmonicLines {
+  LineRun Lobe;
+  LineRun Reach;
+  bool Measured;
 };
 
 // std::ceil for x >= 0, inline (at SSE2 std::ceil is a library call).
@@ -207,7 +212,7 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
 
   // The harmonics below the top.
   const int32_t scallopHundredths = ScallopLoss(window);
-  std::array<LineRun, kHighestHarmonic> harmonicRuns{};
+  std::array<HarmonicLines, kHighestHarmonic> harmonicRuns{};
   double measuredPower = 0.0;
   double belowPower = 0.0;
   bool anyMeasured = false;
@@ -248,10 +253,12 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
       result.ThdMasked = true;
     }
     const int32_t harmonicReach = leakage.ReachBelow(power, excludeAbove, lines);
+    const LineRun lobe{std::min(near.LowTrough, search.Low),
+                       std::max(near.HighTrough, search.High)};
     harmonicRuns[static_cast<size_t>(order - 2)] = {
-        std::max(1, std::min({near.LowTrough, search.Low, strongest - harmonicReach + 1})),
-        std::min(lines - 1,
-                 std::max({near.HighTrough, search.High, strongest + harmonicReach - 1})),
+        lobe,
+        {std::max(1, std::min(lobe.Low, strongest - harmonicReach + 1)),
+         std::min(lines - 1, std::max(lobe.High, strongest + harmonicReach - 1))},
         harmonic.State == HarmonicReading::Reading::Measured};
   }
   if (result.HarmonicCount > 0) {
@@ -266,32 +273,49 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
   }
 
   // The band's lines, each counted once: as the fundamental's (left out,
-  // to be filled with the noise's mean), as a harmonic's, or as noise. A
-  // measured harmonic's lines are its own where the fundamental's run
-  // reaches them: the fundamental's leakage there lies far below it (else
-  // it reads masked). Those of one below the floor stay the fundamental's.
-  // The runs' ends cut the band into pieces whose lines are all of one
-  // kind: each end changes the count of runs of its kind holding the lines
-  // from there on.
-  enum RunKind { kFundamentalRun, kMeasuredRun, kBelowRun, kRunKinds };
+  // to be filled with the noise's mean), as a harmonic's, or as noise. The
+  // fundamental's main lobe is its own; a measured harmonic's lobe is the
+  // harmonic's where the fundamental's leakage reaches it (that leakage lies
+  // far below it there, else it reads masked); the rest of that leakage's
+  // reach is the fundamental's, harmonics below the floor included; the
+  // harmonics' leakage beyond it is theirs. Each end of one of these runs
+  // changes the count of runs of its kind holding the lines from there on:
+  // the ends cut the band into pieces whose lines are all of one kind.
+  enum RunKind { kFundamentalLobe, kMeasuredLobe, kFundamentalReach, kHarmonicReach, kRunKinds };
   struct RunEdge {
     int32_t Line;
     int32_t Kind;
     int32_t Step;
   };
-  std::array<RunEdge, 2 * kHighestHarmonic> edges{};
+  std::array<RunEdge, 4 * kHighestHarmonic> edges{};
   int32_t edgeCount = 0;
   const auto addRun = [&](const LineRun& run, int32_t kind) {
     edges[static_cast<size_t>(edgeCount++)] = {run.Low, kind, +1};
     edges[static_cast<size_t>(edgeCount++)] = {run.High + 1, kind, -1};
   };
-  addRun(fundamentalRun, kFundamentalRun);
+  addRun({lobe.LowTrough, lobe.HighTrough}, kFundamentalLobe);
+  addRun(fundamentalRun, kFundamentalReach);
+  // (Runs that would change no line's kind are left out: a lobe that the
+  // fundamental's reach does not meet is within the harmonic's own reach,
+  // and a reach within the fundamental's is the fundamental's.)
+  const auto meet = [](const LineRun& a, const LineRun& b) {
+    return a.Low <= b.High && b.Low <= a.High;
+  };
   for (int32_t i = 0; i < result.HarmonicCount; ++i) {
-    const LineRun& run = harmonicRuns[static_cast<size_t>(i)];
-    addRun(run, run.Measured ? kMeasuredRun : kBelowRun);
+    const HarmonicLines& harmonic = harmonicRuns[static_cast<size_t>(i)];
+    if (harmonic.Measured && meet(harmonic.Lobe, fundamentalRun))
+      addRun(harmonic.Lobe, kMeasuredLobe);
+    if (harmonic.Reach.Low < fundamentalRun.Low || harmonic.Reach.High > fundamentalRun.High)
+      addRun(harmonic.Reach, kHarmonicReach);
   }
-  std::sort(edges.begin(), edges.begin() + edgeCount,
-            [](const RunEdge& a, const RunEdge& b) { return a.Line < b.Line; });
+  // Sorted by insertion: the harmonics' runs come nearly in order.
+  for (int32_t i = 1; i < edgeCount; ++i) {
+    const RunEdge edge = edges[static_cast<size_t>(i)];
+    int32_t at = i;
+    for (; at > 0 && edges[static_cast<size_t>(at - 1)].Line > edge.Line; --at)
+      edges[static_cast<size_t>(at)] = edges[static_cast<size_t>(at - 1)];
+    edges[static_cast<size_t>(at)] = edge;
+  }
   // The walk every spectrum's distortion takes over the whole band: each
   // noise line's level read once, its power looked up. Alternate lines go to
   // two sets of sums, so that each sum waits for every other line's addition.
@@ -328,9 +352,11 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
     const int32_t end = std::max(
         low, edge < edgeCount ? std::min(edges[static_cast<size_t>(edge)].Line, bandHigh + 1)
                               : bandHigh + 1);
+    const bool fundamental = holding[kFundamentalLobe] > 0 ||
+                             (holding[kMeasuredLobe] == 0 && holding[kFundamentalReach] > 0);
     const bool harmonic =
-        holding[kMeasuredRun] > 0 || (holding[kFundamentalRun] == 0 && holding[kBelowRun] > 0);
-    if (!harmonic && holding[kFundamentalRun] > 0) {
+        !fundamental && (holding[kMeasuredLobe] > 0 || holding[kHarmonicReach] > 0);
+    if (fundamental) {
       for (int32_t line = low; line < end; ++line) fundamentalWeights += lineFactors[line];
     } else if (harmonic) {
       PowerSums sums;

@@ -377,8 +377,8 @@ TEST(PeakFinderTest, WithinABandTheStrongestOfItsLinesIsTheTone) {
 // line; THD+N and SNR within 0.5 dB of the fit's residual; harmonics 20 dB
 // below that noise read as bounds above their level. A full-scale 16-bit
 // sine (its quantisation the only noise, in most lines below the floor
-// from 8192 points on) reads the SINAD of its samples' fit, near 98 dB. Without a window, a tone between lines shows no figure
-// its leakage would make.
+// from 8192 points on) reads the SINAD of its samples' fit, near 98 dB. Without a window, a tone
+// between lines shows no figure its leakage would make.
 TEST(PeakFinderTest, DistortionAndNoiseAgainstATimeDomainFit) {
   Range = kFixedDisplayRange;
   Write(Settings.AutoOffset, 0);
@@ -479,5 +479,64 @@ TEST(PeakFinderTest, DistortionAndNoiseAgainstATimeDomainFit) {
     }
     std::printf("| %d | %d | %+.3f | %+.3f | %+.3f | %.2f |\n", c.Points, c.Window, thdOff,
                 d.ThdPlusNoiseDb - modelThdN, d.SnrDb - modelSnr, d.ThdPlusNoiseDb);
+  }
+}
+
+// Hanning spectra written line by line: white noise of one power in every
+// line plus tones with the window's exact lobe (its amplitude at x lines off
+// a tone is sinc(x) / (1 - x^2)), so that the answer is known without a fit:
+// all but the fundamental in the band is the noise (its lines times their
+// power) and each harmonic's power spread over the window's 1.5 lines of
+// bandwidth. Harmonics strong and close enough to lie in the fundamental's
+// leakage and in each other's must each count once, as harmonics.
+TEST(PeakFinderTest, DistortionCountsEachLineOfTheBandOnce) {
+  constexpr double kPi = 3.141592653589793;
+  constexpr double kNoisePower = 1e-10;      // per line, -100 dB
+  constexpr double kHanningBandwidth = 1.5;  // lines
+  const auto lobePower = [&](double offset) {
+    if (std::fabs(offset) < 1e-9) return 1.0;
+    if (std::fabs(std::fabs(offset) - 1.0) < 1e-9) return 0.25;
+    const double amplitude = std::sin(kPi * offset) / (kPi * offset) / (1.0 - offset * offset);
+    return amplitude * amplitude;
+  };
+  const struct {
+    int32_t Points;
+    double ToneLine, TonePower;
+    std::vector<double> HarmonicPowers;  // orders 2, 3, ... relative to the tone
+  } cases[] = {
+      // The second harmonic 57 lines off, where the fundamental leaks 4e-12 of its power.
+      {2048, 57.3, 0.25, {1e-5, 1e-6}},
+      // All nine 10.3 lines apart, where their leakage reaches each other's lobes.
+      {2048, 10.3, 0.25, std::vector<double>(9, 1e-2)},
+      {1024, 41.7, 1.0, {1e-7, 3e-8, 0.0, 1e-8}},
+  };
+  PeakFinder finder;
+  DistortionAnalyser distortion;
+  auto levels = std::make_unique<SpectrumLevels>();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.Points << " points, tone at line " << c.ToneLine);
+    const int32_t lines = c.Points / 2;
+    const double spacingHz = static_cast<double>(kSampleRateHz) / c.Points;
+    double harmonics = 0.0;
+    for (double power : c.HarmonicPowers) harmonics += power;
+    for (int32_t line = 0; line < lines; ++line) {
+      double power = kNoisePower + c.TonePower * lobePower(line - c.ToneLine);
+      for (size_t i = 0; i < c.HarmonicPowers.size(); ++i)
+        power += c.TonePower * c.HarmonicPowers[i] * lobePower(line - (i + 2) * c.ToneLine);
+      (*levels)[line] = {static_cast<int32_t>(std::lround(1000.0 * std::log10(power))), -14000};
+    }
+    int32_t bandLines = 0;
+    for (int32_t line = 1; line < lines; ++line)
+      bandLines += line * spacingHz >= 20.0 && line * spacingHz <= 20000.0 ? 1 : 0;
+    const SpectralPeak peak = finder.Find(*levels, 0, c.Points, kWindowHanning);
+    ASSERT_TRUE(peak.Found);
+    const ChannelDistortion d = distortion.Analyse(*levels, nullptr, 0, c.Points, kWindowHanning,
+                                                   peak, nullptr, kWeightingNone);
+    ASSERT_FALSE(d.NoiseMasked);
+    const double noise = bandLines * kNoisePower / kHanningBandwidth / c.TonePower;
+    EXPECT_NEAR(d.SnrDb, -10.0 * std::log10(noise), 0.02);
+    EXPECT_NEAR(d.ThdPlusNoiseDb, 10.0 * std::log10(noise + harmonics), 0.02);
+    EXPECT_FALSE(d.ThdMasked);
+    EXPECT_NEAR(d.ThdDb, 10.0 * std::log10(harmonics), 0.05);
   }
 }
