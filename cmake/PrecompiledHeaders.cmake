@@ -11,3 +11,8 @@ function(frelox_precompile_headers target kind)
   endif()
 endfunction()
 
+# The Windows libraries' files nearly all include <windows.h>, which takes
+# longer to parse than most of them take to compile: they take it precompiled.
+function(frelox_precompile_windows_h target)
+  frelox_precompile_headers(${target} windows_h <windows.h>)
+endfunction()
