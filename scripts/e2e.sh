@@ -4,9 +4,10 @@
 # private Xvfb, recording from the monitor of a private PulseAudio null sink,
 # judged only from screenshots, the message-box texts and wave input calls
 # Wine traces, exit statuses and the process's memory; with them the judges'
-# own checks on pictures drawn by hand. Prints a line per test and pytest's
-# closing line ("N passed in S s"); exits non-zero on any failure, and when
-# the arguments select no test. About 5 minutes.
+# own checks on pictures drawn by hand. Prints a line per test, the times of
+# the slowest steps and pytest's closing line ("N passed in S s"); exits
+# non-zero on any failure, and when the arguments select no test. About 6
+# minutes.
 #
 #   scripts/e2e.sh [PYTEST OPTION ...]      e.g. -k closing, -k "spectrum and 65536"
 #
@@ -30,7 +31,9 @@ ensure_program e2e || fail "Frelox.exe does not build; see build/e2e.build.log"
 
 mkdir -p build
 WORK=$(mktemp -d "$FRELOX_ROOT/build/e2e.XXXXXX")
-"$FRELOX_PYTHON" -m pytest tests/e2e -v -p no:cacheprovider --exe "$FRELOX_EXE" --work-dir "$WORK" "$@"
+# The slowest steps (set-ups, cases) are listed, so that a run's log shows where its time went.
+"$FRELOX_PYTHON" -m pytest tests/e2e -v -p no:cacheprovider --durations=15 --durations-min=1 \
+  --exe "$FRELOX_EXE" --work-dir "$WORK" "$@"
 status=$?
 case $status in
   0) rm -rf "$WORK" ;;

@@ -135,8 +135,9 @@ emulated_windows_tests() {
   local rc=$?
   grep -vE '^\[[0-9]+/[0-9]+\]|^ninja: ' build/win32.tests.build.log
   [ $rc -eq 0 ] || return 1
+  # A program run as several CTest tests has them named PROGRAM-1, PROGRAM-2, ...
   local only
-  only="^($(IFS='|' && echo "${EMULATED_TEST_PROGRAMS[*]}"))\$"
+  only="^($(IFS='|' && echo "${EMULATED_TEST_PROGRAMS[*]}"))(-[0-9]+)?\$"
   scripts/i386-emulated "$FRELOX_PYTHON" tests/e2e/surroundings.py --display --optional-sound \
     --tones --prefix "$EMULATED_PREFIX" --fresh --wine "$(wine32_path)" \
     -- ctest --preset win32 -R "$only" -j "$JOBS" --output-on-failure
