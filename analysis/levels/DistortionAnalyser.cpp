@@ -317,8 +317,8 @@ ChannelDistortion DistortionAnalyser::Analyse(const SpectrumLevels& levels,
     edges[static_cast<size_t>(at)] = edge;
   }
   // The walk every spectrum's distortion takes over the whole band: each
-  // noise line's level read once, its power looked up. Alternate lines go to
-  // two sets of sums, so that each sum waits for every other line's addition.
+  // noise line's level read once, its power looked up. Lines go in turn to
+  // four sets of sums, so that each sum waits only for every fourth line's.
   const double* const powers = Powers.data();
   const double* const lineFactors = factors.data();
   struct PowerSums {
